@@ -1,0 +1,56 @@
+#pragma once
+// Text files as surveyors' instruments and editors write them: GBK (code page 936)
+// bytes, CR LF line ends (LF or lone CR accepted when reading), items in print zones.
+// Inside the program every text is UTF-8; conversion happens only here.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+// GBK bytes to UTF-8. A byte sequence that is not GBK becomes U+FFFD and decoding goes
+// on with the next byte, so one bad byte never loses the rest of a file.
+std::string GbkToUtf8(std::string_view gbk);
+
+// UTF-8 to GBK. A character GBK cannot hold becomes '?'; invalid UTF-8 likewise.
+std::string Utf8ToGbk(std::string_view utf8);
+
+// Splits file bytes into lines at CR LF, LF or a lone CR. A final line without an end
+// is kept; no empty line is made after a final line end.
+std::vector<std::string> SplitLines(std::string_view bytes);
+
+// Splits a line on runs of blanks (spaces and tabs); leading and trailing blanks give
+// no empty items.
+std::vector<std::string> SplitBlanks(std::string_view line);
+
+// Width of a UTF-8 text in print columns: one per ASCII character, two per character
+// that GBK stores in two bytes.
+int PrintWidth(std::string_view utf8);
+
+// Lays items out in print zones 14 columns wide: the first item at column 1, each
+// further item at the start of the next zone that leaves at least one blank after the
+// previous item (an item ending exactly on a zone boundary pushes the next item one
+// more zone on, so items never run together).
+std::string PrintZones(const std::vector<std::string>& items);
+
+struct TextFileResult {
+  bool ok = false;
+  std::string error;                // plain-words reason when !ok (UTF-8)
+  std::vector<std::string> lines;   // UTF-8, without line ends
+};
+
+// Reads a whole GBK text file into UTF-8 lines.
+TextFileResult ReadTextFile(const std::string& path);
+
+struct WriteResult {
+  bool ok = false;
+  std::string error;
+};
+
+// Writes (or, with append, adds to the end of) a file: each line encoded as GBK and
+// ended with CR LF. The data is flushed and the close checked, so a full disk is
+// reported, not silently lost. Appending never truncates what the file held.
+WriteResult WriteTextFile(const std::string& path, const std::vector<std::string>& lines,
+                          bool append);
+
+}  // namespace vantrel

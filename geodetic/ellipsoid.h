@@ -1,0 +1,80 @@
+#pragma once
+// Reference ellipsoids, the current ellipsoid and projection state, packed D.MMSS
+// angles, the full-circle arctangent and the space <-> geodetic conversions.
+#include <numbers>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// The three values of pi in use are not interchangeable; each routine takes its set.
+struct PiSet {
+  double pi;
+  double halfPi;
+  double twoPi;
+};
+// The calculator's shared routines: pi = 3.14159265358979.
+inline constexpr PiSet kCalculatorPi{3.14159265358979, 1.570796326794895, 6.28318530717958};
+// The components compute pi as 4*atan(1), which is the double nearest pi.
+inline constexpr PiSet kComponentPi{std::numbers::pi, std::numbers::pi / 2, 2 * std::numbers::pi};
+inline constexpr double kPi = kCalculatorPi.pi;
+
+struct Ellipsoid {
+  double a;   // semi-major axis, m
+  double e2;  // first eccentricity squared
+};
+inline constexpr Ellipsoid kEllipsoid54{6378245.0, 0.006693421622966};
+inline constexpr Ellipsoid kEllipsoid80{6378140.0, 0.006694384999588};
+inline constexpr Ellipsoid kEllipsoid84{6378137.0, 0.0066943800229};
+
+// Code 80 and 84 their own rows; any other code (54 included) the 54 row.
+Ellipsoid Get_Earth(int code);
+// The components compare the code as text: "80", "84", anything else is "54".
+Ellipsoid Get_Earth(std::string_view code);
+
+// The program-wide current ellipsoid and projection values. Starts on the 84 ellipsoid
+// with everything else zero, the state the coordinate dialog leaves on unload.
+struct ProjectionState {
+  double EllipsoidA = kEllipsoid84.a;
+  double EllipsoidE2 = kEllipsoid84.e2;
+  double FalseNorthingKm = 0;
+  double FalseEastingKm = 0;
+  double GeoidUndulation = 0;
+  double PlaneHeight = 0;
+  double CentralMeridian = 0;  // radians
+
+  Ellipsoid ellipsoid() const { return {EllipsoidA, EllipsoidE2}; }
+  void SetEllipsoid(const Ellipsoid& e) {
+    EllipsoidA = e.a;
+    EllipsoidE2 = e.e2;
+  }
+  // What unloading the space/geodetic/Gauss dialog does.
+  void ResetTo84();
+};
+
+// Packed D.MMSS to radians.
+double Dms2Rad(double dms, const PiSet& pi = kCalculatorPi);
+
+// Radians to the packed text " 121.3030000000" (a blank in the sign place; "- ..." for
+// negatives). Rewrites alf to |alf| plus a hundred-millionth of an arc second.
+std::string Rad2dms_Buff(double& alf);
+
+// The components' variant: offset of a ten-millionth of an arc second, pi = 4*atan(1),
+// and the numeric value of the text (read back by the lenient rule). Rewrites alf too.
+double Rad2dms_Buff_Component(double& alf);
+
+// Full-circle arctangent in [0, 2pi); pi/2 whenever |X| < 1e-10.
+double Datan2(double Y, double X, const PiSet& pi = kCalculatorPi);
+
+// Space Cartesian (m) to geodetic (radians, m) on the given ellipsoid.
+// B and L come back in [0, 2pi): southern latitudes and western longitudes have 2pi added.
+// On the polar axis (X = Y = 0) the answer is B = pi/2 (Z >= 0) or 3pi/2 (Z < 0), L = 0,
+// H = |Z| - b, instead of a division by zero.
+void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
+            const Ellipsoid& ell, const PiSet& pi = kCalculatorPi);
+
+// Geodetic (radians, m) to space Cartesian (m) on the given ellipsoid.
+void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
+            const Ellipsoid& ell);
+
+}  // namespace vantrel
