@@ -1,1 +1,246 @@
-// (being written)
+#include "common/text_files.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace vantrel {
+namespace {
+
+constexpr const char* kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+bool AllAscii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts as much as it can; returns false at an invalid or incomplete sequence,
+  // leaving in/inLeft at the offending byte.
+  bool Run(const char*& in, size_t& inLeft, std::string& out) {
+    char buf[4096];
+    while (inLeft > 0) {
+      char* o = buf;
+      size_t oLeft = sizeof buf;
+      size_t r = iconv(cd_, const_cast<char**>(&in), &inLeft, &o, &oLeft);
+      out.append(buf, o - buf);
+      if (r == static_cast<size_t>(-1)) {
+        if (errno == E2BIG) continue;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+size_t Utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 1;
+}
+
+std::string ErrnoText(int err) {
+  switch (err) {
+    case ENOENT: return "文件或路径不存在";
+    case EISDIR: return "这是一个文件夹，不是文件";
+    case ENOTDIR: return "路径中有一项不是文件夹";
+    case EACCES:
+    case EPERM: return "没有访问权限";
+    case ENOSPC: return "磁盘已满";
+    case EROFS: return "磁盘只读";
+    default: return std::strerror(err);
+  }
+}
+
+}  // namespace
+
+std::string GbkToUtf8(std::string_view gbk) {
+  if (AllAscii(gbk)) return std::string(gbk);
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2);
+  Converter conv("UTF-8", "GBK");
+  if (!conv.ok()) return std::string(gbk);
+  const char* in = gbk.data();
+  size_t left = gbk.size();
+  while (left > 0) {
+    if (conv.Run(in, left, out)) break;
+    out += kReplacement;
+    ++in;
+    --left;
+  }
+  return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  if (AllAscii(utf8)) return std::string(utf8);
+  std::string out;
+  out.reserve(utf8.size());
+  Converter conv("GBK", "UTF-8");
+  if (!conv.ok()) return std::string(utf8);
+  const char* in = utf8.data();
+  size_t left = utf8.size();
+  while (left > 0) {
+    if (conv.Run(in, left, out)) break;
+    out.push_back('?');
+    size_t skip = Utf8SequenceLength(static_cast<unsigned char>(*in));
+    // Skip the whole character only when it is well formed, else just the lead byte.
+    size_t n = 1;
+    while (n < skip && n < left && (static_cast<unsigned char>(in[n]) & 0xC0) == 0x80) ++n;
+    if (n != skip) n = 1;
+    in += n;
+    left -= n;
+  }
+  return out;
+}
+
+std::vector<std::string> SplitLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(bytes.substr(start, i - start));
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      ++i;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  return lines;
+}
+
+std::vector<std::string> SplitBlanks(std::string_view line) {
+  std::vector<std::string> items;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    size_t b = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    if (i > b) items.emplace_back(line.substr(b, i - b));
+  }
+  return items;
+}
+
+int PrintWidth(std::string_view utf8) { return static_cast<int>(Utf8ToGbk(utf8).size()); }
+
+std::string PrintZones(const std::vector<std::string>& items) {
+  constexpr int kZone = 14;
+  std::string out;
+  int column = 0;
+  for (size_t n = 0; n < items.size(); ++n) {
+    if (n > 0) {
+      int next = (column / kZone + 1) * kZone;
+      out.append(next - column, ' ');
+      column = next;
+    }
+    out += items[n];
+    column += PrintWidth(items[n]);
+  }
+  return out;
+}
+
+TextFileResult ReadTextFile(const std::string& path) {
+  TextFileResult result;
+  // Non-blocking so a pipe or device named by mistake cannot hang the dialog.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    result.error = ErrnoText(errno);
+    return result;
+  }
+  struct stat st {};
+  errno = 0;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int err = errno;
+    result.error = S_ISDIR(st.st_mode) ? ErrnoText(EISDIR)
+                   : err != 0          ? ErrnoText(err)
+                                       : std::string("这不是一个普通文件");
+    ::close(fd);
+    return result;
+  }
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t r = ::read(fd, buf, sizeof buf);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      result.error = ErrnoText(errno);
+      ::close(fd);
+      return result;
+    }
+    if (r == 0) break;
+    bytes.append(buf, static_cast<size_t>(r));
+  }
+  ::close(fd);
+  // GBK trail bytes are never CR or LF, so lines can be cut before decoding.
+  for (auto& line : SplitLines(bytes)) result.lines.push_back(GbkToUtf8(line));
+  result.ok = true;
+  return result;
+}
+
+WriteResult WriteTextFile(const std::string& path, const std::vector<std::string>& lines,
+                          bool append) {
+  WriteResult result;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) {
+    result.error = ErrnoText(errno);
+    return result;
+  }
+  struct stat st {};
+  off_t before = (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ? st.st_size : -1;
+  std::string data;
+  for (const auto& line : lines) {
+    data += Utf8ToGbk(line);
+    data += "\r\n";
+  }
+  const char* p = data.data();
+  size_t left = data.size();
+  int err = 0;
+  while (left > 0) {
+    ssize_t w = ::write(fd, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    p += w;
+    left -= static_cast<size_t>(w);
+  }
+  // A half-written block is taken back, so the file holds exactly what it held before.
+  if (err != 0 && append && before >= 0) {
+    if (ftruncate(fd, before) != 0) { /* the write error is what gets reported */ }
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
+    result.error = ErrnoText(err);
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+}  // namespace vantrel

@@ -28,7 +28,7 @@ std::string FormatPattern(double value, std::string_view pattern);
 
 // General number text: 15 significant digits, no trailing zeros or point, "0." before
 // fractions, "-" for negatives, no leading blank. Magnitudes of 1e15 and above, or below
-// 1e-5, are written with an exponent ("1E+20", "1.5E-07").
+// 1e-4, are written with an exponent ("1E+20", "1.5E-07").
 std::string GeneralNumberText(double value);
 
 // Text with blanks (space, tab) removed from both ends.

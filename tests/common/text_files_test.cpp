@@ -1,1 +1,138 @@
-// (being written)
+#include "common/text_files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class TextFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vantrel_text_files_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST(TextFileCodec, GbkRoundTripAndKnownBytes) {
+  const std::string utf8 = "测站A1 坐标";
+  const std::string gbk = Utf8ToGbk(utf8);
+  EXPECT_EQ(gbk, "\xB2\xE2\xD5\xBE" "A1 \xD7\xF8\xB1\xEA");
+  EXPECT_EQ(GbkToUtf8(gbk), utf8);
+}
+
+TEST(TextFileCodec, InvalidBytesBecomeReplacementAndTheRestSurvives) {
+  // 0xFF is no GBK lead byte; a lone lead byte at the end is incomplete.
+  const std::string bytes = std::string("A\xFF" "B\xFF" "\xB2\xE2") + "C\xB2";
+  const std::string text = GbkToUtf8(bytes);
+  EXPECT_EQ(text, "A\xEF\xBF\xBD" "B\xEF\xBF\xBD" "测C\xEF\xBF\xBD");
+  // Characters GBK cannot hold, and broken UTF-8, become '?'.
+  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b\xC3"), "a?b?");
+}
+
+TEST(TextFileCodec, SplitLinesAcceptsEveryLineEnd) {
+  struct Case { std::string bytes; std::vector<std::string> lines; };
+  const Case cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb", {"a", "b"}},
+      {"a\rb\r\n\r\nc", {"a", "b", "", "c"}},
+      {"\r\n", {""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitLines(c.bytes), c.lines) << c.bytes;
+}
+
+TEST(TextFileCodec, SplitBlanksOnRuns) {
+  EXPECT_EQ(SplitBlanks("  P1   100.5\t200  备注 "),
+            (std::vector<std::string>{"P1", "100.5", "200", "备注"}));
+  EXPECT_TRUE(SplitBlanks(" \t ").empty());
+}
+
+TEST(TextFileCodec, PrintZonesAreFourteenColumnsWide) {
+  struct Case { std::vector<std::string> items; std::string line; };
+  const Case cases[] = {
+      {{"a", "b"}, "a" + std::string(13, ' ') + "b"},
+      {{"测站", "x"}, "测站" + std::string(10, ' ') + "x"},  // a Chinese character is two columns
+      {{"1234567890123", "x"}, "1234567890123 x"},
+      // An item ending exactly on a boundary pushes the next one a zone on.
+      {{"12345678901234", "x"}, "12345678901234" + std::string(14, ' ') + "x"},
+      {{"", "x"}, std::string(14, ' ') + "x"},
+      {{"a", "b", "c"}, "a" + std::string(13, ' ') + "b" + std::string(13, ' ') + "c"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PrintZones(c.items), c.line);
+  EXPECT_EQ(PrintWidth("测站A"), 5);
+}
+
+TEST_F(TextFiles, WriteThenReadBackWithCrLfAndGbk) {
+  const auto path = (dir_ / "out.txt").string();
+  ASSERT_TRUE(WriteTextFile(path, {"测站 1", "B"}, false).ok);
+  ASSERT_TRUE(WriteTextFile(path, {"追加"}, true).ok);
+  EXPECT_EQ(Slurp(path), Utf8ToGbk("测站 1") + "\r\nB\r\n" + Utf8ToGbk("追加") + "\r\n");
+  auto read = ReadTextFile(path);
+  ASSERT_TRUE(read.ok);
+  EXPECT_EQ(read.lines, (std::vector<std::string>{"测站 1", "B", "追加"}));
+  ASSERT_TRUE(WriteTextFile(path, {"new"}, false).ok);
+  EXPECT_EQ(Slurp(path), "new\r\n");
+}
+
+TEST_F(TextFiles, FaultsThatStopRootAreReportedAndLoseNothing) {
+  const auto file = (dir_ / "plain.txt").string();
+  ASSERT_TRUE(WriteTextFile(file, {"keep me"}, false).ok);
+  const std::string folder = dir_.string();
+  const std::string underFile = file + "/child.txt";
+
+  struct Case { std::string path; bool append; };
+  const Case writes[] = {{folder, true}, {folder, false}, {underFile, true},
+                         {"/dev/full", true}, {"/dev/full", false}};
+  for (const auto& c : writes) {
+    auto r = WriteTextFile(c.path, {"x"}, c.append);
+    EXPECT_FALSE(r.ok) << c.path;
+    EXPECT_FALSE(r.error.empty()) << c.path;
+  }
+  EXPECT_EQ(Slurp(file), "keep me\r\n");
+
+  for (const auto& path : {folder, underFile, (dir_ / "missing.txt").string(),
+                           std::string("/dev/zero")}) {
+    auto r = ReadTextFile(path);
+    EXPECT_FALSE(r.ok) << path;
+    EXPECT_FALSE(r.error.empty()) << path;
+    EXPECT_TRUE(r.lines.empty());
+  }
+}
+
+TEST_F(TextFiles, AFileWithBadBytesIsReadWhole) {
+  const auto path = (dir_ / "bad.txt").string();
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "P1 1 2\r\n\x80\xFF bad\r\nP3 5 6";
+  }
+  auto r = ReadTextFile(path);
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.lines.size(), 3u);
+  EXPECT_EQ(r.lines[0], "P1 1 2");
+  EXPECT_EQ(r.lines[2], "P3 5 6");
+}
+
+}  // namespace
+}  // namespace vantrel
