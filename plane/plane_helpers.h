@@ -19,6 +19,9 @@ double Fwj(const float& x1, const float& y1, const float& x2, const float& y2);
 // Packed D.MMSS (32-bit) to decimal degrees (not radians).
 double Ang_Arc(const float& ang);
 // Radians to "D  M  S" (two blanks between, seconds to a tenth, no carry).
+// A negative angle gives "-" before the text of its absolute value. Throws
+// std::overflow_error (the dialog's run-time error) when the degrees leave the 16-bit
+// range or the angle is not finite.
 std::string Arc_Ang(const double& arc);
 
 }  // namespace vantrel
