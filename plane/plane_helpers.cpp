@@ -84,8 +84,10 @@ double Ang_Arc(const float& ang) {
   }
   const double whole = std::floor(static_cast<double>(ang));
   const float c = static_cast<float>(static_cast<double>(ang) * 100.0);
+  // Whole minutes come from the same rounded c as the seconds: 30.3 held as a float is
+  // 30.2999992, whose own fraction reads 29 minutes and would lose a whole minute.
   const float m =
-      static_cast<float>(std::floor((static_cast<double>(ang) - whole) * 100.0) / 60.0);
+      static_cast<float>((std::floor(static_cast<double>(c)) - whole * 100.0) / 60.0);
   const float d = static_cast<float>(whole + static_cast<double>(m));
   const double cd = static_cast<double>(c);
   return (cd - std::floor(cd)) / 36.0 + static_cast<double>(d);

@@ -134,6 +134,10 @@ TEST(Ang_Arc, PackedToDecimalDegrees) {
       {359.5959f, 359 + 59.0 / 60 + 59.0 / 3600, 1e-4},
       {0.003f, 30.0 / 3600, 1e-6},
       {45.3015f, 45 + 30.0 / 60 + 15.0 / 3600, 1e-5},
+      // Floats just below the typed value must not lose a minute.
+      {30.3f, 30.5, 1e-5},
+      {1.1f, 1 + 10.0 / 60, 1e-5},
+      {58.59f, 58 + 59.0 / 60, 1e-5},
   };
   for (const auto& c : cases) {
     EXPECT_NEAR(Ang_Arc(c.ang), c.expected, c.tol) << c.ang;
