@@ -1,0 +1,331 @@
+#include "transform/point_files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "common/text_files.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void Spit(const fs::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Lines (UTF-8) as a GBK file with CR LF ends.
+std::string Gbk(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += Utf8ToGbk(l) + "\r\n";
+  return s;
+}
+
+class PointFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vantrel_point_files_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    oldPath_ = (dir_ / "old.txt").string();
+    newPath_ = (dir_ / "new.txt").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  MessageHandler Recorder() {
+    return [this](const std::string& m) { messages_.push_back(m); };
+  }
+  GatherOutcome Gather() {
+    return T_Co_New(oldPath_, newPath_, "老坐标系", "新坐标系", state_, Recorder());
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> n;
+    for (const auto& c : state_.CommonPoints) n.push_back(c.Name);
+    return n;
+  }
+
+  fs::path dir_;
+  std::string oldPath_, newPath_;
+  TransformState state_;
+  std::vector<std::string> messages_;
+};
+
+TEST(SplitPointLine, FieldsAndValidity) {
+  struct Case {
+    std::string line;
+    bool valid;
+    std::string name, x, y, rest;
+  };
+  const Case cases[] = {
+      {"P1   100.5 200.25 boundary stone", true, "P1", "100.5", "200.25", "boundary stone"},
+      {"P2 1 2", true, "P2", "1", "2", ""},
+      {"  P3  -3.5   4e2   ", true, "P3", "-3.5", "4e2", ""},
+      {"界桩1 10 20 甲  乙 ", true, "界桩1", "10", "20", "甲  乙"},
+      {"P4 1 2 \tcode", true, "P4", "1", "2", "code"},
+      // A tab separates nothing: it stays in its field.
+      {"P5\t1 2", false, "P5\t1", "2", "", ""},
+      {"P6 1\t 2", true, "P6", "1", "2", ""},
+      {"P7 1", false, "P7", "1", "", ""},
+      {"P8 a 2", false, "P8", "a", "2", ""},
+      {"P9 1,5 2", false, "P9", "1,5", "2", ""},
+      {"P10 1 2x", false, "P10", "1", "2x", ""},
+      {"P11 nan 2", false, "P11", "nan", "2", ""},
+      {"   ", false, "", "", "", ""},
+      {"", false, "", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    PointLine p;
+    EXPECT_EQ(SplitPointLine(c.line, p), c.valid) << c.line;
+    EXPECT_EQ(p.Name, c.name) << c.line;
+    EXPECT_EQ(p.XText, c.x) << c.line;
+    EXPECT_EQ(p.YText, c.y) << c.line;
+    EXPECT_EQ(p.Rest, c.rest) << c.line;
+  }
+  PointLine p;
+  ASSERT_TRUE(SplitPointLine("A -12.5e1 .25", p));
+  EXPECT_DOUBLE_EQ(p.X, -125);
+  EXPECT_DOUBLE_EQ(p.Y, 0.25);
+}
+
+TEST(ResultLine, PrintZonesAndFormats) {
+  EXPECT_EQ(ResultLine("P1", 1100, 1950.5, "桩 A"),
+            "P1            1100.0000     1950.5000     桩 A");
+  EXPECT_EQ(ResultLine("P2", 0.25, -0.5, ""), "P2            .2500         -.5000");
+  // A 14-column name pushes the coordinates one more zone on, so they never run together.
+  EXPECT_EQ(ResultLine("ABCDEFGHIJKLMN", 1, 2, ""),
+            "ABCDEFGHIJKLMN              1.0000        2.0000");
+  // Double-byte characters count two columns.
+  EXPECT_EQ(ResultLine("点1", 1, 2, ""), "点1           1.0000        2.0000");
+}
+
+TEST_F(PointFiles, OldLookupFirstMatchEmptyLineAndFormatError) {
+  Spit(oldPath_, Gbk({"A 1 2", "B 3 4", "A 5 6", "", "C 7 8"}));
+  double x = 0, y = 0;
+  EXPECT_EQ(T_Co_Old("A", oldPath_, x, y, Recorder()), OldLookup::Found);
+  EXPECT_EQ(x, 1);
+  EXPECT_EQ(y, 2);
+  EXPECT_EQ(T_Co_Old("a", oldPath_, x, y, Recorder()), OldLookup::NotFound);
+  EXPECT_EQ(T_Co_Old("C", oldPath_, x, y, Recorder()), OldLookup::NotFound);
+  EXPECT_TRUE(messages_.empty());
+
+  Spit(oldPath_, Gbk({"A 1 2", "   ", "C 7 8"}));
+  EXPECT_EQ(T_Co_Old("A", oldPath_, x, y, Recorder()), OldLookup::Found);
+  EXPECT_EQ(T_Co_Old("C", oldPath_, x, y, Recorder()), OldLookup::FormatError);
+  EXPECT_EQ(messages_, std::vector<std::string>{"老坐标文件" + oldPath_ + "数据格式有错"});
+}
+
+TEST_F(PointFiles, GatherKeepsNewOrderAndDuplicatesAndSkipsUnknownNames) {
+  Spit(oldPath_, Gbk({"A 1 2", "B 3 4", "点C 5 6 remark", "A 9 9"}));
+  Spit(newPath_, Gbk({"点C 50 60", "X 0 0", "A 10 20", "A 11 21"}));
+  EXPECT_EQ(Gather(), GatherOutcome::Done);
+  EXPECT_TRUE(messages_.empty());
+  ASSERT_EQ(Names(), (std::vector<std::string>{"点C", "A", "A"}));
+  const CommonPoint& a2 = state_.CommonPoints[2];
+  EXPECT_EQ(a2.XNew, 11);
+  EXPECT_EQ(a2.YNew, 21);
+  EXPECT_EQ(a2.XOld, 1);  // first old line of the name wins
+  EXPECT_EQ(a2.YOld, 2);
+  EXPECT_EQ(state_.CommonCount(), 3);
+}
+
+TEST_F(PointFiles, GatherStopsAtFormatErrorsWhereRescanningWould) {
+  struct Case {
+    std::vector<std::string> oldLines, newLines;
+    GatherOutcome outcome;
+    std::vector<std::string> names;
+    std::string message;  // "" none, "old", "new"
+  };
+  const Case cases[] = {
+      // Blanks only in the new file: a format error, the points before it stay.
+      {{"A 1 2", "B 3 4"}, {"A 1 2", "  ", "B 3 4"}, GatherOutcome::NewFormatError, {"A"}, "new"},
+      // An empty line ends the new list.
+      {{"A 1 2", "B 3 4"}, {"A 1 2", "", "B 3 4", "bad"}, GatherOutcome::Done, {"A"}, ""},
+      // Blanks only in the old file: reached only by a name not found before it.
+      {{"A 1 2", " ", "B 3 4"}, {"A 1 2", "A 1 2"}, GatherOutcome::Done, {"A", "A"}, ""},
+      {{"A 1 2", " ", "B 3 4"}, {"A 1 2", "B 3 4", "A 1 2"}, GatherOutcome::OldFormatError,
+       {"A"}, "old"},
+      // An empty old line ends the old list before the faulty line.
+      {{"A 1 2", "", "bad"}, {"Z 1 2", "A 1 2"}, GatherOutcome::Done, {"A"}, ""},
+      // Nothing in the new file: the old file's fault is never reached.
+      {{"bad"}, {""}, GatherOutcome::Done, {}, ""},
+  };
+  for (const auto& c : cases) {
+    Spit(oldPath_, Gbk(c.oldLines));
+    Spit(newPath_, Gbk(c.newLines));
+    messages_.clear();
+    EXPECT_EQ(Gather(), c.outcome);
+    EXPECT_EQ(Names(), c.names);
+    std::vector<std::string> expected;
+    if (c.message == "old") expected = {"老坐标文件" + oldPath_ + "数据格式有错"};
+    if (c.message == "new") expected = {"新坐标文件" + newPath_ + "数据格式有错"};
+    EXPECT_EQ(messages_, expected) << c.newLines.size();
+  }
+}
+
+// The one-pass gathering against the plain reading: each new line looked up by T_Co_Old.
+TEST_F(PointFiles, GatherAgreesWithRescanningOnRandomFiles) {
+  std::mt19937 rng(12345);
+  auto randomLine = [&](int names) {
+    switch (rng() % 12) {
+      case 0: return std::string("");
+      case 1: return std::string("  ");
+      case 2: return "P" + std::to_string(rng() % names) + " x 1";
+      default:
+        return "P" + std::to_string(rng() % names) + " " + std::to_string(rng() % 1000) + " " +
+               std::to_string(rng() % 1000) + (rng() % 2 ? " 备注" : "");
+    }
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> oldLines, newLines;
+    for (int i = 0, n = rng() % 15; i < n; ++i) oldLines.push_back(randomLine(12));
+    for (int i = 0, n = rng() % 15; i < n; ++i) newLines.push_back(randomLine(12));
+    Spit(oldPath_, Gbk(oldLines));
+    Spit(newPath_, Gbk(newLines));
+
+    std::vector<CommonPoint> expected;
+    std::vector<std::string> expectedMessages;
+    auto record = [&](const std::string& m) { expectedMessages.push_back(m); };
+    for (const auto& line : newLines) {
+      if (line.empty()) break;
+      PointLine p;
+      if (!SplitPointLine(line, p)) {
+        record("新坐标文件" + newPath_ + "数据格式有错");
+        break;
+      }
+      double x = 0, y = 0;
+      OldLookup r = T_Co_Old(p.Name, oldPath_, x, y, record);
+      if (r == OldLookup::FormatError) break;
+      if (r == OldLookup::Found && expected.size() < kMaxCommonPoints)
+        expected.push_back({p.Name, p.X, p.Y, x, y});
+    }
+    messages_.clear();
+    Gather();
+    ASSERT_EQ(messages_, expectedMessages) << round;
+    ASSERT_EQ(state_.CommonPoints.size(), expected.size()) << round;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(state_.CommonPoints[i].Name, expected[i].Name);
+      EXPECT_EQ(state_.CommonPoints[i].XNew, expected[i].XNew);
+      EXPECT_EQ(state_.CommonPoints[i].YNew, expected[i].YNew);
+      EXPECT_EQ(state_.CommonPoints[i].XOld, expected[i].XOld);
+      EXPECT_EQ(state_.CommonPoints[i].YOld, expected[i].YOld);
+    }
+  }
+}
+
+TEST_F(PointFiles, GatherHoldsTwentyAndCountsTheRest) {
+  std::vector<std::string> lines;
+  for (int i = 1; i <= 25; ++i) lines.push_back("P" + std::to_string(i) + " " + std::to_string(i) + " 0");
+  Spit(oldPath_, Gbk(lines));
+  Spit(newPath_, Gbk(lines));
+  EXPECT_EQ(Gather(), GatherOutcome::Done);
+  EXPECT_EQ(state_.CommonCount(), 20);
+  EXPECT_EQ(state_.CommonFound, 25);
+  EXPECT_EQ(state_.CommonPoints.back().Name, "P20");
+}
+
+TEST_F(PointFiles, UnreadableFilesAreReportedAndChangeNothing) {
+  state_.CommonPoints = {{"KEEP", 1, 2, 3, 4}};
+  state_.CommonFound = 1;
+  Spit(oldPath_, Gbk({"A 1 2"}));
+  fs::create_directory(dir_ / "folder");
+  Spit(dir_ / "notgbk.txt", "A 1 2 \x81\x20\r\n");  // a GBK lead byte without its trail
+  const std::string folder = (dir_ / "folder").string();
+  const std::string notGbk = (dir_ / "notgbk.txt").string();
+  const std::string missing = (dir_ / "missing.txt").string();
+  struct Case {
+    std::string oldPath, newPath, message;
+  };
+  const Case cases[] = {
+      {oldPath_, folder, "不能读取新坐标文件" + folder + "：这是一个文件夹，不是文件"},
+      {folder, oldPath_, "不能读取老坐标文件" + folder + "：这是一个文件夹，不是文件"},
+      {oldPath_, notGbk, "不能读取新坐标文件" + notGbk + "：文件内容不是GBK文本"},
+      {missing, oldPath_, "不能读取老坐标文件" + missing + "：文件或路径不存在"},
+  };
+  for (const auto& c : cases) {
+    messages_.clear();
+    EXPECT_EQ(T_Co_New(c.oldPath, c.newPath, "", "", state_, Recorder()), GatherOutcome::Unreadable);
+    EXPECT_EQ(messages_, std::vector<std::string>{c.message});
+    ASSERT_EQ(Names(), std::vector<std::string>{"KEEP"});
+  }
+  const std::string before = Slurp(oldPath_);
+  EXPECT_EQ(T_Co_Rotate(notGbk, oldPath_, state_, Recorder()), AppendOutcome::Unreadable);
+  EXPECT_EQ(Slurp(oldPath_), before);
+}
+
+TEST_F(PointFiles, RotateAppendsBlockByteForByteAndRereadingStopsBeforeIt) {
+  const std::string oldBytes = Gbk({"A 1000 2000 界桩", "B 1010.5 2000", "C 0 0 甲 乙"});
+  const std::string newBytes = Gbk({"A 1100 1950", "B 1110.5 1950"});
+  Spit(oldPath_, oldBytes);
+  Spit(newPath_, newBytes);
+  ASSERT_EQ(Gather(), GatherOutcome::Done);
+  state_.TransParam = {100, -50, 0, 0};
+  ASSERT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::Done);
+  const std::string block =
+      "\r\n\r\n\xD0\xFD\xD7\xAA\xBA\xF3\xBD\xE1\xB9\xFB\r\n"  // 旋转后结果
+      "A             1100.0000     1950.0000     \xBD\xE7\xD7\xAE\r\n"
+      "B             1110.5000     1950.0000\r\n"
+      "C             100.0000      -50.0000      \xBC\xD7 \xD2\xD2\r\n";
+  EXPECT_EQ(Slurp(newPath_), newBytes + block);
+
+  // The second run finds the same common points and appends a second, equal block.
+  ASSERT_EQ(Gather(), GatherOutcome::Done);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B"}));
+  ASSERT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::Done);
+  EXPECT_EQ(Slurp(newPath_), newBytes + block + block);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(PointFiles, RotateScaleAndRotationFollowTheModel) {
+  Spit(oldPath_, Gbk({"P 10 0"}));
+  Spit(newPath_, "");
+  state_.TransParam = {1, 2, 3.14159265358979 / 2, 1};  // k = 2, θ = 90°
+  ASSERT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::Done);
+  // X = 2(10 cos θ) + 1 = 1, Y = 2(-10 sin θ) + 2 = -18
+  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "P             1.0000        -18.0000"}));
+}
+
+TEST_F(PointFiles, RotateEndsAtBlankLineAndStopsAtFormatError) {
+  Spit(newPath_, "");
+  Spit(oldPath_, Gbk({"A 1 2", "  \t", "B 3 4"}));
+  EXPECT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::Done);
+  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "A             1.0000        2.0000"}));
+  EXPECT_TRUE(messages_.empty());
+
+  Spit(newPath_, "");
+  Spit(oldPath_, Gbk({"A 1 2", "B 3", "C 5 6"}));
+  EXPECT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::OldFormatError);
+  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "A             1.0000        2.0000"}));
+  EXPECT_EQ(messages_, std::vector<std::string>{"老坐标文件" + oldPath_ + "数据格式有错"});
+}
+
+TEST_F(PointFiles, RotateReportsResultFileThatCannotBeWritten) {
+  Spit(oldPath_, Gbk({"A 1 2"}));
+  fs::create_directory(dir_ / "folder");
+  std::string error;
+  EXPECT_EQ(T_Co_Rotate(oldPath_, (dir_ / "folder").string(), state_, Recorder(), &error),
+            AppendOutcome::WriteFailed);
+  EXPECT_FALSE(error.empty());
+  if (fs::exists("/dev/full")) {
+    EXPECT_EQ(T_Co_Rotate(oldPath_, "/dev/full", state_, Recorder(), &error),
+              AppendOutcome::WriteFailed);
+    EXPECT_EQ(error, "磁盘已满");
+  }
+}
+
+}  // namespace
+}  // namespace vantrel

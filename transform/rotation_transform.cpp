@@ -1,0 +1,51 @@
+#include "transform/rotation_transform.h"
+
+#include <cmath>
+#include <vector>
+
+#include "common/text_files.h"
+#include "common/text_rules.h"
+#include "transform/point_files.h"
+
+namespace vantrel {
+
+RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& resultPath,
+                              const RotationCentres& k, const std::string& angleText,
+                              const MessageHandler& onMessage, std::string& error) {
+  PointFile old = ReadPointFile(oldPath);
+  if (!old.ok) {
+    error = old.error;
+    return RotateOutcome::Unreadable;
+  }
+  std::vector<std::string> out{
+      "坐标转换：",
+      PrintZones({"老坐标旋转中心：", FormatPattern(k.x0, "#.0000"), FormatPattern(k.y0, "#.0000")}),
+      PrintZones({"新坐标旋转中心：", FormatPattern(k.X0, "#.0000"), FormatPattern(k.Y0, "#.0000")}),
+      PrintZones({"旋转角：", angleText}),
+  };
+  out.reserve(old.lines.size() + out.size());
+  const double c = std::cos(k.theta), s = std::sin(k.theta);
+  bool formatError = false;
+  for (const auto& line : old.lines) {
+    if (line.empty()) break;
+    PointLine p;
+    if (!SplitPointLine(line, p)) {
+      formatError = true;
+      break;
+    }
+    const double dx = p.X - k.x0, dy = p.Y - k.y0;
+    out.push_back(ResultLine(p.Name, k.X0 + dx * c + dy * s, k.Y0 - dx * s + dy * c, p.Rest));
+  }
+  WriteResult written = WriteTextFile(resultPath, out, /*append=*/false);
+  if (!written.ok) {
+    error = written.error;
+    return RotateOutcome::WriteFailed;
+  }
+  if (formatError) {
+    if (onMessage) onMessage("老坐标文件" + oldPath + "数据格式有错!");
+    return RotateOutcome::FormatError;
+  }
+  return RotateOutcome::Done;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,34 @@
+#pragma once
+// Rotation of a whole point file about typed centres, without scale change:
+//   dx = x - x0, dy = y - y0
+//   X = X0 + dx cos θ + dy sin θ
+//   Y = Y0 - dx sin θ + dy cos θ
+// (θ > 0 moves a point on the centre's old X axis towards negative Y.)
+#include <string>
+
+#include "common/messages.h"
+
+namespace vantrel {
+
+struct RotationCentres {
+  double x0 = 0, y0 = 0;  // old coordinates of the centre
+  double X0 = 0, Y0 = 0;  // new coordinates of the centre
+  double theta = 0;       // radians
+};
+
+enum class RotateOutcome {
+  Done,          // header and every point written
+  FormatError,   // header and the points before the faulty line written
+  Unreadable,    // the old file could not be read: the result file is untouched
+  WriteFailed,   // the result file could not be written
+};
+
+// Writes the result file from the start: four header lines (the angle as typed in
+// angleText), then one line per old point up to the first empty line. A line of blanks
+// only is a format error, reported as "老坐标文件<path>数据格式有错!". Failures of
+// reading or writing come back with their reason in `error`.
+RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& resultPath,
+                              const RotationCentres& centres, const std::string& angleText,
+                              const MessageHandler& onMessage, std::string& error);
+
+}  // namespace vantrel
