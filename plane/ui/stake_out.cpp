@@ -1,0 +1,454 @@
+#include "plane/ui/stake_out.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "common/text_rules.h"
+#include "plane/plane_helpers.h"
+#include "plane/stakeout.h"
+#include "plane/ui/ui_parts.h"
+
+namespace vantrel {
+
+using plane_ui::Q;
+using plane_ui::Std;
+
+namespace {
+
+const QString kCaption = "坐标放样";
+const QString kHint = "提示";
+
+QLabel* Output(QWidget* parent, const char* name) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(name);
+  l->setMinimumWidth(110);
+  l->setFrameShape(QFrame::StyledPanel);
+  l->setFrameShadow(QFrame::Sunken);
+  l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return l;
+}
+
+QComboBox* PickList(QWidget* parent, const char* name) {
+  auto* c = new QComboBox(parent);
+  c->setObjectName(name);
+  c->setEditable(true);
+  c->setInsertPolicy(QComboBox::NoInsert);  // a typed name is not a point of the file
+  c->setMinimumWidth(110);
+  return c;
+}
+
+}  // namespace
+
+StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
+    : VDialog(state, services, kCaption, parent) {
+  setObjectName("StakeOut");
+  using plane_ui::Caption;
+  using plane_ui::Field;
+
+  static const char* const kNames[] = {"",       "Text1",  "Text2",  "Text3",  "Text4",  "Text5",
+                                       "Text6",  "Text7",  "Text8",  "Text9",  "Text10", "Text11",
+                                       "Text12", "Text13", "Text14", "Text15", "Text16", "Text17"};
+  for (int i = 1; i <= 17; ++i) text_[i] = Field(this, kNames[i]);
+  text_[16]->setText("0.0000");
+  text_[11]->setText("0");
+  text_[12]->setText("0.0000");
+  text_[13]->setText("0");
+  text_[17]->setText("0");
+  text_[14]->setText("0");
+  text_[15]->setText("0");
+  text_[1]->setReadOnly(true);
+
+  // Data file row.
+  auto* fileRow = new QHBoxLayout;
+  fileRow->addWidget(Caption(this, "数据文件："));
+  fileRow->addWidget(text_[1], 1);
+  auto* command1 = plane_ui::Button(this, "Command1", "...");
+  command1->setFixedWidth(36);
+  fileRow->addWidget(command1);
+
+  // The three points: name and X, Y, H.
+  combo1_ = PickList(this, "Combo1");
+  combo2_ = PickList(this, "Combo2");
+  combo3_ = PickList(this, "Combo3");
+  auto pointFrame = [this](const QString& title, const char* frameName, QComboBox* combo, int first) {
+    auto* box = new QGroupBox(title, this);
+    box->setObjectName(frameName);
+    auto* g = new QGridLayout(box);
+    g->addWidget(Caption(box, "点号"), 0, 0);
+    g->addWidget(Caption(box, "X"), 0, 1);
+    g->addWidget(Caption(box, "Y"), 0, 2);
+    g->addWidget(Caption(box, "H"), 0, 3);
+    combo->setParent(box);
+    g->addWidget(combo, 1, 0);
+    for (int k = 0; k < 3; ++k) {
+      text_[first + k]->setParent(box);
+      g->addWidget(text_[first + k], 1, k + 1);
+    }
+    return box;
+  };
+  auto* frame1 = pointFrame("测站点点号及坐标", "Frame1", combo1_, 2);
+  auto* frame2 = pointFrame("后视点点号及坐标", "Frame2", combo2_, 5);
+  auto* frame3 = pointFrame("放样点点号及坐标", "Frame3", combo3_, 8);
+
+  // Back-sight orientation.
+  label12_ = Output(this, "Label12");
+  auto* orient = new QGridLayout;
+  orient->addWidget(Caption(this, "后视坐标方位角"), 0, 0);
+  orient->addWidget(label12_, 0, 1);
+  orient->addWidget(Caption(this, "前视水平角"), 0, 2);
+  orient->addWidget(text_[16], 0, 3);
+  orient->setColumnStretch(1, 1);
+  orient->setColumnStretch(3, 1);
+
+  // Total station data.
+  auto* station = new QGroupBox("全站仪数据", this);
+  station->setObjectName("Frame4");
+  auto* gs = new QGridLayout(station);
+  const std::pair<const char*, int> measured[] = {{"斜距", 11}, {"高度角", 12}, {"平距", 13}, {"高差", 17}};
+  for (int k = 0; k < 4; ++k) {
+    text_[measured[k].second]->setParent(station);
+    gs->addWidget(Caption(station, measured[k].first), k, 0);
+    gs->addWidget(text_[measured[k].second], k, 1);
+  }
+
+  // Setting-out elements.
+  auto* elements = new QGroupBox("放样元素", this);
+  elements->setObjectName("Frame5");
+  label1_ = Output(elements, "Label1");
+  label2_ = Output(elements, "Label2");
+  label15_ = Output(elements, "Label15");
+  label10_ = Output(elements, "Label10");
+  label9_ = Caption(elements, "前移", "Label9");
+  auto* ge = new QGridLayout(elements);
+  ge->addWidget(Caption(elements, "坐标方位角"), 0, 0);
+  ge->addWidget(label1_, 0, 1);
+  ge->addWidget(Caption(elements, "平距"), 1, 0);
+  ge->addWidget(label2_, 1, 1);
+  ge->addWidget(Caption(elements, "前视水平角"), 2, 0);
+  ge->addWidget(label15_, 2, 1);
+  ge->addWidget(label9_, 3, 0);
+  ge->addWidget(label10_, 3, 1);
+
+  auto* measures = new QHBoxLayout;
+  measures->addWidget(station, 1);
+  measures->addWidget(elements, 1);
+
+  // Heights.
+  label16_ = Output(this, "Label16");
+  label19_ = Caption(this, "棱镜抬高", "Label19");
+  auto* heights = new QHBoxLayout;
+  heights->addWidget(Caption(this, "仪器高"));
+  heights->addWidget(text_[14], 1);
+  heights->addWidget(Caption(this, "棱镜高"));
+  heights->addWidget(text_[15], 1);
+  heights->addWidget(label19_);
+  heights->addWidget(label16_, 1);
+
+  auto* command2 = plane_ui::Button(this, "Command2", "计算(&C)");
+  command2->setDefault(true);
+  auto* command3 = MakeExitButton("Command3");
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(command2);
+  buttons->addWidget(command3);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fileRow);
+  layout->addWidget(frame1);
+  layout->addWidget(frame2);
+  layout->addWidget(frame3);
+  layout->addLayout(orient);
+  layout->addLayout(measures);
+  layout->addLayout(heights);
+  layout->addStretch(1);
+  layout->addLayout(buttons);
+
+  connect(command1, &QPushButton::clicked, this, &StakeOut::Command1_Click);
+  connect(command2, &QPushButton::clicked, this, &StakeOut::Command2_Click);
+  connect(combo1_, &QComboBox::activated, this, &StakeOut::Combo1_Click);
+  connect(combo2_, &QComboBox::activated, this, &StakeOut::Combo2_Click);
+  connect(combo3_, &QComboBox::activated, this, &StakeOut::Combo3_Click);
+  // Typing a name (not picking one) marks the point as typed by hand.
+  connect(combo1_->lineEdit(), &QLineEdit::textEdited, this, [this] { stationTyped_ = true; });
+  connect(combo2_->lineEdit(), &QLineEdit::textEdited, this, [this] { backTyped_ = true; });
+  connect(combo3_->lineEdit(), &QLineEdit::textEdited, this, [this] { stakeTyped_ = true; });
+  // Any change of the station or back-sight coordinates, by hand or by the dialog itself.
+  for (int i = 2; i <= 4; ++i)
+    connect(text_[i], &QLineEdit::textChanged, this, [this] { stationTyped_ = true; });
+  for (int i = 5; i <= 7; ++i)
+    connect(text_[i], &QLineEdit::textChanged, this, [this] { backTyped_ = true; });
+
+  for (int i = 8; i <= 17; ++i) {
+    if (i <= 10)
+      ClearOnEntry(text_[i], [this] { stakeTyped_ = true; });
+    else
+      ClearOnEntry(text_[i]);
+  }
+  for (int i = 2; i <= 7; ++i) text_[i]->installEventFilter(this);
+
+  resize(620, sizeHint().height());
+}
+
+bool StakeOut::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    // The message box or another window taking the focus is not leaving the field.
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      for (int i = 2; i <= 17; ++i) {
+        if (watched == text_[i]) {
+          Normalise(text_[i]);
+          break;
+        }
+      }
+    }
+  }
+  return VDialog::eventFilter(watched, event);
+}
+
+void StakeOut::Normalise(QLineEdit* field) {
+  const QString shown =
+      Q(GeneralNumberText(ReadLenient(IsNum(field->text()).toStdString())));
+  // Only a real change counts as editing the field (and sets a typed flag).
+  if (shown != field->text()) field->setText(shown);
+}
+
+bool StakeOut::ReadF64(const QLineEdit* field, double& value) {
+  const auto v = ReadStrict(Std(field));
+  if (!v) {
+    Message("数据输入必须是数字！", MessageIcon::Warning, kHint);
+    return false;
+  }
+  value = *v;
+  return true;
+}
+
+bool StakeOut::ReadF32(const QLineEdit* field, float& value) {
+  double d = 0;
+  if (!ReadF64(field, d)) return false;
+  value = static_cast<float>(d);
+  return true;
+}
+
+bool StakeOut::ShowAngle(QLabel* label, double radians) {
+  try {
+    label->setText(Q(Arc_Ang(radians)));
+    return true;
+  } catch (const std::exception&) {
+    // An angle that cannot be shown (far out of range, or not a number) ends the computation.
+    Message("角度超出范围，无法计算！", MessageIcon::Warning, kCaption);
+    return false;
+  }
+}
+
+void StakeOut::Command1_Click() {
+  const QString answer = services().files
+                             ? services().files->OpenFile(
+                                   this, "打开放样点数据文件", chosenFile_,
+                                   "放样点数据文件 (*.out);;文本文件(*.txt);;所有文件 (*)")
+                             : QString();
+  if (!answer.isEmpty()) chosenFile_ = answer;  // cancelling keeps the name chosen last
+  if (chosenFile_.isEmpty()) return;
+  LoadFile();
+}
+
+void StakeOut::LoadFile() {
+  const StakeFileRead read = ReadStakeoutFile(chosenFile_.toStdString());
+  if (!read.opened) {
+    // The points and lists loaded before stay as they were.
+    Message("数据文件无法打开：" + Q(read.error), MessageIcon::Warning, kCaption);
+    return;
+  }
+  text_[1]->setText(chosenFile_);
+  dataFile_ = chosenFile_;
+  points_ = read.load.points;
+  for (QComboBox* c : {combo1_, combo2_, combo3_}) {
+    c->clear();
+    for (const StakePoint& p : points_) c->addItem(Q(p.PtName));
+    c->setCurrentIndex(-1);  // nothing is picked until the user picks
+    c->clearEditText();
+  }
+  if (!read.load.complete)
+    Message("数据文件中坐标项包含有非数字字符！", MessageIcon::Warning, "数据文件数据输入有误");
+}
+
+void StakeOut::Find(const QString& name) {
+  const std::string n = name.toStdString();
+  for (const StakePoint& p : points_) {
+    if (p.PtName == n) {
+      foundX_ = p.PtX;
+      foundY_ = p.PtY;
+      foundH_ = p.PtH;
+      return;
+    }
+  }
+}
+
+void StakeOut::Combo1_Click() {
+  Find(combo1_->currentText());
+  text_[2]->setText(Q(GeneralNumberText(foundX_)));
+  text_[3]->setText(Q(GeneralNumberText(foundY_)));
+  text_[4]->setText(Q(GeneralNumberText(foundH_)));
+  if (combo1_->currentText() == combo2_->currentText()) {
+    Message("测站点与后视点相同", MessageIcon::Warning, kHint);
+    return;
+  }
+  if (!IsBlank(Std(text_[5])) && !IsBlank(Std(text_[6]))) {
+    float xs, ys, xb, yb;
+    if (!ReadF32(text_[2], xs) || !ReadF32(text_[3], ys) || !ReadF32(text_[5], xb) ||
+        !ReadF32(text_[6], yb))
+      return;
+    backAz_ = Fwj(xs, ys, xb, yb);
+    if (!ShowAngle(label12_, backAz_)) return;
+  }
+  stationTyped_ = false;
+}
+
+void StakeOut::Combo2_Click() {
+  Find(combo2_->currentText());
+  text_[5]->setText(Q(GeneralNumberText(foundX_)));
+  text_[6]->setText(Q(GeneralNumberText(foundY_)));
+  text_[7]->setText(Q(GeneralNumberText(foundH_)));
+  if (combo2_->currentText() == combo1_->currentText()) {
+    Message("后视点与测站点相同", MessageIcon::Warning, kHint);
+    return;
+  }
+  if (!IsBlank(Std(text_[2])) && !IsBlank(Std(text_[3]))) {
+    float xs, ys, xb, yb;
+    if (!ReadF32(text_[2], xs) || !ReadF32(text_[3], ys) || !ReadF32(text_[5], xb) ||
+        !ReadF32(text_[6], yb))
+      return;
+    backAz_ = Fwj(xs, ys, xb, yb);
+    if (!ShowAngle(label12_, backAz_)) return;
+  }
+  backTyped_ = false;
+}
+
+void StakeOut::Combo3_Click() {
+  Find(combo3_->currentText());
+  text_[8]->setText(Q(GeneralNumberText(foundX_)));
+  text_[9]->setText(Q(GeneralNumberText(foundY_)));
+  text_[10]->setText(Q(GeneralNumberText(foundH_)));
+  const QString name = combo3_->currentText();
+  if (name == combo1_->currentText()) {
+    Message("放样点与测站点相同", MessageIcon::Warning, kHint);
+    return;
+  }
+  if (name == combo2_->currentText()) {
+    Message("放样点与前视点相同", MessageIcon::Warning, kHint);
+    return;
+  }
+  if (!IsBlank(Std(text_[2])) && !IsBlank(Std(text_[3])) && !IsBlank(Std(text_[5])) &&
+      !IsBlank(Std(text_[6]))) {
+    double xs, ys, xp, yp;
+    if (!ReadF64(text_[2], xs) || !ReadF64(text_[3], ys) || !ReadF64(text_[8], xp) ||
+        !ReadF64(text_[9], yp))
+      return;
+    stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
+    if (!ShowAngle(label1_, stakeAz_)) return;
+    label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+    if (!label12_->text().isEmpty()) {
+      float r0;
+      if (!ReadF32(text_[16], r0)) return;
+      if (!ShowAngle(label15_, StakeCircleReading(r0, stakeAz_, backAz_))) return;
+    }
+  }
+  stakeTyped_ = false;
+}
+
+void StakeOut::Command2_Click() {
+  // Pressing Alt+C leaves the caret in its field: check that field as leaving it would.
+  for (int i = 2; i <= 17; ++i)
+    if (text_[i]->hasFocus()) Normalise(text_[i]);
+
+  if (dataFile_.isEmpty()) {
+    Message("请打开数据文件!", MessageIcon::Warning, kCaption);
+    return;
+  }
+  for (int i : {2, 3, 8, 9})
+    if (IsBlank(Std(text_[i]))) return;
+
+  double xs, ys, xp, yp;
+  if (!ReadF64(text_[2], xs) || !ReadF64(text_[3], ys) || !ReadF64(text_[8], xp) ||
+      !ReadF64(text_[9], yp))
+    return;
+  stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
+  if (!ShowAngle(label1_, stakeAz_)) return;
+  label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+
+  for (int i : {2, 3, 5, 6})
+    if (IsBlank(Std(text_[i]))) return;
+  double xb, yb;
+  float r0, v;
+  if (!ReadF64(text_[5], xb) || !ReadF64(text_[6], yb) || !ReadF32(text_[16], r0) ||
+      !ReadF32(text_[12], v))
+    return;
+  backAz_ = StakeAzimuth(xs, ys, xb, yb);
+  if (!ShowAngle(label12_, backAz_)) return;
+  if (!ShowAngle(label15_, StakeCircleReading(r0, stakeAz_, backAz_))) return;
+
+  const double sd = ReadLenient(Std(text_[11]));
+  if (sd != 0) {
+    const SlopeReduction r = ReduceSlope(sd, v);
+    text_[13]->setText(Q(FormatPattern(r.horizontal, "0.000")));
+    text_[17]->setText(Q(FormatPattern(r.height, "0.000")));
+  }
+  const PrismMove move =
+      StakePrismMove(ReadLenient(Std(text_[13])), ReadLenient(label2_->text().toStdString()));
+  label10_->setText(Q(FormatPattern(move.amount, "0.000")));
+  label9_->setText(move.forward ? "前移" : "后移");
+
+  const double c = StakeHeightCorrection(ReadLenient(Std(text_[14])), ReadLenient(Std(text_[4])),
+                                         ReadLenient(Std(text_[15])), ReadLenient(Std(text_[17])),
+                                         ReadLenient(Std(text_[10])));
+  label16_->setText(Q(FormatPattern(c, "0.000")));
+  label19_->setText(ReadLenient(label16_->text().toStdString()) > 0 ? "棱镜上移" : "棱镜下移");
+
+  RecordTypedPoints();
+
+  text_[12]->setText("0");
+  text_[11]->setText("0");
+}
+
+void StakeOut::RecordTypedPoints() {
+  struct Typed {
+    bool* flag;
+    QComboBox* name;
+    int first;
+  } typed[] = {{&stationTyped_, combo1_, 2}, {&backTyped_, combo2_, 5}, {&stakeTyped_, combo3_, 8}};
+  std::vector<std::string> lines;
+  std::vector<bool*> written;
+  bool badName = false;
+  for (const Typed& t : typed) {
+    if (!*t.flag) continue;
+    const std::string name = Std(t.name->lineEdit());
+    // A nameless point, or one with a blank inside its name, would not read back as itself.
+    if (IsBlank(name) || name.find(' ') != std::string::npos) {
+      badName = true;
+      continue;
+    }
+    lines.push_back(StakeAddLine(name, Std(text_[t.first]), Std(text_[t.first + 1]),
+                                 Std(text_[t.first + 2])));
+    written.push_back(t.flag);
+  }
+  if (!lines.empty()) {
+    const StakeAppend a = AppendStakeoutLines(dataFile_.toStdString(), lines);
+    if (!a.ok) {
+      Message("无法向数据文件添加点：" + Q(a.error), MessageIcon::Warning, kCaption);
+    } else {
+      // Recorded once: a later edit marks the point again.
+      for (bool* f : written) *f = false;
+    }
+  }
+  if (badName)
+    Message("点号为空或含有空格的点未添加到数据文件。", MessageIcon::Warning, kCaption);
+}
+
+}  // namespace vantrel

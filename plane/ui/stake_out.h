@@ -1,0 +1,72 @@
+#pragma once
+// 坐标放样: design points from a data file, station / back-sight / point picks, and the
+// setting-out elements for a total station. Points typed by hand are added to the file.
+#include <vector>
+
+#include "app/vdialog.h"
+#include "plane/stakeout_file.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace vantrel {
+
+class StakeOut : public VDialog {
+  Q_OBJECT
+
+ public:
+  StakeOut(AppState& state, const Services& services, QWidget* parent = nullptr);
+
+  // Form-level values, readable by tests.
+  const QString& DataFile() const { return dataFile_; }
+  const std::vector<StakePoint>& Points() const { return points_; }
+  bool StationTyped() const { return stationTyped_; }
+  bool BackTyped() const { return backTyped_; }
+  bool StakeTyped() const { return stakeTyped_; }
+  double BackAz() const { return backAz_; }
+  double StakeAz() const { return stakeAz_; }
+
+  void Command1_Click();
+  void Command2_Click();
+  void Combo1_Click();
+  void Combo2_Click();
+  void Combo3_Click();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void LoadFile();
+  void Find(const QString& name);
+  void Normalise(QLineEdit* field);
+  bool ShowAngle(QLabel* label, double radians);
+  bool ReadF32(const QLineEdit* field, float& value);
+  bool ReadF64(const QLineEdit* field, double& value);
+  void RecordTypedPoints();
+
+  QLineEdit* text_[18] = {};  // Text1..Text17 at their numbers
+  QComboBox* combo1_ = nullptr;
+  QComboBox* combo2_ = nullptr;
+  QComboBox* combo3_ = nullptr;
+  QLabel* label1_ = nullptr;
+  QLabel* label2_ = nullptr;
+  QLabel* label9_ = nullptr;
+  QLabel* label10_ = nullptr;
+  QLabel* label12_ = nullptr;
+  QLabel* label15_ = nullptr;
+  QLabel* label16_ = nullptr;
+  QLabel* label19_ = nullptr;
+
+  QString dataFile_;
+  QString chosenFile_;  // the file dialog's remembered name
+  std::vector<StakePoint> points_;
+  double foundX_ = 0, foundY_ = 0, foundH_ = 0;
+  double backAz_ = 0;
+  double stakeAz_ = 0;
+  bool stationTyped_ = false;
+  bool backTyped_ = false;
+  bool stakeTyped_ = false;
+};
+
+}  // namespace vantrel
