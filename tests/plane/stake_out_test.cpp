@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "../app/gui_test_util.h"
+#include "app/catalogue.h"
 #include "plane/plane_helpers.h"
 
 namespace vantrel {
@@ -357,6 +358,17 @@ TEST_F(StakeOutTest, AppendFailureIsReportedAndTheDialogStaysUsable) {
   EXPECT_EQ(fakes_.messages.messages[0].title, "坐标放样");
   EXPECT_EQ(TextOf(dlg_.get(), "Label2"), "50.000");
   EXPECT_TRUE(dlg_->StakeTyped());  // not recorded, so still to be recorded
+}
+
+TEST(StakeOutCatalogue, EntryOpensTheDialog) {
+  AppState state;
+  FakeServices fakes;
+  std::unique_ptr<VDialog> d(CreateDialog("坐标放样", state, fakes.services()));
+  ASSERT_NE(qobject_cast<StakeOut*>(d.get()), nullptr);
+  EXPECT_EQ(d->windowTitle(), "坐标放样");
+  EXPECT_EQ(TextOf(d.get(), "Text16"), "0.0000");
+  EXPECT_EQ(TextOf(d.get(), "Text12"), "0.0000");
+  EXPECT_EQ(Find<QAbstractButton>(d.get(), "Command3")->text(), "退出(&X)");
 }
 
 }  // namespace
