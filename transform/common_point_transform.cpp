@@ -65,6 +65,20 @@ EstimateOutcome EstimateTransParam(TransformState& state) {
 
   // Worked on copies: a failed estimation leaves the last good parameters intact.
   std::array<double, 4> p{};
+  // Started from zero, Gauss-Newton runs into k = 0 for turns near 90 degrees and beyond
+  // and the normal matrix breaks down. The closed-form fit of the same model (linear in
+  // a = k cos θ, b = k sin θ) gives the starting rotation and scale instead.
+  double sxx = 0, sa = 0, sb = 0;
+  for (const CommonPoint& cp : points) {
+    const double x = cp.XOld - ox, y = cp.YOld - oy, X = cp.XNew - oX, Y = cp.YNew - oY;
+    sxx += x * x + y * y;
+    sa += x * X + y * Y;
+    sb += y * X - x * Y;
+  }
+  if (sxx > 0 && std::hypot(sa, sb) > 0) {
+    p[kRotation] = std::atan2(sb, sa);
+    p[kScale] = std::hypot(sa, sb) / sxx - 1;
+  }
   std::array<double, kNormalMatSize> N{};
   std::array<double, kNormalRhsSize> U{};
   double S = 0;

@@ -101,7 +101,7 @@ TEST(EstimateTransParam, AgreesWithLinearLeastSquares) {
   std::mt19937_64 rng(2024);
   std::uniform_real_distribution<double> coord(-5000, 5000), noise(-0.02, 0.02);
   for (int round = 0; round < 20; ++round) {
-    const double theta = std::uniform_real_distribution<double>(-1.2, 1.2)(rng);
+    const double theta = std::uniform_real_distribution<double>(-3.1, 3.1)(rng);
     const double m = std::uniform_real_distribution<double>(-1e-3, 1e-3)(rng);
     const double dX = std::uniform_real_distribution<double>(-1e5, 1e5)(rng);
     const double dY = std::uniform_real_distribution<double>(-1e5, 1e5)(rng);
