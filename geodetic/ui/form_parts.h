@@ -1,0 +1,75 @@
+#pragma once
+// Small builders shared by the geodetic quantity dialogs: a labelled field or result in a
+// frame's grid, the ellipsoid option frame, and field text as the routines want it.
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QString>
+#include <QVBoxLayout>
+#include <string>
+
+#include "geodetic/ellipsoid.h"
+
+namespace vantrel::form {
+
+inline QLineEdit* Field(QWidget* owner, QGridLayout* grid, int row, const QString& label,
+                        const QString& name, const QString& text = {}, int column = 0) {
+  grid->addWidget(new QLabel(label, owner), row, column);
+  auto* e = new QLineEdit(text, owner);
+  e->setObjectName(name);
+  e->setMinimumWidth(140);
+  grid->addWidget(e, row, column + 1);
+  return e;
+}
+
+inline QLabel* Output(QWidget* owner, QGridLayout* grid, int row, const QString& label,
+                      const QString& name, int column = 0) {
+  grid->addWidget(new QLabel(label, owner), row, column);
+  auto* l = new QLabel(owner);
+  l->setObjectName(name);
+  l->setMinimumWidth(140);
+  l->setFrameShape(QFrame::Panel);
+  l->setFrameShadow(QFrame::Sunken);
+  l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  grid->addWidget(l, row, column + 1);
+  return l;
+}
+
+inline QGridLayout* Frame(QWidget* owner, QBoxLayout* into, const QString& caption) {
+  auto* box = new QGroupBox(caption, owner);
+  auto* grid = new QGridLayout(box);
+  into->addWidget(box);
+  return grid;
+}
+
+// "北京54" (chosen at start), "北京80", "WGS84" as Option1..Option3.
+struct EllipsoidOptions {
+  QRadioButton* option[3];
+  // The first chosen option's constants.
+  Ellipsoid Chosen() const {
+    if (option[0]->isChecked()) return kEllipsoid54;
+    if (option[1]->isChecked()) return kEllipsoid80;
+    return kEllipsoid84;
+  }
+};
+
+inline EllipsoidOptions EllipsoidFrame(QWidget* owner, QBoxLayout* into) {
+  auto* box = new QGroupBox("参考椭球", owner);
+  auto* row = new QHBoxLayout(box);
+  EllipsoidOptions o{};
+  const char* texts[] = {"北京54", "北京80", "WGS84"};
+  for (int i = 0; i < 3; ++i) {
+    o.option[i] = new QRadioButton(texts[i], box);
+    o.option[i]->setObjectName(QString("Option%1").arg(i + 1));
+    row->addWidget(o.option[i]);
+  }
+  o.option[0]->setChecked(true);
+  into->addWidget(box);
+  return o;
+}
+
+inline std::string Std(const QString& s) { return s.toStdString(); }
+
+}  // namespace vantrel::form
