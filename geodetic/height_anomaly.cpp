@@ -1,5 +1,3 @@
-// The 1954-ellipsoid height anomaly grid over China, 1 x 1 degree, and its bilinear
-// reading with gap filling along rows, then between rows.
 #include "geodetic/height_anomaly.h"
 
 #include <array>
@@ -7,15 +5,17 @@
 #include <cstdlib>
 
 namespace vantrel {
+
 namespace {
 
 // One line per latitude, north to south: the first longitude with data, then the values
-// eastwards at 1 degree steps; "-" is a no-data cell. Every cell not listed is no data.
+// at 1 degree steps eastwards; "-" is a no-data cell.
 struct GridRow {
   int latitude;
   int firstLongitude;
   const char* values;
 };
+
 constexpr GridRow kRows[] = {
     {53, 122, "38.3 39.6 40.7 41.5"},
     {52, 121, "39 40.9 43.1 44 44.3 45.3"},
@@ -54,52 +54,56 @@ constexpr GridRow kRows[] = {
     {19, 109, "45 48.4"},
 };
 
-using Table = std::array<std::array<double, kHeightAnomalyColumns>, kHeightAnomalyRows>;
+using Grid = std::array<std::array<double, kHeightAnomalyColumns>, kHeightAnomalyRows>;
 
-Table BuildTable() {
-  Table t{};
-  for (const auto& row : kRows) {
+Grid BuildGrid() {
+  Grid grid{};
+  for (const GridRow& row : kRows) {
     const int i = row.latitude - 18;
     int j = row.firstLongitude - 73;
     const char* p = row.values;
-    while (*p) {
+    while (*p != '\0') {
       while (*p == ' ') ++p;
-      if (!*p) break;
+      if (*p == '\0') break;
       if (*p == '-' && (p[1] == ' ' || p[1] == '\0')) {
-        ++p;
+        ++p;  // no data: the cell stays 0
       } else {
         char* end = nullptr;
-        t[i][j] = std::strtod(p, &end);
+        grid[i][j] = std::strtod(p, &end);
         p = end;
       }
       ++j;
     }
   }
-  return t;
+  return grid;
 }
 
-const Table& Grid() {
-  static const Table table = BuildTable();
-  return table;
+const Grid& TheGrid() {
+  static const Grid grid = BuildGrid();
+  return grid;
 }
 
 }  // namespace
 
 double HeightAnomaly54Cell(int i, int j) {
   if (i < 0 || i >= kHeightAnomalyRows || j < 0 || j >= kHeightAnomalyColumns) return 0;
-  return Grid()[i][j];
+  return TheGrid()[i][j];
 }
 
 double HeightAnomaly54(double B, double L) {
-  // Far outside the grid (or not a number) there is no data to read.
-  if (!(B > -1000 && B < 1000 && L > -1000 && L < 1000)) return 0;
-  const double fB = std::floor(B), fL = std::floor(L);
+  const double fB = std::floor(B);
+  const double fL = std::floor(L);
+  // Far outside (or not a number): no cell around it, and no integer overflow on the way.
+  if (!(fB > -1000 && fB < 1000 && fL > -1000 && fL < 1000)) return 0;
   const int i = static_cast<int>(fB) - 18;
   const int j = static_cast<int>(fL) - 73;
-  const double dB = B - fB, dL = L - fL;
-  // Reading outside the grid gives no data rather than memory outside the table.
-  double z00 = HeightAnomaly54Cell(i, j), z01 = HeightAnomaly54Cell(i, j + 1);
-  double z10 = HeightAnomaly54Cell(i + 1, j), z11 = HeightAnomaly54Cell(i + 1, j + 1);
+  const double dB = B - fB;
+  const double dL = L - fL;
+  // Cells outside the grid read as no data, so a caller's slip cannot read past the table.
+  double z00 = HeightAnomaly54Cell(i, j);
+  double z01 = HeightAnomaly54Cell(i, j + 1);
+  double z10 = HeightAnomaly54Cell(i + 1, j);
+  double z11 = HeightAnomaly54Cell(i + 1, j + 1);
   if (std::fabs(z00) < 0.1) z00 = z01;
   if (std::fabs(z01) < 0.1) z01 = z00;
   if (std::fabs(z10) < 0.1) z10 = z11;

@@ -3,152 +3,142 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 #include <vector>
-
-#include "common/text_rules.h"
 
 namespace vantrel {
 namespace {
 
-constexpr double kDeg = kPi / 180;
-
-ProjectionState On(const Ellipsoid& e, double L0deg) {
+ProjectionState State54(double L0Dms, double X0 = 0, double Y0 = 0) {
   ProjectionState s;
-  s.SetEllipsoid(e);
-  s.CentralMeridian = L0deg * kDeg;
+  s.SetEllipsoid(kEllipsoid54);
+  s.CentralMeridian = Dms2Rad(L0Dms);
+  s.FalseNorthingKm = X0;
+  s.FalseEastingKm = Y0;
   return s;
 }
 
-TEST(GaussKruger, KnownFigures) {
-  struct Case {
-    double zeta; int withHeight; const char* x; const char* y;
-  };
-  const Case cases[] = {
-      {0, 0, "3432012.058", "144062.555"},
-      {0, 1, "3432012.058", "144062.555"},
-      {62.9, 1, "3432046.089", "144063.973"},
-  };
-  for (const auto& c : cases) {
-    ProjectionState s = On(kEllipsoid54, 120);
-    s.GeoidUndulation = c.zeta;
-    double x, y, h, B = Dms2Rad(31), L = Dms2Rad(121.3030), H = 100;
-    Sub4(s, x, y, h, B, L, H, c.withHeight, 2);
-    EXPECT_EQ(FormatPattern(x, "#.000"), c.x) << c.zeta;
-    EXPECT_EQ(FormatPattern(y, "#.000"), c.y) << c.zeta;
-    EXPECT_DOUBLE_EQ(h, 100 - c.zeta);
-    EXPECT_EQ(B, Dms2Rad(31));  // inputs given back unchanged
-    EXPECT_EQ(H, 100);
-    EXPECT_NEAR(s.EllipsoidA, kEllipsoid54.a, 1e-8);
+TEST(Sub4, PointNorthOfShanghaiOn54) {
+  for (int withHeight : {0, 1}) {
+    ProjectionState s = State54(120);
+    double x = 0, y = 0, h = 0, B = Dms2Rad(31), L = Dms2Rad(121.3030), H = 0;
+    Sub4(s, x, y, h, B, L, H, withHeight, 2);
+    EXPECT_NEAR(x, 3432012.058, 5e-4) << withHeight;
+    EXPECT_NEAR(y, 144062.555, 5e-4) << withHeight;
+    EXPECT_EQ(s.EllipsoidA, kEllipsoid54.a);
   }
+  ProjectionState s = State54(120);
+  s.GeoidUndulation = 62.9;
+  double x, y, h, B = Dms2Rad(31), L = Dms2Rad(121.3030), H = 10;
+  BL2XYg(s, x, y, h, B, L, H);
+  EXPECT_NEAR(x, 3432046.089, 5e-4);
+  EXPECT_NEAR(y, 144063.973, 5e-4);
+  EXPECT_DOUBLE_EQ(h, 10 - 62.9);
+  EXPECT_EQ(B, Dms2Rad(31));
+  EXPECT_EQ(H, 10);
+  EXPECT_NEAR(s.EllipsoidA, kEllipsoid54.a, 1e-9);
 }
 
-TEST(GaussKruger, CentralMeridianAndFalseOrigin) {
-  ProjectionState s = On(kEllipsoid54, 117);
-  s.FalseEastingKm = 500;
-  double x, y, h, B = 30 * kDeg, L = 117 * kDeg, H = 0;
+TEST(Sub4, CentralMeridianGivesMeridianArcAndFalseOrigin) {
+  ProjectionState s = State54(117, 0, 500);
+  double x, y, h, B = Dms2Rad(30), L = s.CentralMeridian, H = 0;
   Sub4(s, x, y, h, B, L, H, 0, 2);
-  EXPECT_EQ(FormatPattern(x, "#.000"), "3320172.407");
-  EXPECT_EQ(FormatPattern(y, "#.000"), "500000.000");
-
-  s.FalseNorthingKm = 10;
+  EXPECT_NEAR(x, 3320172.407, 5e-4);
+  EXPECT_EQ(y, 500000.0);
+  s.FalseNorthingKm = 7;
   B = 0;
   Sub4(s, x, y, h, B, L, H, 0, 2);
-  EXPECT_NEAR(x, 10000, 1e-9);
-  EXPECT_NEAR(y, 500000, 1e-9);
+  EXPECT_EQ(x, 7000.0);
+  EXPECT_EQ(y, 500000.0);
 }
 
-TEST(GaussKruger, LiftWithoutHeightMatchesThePlainEllipsoid) {
-  ProjectionState s = On(kEllipsoid80, 111);
-  for (double lat = 18; lat <= 53; lat += 5) {
-    for (double dl = -3; dl <= 3; dl += 1.5) {
-      double x0, y0, x1, y1, h, B = lat * kDeg, L = (111 + dl) * kDeg, H = 0;
-      Sub4(s, x0, y0, h, B, L, H, 0, 2);
-      Sub4(s, x1, y1, h, B, L, H, 1, 2);
-      EXPECT_NEAR(x0, x1, 1e-6);
-      EXPECT_NEAR(y0, y1, 1e-6);
-    }
-  }
+TEST(Sub4, UnknownKReportsAndComputesNothing) {
+  ProjectionState s = State54(120);
+  std::vector<std::string> said;
+  double x = 1, y = 2, h = 3, B = 0.5, L = 2, H = 4;
+  Sub4(s, x, y, h, B, L, H, 1, 3, [&](const std::string& t) { said.push_back(t); });
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0], "Unknown k in Sub4");
+  EXPECT_EQ(x + y + h, 6);
+  EXPECT_EQ(s.EllipsoidA, kEllipsoid54.a);
 }
 
-TEST(GaussKruger, PlaneHeightScalesEasting) {
-  ProjectionState s = On(kEllipsoid54, 120);
-  double x, y0, y1, h, B = 31 * kDeg, L = 121.5 * kDeg, H = 0;
-  Sub4(s, x, y0, h, B, L, H, 1, 2);
+TEST(Sub4, LiftWithZeroHeightsMatchesEllipsoidAndLargerPlaneScales) {
+  ProjectionState s = State54(120);
+  double x0, y0, x1, y1, h, B = Dms2Rad(35.1234), L = Dms2Rad(122.3), H = 0;
+  Sub4(s, x0, y0, h, B, L, H, 0, 2);
+  Sub4(s, x1, y1, h, B, L, H, 1, 2);
+  EXPECT_NEAR(x1, x0, 1e-6);
+  EXPECT_NEAR(y1, y0, 1e-6);
   s.PlaneHeight = 2000;
-  Sub4(s, x, y1, h, B, L, H, 1, 2);
-  EXPECT_NEAR(y1 / y0, (kEllipsoid54.a + 2000) / kEllipsoid54.a, 1e-6);
+  Sub4(s, x1, y1, h, B, L, H, 1, 2);
+  EXPECT_NEAR(y1 / y0, (kEllipsoid54.a + 2000) / kEllipsoid54.a, 2e-6);
 }
 
-TEST(GaussKruger, ForwardThenInverseOverAGrid) {
-  for (const Ellipsoid& e : {kEllipsoid54, kEllipsoid80, kEllipsoid84}) {
-    for (double zeta : {0.0, 62.9}) {
-      ProjectionState s = On(e, 117);
-      s.GeoidUndulation = zeta;
-      s.PlaneHeight = zeta > 0 ? 350 : 0;
-      s.FalseEastingKm = 500;
-      for (double lat = 0.5; lat <= 60; lat += 1.7) {
-        for (double dl = -3; dl <= 3; dl += 0.25) {
-          double x, y, h, B = lat * kDeg, L = (117 + dl) * kDeg, H = 40;
+TEST(Sub4, InverseLeavesReducedCoordinatesAndXYg2BLRestoresThem) {
+  ProjectionState s = State54(120, 10, 500);
+  s.GeoidUndulation = 30;
+  double x = 3432012.058 + 10000, y = 144062.555 + 500000, h = 5, B, L, H;
+  Sub4(s, x, y, h, B, L, H, 0, 1);
+  EXPECT_EQ(x, 3432012.058 + 10000 - 10000);
+  EXPECT_EQ(y, (144062.555 + 500000) - 500000.0);
+  EXPECT_DOUBLE_EQ(H, 35);
+  x = 3442012.058;
+  y = 644062.555;
+  XYg2BL(s, x, y, h, B, L, H);
+  EXPECT_EQ(x, 3442012.058);
+  EXPECT_EQ(y, 644062.555);
+}
+
+// BL2XYg then XYg2BL over a grid within 3 degrees of the central meridian, lifted and not,
+// on all three ellipsoids.
+TEST(Sub4, ForwardInverseRoundTripOverGrid) {
+  const Ellipsoid ells[] = {kEllipsoid54, kEllipsoid80, kEllipsoid84};
+  for (const Ellipsoid& e : ells)
+    for (double zeta : {0.0, 62.9})
+      for (int ib = -80; ib <= 80; ib += 4)
+        for (int il = -30; il <= 30; il += 3) {
+          ProjectionState s;
+          s.SetEllipsoid(e);
+          s.CentralMeridian = Dms2Rad(117);
+          s.FalseEastingKm = 500;
+          s.GeoidUndulation = zeta;
+          s.PlaneHeight = zeta == 0 ? 0 : 1500;
+          const double B0 = (ib + 0.25) * kPi / 180;
+          const double L0 = s.CentralMeridian + il * 0.1 * kPi / 180;
+          double x, y, h, B = B0, L = L0, H = 120;
           BL2XYg(s, x, y, h, B, L, H);
           const double xs = x, ys = y;
           double B2, L2, H2;
           XYg2BL(s, x, y, h, B2, L2, H2);
           ASSERT_EQ(x, xs);
           ASSERT_EQ(y, ys);
-          ASSERT_NEAR(B2, B, 1e-9) << lat << " " << dl;
-          ASSERT_NEAR(L2, L, 1e-9) << lat << " " << dl;
-          ASSERT_NEAR(H2, H, 1e-9);
+          if (B0 < 0) B2 -= kCalculatorPi.twoPi;
+          ASSERT_NEAR(B2, B0, 1e-9) << e.a << " " << ib << " " << il << " " << zeta;
+          ASSERT_NEAR(L2, L0, 1e-9) << e.a << " " << ib << " " << il << " " << zeta;
+          ASSERT_NEAR(H2, 120, 1e-9);
           ASSERT_NEAR(s.EllipsoidA, e.a, 1e-8);
         }
-      }
-    }
-  }
 }
 
-TEST(GaussKruger, InverseLeavesCoordinatesReducedAndUnknownKIsReported) {
-  ProjectionState s = On(kEllipsoid54, 120);
-  s.FalseNorthingKm = 1;
-  s.FalseEastingKm = 500;
-  double x = 3432012.058, y = 644062.555, h = 0, B = 0, L = 0, H = 0;
-  Sub4(s, x, y, h, B, L, H, 0, 1);
-  EXPECT_NEAR(x, 3431012.058, 1e-9);
-  EXPECT_NEAR(y, 144062.555, 1e-9);
-
-  std::vector<std::string> messages;
-  double x2 = 1, y2 = 2;
-  Sub4(s, x2, y2, h, B, L, H, 0, 3, [&](const std::string& m) { messages.push_back(m); });
-  EXPECT_EQ(messages, std::vector<std::string>{"Unknown k in Sub4"});
-  EXPECT_EQ(x2, 1);
-  EXPECT_EQ(y2, 2);
-}
-
-TEST(GaussKruger, LiftedForwardKeepsSouthernAndWesternPointsNearTheMeridian) {
-  // The lift hands latitudes and longitudes back in [0, 2pi); they must stay signed.
-  ProjectionState s = On(kEllipsoid84, -63);
-  double x, y, h, B = -33 * kDeg, L = -62 * kDeg, H = 0;
-  double xp, yp;
-  Sub4(s, xp, yp, h, B, L, H, 0, 2);
-  Sub4(s, x, y, h, B, L, H, 1, 2);
-  EXPECT_NEAR(x, xp, 1e-6);
-  EXPECT_NEAR(y, yp, 1e-6);
-}
-
-TEST(GaussKruger, ComponentCopyMatchesWithoutHeightAnomaly) {
-  ProjectionState s = On(kEllipsoid54, 120);
-  s.PlaneHeight = 100;
-  ComponentProjection c{120 * kDeg, 0, 500, 100, kEllipsoid54.a, kEllipsoid54.e2};
-  s.FalseEastingKm = 500;
-  double x1, y1, h1, x2, y2, h2, B = 31 * kDeg, L = 121.5 * kDeg, H = 0;
-  Sub4(s, x1, y1, h1, B, L, H, 1, 2);
-  Sub4Component(c, x2, y2, h2, B, L, H, 1, 2);
-  EXPECT_NEAR(x1, x2, 1e-6);
-  EXPECT_NEAR(y1, y2, 1e-6);
-  EXPECT_NEAR(c.a, kEllipsoid54.a, 1e-8);
-  double B2, L2, H2;
-  Sub4Component(c, x2, y2, h2, B2, L2, H2, 1, 1);
+TEST(Sub4Component, NoHeightAnomalyAndAxisRestored) {
+  ComponentProjection p{Dms2Rad(120, kComponentPi), 0, 500, 0, kEllipsoid54.a, kEllipsoid54.e2};
+  double x, y, h, B = Dms2Rad(31, kComponentPi), L = Dms2Rad(121.3030, kComponentPi), H = 7;
+  Sub4Component(p, x, y, h, B, L, H, 1, 2);
+  EXPECT_NEAR(x, 3432012.058, 5e-4);
+  EXPECT_NEAR(y, 644062.555, 5e-4);
+  EXPECT_EQ(h, 7);
+  EXPECT_EQ(p.a, kEllipsoid54.a);
+  p.H0 = 1000;
+  double x2, y2, B2, L2, H2;
+  Sub4Component(p, x2, y2, h, B, L, H, 1, 2);
+  EXPECT_GT(y2 - 500000, (y - 500000) * 1.0001);
+  Sub4Component(p, x2, y2, h, B2, L2, H2, 1, 1);
   EXPECT_NEAR(B2, B, 1e-9);
   EXPECT_NEAR(L2, L, 1e-9);
+  EXPECT_NEAR(p.a, kEllipsoid54.a, 1e-9);
+  std::string said;
+  Sub4Component(p, x2, y2, h, B2, L2, H2, 1, 0, [&](const std::string& t) { said = t; });
+  EXPECT_EQ(said, "Unknown k in Sub4");
 }
 
 }  // namespace
