@@ -50,10 +50,10 @@ TEST(MArcLenCal, BothRules) {
     const double B2 = Dms2Rad(deg + 0.1723);
     MArcLen_cal(0.0, B2, a54, e54, S1, MeridianArcRule::Calculator);
     MArcLen_cal(0.0, B2, a54, e54, S2, MeridianArcRule::Native);
-    EXPECT_NEAR(S1, S2, 0.3) << deg;
+    EXPECT_NEAR(S1, S2, 1.5e-7 * S1) << deg;  // one rectangle is 1e-6 * S
     double Sback;
     MArcLen_cal(B2, 0.0, a54, e54, Sback, MeridianArcRule::Calculator);
-    EXPECT_NEAR(Sback, -S1, 0.05) << deg;
+    EXPECT_NEAR(Sback, -S1, 3e-8 * S1) << deg;
   }
   // Inputs and result may share a variable.
   double shared = Dms2Rad(1);
