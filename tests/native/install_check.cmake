@@ -26,6 +26,16 @@ foreach(f include/pirrow.h include/nadrix.h include/vantrel_native_call.h
   endif()
 endforeach()
 
+# The survey math component beside them, when it is part of the build.
+if(WITH_OMBRIX)
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component ombrix --prefix ${prefix})
+  foreach(f lib/libombrix.so include/components/mathlib/ombrix.h)
+    if(NOT EXISTS ${prefix}/${f})
+      message(FATAL_ERROR "not installed: ${f}")
+    endif()
+  endforeach()
+endif()
+
 run(${CMAKE_COMMAND} -S ${CLIENT_DIR} -B ${WORK_DIR}/client -DCMAKE_PREFIX_PATH=${prefix}
     -DCLIENT_SOURCE=${CLIENT_SOURCE} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/client)
