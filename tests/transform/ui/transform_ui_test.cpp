@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/catalogue.h"
 #include "common/text_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
@@ -376,6 +377,16 @@ TEST_F(CoChang2, LeavingANumericFieldWithTextShowsItsMessage) {
   Find<QLineEdit>(dlg_.get(), "Text7")->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(t2->text(), "12.5");
   EXPECT_EQ(fake_.messages.messages.size(), 5u);
+}
+
+TEST(TransformCatalogue, EntriesOpenTheirDialogs) {
+  AppState state;
+  FakeServices fake;
+  std::unique_ptr<VDialog> one(CreateDialog("平面坐标转换1", state, fake.services()));
+  EXPECT_NE(dynamic_cast<Co_Chang*>(one.get()), nullptr);
+  std::unique_ptr<VDialog> two(CreateDialog("平面坐标转换2", state, fake.services()));
+  EXPECT_NE(dynamic_cast<Co_Chang2*>(two.get()), nullptr);
+  EXPECT_EQ(two->windowTitle(), "平面坐标转换2");
 }
 
 }  // namespace
