@@ -1,0 +1,30 @@
+// The program entry: the start-up pictures, then the main window.
+#include <QApplication>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/platform/services.h"
+#include "app/splash.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Vantrel");
+  vantrel::AppState state;
+  vantrel::DesktopServices desktop;
+  const vantrel::Services services = desktop.services();
+
+  // The start-up window closing must not end the program before the main window exists.
+  QApplication::setQuitOnLastWindowClosed(false);
+  {
+    vantrel::Splash splash(state);
+    splash.show();
+    while (!state.SplashDone) {
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+  }
+
+  QApplication::setQuitOnLastWindowClosed(true);
+  vantrel::Vantrel window(state, services);
+  window.show();
+  return QApplication::exec();
+}

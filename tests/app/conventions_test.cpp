@@ -1,0 +1,141 @@
+// The conventions every dialog shares: select on entry, the two numeric field checks,
+// unloading by exit button or close box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/vdialog.h"
+#include "gui_test_util.h"
+
+namespace vantrel {
+namespace {
+
+using namespace vantrel::testing;
+
+class SampleDialog : public VDialog {
+ public:
+  SampleDialog(AppState& s, const Services& sv) : VDialog(s, sv, "样例") {
+    auto* l = new QVBoxLayout(this);
+    for (int i = 1; i <= 4; ++i) {
+      f[i] = new QLineEdit(this);
+      f[i]->setObjectName(QString("Text%1").arg(i));
+      l->addWidget(f[i]);
+    }
+    l->addWidget(MakeExitButton("Command_Exit"));
+    SelectOnEntry({f[1], f[2]});
+    CheckOnLeaving(f[3], "旋转角必须是数字!", "平面坐标转换");
+    ClearOnEntry(f[4], [this] { ++entered; });
+  }
+  using VDialog::IsNum;
+  using VDialog::NormaliseField;
+  void OnUnload() override { ++unloads; }
+  QLineEdit* f[5] = {};
+  int unloads = 0;
+  int entered = 0;
+};
+
+struct ConventionsFixture : ::testing::Test {
+  AppState state;
+  FakeServices fakes;
+  SampleDialog* d = nullptr;
+  void SetUp() override {
+    d = new SampleDialog(state, fakes.services());
+    d->show();
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+  }
+  void TearDown() override { delete d; }
+};
+
+TEST_F(ConventionsFixture, TabSelectsTheWholeTextAndAClickSelectsToTheEnd) {
+  d->f[1]->setText("121.3030");
+  d->f[1]->setCursorPosition(3);
+  d->f[2]->setFocus(Qt::OtherFocusReason);
+  d->f[1]->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(d->f[1]->selectedText(), "121.3030");
+  QTest::keyClicks(d->f[1], "31");
+  EXPECT_EQ(d->f[1]->text(), "31") << "typing replaces the selected text";
+
+  d->f[2]->setText("0123456789");
+  d->f[1]->setFocus(Qt::TabFocusReason);
+  const QRect r = d->f[2]->rect();
+  QTest::mouseClick(d->f[2], Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
+  ASSERT_TRUE(d->f[2]->hasFocus());
+  const int start = d->f[2]->selectionStart();
+  ASSERT_GE(start, 0) << "a click selects from the caret to the end";
+  EXPECT_EQ(d->f[2]->selectedText(), QString("0123456789").mid(start));
+}
+
+TEST_F(ConventionsFixture, LeavingAFieldWithTextThatIsNotANumber) {
+  struct Case { const char* typed; const char* after; bool message; };
+  for (const Case c : {Case{"abc", "0", true}, Case{"12.5", "12.5", false}, Case{"", "0", true},
+                       Case{" -3e2 ", " -3e2 ", false}}) {
+    fakes.messages.messages.clear();
+    d->f[3]->setFocus(Qt::TabFocusReason);
+    Type(d, "Text3", c.typed);
+    d->f[1]->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(d->f[3]->text(), c.after) << c.typed;
+    EXPECT_TRUE(d->f[1]->hasFocus()) << "the focus moves on";
+    ASSERT_EQ(fakes.messages.messages.size(), c.message ? 1u : 0u) << c.typed;
+    if (c.message) {
+      EXPECT_EQ(fakes.messages.messages[0].text, "旋转角必须是数字!");
+      EXPECT_EQ(fakes.messages.messages[0].title, "平面坐标转换");
+      EXPECT_EQ(fakes.messages.messages[0].icon, MessageIcon::Critical);
+    }
+  }
+}
+
+TEST_F(ConventionsFixture, NormalisingCheck) {
+  struct Case { const char* typed; const char* isNum; const char* shown; bool message; };
+  const Case cases[] = {
+      {"", "0", "0", false},          {" 12.50 ", "12.50", "12.5", false},
+      {"abc", "", "0", true},         {"0.25", "0.25", "0.25", false},
+      {".5", ".5", "0.5", false},     {"-100.0", "-100.0", "-100", false},
+      {"1,5", "", "0", true},
+  };
+  for (const Case& c : cases) {
+    fakes.messages.messages.clear();
+    EXPECT_EQ(d->IsNum(c.typed), c.isNum) << c.typed;
+    d->f[1]->setText(c.typed);
+    d->NormaliseField(d->f[1]);
+    EXPECT_EQ(d->f[1]->text(), c.shown) << c.typed;
+    ASSERT_EQ(fakes.messages.messages.size(), c.message ? 2u : 0u) << c.typed;
+    if (c.message) {
+      EXPECT_EQ(fakes.messages.messages[0].text, "数据输入必须是数字！");
+      EXPECT_EQ(fakes.messages.messages[0].title, "提示");
+      EXPECT_EQ(fakes.messages.messages[0].icon, MessageIcon::Warning);
+    }
+  }
+}
+
+TEST_F(ConventionsFixture, ClearOnEntryEmptiesTheField) {
+  d->f[4]->setText("99");
+  d->f[4]->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(d->f[4]->text(), "");
+  EXPECT_EQ(d->entered, 1);
+}
+
+TEST(Conventions, ExitButtonAndCloseBoxBothUnloadOnce) {
+  for (bool closeBox : {false, true}) {
+    AppState state;
+    FakeServices fakes;
+    QPointer<SampleDialog> d = new SampleDialog(state, fakes.services());
+    int signals_ = 0;
+    QObject::connect(d, &VDialog::unloaded, [&] { ++signals_; });
+    d->show();
+    if (closeBox) {
+      d->close();
+    } else {
+      Press(d, "Command_Exit");
+    }
+    EXPECT_EQ(d->unloads, 1);
+    EXPECT_EQ(signals_, 1);
+    FlushDeletes();
+    EXPECT_FALSE(d) << "the dialog is deleted, its fields discarded";
+  }
+}
+
+}  // namespace
+}  // namespace vantrel
