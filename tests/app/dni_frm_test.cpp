@@ -46,7 +46,7 @@ TEST_F(DniFixture, PositionsAndRangeMessages) {
       {"30.3", "114.15", "44.325米", nullptr},
       {" 40 ", "116", "44.800米", nullptr},
       {"18.5", "110", nullptr, kLat},
-      {"18.51", "110", "46.987米", nullptr},
+      {"18.51", "110", "48.400米", nullptr},  // the empty 18° row takes the 19° row
       {"52.3", "121", nullptr, kLat},
       {"31", "133.5", nullptr, kLon},
       {"31", "73.4", nullptr, kLon},
