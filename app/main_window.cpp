@@ -69,17 +69,17 @@ Vantrel::Vantrel(AppState& state, const Services& services, QWidget* parent)
   list_->setObjectName("ListView1");
   list_->setViewMode(QListView::IconMode);
   list_->setIconSize(QSize(48, 48));
-  list_->setGridSize(QSize(128, 92));
+  list_->setGridSize(QSize(156, 96));
+  list_->setTextElideMode(Qt::ElideNone);
   list_->setMovement(QListView::Static);
   list_->setResizeMode(QListView::Adjust);
   list_->setWrapping(true);
   list_->setWordWrap(true);
-  list_->setUniformItemSizes(true);
   list_->setSpacing(4);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(list_, &QListWidget::itemClicked, this, &Vantrel::ListView1_ItemClick);
   setCentralWidget(list_);
-  resize(600, 420);
+  resize(680, 440);
 
   // Loading.
   state_.Transform.ParamsReady = false;
@@ -106,7 +106,10 @@ void Vantrel::FillPage(int page) {
   list_->clear();
   const QIcon icon = Artwork::Icon(kPageIcons[page - 1]);
   for (const QString& text : PageEntries(page)) {
-    list_->addItem(new QListWidgetItem(icon, text));
+    auto* item = new QListWidgetItem(icon, text);
+    // The whole entry text stays readable: the longest is eleven Chinese characters.
+    item->setSizeHint(QSize(150, 90));
+    list_->addItem(item);
   }
   state_.LastItem = 0;
   list_->setCurrentRow(0);
