@@ -11,6 +11,11 @@
 #include "geodetic/ui/frm_seven.h"
 #include "geodetic/ui/quantity_frms.h"
 #include "geodetic/ui/xyz_blh_xyg.h"
+#include "plane/ui/coordi_frm.h"
+#include "plane/ui/cross_back.h"
+#include "plane/ui/cross_for.h"
+#include "plane/ui/stake_out.h"
+#include "plane/ui/trav_frm.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
 
@@ -62,11 +67,11 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"空间坐标－大地坐标", "XYZ_BLH_XYG", OpenSpaceGeodetic},
       {"大地坐标－高斯坐标", "XYZ_BLH_XYG", OpenGeodeticGauss},
       {"高斯坐标换带", "FrmLanCh", Make<FrmLanCh>},
-      {"坐标正反算", "CoordiFrm", {}},
-      {"支导线计算", "TravFrm", {}},
-      {"前方交会", "Cross_For", {}},
-      {"后方交会", "Cross_Back", {}},
-      {"坐标放样", "StakeOut", {}},
+      {"坐标正反算", "CoordiFrm", Make<CoordiFrm>},
+      {"支导线计算", "TravFrm", Make<TravFrm>},
+      {"前方交会", "Cross_For", Make<Cross_For>},
+      {"后方交会", "Cross_Back", Make<Cross_Back>},
+      {"坐标放样", "StakeOut", Make<StakeOut>},
       {"曲率半径", "RadiusFrm", Make<RadiusFrm>},
       {"子午圈弧长", "MArcLenFrm", Make<MArcLenFrm>},
       {"平行圈弧长", "NArcLenFrm", Make<NArcLenFrm>},

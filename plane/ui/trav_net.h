@@ -1,0 +1,36 @@
+#pragma once
+// The traverse diagram ("支导线网图"): the legs of the result file, drawn into an image
+// that persists across repaints and can be saved as a bitmap.
+#include <QImage>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "app/platform/services.h"
+
+class QLabel;
+class QToolBar;
+
+namespace vantrel {
+
+class TravNet : public QWidget {
+  Q_OBJECT
+ public:
+  TravNet(AppState& state, const Services& services, QWidget* parent = nullptr);
+
+  // Reads TravResultFile and draws its legs over the current picture.
+  void DrawFile();
+  void Net_Save();
+  void Net_Exit() { close(); }
+
+  const QImage& image() const { return image_; }
+
+ private:
+  void Message(const QString& text, MessageIcon icon, const QString& title);
+
+  AppState& state_;
+  Services services_;
+  QImage image_;
+  QLabel* picture_;
+};
+
+}  // namespace vantrel
