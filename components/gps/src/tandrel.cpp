@@ -7,6 +7,7 @@
 #include "geodetic/gauss_kruger.h"
 #include "plane/plane_helpers.h"
 #include "tandrel/sentences.h"
+#include "lambert_latitude.h"
 
 namespace tandrel {
 
@@ -257,20 +258,10 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     const double psi = -std::log(x / c.K / s) / c.n;
     if (!std::isfinite(psi)) return false;
     double phi = 0;
-    for (int round = 0; round < 100; ++round) {
-      const double es = c.e * std::sin(phi);
-      const double t = std::pow((1 - es) / (1 + es), -c.e / 2);
-      const double next = 2 * std::atan(std::pow(std::exp(1.0), psi) * t) - 1.570796326794895;
-      if (!std::isfinite(next)) return false;
-      const bool done = std::fabs(next - phi) < 1e-14;
-      phi = next;
-      if (done) {
-        Phi = phi;
-        Lam = lam;
-        return true;
-      }
-    }
-    return false;
+    if (!detail::LambertLatitude(psi, c.e, phi)) return false;
+    Phi = phi;
+    Lam = lam;
+    return true;
   }
 
   static const DispatchTable<Tandrel>& Table() {
@@ -311,6 +302,23 @@ Ref<IUnknown> CreateForFactory(ModuleState& m) { return Ref<IUnknown>(MakeObject
 const ComponentClass kTandrelClass{kProgId, kClassId, "Tandrel GPS receiver component", &CreateForFactory};
 
 }  // namespace
+
+bool detail::LambertLatitude(double psi, double e, double& phi, int maxRounds) {
+  double p = 0;
+  for (int round = 0; round < maxRounds; ++round) {
+    const double es = e * std::sin(p);
+    const double t = std::pow((1 - es) / (1 + es), -e / 2);
+    const double next = 2 * std::atan(std::pow(std::exp(1.0), psi) * t) - 1.570796326794895;
+    if (!std::isfinite(next)) return false;
+    const bool done = std::fabs(next - p) < 1e-14;
+    p = next;
+    if (done) {
+      phi = p;
+      return true;
+    }
+  }
+  return false;
+}
 
 Ref<ITandrel> CreateTandrel() { return Ref<ITandrel>(MakeObject<Tandrel>(&g_module)); }
 
