@@ -67,6 +67,7 @@ std::string ErrnoText(int err) {
     case EACCES:
     case EPERM: return "没有访问权限";
     case ENOSPC: return "磁盘已满";
+    case EFBIG: return "文件超过允许的大小";
     case EROFS: return "磁盘只读";
     default: return std::strerror(err);
   }

@@ -201,6 +201,15 @@ void TravFrm::Command2_Click() {
       ComputeTraverseLeg(x0, y0, backAz, angle, Check1->isChecked(), side);
   Text12->setText(Q(GeneralNumberText(leg.x)));
   Text13->setText(Q(GeneralNumberText(leg.y)));
+  // A name of blanks only would vanish when the file is split on blanks.
+  if (IsBlank(Std(Text14))) Text14->setText("新点");
+  TraverseRecord record{Std(Text14), leg.x, leg.y, x0, y0, backAz, side, leg.leftAngle};
+  WriteResult w = AppendTraverseRecord(state().TravResultFile, record);
+  if (!w.ok) {
+    // The station stays put: a leg missing from the file must not be walked past.
+    Message(WriteFailureText(Q(state().TravResultFile), w.error), MessageIcon::Critical, kTitle);
+    return;
+  }
   if (Check2->isChecked()) {
     Text1->setText(Q(GeneralNumberText(leg.x)));
     Text2->setText(Q(GeneralNumberText(leg.y)));
@@ -208,13 +217,6 @@ void TravFrm::Command2_Click() {
     Text4->setText(Q(GeneralNumberText(y0)));
     double reverse = leg.reverseAzimuth + 1e-13;
     Text5->setText(Q(Rad2dms_Buff(reverse)));
-  }
-  // A name of blanks only would vanish when the file is split on blanks.
-  if (IsBlank(Std(Text14))) Text14->setText("新点");
-  TraverseRecord record{Std(Text14), leg.x, leg.y, x0, y0, backAz, side, leg.leftAngle};
-  WriteResult w = AppendTraverseRecord(state().TravResultFile, record);
-  if (!w.ok) {
-    Message(WriteFailureText(Q(state().TravResultFile), w.error), MessageIcon::Critical, kTitle);
   }
 }
 

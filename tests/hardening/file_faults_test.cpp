@@ -1,0 +1,555 @@
+// Every file writer of the calculator driven through its dialog against faults that stop
+// root too: the path is a folder, the path runs through a regular file, the disk is full
+// (/dev/full), and an append cut off part-way (file size limit, EFBIG). Each fault must give
+// its message, count nothing as written, keep what an appended-to file held, and leave the
+// dialog working: once the fault is gone, the next press writes exactly what a run that
+// never met the fault writes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTest>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "app/app_state.h"
+#include "app/platform/services.h"
+#include "geodetic/ui/frm_seven.h"
+#include "gui_test_util.h"
+#include "plane/ui/stake_out.h"
+#include "plane/ui/trav_frm.h"
+#include "transform/point_files.h"
+#include "transform/ui/co_chang.h"
+#include "transform/ui/co_chang2.h"
+
+// Failures print the texts, not their UTF-16 units.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Press;
+using testing::TextOf;
+using testing::Type;
+
+enum class Fault { Folder, UnderFile, DiskFull, CutOff };
+
+const char* FaultName(Fault f);
+void PrintTo(Fault f, std::ostream* os) { *os << FaultName(f); }
+
+const char* FaultName(Fault f) {
+  switch (f) {
+    case Fault::Folder: return "Folder";
+    case Fault::UnderFile: return "UnderFile";
+    case Fault::DiskFull: return "DiskFull";
+    case Fault::CutOff: return "CutOff";
+  }
+  return "";
+}
+
+// The plain-words reason the file layer gives for each fault.
+QString Reason(Fault f) {
+  switch (f) {
+    case Fault::Folder: return "这是一个文件夹，不是文件";
+    case Fault::UnderFile: return "路径中有一项不是文件夹";
+    case Fault::DiskFull: return "磁盘已满";
+    case Fault::CutOff: return "文件超过允许的大小";
+  }
+  return {};
+}
+
+std::optional<std::string> Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteBytes(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Files may grow to `limit` bytes while this lives; a write past it fails with EFBIG
+// instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit l = old_;
+    l.rlim_cur = limit;
+    setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t oldHandler_ = SIG_DFL;
+};
+
+struct Expected {
+  QString text;
+  QString title;
+  MessageIcon icon;
+};
+
+// One writer and the dialog that drives it.
+class Rig {
+ public:
+  virtual ~Rig() = default;
+  // Whether the writer adds to the end of its file (and so must keep what it held).
+  virtual bool Appends() const = 0;
+  // Builds the dialog; `work` is a folder for the rig's own files, `target` the written path.
+  virtual void Open(const fs::path& work, const fs::path& target) = 0;
+  // Everything up to the press: files the writer reads, fields, the path chosen.
+  virtual void Prepare() = 0;
+  virtual void PressWriter() = 0;
+  // The message a failed press shows.
+  virtual Expected Failure(Fault fault) const = 0;
+  // After a failed press: nothing the user sees claims the write took place.
+  virtual void CheckNothingCounted() = 0;
+  // Messages a successful press shows (most show none).
+  virtual std::vector<QString> SuccessMessages() const { return {}; }
+  RecordingMessageBox::Message* LastMessage() {
+    auto& m = fakes.messages.messages;
+    return m.empty() ? nullptr : &m.back();
+  }
+
+  AppState state;
+  FakeServices fakes;
+  fs::path work, target;
+};
+
+// ------------------------------------------------------------------ traverse, one leg
+
+const char* const kTravTitle = "支导线计算";
+
+class TraverseLegRig : public Rig {
+ public:
+  bool Appends() const override { return true; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    fs::create_directories(work / "prog");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((work / "data").string()));
+    dlg = std::make_unique<TravFrm>(state, fakes.services(), Q(work / "prog"));
+  }
+  void Prepare() override {
+    fakes.files.answers = {Q(target)};
+    Press(dlg.get(), "Command4");  // creates the chosen file with its two heading lines
+    dlg->findChild<QCheckBox*>("Check2")->setChecked(true);  // walk the station on
+    for (auto [name, text] : {std::pair{"Text1", "0"}, {"Text2", "0"}, {"Text3", "-100"},
+                              {"Text4", "0"}, {"Text10", "90.0000"}, {"Text11", "100"},
+                              {"Text14", "P1"}})
+      Type(dlg.get(), name, text);
+    station = Station();
+  }
+  void PressWriter() override { Press(dlg.get(), "Command2"); }
+  Expected Failure(Fault f) const override {
+    return {"结果文件无法写入：" + QDir::toNativeSeparators(Q(target)) + "\n" + Reason(f),
+            kTravTitle, MessageIcon::Critical};
+  }
+  void CheckNothingCounted() override {
+    // The leg is shown, but the station stays put so the same leg can be written again.
+    EXPECT_NEAR(TextOf(dlg.get(), "Text13").toDouble(), -100, 1e-9);
+    EXPECT_EQ(Station(), station);
+    EXPECT_EQ(state.TravResultFile, target.string());
+  }
+
+  static QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
+  QStringList Station() {
+    QStringList s;
+    for (const char* n : {"Text1", "Text2", "Text3", "Text4", "Text5"}) s << TextOf(dlg.get(), n);
+    return s;
+  }
+  std::unique_ptr<TravFrm> dlg;
+  QStringList station;
+};
+
+// ------------------------------------------------------------------ traverse, chosen file
+
+class TraverseFileRig : public TraverseLegRig {
+ public:
+  bool Appends() const override { return false; }
+  void Prepare() override { before = state.TravResultFile; }
+  void PressWriter() override {
+    fakes.files.answers = {Q(target)};
+    Press(dlg.get(), "Command4");
+  }
+  void CheckNothingCounted() override {
+    EXPECT_EQ(state.TravResultFile, before);
+    EXPECT_EQ(TextOf(dlg.get(), "Text8"), QDir::toNativeSeparators(Q(before)));
+  }
+  std::string before;
+};
+
+// ------------------------------------------------------------------ seven-parameter grid
+
+class GridRig : public Rig {
+ public:
+  bool Appends() const override { return false; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    // The grid file is tmp.out in the home folder: the target's folder plays home.
+    EXPECT_EQ(t.filename(), "tmp.out");
+    qputenv("HOME", QByteArray::fromStdString(t.parent_path().string()));
+    dlg = std::make_unique<FrmSeven>(state, fakes.services());
+  }
+  void Prepare() override { Press(dlg.get(), "Command1"); }
+  void PressWriter() override { Press(dlg.get(), "Command2"); }
+  Expected Failure(Fault f) const override {
+    return {"修正格网文件 " + QString::fromStdString(target.string()) + " 无法写入: " + Reason(f),
+            "七参数坐标转换", MessageIcon::Critical};
+  }
+  void CheckNothingCounted() override {
+    // The correction itself was computed; only the grid file failed.
+    EXPECT_EQ(TextOf(dlg.get(), "Label21"), ".1114");
+  }
+  std::unique_ptr<FrmSeven> dlg;
+};
+
+// ------------------------------------------------------------------ common-point result block
+
+const char* const kTransformTitle = "平面坐标转换";
+
+class ResultBlockRig : public Rig {
+ public:
+  bool Appends() const override { return true; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<Co_Chang>(state, fakes.services());
+  }
+  void Prepare() override {
+    const fs::path old = work / "old.txt";
+    WriteBytes(old, "A 100 100\r\nB 200 100\r\nC 150 250 corner\r\n");
+    WriteBytes(target, "A 1100 1100\r\nB 1200 1100\r\n");
+    fakes.files.answers = {QString::fromStdString(old.string()),
+                           QString::fromStdString(target.string())};
+    Press(dlg.get(), "Command5");
+    Press(dlg.get(), "Command6");
+  }
+  void PressWriter() override { Press(dlg.get(), "Command1"); }
+  Expected Failure(Fault f) const override {
+    const QString path = QString::fromStdString(target.string());
+    // The new file is read for its common points before the block is added to it, so a
+    // path that is no file fails at reading; only a cut-off append reaches the writer.
+    switch (f) {
+      case Fault::Folder:
+        return {"不能读取新坐标文件" + path + "：" + Reason(f), "Vantrel", MessageIcon::None};
+      case Fault::UnderFile:
+        return {"新坐标文件不存在!", kTransformTitle, MessageIcon::Critical};
+      case Fault::DiskFull:
+        return {"不能读取新坐标文件" + path + "：这不是一个普通文件", "Vantrel",
+                MessageIcon::None};
+      case Fault::CutOff:
+        break;
+    }
+    return {"不能写入新坐标文件" + path + "：" + Reason(f), kTransformTitle,
+            MessageIcon::Critical};
+  }
+  void CheckNothingCounted() override {
+    EXPECT_FALSE(state.Transform.ParamsReady);
+    Press(dlg.get(), "Command4");
+    EXPECT_EQ(dlg->ParamWindow(), nullptr);
+  }
+  std::vector<QString> SuccessMessages() const override { return {"坐标旋转结束!"}; }
+  std::unique_ptr<Co_Chang> dlg;
+};
+
+// ------------------------------------------------------------------ rotation result file
+
+class RotationRig : public Rig {
+ public:
+  bool Appends() const override { return false; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<Co_Chang2>(state, fakes.services());
+  }
+  void Prepare() override {
+    const fs::path old = work / "old.txt";
+    WriteBytes(old, "A 100 100\r\nB 200 100 stone\r\n");
+    fakes.files.answers = {QString::fromStdString(old.string()),
+                           QString::fromStdString(target.string())};
+    Press(dlg.get(), "Command5");
+    Press(dlg.get(), "Command6");
+    for (auto [name, text] : {std::pair{"Text2", "100"}, {"Text3", "100"}, {"Text4", "5000"},
+                              {"Text5", "6000"}, {"Text6", "30.3000"}})
+      Type(dlg.get(), name, text);
+  }
+  void PressWriter() override { Press(dlg.get(), "Rotate"); }
+  Expected Failure(Fault f) const override {
+    return {"不能写入新坐标文件" + QString::fromStdString(target.string()) + "：" + Reason(f),
+            kTransformTitle, MessageIcon::Critical};
+  }
+  void CheckNothingCounted() override {
+    for (const auto& m : fakes.messages.messages) EXPECT_NE(m.text, "坐标旋转结束!");
+  }
+  std::vector<QString> SuccessMessages() const override { return {"坐标旋转结束!"}; }
+  std::unique_ptr<Co_Chang2> dlg;
+};
+
+// ------------------------------------------------------------------ stakeout data file
+
+class StakeoutRig : public Rig {
+ public:
+  bool Appends() const override { return true; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<StakeOut>(state, fakes.services());
+    dlg->show();
+    dlg->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+  }
+  void Prepare() override {
+    // No line end after the last point: the append has to add one first.
+    WriteBytes(target, "S 0 0 100\r\nB 100 0 0");
+    fakes.files.answers = {QString::fromStdString(target.string())};
+    Press(dlg.get(), "Command1");
+    Pick("Combo1", "S");
+    Pick("Combo2", "B");
+    QTest::keyClicks(dlg->findChild<QComboBox*>("Combo3")->lineEdit(), "T1");
+    for (auto [name, text] : {std::pair{"Text8", "0"}, {"Text9", "50"}, {"Text10", "0"}}) {
+      QLineEdit* f = testing::Field(dlg.get(), name);
+      f->setFocus(Qt::TabFocusReason);
+      QTest::keyClicks(f, text);
+    }
+    testing::Find<QWidget>(dlg.get(), "Command2")->setFocus(Qt::TabFocusReason);
+  }
+  void PressWriter() override { Press(dlg.get(), "Command2"); }
+  Expected Failure(Fault f) const override {
+    return {"无法向数据文件添加点：" + Reason(f), "坐标放样", MessageIcon::Warning};
+  }
+  void CheckNothingCounted() override {
+    EXPECT_EQ(TextOf(dlg.get(), "Label2"), "50.000");
+    EXPECT_TRUE(dlg->StakeTyped());  // not recorded, so still to be recorded
+  }
+  void Pick(const char* combo, const QString& name) {
+    auto* c = dlg->findChild<QComboBox*>(combo);
+    const int row = c->findText(name);
+    ASSERT_GE(row, 0);
+    c->setCurrentIndex(row);
+    emit c->activated(row);
+  }
+  std::unique_ptr<StakeOut> dlg;
+};
+
+// ------------------------------------------------------------------ the table
+
+enum class Writer { TraverseLeg, TraverseFile, Grid, ResultBlock, Rotation, Stakeout };
+
+struct WriterInfo {
+  Writer id;
+  const char* name;
+  const char* leaf;
+};
+void PrintTo(const WriterInfo& w, std::ostream* os) { *os << w.name; }
+
+const WriterInfo kWriters[] = {
+    {Writer::TraverseLeg, "TraverseLeg", "legs.out"},
+    {Writer::TraverseFile, "TraverseFile", "chosen.out"},
+    {Writer::Grid, "Grid", "tmp.out"},
+    {Writer::ResultBlock, "ResultBlock", "new.txt"},
+    {Writer::Rotation, "Rotation", "rotated.txt"},
+    {Writer::Stakeout, "Stakeout", "stake.out"},
+};
+
+std::unique_ptr<Rig> MakeRig(Writer w) {
+  switch (w) {
+    case Writer::TraverseLeg: return std::make_unique<TraverseLegRig>();
+    case Writer::TraverseFile: return std::make_unique<TraverseFileRig>();
+    case Writer::Grid: return std::make_unique<GridRig>();
+    case Writer::ResultBlock: return std::make_unique<ResultBlockRig>();
+    case Writer::Rotation: return std::make_unique<RotationRig>();
+    case Writer::Stakeout: return std::make_unique<StakeoutRig>();
+  }
+  return nullptr;
+}
+
+class FileFaults : public ::testing::TestWithParam<std::tuple<WriterInfo, Fault>> {
+ protected:
+  void SetUp() override {
+    for (const char* v : {"HOME", "XDG_DATA_HOME"}) {
+      const char* old = std::getenv(v);
+      savedEnv_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
+    }
+    root_ = fs::temp_directory_path() /
+            ("file_faults_" + std::to_string(::getpid()) + "_" +
+             std::string(std::get<0>(GetParam()).name) + FaultName(std::get<1>(GetParam())));
+    fs::remove_all(root_);
+  }
+  void TearDown() override {
+    for (auto& [name, value] : savedEnv_) {
+      if (value) setenv(name.c_str(), value->c_str(), 1);
+      else unsetenv(name.c_str());
+    }
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  // What a run that meets no fault leaves in the file: before and after the press.
+  std::pair<std::string, std::string> CleanRun(const WriterInfo& w) {
+    const fs::path dir = root_ / "clean";
+    fs::create_directories(dir / "sub");
+    auto rig = MakeRig(w.id);
+    rig->Open(dir, dir / "sub" / w.leaf);
+    rig->Prepare();
+    const std::string before = Bytes(rig->target).value_or("");
+    rig->PressWriter();
+    const std::string after = Bytes(rig->target).value_or("");
+    return {before, after};
+  }
+
+  fs::path root_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+};
+
+TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
+  const auto& [w, fault] = GetParam();
+  const auto [cleanBefore, cleanAfter] = CleanRun(w);
+  ASSERT_GT(cleanAfter.size(), cleanBefore.size()) << "the clean run wrote nothing";
+
+  const fs::path dir = root_ / "fault";
+  const fs::path sub = dir / "sub";
+  const fs::path target = sub / w.leaf;
+  const fs::path real = dir / "real";  // behind a link that can be turned to /dev/full
+  fs::create_directories(sub);
+  auto rig = MakeRig(w.id);
+  if (fault == Fault::DiskFull) fs::create_symlink(real, target);
+  rig->Open(dir, target);
+  rig->Prepare();
+  const std::optional<std::string> earlier = Bytes(target);
+
+  // Set the fault up under a writer that has already taken its path.
+  switch (fault) {
+    case Fault::Folder:
+      if (fs::exists(target)) fs::rename(target, dir / "kept");
+      fs::create_directory(target);
+      break;
+    case Fault::UnderFile:
+      fs::rename(sub, dir / "kept");
+      WriteBytes(sub, "a regular file\r\n");
+      break;
+    case Fault::DiskFull:
+      fs::remove(target);
+      fs::create_symlink("/dev/full", target);
+      break;
+    case Fault::CutOff:
+      break;
+  }
+  const size_t shown = rig->fakes.messages.messages.size();
+  if (fault == Fault::CutOff) {
+    // Room for a few bytes of the new lines only; a file written from the start gets 10.
+    const rlim_t limit = (rig->Appends() ? earlier.value_or("").size() : 0) + 10;
+    FileSizeLimit cut(limit);
+    rig->PressWriter();
+  } else {
+    rig->PressWriter();
+  }
+
+  ASSERT_EQ(rig->fakes.messages.messages.size(), shown + 1) << "one message for the fault";
+  const Expected want = rig->Failure(fault);
+  EXPECT_EQ(rig->LastMessage()->text, want.text);
+  EXPECT_EQ(rig->LastMessage()->title, want.title);
+  EXPECT_EQ(rig->LastMessage()->icon, want.icon);
+  rig->CheckNothingCounted();
+  if (rig->Appends()) {
+    const fs::path held = fault == Fault::DiskFull ? real : target;
+    if (fault == Fault::CutOff || fault == Fault::DiskFull) {
+      EXPECT_EQ(Bytes(held), earlier) << "earlier content lost";
+    }
+  }
+
+  // Take the fault away; the dialog writes what a clean run writes.
+  switch (fault) {
+    case Fault::Folder:
+      fs::remove(target);
+      if (fs::exists(dir / "kept")) fs::rename(dir / "kept", target);
+      break;
+    case Fault::UnderFile:
+      fs::remove(sub);
+      fs::rename(dir / "kept", sub);
+      break;
+    case Fault::DiskFull:
+      fs::remove(target);
+      fs::create_symlink(real, target);
+      break;
+    case Fault::CutOff:
+      break;
+  }
+  rig->fakes.messages.messages.clear();
+  rig->PressWriter();
+  std::vector<QString> texts;
+  for (const auto& m : rig->fakes.messages.messages) texts.push_back(m.text);
+  EXPECT_EQ(texts, rig->SuccessMessages());
+  const std::string now = Bytes(target).value_or("");
+  if (rig->Appends()) {
+    // A cut-off write left nothing behind, so earlier content plus the clean run's addition.
+    ASSERT_TRUE(earlier.has_value());
+    ASSERT_EQ(cleanAfter.substr(0, cleanBefore.size()), cleanBefore);
+    EXPECT_EQ(now, *earlier + cleanAfter.substr(cleanBefore.size()));
+  } else {
+    EXPECT_EQ(now, cleanAfter);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWriter, FileFaults,
+    ::testing::Combine(::testing::ValuesIn(kWriters),
+                       ::testing::Values(Fault::Folder, Fault::UnderFile, Fault::DiskFull,
+                                         Fault::CutOff)),
+    [](const ::testing::TestParamInfo<FileFaults::ParamType>& p) {
+      return std::string(std::get<0>(p.param).name) + "_" + FaultName(std::get<1>(p.param));
+    });
+
+// The result block's writer behind the dialog, for the faults the dialog's own reading of
+// the new file stops first.
+TEST(ResultBlockRoutine, WriteFaultsAreReportedAndTheOldFileIsLeftAlone) {
+  const fs::path dir = fs::temp_directory_path() / ("file_faults_routine_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "folder");
+  WriteBytes(dir / "plain.txt", "x\r\n");
+  WriteBytes(dir / "old.txt", "A 1 2\r\n");
+  TransformState state;
+  const struct {
+    fs::path path;
+    Fault fault;
+  } cases[] = {{dir / "folder", Fault::Folder},
+               {dir / "plain.txt" / "new.txt", Fault::UnderFile},
+               {"/dev/full", Fault::DiskFull}};
+  for (const auto& c : cases) {
+    std::string error;
+    std::vector<std::string> told;
+    const AppendOutcome out =
+        T_Co_Rotate((dir / "old.txt").string(), c.path.string(), state,
+                    [&](const std::string& t) { told.push_back(t); }, &error);
+    EXPECT_EQ(out, AppendOutcome::WriteFailed) << FaultName(c.fault);
+    EXPECT_EQ(QString::fromStdString(error), Reason(c.fault)) << FaultName(c.fault);
+    EXPECT_TRUE(told.empty());
+  }
+  EXPECT_EQ(Bytes(dir / "old.txt"), "A 1 2\r\n");
+  EXPECT_EQ(Bytes(dir / "plain.txt"), "x\r\n");
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vantrel
