@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -29,6 +30,7 @@
 #include "gui_test_util.h"
 #include "plane/ui/stake_out.h"
 #include "plane/ui/trav_frm.h"
+#include "common/text_files.h"
 #include "transform/point_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
@@ -101,6 +103,29 @@ class FileSizeLimit {
  private:
   rlimit old_{};
   sighandler_t oldHandler_ = SIG_DFL;
+};
+
+// Puts HOME and XDG_DATA_HOME back as they were: the rigs point them at their own folders.
+class EnvGuard {
+ public:
+  EnvGuard() {
+    for (const char* v : {"HOME", "XDG_DATA_HOME"}) {
+      const char* old = std::getenv(v);
+      saved_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
+    }
+  }
+  ~EnvGuard() {
+    for (auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 struct Expected {
@@ -197,6 +222,25 @@ class TraverseFileRig : public TraverseLegRig {
     EXPECT_EQ(TextOf(dlg.get(), "Text8"), QDir::toNativeSeparators(Q(before)));
   }
   std::string before;
+};
+
+// ------------------------------------------------------------------ traverse diagram bitmap
+
+class DiagramRig : public TraverseLegRig {
+ public:
+  bool Appends() const override { return false; }
+  void Prepare() override {
+    Press(dlg.get(), "Command3");
+    ASSERT_NE(dlg->net(), nullptr);
+  }
+  void PressWriter() override {
+    fakes.files.answers = {Q(target)};
+    dlg->net()->findChild<QAction*>("Net_Save")->trigger();
+  }
+  Expected Failure(Fault) const override {
+    return {"保存失败!", "支导线网图", MessageIcon::Critical};
+  }
+  void CheckNothingCounted() override { EXPECT_TRUE(dlg->net()->isVisible()); }
 };
 
 // ------------------------------------------------------------------ seven-parameter grid
@@ -355,7 +399,7 @@ class StakeoutRig : public Rig {
 
 // ------------------------------------------------------------------ the table
 
-enum class Writer { TraverseLeg, TraverseFile, Grid, ResultBlock, Rotation, Stakeout };
+enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout };
 
 struct WriterInfo {
   Writer id;
@@ -367,6 +411,7 @@ void PrintTo(const WriterInfo& w, std::ostream* os) { *os << w.name; }
 const WriterInfo kWriters[] = {
     {Writer::TraverseLeg, "TraverseLeg", "legs.out"},
     {Writer::TraverseFile, "TraverseFile", "chosen.out"},
+    {Writer::Diagram, "Diagram", "net.bmp"},
     {Writer::Grid, "Grid", "tmp.out"},
     {Writer::ResultBlock, "ResultBlock", "new.txt"},
     {Writer::Rotation, "Rotation", "rotated.txt"},
@@ -377,6 +422,7 @@ std::unique_ptr<Rig> MakeRig(Writer w) {
   switch (w) {
     case Writer::TraverseLeg: return std::make_unique<TraverseLegRig>();
     case Writer::TraverseFile: return std::make_unique<TraverseFileRig>();
+    case Writer::Diagram: return std::make_unique<DiagramRig>();
     case Writer::Grid: return std::make_unique<GridRig>();
     case Writer::ResultBlock: return std::make_unique<ResultBlockRig>();
     case Writer::Rotation: return std::make_unique<RotationRig>();
@@ -388,20 +434,12 @@ std::unique_ptr<Rig> MakeRig(Writer w) {
 class FileFaults : public ::testing::TestWithParam<std::tuple<WriterInfo, Fault>> {
  protected:
   void SetUp() override {
-    for (const char* v : {"HOME", "XDG_DATA_HOME"}) {
-      const char* old = std::getenv(v);
-      savedEnv_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
-    }
     root_ = fs::temp_directory_path() /
             ("file_faults_" + std::to_string(::getpid()) + "_" +
              std::string(std::get<0>(GetParam()).name) + FaultName(std::get<1>(GetParam())));
     fs::remove_all(root_);
   }
   void TearDown() override {
-    for (auto& [name, value] : savedEnv_) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
-    }
     std::error_code ec;
     fs::remove_all(root_, ec);
   }
@@ -419,8 +457,8 @@ class FileFaults : public ::testing::TestWithParam<std::tuple<WriterInfo, Fault>
     return {before, after};
   }
 
+  EnvGuard env_;
   fs::path root_;
-  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
 };
 
 TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
@@ -520,6 +558,66 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FileFaults::ParamType>& p) {
       return std::string(std::get<0>(p.param).name) + "_" + FaultName(std::get<1>(p.param));
     });
+
+// The traverse file the dialog creates when it opens: a program folder that cannot take it
+// sends it to the user's data folder; when that fails too, the user is told and a chosen
+// file works.
+TEST(TraverseFileOnOpen, FaultyProgramFolderFallsBackOrIsReported) {
+  EnvGuard env;
+  const fs::path root = fs::temp_directory_path() / ("file_faults_open_" + std::to_string(::getpid()));
+  const struct {
+    Fault fault;
+    bool dataFolderFails;
+  } cases[] = {{Fault::Folder, false},    {Fault::UnderFile, false}, {Fault::DiskFull, false},
+               {Fault::Folder, true},     {Fault::UnderFile, true},  {Fault::DiskFull, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(FaultName(c.fault)) + (c.dataFolderFails ? " +data" : ""));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    const fs::path prog = root / "prog";
+    switch (c.fault) {
+      case Fault::Folder: fs::create_directories(prog / "traverse.out"); break;
+      case Fault::UnderFile: WriteBytes(prog, "not a folder"); break;
+      default:
+        fs::create_directories(prog);
+        fs::create_symlink("/dev/full", prog / "traverse.out");
+    }
+    const fs::path data = root / "data";
+    if (c.dataFolderFails) WriteBytes(data, "not a folder");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.string()));
+    const QString fallback =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("traverse.out");
+    ASSERT_TRUE(fallback.startsWith(QString::fromStdString(data.string())));
+
+    AppState state;
+    FakeServices fakes;
+    TravFrm dlg(state, fakes.services(), QString::fromStdString(prog.string()));
+    EXPECT_EQ(QString::fromStdString(state.TravResultFile), fallback);
+    EXPECT_EQ(TextOf(&dlg, "Text8"), QDir::toNativeSeparators(fallback));
+    auto& shown = fakes.messages.messages;
+    if (!c.dataFolderFails) {
+      EXPECT_TRUE(shown.empty());
+      EXPECT_EQ(SplitLines(Bytes(fallback.toStdString()).value_or("")).size(), 2u);
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "结果文件无法写入：" + QDir::toNativeSeparators(fallback) + "\n" +
+                                 Reason(Fault::UnderFile));
+    EXPECT_EQ(shown[0].title, kTravTitle);
+    EXPECT_EQ(shown[0].icon, MessageIcon::Critical);
+    // Usable: a chosen file takes the legs.
+    const fs::path chosen = root / "chosen.out";
+    fakes.files.answers = {QString::fromStdString(chosen.string())};
+    Press(&dlg, "Command4");
+    for (auto [name, text] : {std::pair{"Text1", "0"}, {"Text2", "0"}, {"Text3", "-100"},
+                              {"Text4", "0"}, {"Text10", "90"}, {"Text11", "100"}})
+      Type(&dlg, name, text);
+    Press(&dlg, "Command2");
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(SplitLines(Bytes(chosen).value_or("")).size(), 3u);
+  }
+  fs::remove_all(root);
+}
 
 // The result block's writer behind the dialog, for the faults the dialog's own reading of
 // the new file stops first.
