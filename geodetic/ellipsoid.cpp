@@ -78,38 +78,84 @@ double Datan2(double Y, double X, const PiSet& pi) {
   return r;
 }
 
-void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
-            const Ellipsoid& ell, const PiSet& pi) {
+namespace {
+
+// ep2 and b of the last ellipsoid seen: a caller converts many points on one ellipsoid.
+struct SpaceConstants {
+  double a = 0, e2 = -1, ep2 = 0, b = 0;
+};
+
+const SpaceConstants& SpaceConstantsFor(double a, double e2) {
+  thread_local SpaceConstants c;
+  if (c.a != a || c.e2 != e2) {
+    c.a = a;
+    c.e2 = e2;
+    c.ep2 = e2 / (1 - e2);
+    c.b = a / std::sqrt(1 + c.ep2);
+  }
+  return c;
+}
+
+}  // namespace
+
+SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
+                                const PiSet& pi) {
   const double a = ell.a;
   const double e2 = ell.e2;
-  const double ep2 = e2 / (1 - e2);
-  const double b = a / std::sqrt(1 + ep2);
-  const double P = std::sqrt(X * X + Y * Y);
+  const SpaceConstants& k = SpaceConstantsFor(a, e2);
+  const double ep2 = k.ep2;
+  SpaceLatitude r;
+  r.b = k.b;
+  r.P = std::sqrt(X * X + Y * Y);
   // On the polar axis the closed form divides by P (and the arctangents lose their
   // quadrant below 1e-10); the answer there is known without it.
-  if (P * b < 1e-10) {
+  if (r.P * r.b < 1e-10) {
+    r.polar = true;
+    r.B = Z >= 0 ? pi.halfPi : -pi.halfPi;
+    r.w = std::tan(r.B);
+    return r;
+  }
+  // The auxiliary angle theta = arctan(Z a / (P b)) and B0 = arctan(num / den) are only
+  // needed through their sine, cosine and tangent, which the quotients give directly.
+  const double za = Z * a, pb = r.P * r.b;
+  const double inv = 1 / std::sqrt(za * za + pb * pb);
+  const double st = za * inv;
+  const double ct = pb * inv;
+  const double num = Z + ep2 * r.b * st * st * st;
+  const double den = r.P - e2 * a * ct * ct * ct;
+  if (std::fabs(den) < 1e-10) {
+    // B0 is the rounded right angle here, as its arctangent gives it.
+    const double tB0 = std::tan(pi.halfPi);
+    r.w = Z / r.P + e2 * a * tB0 / (r.P * std::sqrt(1 + (1 - e2) * tB0 * tB0));
+  } else {
+    // tan B0 / sqrt(1 + (1 - e2) tan^2 B0) with tan B0 = num / den, in one root.
+    const double s = num / std::sqrt(den * den + (1 - e2) * num * num);
+    r.w = (Z + e2 * a * (den < 0 ? -s : s)) / r.P;
+  }
+  r.B = std::atan(r.w);
+  return r;
+}
+
+void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
+            const Ellipsoid& ell, const PiSet& pi) {
+  const SpaceLatitude s = LatitudeFromSpace(X, Y, Z, ell, pi);
+  if (s.polar) {
     Phi = Z >= 0 ? pi.halfPi : pi.halfPi * 3;
     Lam = 0;
-    h = std::fabs(Z) - b;
+    h = std::fabs(Z) - s.b;
     return;
   }
-  const double theta = Datan2(Z * a, P * b, pi);
-  const double st = std::sin(theta);
-  const double ct = std::cos(theta);
-  const double B0 = Datan2(Z + ep2 * b * st * st * st, P - e2 * a * ct * ct * ct, pi);
-  const double tB0 = std::tan(B0);
-  const double w = Z / P + e2 * a * tB0 / (P * std::sqrt(1 + (1 - e2) * tB0 * tB0));
-  double B = std::atan(w);
+  double B = s.B;
   double L = Datan2(Y, X, pi);
   if (B < 0) B += pi.twoPi;
   if (L < 0) L += pi.twoPi;
   // Reduced latitude u = arctan(b tan B / a); its sine and cosine come from that quotient,
   // and tan B from the one whose arctangent gave B. Going through the angle added the
   // rounded 2pi for southern points and shifted their heights by up to 8e-8 m.
-  const double q = b * w / a;
+  const double q = s.b * s.w / ell.a;
   const double r = std::sqrt(1 + q * q);
-  const double dz = Z - b * (q / r);
-  const double dp = P - a * (1 / r);
+  const double dz = Z - s.b * (q / r);
+  const double dp = s.P - ell.a * (1 / r);
   double H = std::sqrt(dz * dz + dp * dp);
   if (dp < 0) H = -H;
   Phi = B;

@@ -73,6 +73,17 @@ double Datan2(double Y, double X, const PiSet& pi = kCalculatorPi);
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
             const Ellipsoid& ell, const PiSet& pi = kCalculatorPi);
 
+// The part of xyzblh before its range convention, for callers that go on to project:
+// B in [-pi/2, pi/2] with tan B = w (exact quotient, no arctangent round trip),
+// P = sqrt(X^2 + Y^2) and b = semi-minor axis. On the polar axis (P b < 1e-10) `polar`
+// is set and B = +-pi/2.
+struct SpaceLatitude {
+  double B = 0, w = 0, P = 0, b = 0;
+  bool polar = false;
+};
+SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
+                                const PiSet& pi = kCalculatorPi);
+
 // Geodetic (radians, m) to space Cartesian (m) on the given ellipsoid.
 void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
             const Ellipsoid& ell);

@@ -57,10 +57,10 @@ const GaussConstants& ConstantsFor(double a, double e2) {
   return cached;
 }
 
-void Forward(const GaussConstants& g, double B, double L, double L0, double& x, double& y) {
-  const double sB = std::sin(B);
-  const double cB = std::cos(B);
-  const double t = std::tan(B);
+// sB, cB and t are sin B, cos B and tan B, passed in because the lifted path has them
+// from a quotient without any trigonometric call.
+void Forward(const GaussConstants& g, double B, double sB, double cB, double t, double L,
+             double L0, double& x, double& y) {
   const double n2 = g.ep2 * cB * cB;
   const double V2 = 1 + n2;
   const double N = g.c / std::sqrt(V2);
@@ -106,14 +106,23 @@ void Project(double& a, double e2, double L0, double X0, double Y0, double H0, d
              const PiSet& spacePi, double& x, double& y, double& h, double& B, double& L,
              double& H, int withHeight, int k, const MessageHandler& onMessage) {
   if (k == 2) {
-    double Bp = B, Lp = L, Hp = H;
     if (withHeight != 0) {
       double X, Y, Z;
       BLHXYZ(B, L, H, X, Y, Z, {a, e2});
       a = (a + zeta) + H0;
-      xyzblh(Bp, Lp, Hp, X, Y, Z, {a, e2}, spacePi);
+      // B stays signed: the [0, 2pi) range of the space conversion would put a southern
+      // point 2pi * alpha0 (40,000 km) north. Longitude does not change when only the
+      // axis grows, so L goes on as given, as it does without the lift.
+      const SpaceLatitude s = LatitudeFromSpace(X, Y, Z, {a, e2}, spacePi);
+      if (s.polar) {
+        Forward(ConstantsFor(a, e2), s.B, std::sin(s.B), std::cos(s.B), s.w, L, L0, x, y);
+      } else {
+        const double cB = 1 / std::sqrt(1 + s.w * s.w);
+        Forward(ConstantsFor(a, e2), s.B, s.w * cB, cB, s.w, L, L0, x, y);
+      }
+    } else {
+      Forward(ConstantsFor(a, e2), B, std::sin(B), std::cos(B), std::tan(B), L, L0, x, y);
     }
-    Forward(ConstantsFor(a, e2), Bp, Lp, L0, x, y);
     x = x + 1000 * X0;
     y = y + 1000 * Y0;
     h = H - zeta;

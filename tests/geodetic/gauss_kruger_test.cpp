@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "literal_forms.h"
+
 namespace vantrel {
 namespace {
 
@@ -118,6 +120,65 @@ TEST(Sub4, ForwardInverseRoundTripOverGrid) {
           ASSERT_NEAR(H2, 120, 1e-9);
           ASSERT_NEAR(s.EllipsoidA, e.a, 1e-8);
         }
+}
+
+// The lifted forward against the three conversions done by hand (space coordinates,
+// back to geodetic on the enlarged axis, then the plain projection). South of the
+// equator and west of Greenwich the hand form's [0, 2pi) latitude and longitude are
+// taken back to signed angles: left as they are, x is 40,000 km off.
+TEST(Sub4, LiftedForwardMatchesTheThreeConversionsOnADenseGrid) {
+  double worst = 0;
+  for (const Ellipsoid& e : {kEllipsoid54, kEllipsoid80, kEllipsoid84})
+    for (double L0deg : {-75.0, 0.0, 117.0})
+      for (double lat = -80; lat <= 80; lat += 1.25)
+        for (double dl = -3; dl <= 3; dl += 0.5)
+          for (double H : {-300.0, 0.0, 2500.0}) {
+            ProjectionState s;
+            s.SetEllipsoid(e);
+            s.CentralMeridian = L0deg * kPi / 180;
+            s.FalseEastingKm = 500;
+            s.GeoidUndulation = 62.9;
+            s.PlaneHeight = 1500;
+            const double B = lat * kPi / 180, L = s.CentralMeridian + dl * kPi / 180;
+            double x, y, h, Bi = B, Li = L, Hi = H;
+            BL2XYg(s, x, y, h, Bi, Li, Hi);
+            ASSERT_EQ(Bi, B);
+            ASSERT_EQ(Li, L);
+            ASSERT_NEAR(h, H - 62.9, 1e-12);
+
+            double X, Y, Z, Bl, Ll, Hl;
+            BLHXYZ(B, L, H, X, Y, Z, e);
+            const Ellipsoid lifted{(e.a + 62.9) + 1500, e.e2};
+            testing::LiteralXyzblh(Bl, Ll, Hl, X, Y, Z, lifted);
+            if (Bl > kCalculatorPi.pi) Bl -= kCalculatorPi.twoPi;
+            if (Ll - s.CentralMeridian > kCalculatorPi.pi) Ll -= kCalculatorPi.twoPi;
+            ProjectionState byHand = s;
+            byHand.SetEllipsoid(lifted);
+            double xl, yl, hl;
+            Sub4(byHand, xl, yl, hl, Bl, Ll, Hl, 0, 2);
+            worst = std::max({worst, std::fabs(x - xl), std::fabs(y - yl)});
+            ASSERT_NEAR(x, xl, 1e-7) << e.a << " " << L0deg << " " << lat << " " << dl;
+            ASSERT_NEAR(y, yl, 1e-7) << e.a << " " << L0deg << " " << lat << " " << dl;
+          }
+  EXPECT_GT(worst, 0);  // the grid reaches points where the two forms round differently
+}
+
+// Without any lift the three conversions change nothing, on every side of the globe.
+TEST(Sub4, LiftOfZeroKeepsSouthernAndWesternPointsWhereTheyAre) {
+  struct Case {
+    double lat, lon, L0;
+  } cases[] = {{-30, 118, 117}, {-0.5, 121, 120}, {30, -1, 0}, {-33.9, -70.6, -69}, {45, -178.5, -177}};
+  for (const Case& c : cases) {
+    ProjectionState s;
+    s.SetEllipsoid(kEllipsoid84);
+    s.CentralMeridian = c.L0 * kPi / 180;
+    double B = c.lat * kPi / 180, L = c.lon * kPi / 180, H = 35, x0, y0, x1, y1, h;
+    Sub4(s, x0, y0, h, B, L, H, 0, 2);
+    Sub4(s, x1, y1, h, B, L, H, 1, 2);
+    EXPECT_NEAR(x1, x0, 1e-6) << c.lat << " " << c.lon;
+    EXPECT_NEAR(y1, y0, 1e-6) << c.lat << " " << c.lon;
+    EXPECT_LT(std::fabs(x0), 1e7) << c.lat << " " << c.lon;
+  }
 }
 
 TEST(Sub4Component, NoHeightAnomalyAndAxisRestored) {
