@@ -299,6 +299,8 @@ TEST_F(Sentences, GgaPositionTimeAndQuality) {
       // Hemispheres are not read: south and west come out positive.
       {Nmea("GPGGA,092750.000,5321.6802,S,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,"), true, 92750,
        Rad(53 + 21.6802 / 60), Rad(6 + 30.3372 / 60), 55.2, 1, 8, 1.03},
+      {Nmea("GPGGA,235959.99,3959.9990,N,11659.5000,E,4,12,0.6,45.1,M,-8.5,M,1.2,0031"), true, 235959.99,
+       Rad(39 + 59.999 / 60), Rad(116 + 59.5 / 60), -8.5, 4, 12, 0.6},  // minutes above 30 stay minutes
       {"$GPGGA,,,,,,0,00,99.99,,,,,,*48", true, 0, 0, 0, 0, 0, 0, 99.99},
       {Nmea("GPGGA,1,1,N,1,E,2.5,8.5,1,0,M,7,M,,"), true, 1, Rad(1.0 / 60), Rad(1.0 / 60), 7, 2, 8, 1},
       {Nmea("GPGGA,1,1,N,1,E,3.5,9.5,1,0,M,7"), true, 1, Rad(1.0 / 60), Rad(1.0 / 60), 7, 4, 10, 1},
