@@ -15,6 +15,9 @@ TraverseLeg ComputeTraverseLeg(double x0, double y0, double backAzimuth, double 
   double beta = isLeftAngle ? angle : twoPi - angle;
   leg.leftAngle = beta;
   double alpha = beta + backAzimuth;
+  // Typed angles far out of range (or infinite) would keep the one-turn steps below going
+  // for ever: bring them within a turn first.
+  if (!(std::fabs(alpha) <= 4 * twoPi)) alpha = std::fmod(alpha, twoPi);
   // A value of exactly 2pi stays, as the dialog has always shown it.
   while (alpha > twoPi) alpha -= twoPi;
   while (alpha < 0) alpha += twoPi;

@@ -180,6 +180,30 @@ TEST(TraverseLeg, BackSightSouthLeftAndRight) {
   EXPECT_NEAR(right.reverseAzimuth, 1.5 * kPi, 1e-12);
 }
 
+// Back-sight azimuths typed far out of range once stepped down one turn at a time, which at
+// such sizes never ends; the leg must come back at once with its azimuth within a turn.
+TEST(TraverseLeg, AzimuthFarOutOfRangeEnds) {
+  const double twoPi = kCalculatorPi.twoPi;
+  const struct {
+    double backAzimuth;
+    bool finite;
+  } cases[] = {{-157376338652328.53, true}, {1e300, true}, {-1e300, true},
+               {9 * twoPi + 0.5, true}, {INFINITY, false}, {-INFINITY, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.backAzimuth);
+    const TraverseLeg leg = ComputeTraverseLeg(10, 20, c.backAzimuth, 0.25, true, 100);
+    if (c.finite) {
+      EXPECT_GE(leg.azimuth, 0);
+      EXPECT_LE(leg.azimuth, twoPi);
+      EXPECT_NEAR(std::hypot(leg.x - 10, leg.y - 20), 100, 1e-6);
+    } else {
+      EXPECT_TRUE(std::isnan(leg.azimuth));
+    }
+  }
+  // Within a few turns the reduction is the plain one: 9 turns + 0.5 + 0.25 gives 0.75.
+  EXPECT_NEAR(ComputeTraverseLeg(0, 0, 9 * twoPi + 0.5, 0.25, true, 1).azimuth, 0.75, 1e-9);
+}
+
 TEST(TraverseFile, BytesOfHeadAndRecords) {
   const std::string path = TempPath("bytes.out");
   ASSERT_TRUE(CreateTraverseFile(path, TraverseHeadings::Default).ok);
