@@ -68,6 +68,7 @@ std::string ErrnoText(int err) {
     case EPERM: return "没有访问权限";
     case ENOSPC: return "磁盘已满";
     case EFBIG: return "文件超过允许的大小";
+    case ENXIO: return "这是一个无人接收的管道或设备";
     case EROFS: return "磁盘只读";
     default: return std::strerror(err);
   }
@@ -205,7 +206,8 @@ TextFileResult ReadTextFile(const std::string& path) {
 WriteResult WriteTextFile(const std::string& path, const std::vector<std::string>& lines,
                           bool append) {
   WriteResult result;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+  // Non-blocking open: a pipe nobody reads fails at once instead of hanging the dialog.
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC);
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) {
     result.error = ErrnoText(errno);

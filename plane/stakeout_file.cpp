@@ -1,5 +1,6 @@
 #include "plane/stakeout_file.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "common/text_files.h"
@@ -77,7 +78,8 @@ std::string StakeAddLine(const std::string& name, const std::string& x, const st
 StakeAppend AppendStakeoutLines(const std::string& path, const std::vector<std::string>& lines) {
   StakeAppend result;
   std::vector<std::string> out;
-  {
+  // Only a regular file is peeked at: opening a pipe to read would wait for a writer.
+  if (std::error_code ec; std::filesystem::is_regular_file(path, ec)) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (in && in.tellg() > 0) {
       in.seekg(-1, std::ios::end);

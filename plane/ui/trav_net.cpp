@@ -1,6 +1,7 @@
 #include "plane/ui/trav_net.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QStyle>
@@ -86,7 +87,9 @@ void TravNet::DrawFile() {
 void TravNet::Net_Save() {
   const QString path =
       services_.files ? services_.files->SaveFile(this, "保存", {}, "网图文件 (*.bmp)") : QString();
-  if (path.isEmpty() || !image_.save(path, "BMP")) {
+  // Something there that is not a plain file (a pipe would block the save) is refused.
+  const QFileInfo there(path);
+  if (path.isEmpty() || (there.exists() && !there.isFile()) || !image_.save(path, "BMP")) {
     Message("保存失败!", MessageIcon::Critical, "支导线网图");
   }
 }

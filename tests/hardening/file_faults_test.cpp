@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -46,7 +47,7 @@ using testing::Press;
 using testing::TextOf;
 using testing::Type;
 
-enum class Fault { Folder, UnderFile, DiskFull, CutOff };
+enum class Fault { Folder, UnderFile, DiskFull, CutOff, Pipe };
 
 const char* FaultName(Fault f);
 void PrintTo(Fault f, std::ostream* os) { *os << FaultName(f); }
@@ -57,6 +58,7 @@ const char* FaultName(Fault f) {
     case Fault::UnderFile: return "UnderFile";
     case Fault::DiskFull: return "DiskFull";
     case Fault::CutOff: return "CutOff";
+    case Fault::Pipe: return "Pipe";
   }
   return "";
 }
@@ -68,6 +70,7 @@ QString Reason(Fault f) {
     case Fault::UnderFile: return "路径中有一项不是文件夹";
     case Fault::DiskFull: return "磁盘已满";
     case Fault::CutOff: return "文件超过允许的大小";
+    case Fault::Pipe: return "这是一个无人接收的管道或设备";
   }
   return {};
 }
@@ -301,6 +304,7 @@ class ResultBlockRig : public Rig {
       case Fault::UnderFile:
         return {"新坐标文件不存在!", kTransformTitle, MessageIcon::Critical};
       case Fault::DiskFull:
+      case Fault::Pipe:
         return {"不能读取新坐标文件" + path + "：这不是一个普通文件", "Vantrel",
                 MessageIcon::None};
       case Fault::CutOff:
@@ -491,17 +495,26 @@ TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
       fs::remove(target);
       fs::create_symlink("/dev/full", target);
       break;
+    case Fault::Pipe:  // nobody reads it: opening it for writing must not wait for a reader
+      if (fs::exists(target)) fs::rename(target, dir / "kept");
+      ASSERT_EQ(mkfifo(target.c_str(), 0644), 0);
+      break;
     case Fault::CutOff:
       break;
   }
   const size_t shown = rig->fakes.messages.messages.size();
-  if (fault == Fault::CutOff) {
-    // Room for a few bytes of the new lines only; a file written from the start gets 10.
-    const rlim_t limit = (rig->Appends() ? earlier.value_or("").size() : 0) + 10;
-    FileSizeLimit cut(limit);
-    rig->PressWriter();
-  } else {
-    rig->PressWriter();
+  {
+    // A writer stuck on the pipe ends the run with SIGALRM instead of hanging it.
+    alarm(20);
+    if (fault == Fault::CutOff) {
+      // Room for a few bytes of the new lines only; a file written from the start gets 10.
+      const rlim_t limit = (rig->Appends() ? earlier.value_or("").size() : 0) + 10;
+      FileSizeLimit cut(limit);
+      rig->PressWriter();
+    } else {
+      rig->PressWriter();
+    }
+    alarm(0);
   }
 
   ASSERT_EQ(rig->fakes.messages.messages.size(), shown + 1) << "one message for the fault";
@@ -520,6 +533,7 @@ TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
   // Take the fault away; the dialog writes what a clean run writes.
   switch (fault) {
     case Fault::Folder:
+    case Fault::Pipe:
       fs::remove(target);
       if (fs::exists(dir / "kept")) fs::rename(dir / "kept", target);
       break;
@@ -554,7 +568,7 @@ INSTANTIATE_TEST_SUITE_P(
     EveryWriter, FileFaults,
     ::testing::Combine(::testing::ValuesIn(kWriters),
                        ::testing::Values(Fault::Folder, Fault::UnderFile, Fault::DiskFull,
-                                         Fault::CutOff)),
+                                         Fault::CutOff, Fault::Pipe)),
     [](const ::testing::TestParamInfo<FileFaults::ParamType>& p) {
       return std::string(std::get<0>(p.param).name) + "_" + FaultName(std::get<1>(p.param));
     });
@@ -627,13 +641,15 @@ TEST(ResultBlockRoutine, WriteFaultsAreReportedAndTheOldFileIsLeftAlone) {
   fs::create_directories(dir / "folder");
   WriteBytes(dir / "plain.txt", "x\r\n");
   WriteBytes(dir / "old.txt", "A 1 2\r\n");
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
   TransformState state;
   const struct {
     fs::path path;
     Fault fault;
   } cases[] = {{dir / "folder", Fault::Folder},
                {dir / "plain.txt" / "new.txt", Fault::UnderFile},
-               {"/dev/full", Fault::DiskFull}};
+               {"/dev/full", Fault::DiskFull},
+               {dir / "pipe", Fault::Pipe}};
   for (const auto& c : cases) {
     std::string error;
     std::vector<std::string> told;
