@@ -498,3 +498,49 @@ TEST_F(TravFrmTest, ShowDiagramOpensTheWindowWithoutBlocking) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(f.dialog->net(), nullptr);
 }
+
+// Pictures of the four dialogs after a computation and of a five-leg traverse diagram,
+// taken when VANTREL_SCREENSHOT_DIR names a folder (looked at by a person, not compared).
+TEST_F(TravFrmTest, Screenshots) {
+  const QString shots = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
+  if (shots.isEmpty()) GTEST_SKIP() << "VANTREL_SCREENSHOT_DIR not set";
+  auto grab = [&](QWidget* w, const char* file) {
+    w->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->grab().save(QDir(shots).filePath(file)));
+  };
+  {
+    Fixture<CoordiFrm> f;
+    f.press("Command1");
+    grab(f.dialog.get(), "coordi_frm.png");
+  }
+  {
+    Fixture<Cross_For> f;
+    f.press("Cal");
+    grab(f.dialog.get(), "cross_for.png");
+  }
+  {
+    Fixture<Cross_Back> f;
+    f.press("Cal");
+    grab(f.dialog.get(), "cross_back.png");
+  }
+  Fixture<TravFrm> f(dir.path());
+  f.dialog->findChild<QCheckBox*>("Check2")->setChecked(true);  // walk on leg by leg
+  f.type("Text1", "1000");
+  f.type("Text2", "1000");
+  f.type("Text3", "900");
+  f.type("Text4", "1000");
+  const char* angles[] = {"210.3015", "165.4530", "190.1245", "140.0000", "200.3000"};
+  const char* lengths[] = {"125.34", "98.761", "143.2", "110.05", "87.5"};
+  for (int i = 0; i < 5; ++i) {
+    f.type("Text10", angles[i]);
+    f.type("Text11", lengths[i]);
+    f.type("Text14", QString("T%1").arg(i + 1));
+    f.press("Command2");
+  }
+  EXPECT_TRUE(f.messages().empty());
+  grab(f.dialog.get(), "trav_frm.png");
+  f.press("Command3");
+  ASSERT_NE(f.dialog->net(), nullptr);
+  grab(f.dialog->net(), "trav_net.png");
+}
