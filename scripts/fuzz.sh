@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs every libFuzzer target of build/fuzz for the given seconds each (default 60),
-# or only the targets named after the seconds. Corpora live in build/fuzz/corpus/.
+# Runs every libFuzzer target of build/fuzz for the given number of inputs each
+# (default 20000; CI's smoke run), or only the targets named after the count.
+# Corpora live in build/fuzz/corpus/, so a longer run later starts where this one ended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-SECONDS_EACH="${1:-60}"
+RUNS_EACH="${1:-20000}"
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
@@ -14,10 +15,10 @@ fi
 for t in "${targets[@]}"; do
   corpus="build/fuzz/corpus/$t"
   mkdir -p "$corpus"
-  echo "== $t: ${SECONDS_EACH}s"
+  echo "== $t: ${RUNS_EACH} inputs"
   mkdir -p build/fuzz/artifacts
   set +e
-  "build/fuzz/fuzz/$t" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
+  "build/fuzz/fuzz/$t" -runs="$RUNS_EACH" -print_final_stats=1 \
     -artifact_prefix="build/fuzz/artifacts/$t-" "$corpus" > "build/fuzz/$t.log" 2>&1
   rc=$?
   set -e

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite through CTest,
-# then a short smoke run of every fuzz target.
+# once more under AddressSanitizer and UndefinedBehaviorSanitizer, then a short smoke
+# run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -9,6 +10,10 @@ export QT_QPA_PLATFORM=offscreen
 ./scripts/build.sh default
 ctest --preset default
 
-# Fuzz smoke run: each target for a few seconds (FUZZ_SECONDS to change).
+# The same suite with the sanitizers; a report ends the test that caused it.
+./scripts/build.sh asan
+ctest --preset asan
+
+# Fuzz smoke run: a fixed number of inputs per target (FUZZ_RUNS to change).
 ./scripts/build.sh fuzz
-./scripts/fuzz.sh "${FUZZ_SECONDS:-5}"
+./scripts/fuzz.sh "${FUZZ_RUNS:-20000}"
