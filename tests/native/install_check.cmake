@@ -28,7 +28,7 @@ endforeach()
 
 # The survey math component beside them, when it is part of the build.
 if(WITH_OMBRIX)
-  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component ombrix --prefix ${prefix})
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component components --prefix ${prefix})
   foreach(f lib/libombrix.so include/components/mathlib/ombrix.h)
     if(NOT EXISTS ${prefix}/${f})
       message(FATAL_ERROR "not installed: ${f}")
