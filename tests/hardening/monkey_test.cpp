@@ -454,7 +454,8 @@ class Monkey {
   int messagesSeen = 0;
   // A new dialog: the fields typed into before are gone.
   void Forget() { typed_.clear(); }
-  std::set<QString> buttonsSeen, buttonsPressed;
+  std::map<QString, int> buttonsSeen;  // rounds in which each button could be pressed
+  std::set<QString> buttonsPressed;
   std::map<QString, int> shown;  // messages by title and text, for VANTREL_MONKEY_VERBOSE
 
   void Report(const QString& what, int openings) const {
@@ -594,7 +595,7 @@ class Monkey {
       for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
         if (!b->isVisible() || !b->isEnabled() || b->window() != w) continue;
         const QString key = Key(w, b);
-        buttonsSeen.insert(key);
+        ++buttonsSeen[key];
         // Closing is rarer than computing, so a dialog lives for a few dozen rounds.
         const int weight = b->text().contains("退出") ? 1 : 6;
         choices.push_back({b, w, weight});
@@ -641,7 +642,8 @@ class Monkey {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << where << ": a modal window stays open";
     for (QWidget* w : Windows(dialog)) {
       for (QLineEdit* f : w->findChildren<QLineEdit*>()) {
-        if (f->window() != w) continue;
+        // A pick list shows point names from the data file, which may read "inf".
+        if (f->window() != w || qobject_cast<QComboBox*>(f->parentWidget())) continue;
         auto it = typed_.find(f);
         const bool written = it == typed_.end() || it->second != f->text();
         if (written && ShowsNonFinite(f->text()))
@@ -734,10 +736,11 @@ TEST_P(EntryMonkey, HostileRoundsKeepTheDialogUsable) {
     for (QWidget* w : QApplication::topLevelWidgets())
       EXPECT_FALSE(w->isVisible()) << "window left open: " << w->objectName().toStdString();
   }
-  std::vector<QString> never;
-  for (const QString& b : monkey.buttonsSeen)
-    if (!monkey.buttonsPressed.count(b)) never.push_back(b);
-  for (const QString& b : never) ADD_FAILURE() << "button never pressed: " << b.toStdString();
+  // Every button that stood ready for long was pressed at least once (a window opened only
+  // briefly, such as the parameter window, may be missed).
+  for (const auto& [b, n] : monkey.buttonsSeen)
+    if (n >= 200 && !monkey.buttonsPressed.count(b))
+      ADD_FAILURE() << "button never pressed in " << n << " rounds: " << b.toStdString();
   monkey.Report(entry.text, openings);
 }
 
