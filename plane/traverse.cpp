@@ -112,8 +112,10 @@ NetLayout LayoutTraverseNet(const std::vector<NetRecord>& records, int width, in
   const double W = width, H = height;
   const double k = std::min(0.6 * W / (maxH - minH), 0.6 * H / (maxV - minV));
   layout.scale = k;
-  // Far-off values (a hand-edited file) must not overflow the int conversion.
+  // Far-off values (a hand-edited file) must not overflow the int conversion; extents that
+  // overflow to infinity give 0 * inf, which has no pixel at all.
   auto toPixel = [](double v) {
+    if (std::isnan(v)) return 0;
     return static_cast<int>(std::clamp(std::floor(v), -1e9, 1e9));
   };
   auto sx = [&](double x, double y) { (void)x; return W / 5 + k * (y - minH); };

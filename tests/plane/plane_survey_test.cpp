@@ -273,6 +273,27 @@ TEST(TraverseFile, MoreThanTwentyKeepsTheFirstTwenty) {
   EXPECT_EQ(got.records.back().name, "P20");
 }
 
+// Coordinates near the largest double (typed legs, or a hand-edited file) make the extents
+// overflow; every pixel must still be a real position, not an int made from NaN.
+TEST(NetLayout, ExtentsThatOverflowStillGivePixels) {
+  const double big = 1.7e308;
+  const std::vector<NetRecord> cases[] = {
+      {{"A", big, -big, -big, big, 1.0, big, 0}},
+      {{"B", big, big, 0, 0, 0, 10, 0}, {"C", -big, -big, 0, 0, 0, 10, 0}},
+  };
+  for (const auto& records : cases) {
+    const NetLayout l = LayoutTraverseNet(records, 640, 480);
+    ASSERT_EQ(l.legs.size(), records.size());
+    for (const NetLegPixels& p : l.legs) {
+      SCOPED_TRACE(p.name);
+      for (int v : {p.newX, p.newY, p.stationX, p.stationY}) {
+        EXPECT_GE(v, -1000000000);
+        EXPECT_LE(v, 1000000000);
+      }
+    }
+  }
+}
+
 TEST(NetLayout, ScalingRules) {
   const int W = 500, H = 400;
   // Due north single leg: the vertical extent sets the scale.
