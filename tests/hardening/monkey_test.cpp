@@ -509,6 +509,9 @@ class Monkey {
     return true;
   }
 
+  // The field's text counts as typed by the user, not written by the dialog.
+  void Typed(QLineEdit* f) { typed_[f] = f->text(); }
+
   // Every message since the last look must be one the program knows.
   void CheckMessages(const QString& at) {
     for (const auto& m : messages_.messages) {
@@ -520,8 +523,29 @@ class Monkey {
     messages_.messages.clear();
   }
 
- private:
-  // The dialog and the windows it opened (the diagram, the parameter window).
+  void CheckUsable(VDialog* dialog, const QString& at) {
+    const std::string where = at.toStdString();
+    EXPECT_TRUE(dialog->isVisible()) << where << ": the dialog vanished without being unloaded";
+    EXPECT_TRUE(dialog->isEnabled()) << where << ": the dialog was left disabled";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << where << ": a modal window stays open";
+    for (QWidget* w : Windows(dialog)) {
+      for (QLineEdit* f : w->findChildren<QLineEdit*>()) {
+        // A pick list shows point names from the data file, which may read "inf".
+        if (f->window() != w || qobject_cast<QComboBox*>(f->parentWidget())) continue;
+        auto it = typed_.find(f);
+        const bool written = it == typed_.end() || it->second != f->text();
+        if (written && ShowsNonFinite(f->text()))
+          ADD_FAILURE() << where << ": " << f->objectName().toStdString() << " shows \""
+                        << f->text().toStdString() << "\"";
+      }
+      for (QLabel* l : w->findChildren<QLabel*>())
+        if (ShowsNonFinite(l->text()))
+          ADD_FAILURE() << where << ": " << l->objectName().toStdString() << " shows \""
+                        << l->text().toStdString() << "\"";
+    }
+  }
+
+ // The dialog and the windows it opened (the diagram, the parameter window).
   static std::vector<QWidget*> Windows(VDialog* dialog) {
     std::vector<QWidget*> out{dialog};
     for (QWidget* w : dialog->findChildren<QWidget*>())
@@ -529,6 +553,7 @@ class Monkey {
     return out;
   }
 
+ private:
   QString TextFor(QWidget* window, QLineEdit* f) {
     if (IsPathField(window, f) && Chance(rng_, 0.6)) {
       // The usual pair of point files now and then, so the transformations run to the end.
@@ -635,28 +660,6 @@ class Monkey {
     return window->objectName() + "/" + (b->objectName().isEmpty() ? b->text() : b->objectName());
   }
 
-  void CheckUsable(VDialog* dialog, const QString& at) {
-    const std::string where = at.toStdString();
-    EXPECT_TRUE(dialog->isVisible()) << where << ": the dialog vanished without being unloaded";
-    EXPECT_TRUE(dialog->isEnabled()) << where << ": the dialog was left disabled";
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << where << ": a modal window stays open";
-    for (QWidget* w : Windows(dialog)) {
-      for (QLineEdit* f : w->findChildren<QLineEdit*>()) {
-        // A pick list shows point names from the data file, which may read "inf".
-        if (f->window() != w || qobject_cast<QComboBox*>(f->parentWidget())) continue;
-        auto it = typed_.find(f);
-        const bool written = it == typed_.end() || it->second != f->text();
-        if (written && ShowsNonFinite(f->text()))
-          ADD_FAILURE() << where << ": " << f->objectName().toStdString() << " shows \""
-                        << f->text().toStdString() << "\"";
-      }
-      for (QLabel* l : w->findChildren<QLabel*>())
-        if (ShowsNonFinite(l->text()))
-          ADD_FAILURE() << where << ": " << l->objectName().toStdString() << " shows \""
-                        << l->text().toStdString() << "\"";
-    }
-  }
-
   Rng& rng_;
   const FilePool& pool_;
   RecordingMessageBox& messages_;
@@ -742,6 +745,48 @@ TEST_P(EntryMonkey, HostileRoundsKeepTheDialogUsable) {
     if (n >= 200 && !monkey.buttonsPressed.count(b))
       ADD_FAILURE() << "button never pressed in " << n << " rounds: " << b.toStdString();
   monkey.Report(entry.text, openings);
+}
+
+// The largest and smallest numbers in every field at once, then every button but exit in
+// turn: overflow inside a computation must end in a known message or a finite result.
+TEST_P(EntryMonkey, ExtremeNumbersInEveryField) {
+  const CatalogueEntry& entry = DispatchTable()[GetParam()];
+  SCOPED_TRACE("entry " + entry.text.toStdString());
+  Rng rng(Seed());
+  AppState state;
+  MonkeyServices services(*pool_, rng);
+  Monkey monkey(rng, *pool_, services.messages);
+  const char* const extremes[] = {"1.7976931348623157e308", "-1.7976931348623157e308",
+                                  "4.9e-324", "1e300", "-1e-300", "0", "-0"};
+  for (const char* v : extremes) {
+    pool_->Regenerate(rng);
+    const QString at = entry.text + " with " + v;
+    QPointer<VDialog> dialog = entry.factory(state, services.services());
+    dialog->show();
+    for (QLineEdit* f : dialog->findChildren<QLineEdit*>()) {
+      if (!f->isVisible() || f->isReadOnly() || qobject_cast<QComboBox*>(f->parentWidget()) ||
+          IsPathField(dialog, f))
+        continue;
+      f->setText(v);
+      monkey.Typed(f);
+    }
+    for (int pass = 0; pass < 2 && dialog; ++pass) {
+      for (QWidget* w : Monkey::Windows(dialog)) {
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+          if (!dialog) break;
+          if (!b->isVisible() || !b->isEnabled() || b->text().contains("退出")) continue;
+          Doing(at + ": press " + b->objectName());
+          b->click();
+          FlushDeletes();
+          monkey.CheckMessages(at + ": " + b->objectName());
+          if (dialog) monkey.CheckUsable(dialog, at + ": " + b->objectName());
+        }
+      }
+    }
+    if (dialog) dialog->close();
+    FlushDeletes();
+    monkey.CheckMessages(at + ": closing");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, EntryMonkey, ::testing::Range<size_t>(0, DispatchTable().size()),
