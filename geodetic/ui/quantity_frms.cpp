@@ -169,10 +169,13 @@ void ThreeCorFrm::Radius_cal_Click() {
   double du, dh, dg;
   Three_Cor_cal(xi, eta, A, z, B1, B2, H, S, du, dh, dg);
   // A vertical line of sight (zenith distance 0) leaves the deflection correction undefined.
-  if (!std::isfinite(du) || !std::isfinite(dh) || !std::isfinite(dg)) {
+  if (std::tan(z) == 0) {
     Message("天顶距无效, 不能为0!", MessageIcon::Warning, "三差改正");
     return;
   }
+  // Any other overflow (deflections near the largest number) stops silently, as a field
+  // that is not a number does; the zenith message would blame the wrong field.
+  if (!std::isfinite(du) || !std::isfinite(dh) || !std::isfinite(dg)) return;
   Label7->setText(QString::fromStdString(FormatPattern(du, "#.0000")));
   Label8->setText(QString::fromStdString(FormatPattern(dh, "#.0000")));
   Label9->setText(QString::fromStdString(FormatPattern(dg, "#.0000")));

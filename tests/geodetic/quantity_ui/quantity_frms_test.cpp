@@ -188,6 +188,18 @@ TEST(ThreeCorFrm, SilentStopAndZeroZenithDistance) {
   EXPECT_EQ(h.Label("Label9"), "");
 }
 
+// Deflections near the largest number overflow the correction although the zenith distance
+// is fine: no message about the zenith distance, outputs left empty.
+TEST(ThreeCorFrm, OverflowIsNotBlamedOnTheZenithDistance) {
+  Harness<ThreeCorFrm> h;
+  const char* in[8] = {"0", "0", "1.7e308", "-1.7e308", "1000", "1000", "45", "90"};
+  for (int i = 0; i < 8; ++i) h.Type(QString("Text%1").arg(i + 1).toUtf8().constData(), in[i]);
+  h.Press("Radius_cal");
+  EXPECT_TRUE(h.Messages().empty());
+  EXPECT_EQ(h.Label("Label7"), "");
+  EXPECT_EQ(h.Label("Label8"), "");
+}
+
 TEST(QuantityDialogs, TabbingIntoAFieldSelectsItsText) {
   Harness<MArcLenFrm> h;
   h.dialog->show();
