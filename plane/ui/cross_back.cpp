@@ -47,25 +47,7 @@ Cross_Back::Cross_Back(AppState& state, const Services& services)
   g->addWidget(Text5, 4, 1);
   g->addWidget(Caption(this, "β角"), 5, 0);
   g->addWidget(Text6, 5, 1);
-  auto* result = new QGroupBox("P点坐标", this);
-  auto* rg = new QGridLayout(result);
-  rg->addWidget(Caption(result, "X="), 0, 0);
-  rg->addWidget(Text9, 0, 1);
-  rg->addWidget(Caption(result, "Y="), 1, 0);
-  rg->addWidget(Text10, 1, 1);
-  auto* left = new QVBoxLayout;
-  left->addLayout(g);
-  left->addWidget(result);
-  auto* top = new QHBoxLayout;
-  top->addLayout(left);
-  top->addWidget(new PlaneSketch(PlaneSketch::Kind::Resection, this), 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Cal);
-  buttons->addWidget(Exit);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addLayout(buttons);
+  LayOutPointDialog(this, g, Text9, Text10, new PlaneSketch(PlaneSketch::Kind::Resection, this), Cal, Exit);
 
   SelectOnEntry({Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10});
   connect(Cal, &QPushButton::clicked, this, &Cross_Back::Cal_Click);

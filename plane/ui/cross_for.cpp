@@ -44,25 +44,7 @@ Cross_For::Cross_For(AppState& state, const Services& services)
   g->addWidget(Text5, 3, 1);
   g->addWidget(Caption(this, "β角"), 4, 0);
   g->addWidget(Text6, 4, 1);
-  auto* result = new QGroupBox("P点坐标", this);
-  auto* rg = new QGridLayout(result);
-  rg->addWidget(Caption(result, "X="), 0, 0);
-  rg->addWidget(Text7, 0, 1);
-  rg->addWidget(Caption(result, "Y="), 1, 0);
-  rg->addWidget(Text8, 1, 1);
-  auto* left = new QVBoxLayout;
-  left->addLayout(g);
-  left->addWidget(result);
-  auto* top = new QHBoxLayout;
-  top->addLayout(left);
-  top->addWidget(new PlaneSketch(PlaneSketch::Kind::Intersection, this), 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Cal);
-  buttons->addWidget(Exit);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addLayout(buttons);
+  LayOutPointDialog(this, g, Text7, Text8, new PlaneSketch(PlaneSketch::Kind::Intersection, this), Cal, Exit);
 
   SelectOnEntry({Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8});
   connect(Cal, &QPushButton::clicked, this, &Cross_For::Cal_Click);

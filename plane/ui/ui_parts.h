@@ -1,9 +1,13 @@
 #pragma once
 // Small builders the plane dialogs share: named fields, labels and buttons.
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace vantrel::plane_ui {
@@ -25,6 +29,31 @@ inline QPushButton* Button(QWidget* parent, const char* name, const QString& cap
   auto* b = new QPushButton(caption, parent);
   b->setObjectName(name);
   return b;
+}
+
+// The intersection dialogs' frame: known-point grid and "P点坐标" box on the left, the
+// sketch on the right, compute and exit buttons below.
+inline void LayOutPointDialog(QWidget* dlg, QGridLayout* fields, QLineEdit* px, QLineEdit* py,
+                              QWidget* sketch, QPushButton* cal, QPushButton* exit) {
+  auto* result = new QGroupBox("P点坐标", dlg);
+  auto* rg = new QGridLayout(result);
+  rg->addWidget(Caption(result, "X="), 0, 0);
+  rg->addWidget(px, 0, 1);
+  rg->addWidget(Caption(result, "Y="), 1, 0);
+  rg->addWidget(py, 1, 1);
+  auto* left = new QVBoxLayout;
+  left->addLayout(fields);
+  left->addWidget(result);
+  auto* top = new QHBoxLayout;
+  top->addLayout(left);
+  top->addWidget(sketch, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cal);
+  buttons->addWidget(exit);
+  auto* layout = new QVBoxLayout(dlg);
+  layout->addLayout(top);
+  layout->addLayout(buttons);
 }
 
 inline std::string Std(const QLineEdit* e) { return e->text().toStdString(); }
