@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vantrel needs for building, testing, benchmarking,
 # fuzzing and screenshots. Packages already present are skipped, so a second run is quick.
+# Extra groups named on the command line add what only some scripts need:
+#   docs   what the documentation pictures are made with (a headless browser)
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +15,17 @@ PACKAGES=(
   libproj-dev
   python3
 )
+
+# Packages of the extra groups, by group name.
+DOCS_PACKAGES=(
+)
+
+for group in "$@"; do
+  case "$group" in
+    docs) PACKAGES+=("${DOCS_PACKAGES[@]}") ;;
+    *) echo "setup.sh: unknown group '$group' (known: docs)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${PACKAGES[@]}"; do
