@@ -1,5 +1,7 @@
 #include "common/text_files.h"
 
+#include "common/line_reader.h"
+
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
@@ -59,7 +61,9 @@ size_t Utf8SequenceLength(unsigned char lead) {
   return 1;
 }
 
-std::string ErrnoText(int err) {
+}  // namespace
+
+std::string FileErrorText(int err) {
   switch (err) {
     case ENOENT: return "文件或路径不存在";
     case EISDIR: return "这是一个文件夹，不是文件";
@@ -73,8 +77,6 @@ std::string ErrnoText(int err) {
     default: return std::strerror(err);
   }
 }
-
-}  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
   if (AllAscii(gbk)) return std::string(gbk);
@@ -117,20 +119,8 @@ std::string Utf8ToGbk(std::string_view utf8) {
 
 std::vector<std::string> SplitLines(std::string_view bytes) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  size_t i = 0;
-  while (i < bytes.size()) {
-    char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(bytes.substr(start, i - start));
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-      ++i;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  LineCursor cursor(bytes);
+  for (std::string_view line; cursor.Next(line);) lines.emplace_back(line);
   return lines;
 }
 
@@ -169,15 +159,15 @@ TextFileResult ReadTextFile(const std::string& path) {
   // Non-blocking so a pipe or device named by mistake cannot hang the dialog.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    result.error = ErrnoText(errno);
+    result.error = FileErrorText(errno);
     return result;
   }
   struct stat st {};
   errno = 0;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     int err = errno;
-    result.error = S_ISDIR(st.st_mode) ? ErrnoText(EISDIR)
-                   : err != 0          ? ErrnoText(err)
+    result.error = S_ISDIR(st.st_mode) ? FileErrorText(EISDIR)
+                   : err != 0          ? FileErrorText(err)
                                        : std::string("这不是一个普通文件");
     ::close(fd);
     return result;
@@ -189,7 +179,7 @@ TextFileResult ReadTextFile(const std::string& path) {
     ssize_t r = ::read(fd, buf, sizeof buf);
     if (r < 0) {
       if (errno == EINTR) continue;
-      result.error = ErrnoText(errno);
+      result.error = FileErrorText(errno);
       ::close(fd);
       return result;
     }
@@ -210,7 +200,7 @@ WriteResult WriteTextFile(const std::string& path, const std::vector<std::string
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC);
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) {
-    result.error = ErrnoText(errno);
+    result.error = FileErrorText(errno);
     return result;
   }
   struct stat st {};
@@ -239,7 +229,7 @@ WriteResult WriteTextFile(const std::string& path, const std::vector<std::string
   }
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
-    result.error = ErrnoText(err);
+    result.error = FileErrorText(err);
     return result;
   }
   result.ok = true;

@@ -33,6 +33,9 @@ int PrintWidth(std::string_view utf8);
 // more zone on, so items never run together).
 std::string PrintZones(const std::vector<std::string>& items);
 
+// The plain-words reason for a failed file operation's errno ("文件或路径不存在", "磁盘已满" ...).
+std::string FileErrorText(int err);
+
 struct TextFileResult {
   bool ok = false;
   std::string error;                // plain-words reason when !ok (UTF-8)

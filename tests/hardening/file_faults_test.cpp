@@ -35,6 +35,7 @@
 #include "transform/point_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
+#include "tests/support/file_limits.h"
 
 // Failures print the texts, not their UTF-16 units.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -86,27 +87,6 @@ std::optional<std::string> Bytes(const fs::path& p) {
 void WriteBytes(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
-
-// Files may grow to `limit` bytes while this lives; a write past it fails with EFBIG
-// instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit l = old_;
-    l.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &l);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  sighandler_t oldHandler_ = SIG_DFL;
-};
 
 // Puts HOME and XDG_DATA_HOME back as they were: the rigs point them at their own folders.
 class EnvGuard {
@@ -509,7 +489,7 @@ TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
     if (fault == Fault::CutOff) {
       // Room for a few bytes of the new lines only; a file written from the start gets 10.
       const rlim_t limit = (rig->Appends() ? earlier.value_or("").size() : 0) + 10;
-      FileSizeLimit cut(limit);
+      test::FileSizeLimit cut(limit);
       rig->PressWriter();
     } else {
       rig->PressWriter();
