@@ -55,26 +55,40 @@ class OldIndex {
 
 }  // namespace
 
-bool SplitPointLine(std::string_view line, PointLine& out) {
-  std::string work(line);
-  if (work.empty() || work.back() != ' ') work += ' ';
-  std::string_view w(work);
-  std::string* fields[3] = {&out.Name, &out.XText, &out.YText};
-  for (std::string* field : fields) {
-    size_t start = w.find_first_not_of(' ');
-    w.remove_prefix(start == std::string_view::npos ? w.size() : start);
-    size_t space = w.find(' ');
+bool SplitPointFields(std::string_view line, PointFields& out) {
+  // Fields end at a space; the end of the line counts as one more space.
+  std::string_view w = line;
+  std::string_view* fields[3] = {&out.Name, &out.XText, &out.YText};
+  for (std::string_view* field : fields) {
+    const size_t start = w.find_first_not_of(' ');
+    if (start == std::string_view::npos) {
+      *field = {};
+      w = {};
+      continue;
+    }
+    w.remove_prefix(start);
+    const size_t space = w.find(' ');
     if (space == std::string_view::npos) {
-      field->clear();
+      *field = TrimBlanks(w);
+      w = {};
     } else {
-      *field = std::string(TrimBlanks(w.substr(0, space)));
+      *field = TrimBlanks(w.substr(0, space));
       w.remove_prefix(space + 1);
     }
   }
-  out.Rest = std::string(TrimBlanks(w));
-  bool valid = !out.Name.empty() && IsNumeric(out.XText) && IsNumeric(out.YText);
-  out.X = valid ? ReadLenient(out.XText) : 0;
-  out.Y = valid ? ReadLenient(out.YText) : 0;
+  out.Rest = TrimBlanks(w);
+  return !out.Name.empty() && IsNumeric(out.XText) && IsNumeric(out.YText);
+}
+
+bool SplitPointLine(std::string_view line, PointLine& out) {
+  PointFields f;
+  const bool valid = SplitPointFields(line, f);
+  out.Name.assign(f.Name);
+  out.XText.assign(f.XText);
+  out.YText.assign(f.YText);
+  out.Rest.assign(f.Rest);
+  out.X = valid ? ReadLenient(f.XText) : 0;
+  out.Y = valid ? ReadLenient(f.YText) : 0;
   return valid;
 }
 

@@ -30,6 +30,12 @@ struct PointLine {
 // strict numeric test.
 bool SplitPointLine(std::string_view line, PointLine& out);
 
+// The same split without copies: views into the line, valid as long as it is.
+struct PointFields {
+  std::string_view Name, XText, YText, Rest;
+};
+bool SplitPointFields(std::string_view line, PointFields& out);
+
 // A point file read into memory. `error` holds a plain-words reason when it cannot be
 // read: missing, a folder, unreadable, or bytes that are not GBK text.
 struct PointFile {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "common/text_files.h"
+#include "common/text_rules.h"
 
 namespace vantrel {
 namespace {
@@ -100,6 +101,43 @@ TEST(SplitPointLine, FieldsAndValidity) {
   ASSERT_TRUE(SplitPointLine("A -12.5e1 .25", p));
   EXPECT_DOUBLE_EQ(p.X, -125);
   EXPECT_DOUBLE_EQ(p.Y, 0.25);
+}
+
+// The split as first written, copying the line and appending a space: the view form must
+// cut every line exactly as it did.
+void CopyingSplit(std::string_view line, std::string (&f)[4]) {
+  std::string work(line);
+  if (work.empty() || work.back() != ' ') work += ' ';
+  std::string_view w(work);
+  for (int i = 0; i < 3; ++i) {
+    size_t start = w.find_first_not_of(' ');
+    w.remove_prefix(start == std::string_view::npos ? w.size() : start);
+    size_t space = w.find(' ');
+    if (space == std::string_view::npos) {
+      f[i].clear();
+    } else {
+      f[i] = std::string(TrimBlanks(w.substr(0, space)));
+      w.remove_prefix(space + 1);
+    }
+  }
+  f[3] = std::string(TrimBlanks(w));
+}
+
+TEST(SplitPointLine, ViewFormCutsAsTheCopyingForm) {
+  std::mt19937 rng(11);
+  const char alphabet[] = {' ', ' ', '\t', 'A', '1', '.', '-', 'e', '\xB2'};
+  for (int n = 0; n < 200000; ++n) {
+    std::string line(rng() % 14, ' ');
+    for (char& c : line) c = alphabet[rng() % sizeof alphabet];
+    std::string want[4];
+    CopyingSplit(line, want);
+    PointFields got;
+    SplitPointFields(line, got);
+    ASSERT_EQ(got.Name, want[0]) << '"' << line << '"';
+    ASSERT_EQ(got.XText, want[1]) << '"' << line << '"';
+    ASSERT_EQ(got.YText, want[2]) << '"' << line << '"';
+    ASSERT_EQ(got.Rest, want[3]) << '"' << line << '"';
+  }
 }
 
 TEST(ResultLine, PrintZonesAndFormats) {
