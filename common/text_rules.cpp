@@ -1,10 +1,14 @@
 #include "common/text_rules.h"
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 namespace vantrel {
@@ -43,73 +47,188 @@ size_t ScanNumber(std::string_view s) {
   return i;
 }
 
-// Converts a text already known to be a decimal number. Overflow gives nullopt;
-// underflow gives the (possibly zero) nearest value.
-std::optional<double> ConvertDecimal(const std::string& number) {
+// Converts a text ScanNumber matched whole. Overflow gives nullopt; underflow gives the
+// (possibly zero) nearest value. from_chars reads it without a copy or the locale; the
+// rare texts it reports out of range go through strtod, which tells overflow from
+// underflow the way the rule needs.
+std::optional<double> ConvertDecimal(std::string_view number) {
+  const char* first = number.data();
+  const char* last = first + number.size();
+  if (first != last && *first == '+') ++first;
+  double v = 0;
+  const auto r = std::from_chars(first, last, v, std::chars_format::general);
+  if (r.ec == std::errc() && r.ptr == last) return v;
+  const std::string copy(number);
   errno = 0;
   char* end = nullptr;
-  double v = strtod_l(number.c_str(), &end, CLocale());
+  v = strtod_l(copy.c_str(), &end, CLocale());
   if (errno == ERANGE && std::isinf(v)) return std::nullopt;
   return v;
 }
 
+// A value's 15-significant-digit decimal text: digits d1..d15 (d1 non-zero unless the
+// value is zero) and value = 0.d1d2... * 10^exponent.
 struct Decimal {
   bool negative = false;
-  std::string digits;  // 15 significant digits, first non-zero unless the value is zero
-  int exponent = 0;    // value = 0.d1d2... * 10^(exponent)
   bool zero = true;
+  int exponent = 0;
+  char digits[15];
+  int count = 0;
 };
 
-// The value's 15-significant-digit decimal text, as a person reading it sees it.
+constexpr uint64_t kPow10[] = {1ull,
+                               10ull,
+                               100ull,
+                               1000ull,
+                               10000ull,
+                               100000ull,
+                               1000000ull,
+                               10000000ull,
+                               100000000ull,
+                               1000000000ull,
+                               10000000000ull,
+                               100000000000ull,
+                               1000000000000ull,
+                               10000000000000ull,
+                               100000000000000ull,
+                               1000000000000000ull,
+                               10000000000000000ull,
+                               100000000000000000ull,
+                               1000000000000000000ull,
+                               10000000000000000000ull};
+
+using u128 = unsigned __int128;
+
+u128 Pow10Wide(int p) {
+  return p <= 19 ? u128(kPow10[p]) : u128(kPow10[19]) * kPow10[p - 19];
+}
+
+// round(m * 2^-s * 10^p), ties to even: exact in 128 bits for m < 2^53, p <= 21.
+uint64_t ScaledRound(uint64_t m, int s, int p) {
+  const u128 num = u128(m) * Pow10Wide(p);
+  if (s >= 128) return 0;
+  u128 q = num >> s;
+  const u128 rem = num - (q << s);
+  const u128 half = u128(1) << (s - 1);
+  if (rem > half || (rem == half && (q & 1))) ++q;
+  return static_cast<uint64_t>(q);
+}
+
+// Four digits of v < 10000 at out, two at a time from a table of pairs.
+void WriteDigits4(uint32_t v, char* out) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  const uint32_t hi = v / 100, lo = v % 100;
+  std::memcpy(out, kPairs + 2 * hi, 2);
+  std::memcpy(out + 2, kPairs + 2 * lo, 2);
+}
+
+// The fifteen digits of 10^14 <= n < 10^15 in four independent groups.
+void WriteDigits15(uint64_t n, char* out) {
+  const uint64_t hi = n / 100000000, lo = n % 100000000;  // 7 and 8 digits
+  const uint32_t h1 = static_cast<uint32_t>(hi / 10000), h2 = static_cast<uint32_t>(hi % 10000);
+  const uint32_t l1 = static_cast<uint32_t>(lo / 10000), l2 = static_cast<uint32_t>(lo % 10000);
+  char first[4];
+  WriteDigits4(h1, first);  // h1 < 1000: its first digit is a zero
+  std::memcpy(out, first + 1, 3);
+  WriteDigits4(h2, out + 3);
+  WriteDigits4(l1, out + 7);
+  WriteDigits4(l2, out + 11);
+}
+
+// The fifteen digits printf("%.14e") gives, computed exactly with integers for the
+// magnitudes coordinates and angles have (1e-7 up to 1e15); others through to_chars.
 Decimal ToDecimal15(double value) {
   Decimal d;
   d.negative = std::signbit(value);
-  double m = std::fabs(value);
+  const double m = std::fabs(value);
   if (m == 0) {
-    d.digits = "0";
+    d.digits[0] = '0';
+    d.count = 1;
     d.exponent = 1;
-    d.zero = true;
     return d;
   }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", m);  // d.dddddddddddddde±XX
-  std::string s(buf);
-  size_t e = s.find('e');
-  d.digits = s.substr(0, 1) + s.substr(2, e - 2);
-  d.exponent = std::atoi(s.c_str() + e + 1) + 1;
   d.zero = false;
-  return d;
-}
-
-// Rounds the magnitude to `decimals` places, half away from zero on the 15 digits.
-// Returns the integer digit string of value * 10^decimals.
-std::string ScaledRounded(const Decimal& d, int decimals) {
-  if (d.zero) return "0";
-  int kept = d.exponent + decimals;  // number of leading digits that stay
-  if (kept < 0) return "0";
-  std::string out;
-  if (kept >= static_cast<int>(d.digits.size())) {
-    out = d.digits + std::string(kept - d.digits.size(), '0');
-    return out;
-  }
-  out = d.digits.substr(0, kept);
-  bool roundUp = d.digits[kept] >= '5';
-  if (out.empty()) out = "0";
-  if (roundUp) {
-    int i = static_cast<int>(out.size()) - 1;
-    while (i >= 0) {
-      if (out[i] == '9') {
-        out[i] = '0';
-        --i;
+  d.count = 15;
+  if (m >= 1e-7 && m < 1e15) {
+    // m = mant 2^-s with the 53-bit significand (m is normal here) and s >= 3.
+    const uint64_t bits = std::bit_cast<uint64_t>(m);
+    const uint64_t mant = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    const int k2 = static_cast<int>(bits >> 52) - 1022;  // m = f 2^k2, f in [0.5, 1)
+    const int s = 53 - k2;
+    // Decimal exponent e with 10^e <= m < 10^(e+1): a first guess from the binary one,
+    // put right by the digit count of the rounded result (which also takes the carry
+    // of 9.99...95 into the next power, as printf does).
+    int e = static_cast<int>(std::floor((k2 - 1) * 0.30102999566398120));
+    uint64_t n = 0;
+    for (int guard = 0; guard < 4 && 14 - e >= 0 && 14 - e <= 22; ++guard) {
+      n = ScaledRound(mant, s, 14 - e);
+      if (n >= kPow10[15]) {
+        ++e;
+      } else if (n < kPow10[14]) {
+        --e;
       } else {
-        ++out[i];
         break;
       }
     }
-    if (i < 0) out.insert(out.begin(), '1');
+    if (14 - e >= 0 && 14 - e <= 22 && n >= kPow10[14] && n < kPow10[15]) {
+      WriteDigits15(n, d.digits);
+      d.exponent = e + 1;
+      return d;
+    }
   }
-  size_t nz = out.find_first_not_of('0');
-  return nz == std::string::npos ? "0" : out.substr(nz);
+  char buf[40];
+  const auto r = std::to_chars(buf, buf + sizeof buf, m, std::chars_format::scientific, 14);
+  // d.dddddddddddddde±XX
+  d.digits[0] = buf[0];
+  std::memcpy(d.digits + 1, buf + 2, 14);
+  int exp10 = 0;
+  std::from_chars(buf + 17 + (buf[17] == '+' ? 1 : 0), r.ptr, exp10);
+  d.exponent = exp10 + 1;
+  return d;
+}
+
+// The integer digits of |value| * 10^decimals, rounded half away from zero on the 15
+// digits, without leading zeros ("0" for zero). Returns the digit count written to out.
+int ScaledRounded(const Decimal& d, int decimals, char* out) {
+  if (d.zero) {
+    out[0] = '0';
+    return 1;
+  }
+  const int kept = d.exponent + decimals;  // leading digits that stay
+  if (kept < 0) {
+    out[0] = '0';
+    return 1;
+  }
+  if (kept >= d.count) {
+    std::memcpy(out, d.digits, d.count);
+    std::memset(out + d.count, '0', kept - d.count);
+    return kept;
+  }
+  int n = kept;
+  std::memcpy(out, d.digits, n);
+  if (n == 0) out[n++] = '0';
+  if (d.digits[kept] >= '5') {
+    int i = n - 1;
+    while (i >= 0 && out[i] == '9') out[i--] = '0';
+    if (i >= 0) {
+      ++out[i];
+    } else {
+      std::memmove(out + 1, out, n);
+      out[0] = '1';
+      ++n;
+    }
+  }
+  int nz = 0;
+  while (nz < n && out[nz] == '0') ++nz;
+  if (nz == n) {
+    out[0] = '0';
+    return 1;
+  }
+  std::memmove(out, out + nz, n - nz);
+  return n - nz;
 }
 
 }  // namespace
@@ -124,57 +243,72 @@ std::string_view TrimBlanks(std::string_view text) {
 bool IsBlank(std::string_view text) { return TrimBlanks(text).empty(); }
 
 double ReadLenient(std::string_view text) {
+  auto read = [](std::string_view compact) {
+    const size_t n = ScanNumber(compact);
+    if (n == 0) return 0.0;
+    const auto v = ConvertDecimal(compact.substr(0, n));
+    return v ? *v : 0.0;
+  };
+  auto ignored = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  size_t i = 0;
+  while (i < text.size() && !ignored(text[i])) ++i;
+  if (i == text.size()) return read(text);
   std::string compact;
   compact.reserve(std::min<size_t>(text.size(), 4096));
-  for (char c : text) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    compact.push_back(c);
-  }
-  size_t n = ScanNumber(compact);
-  if (n == 0) return 0;
-  auto v = ConvertDecimal(compact.substr(0, n));
-  return v ? *v : 0;
+  for (char c : text)
+    if (!ignored(c)) compact.push_back(c);
+  return read(compact);
 }
 
 bool IsNumeric(std::string_view text) { return ReadStrict(text).has_value(); }
 
 std::optional<double> ReadStrict(std::string_view text) {
-  std::string_view t = TrimBlanks(text);
+  const std::string_view t = TrimBlanks(text);
   if (t.empty()) return std::nullopt;
-  size_t n = ScanNumber(t);
+  const size_t n = ScanNumber(t);
   if (n == 0 || n != t.size()) return std::nullopt;
-  return ConvertDecimal(std::string(t));
+  return ConvertDecimal(t);
 }
 
 std::string FormatPattern(double value, std::string_view pattern) {
   if (!std::isfinite(value)) return "";
-  size_t point = pattern.find('.');
-  std::string_view intPart = pattern.substr(0, point);
-  int decimals = point == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
+  const size_t point = pattern.find('.');
+  const std::string_view intPart = pattern.substr(0, point);
+  const int decimals =
+      point == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
   int minIntDigits = 0;
   for (char c : intPart)
     if (c == '0') ++minIntDigits;
 
-  Decimal d = ToDecimal15(value);
-  std::string scaled = ScaledRounded(d, decimals);
-  bool isZero = scaled == "0";
-  // Split into integer and fraction digits.
-  if (static_cast<int>(scaled.size()) < decimals + 1)
-    scaled = std::string(decimals + 1 - scaled.size(), '0') + scaled;
-  std::string intDigits = scaled.substr(0, scaled.size() - decimals);
-  std::string fracDigits = scaled.substr(scaled.size() - decimals);
-  size_t nz = intDigits.find_first_not_of('0');
-  intDigits = nz == std::string::npos ? "" : intDigits.substr(nz);
-  if (static_cast<int>(intDigits.size()) < minIntDigits)
-    intDigits = std::string(minIntDigits - intDigits.size(), '0') + intDigits;
+  const Decimal d = ToDecimal15(value);
+  // Room for every integer digit, the decimals and a carry; on the stack for the usual sizes.
+  char small[64];
+  std::string large;
+  char* scaled = small;
+  const int room = std::max(d.exponent, 1) + decimals + 2;
+  if (room > static_cast<int>(sizeof small)) {
+    large.resize(static_cast<size_t>(room));
+    scaled = large.data();
+  }
+  const int len = ScaledRounded(d, decimals, scaled);
+  const bool isZero = len == 1 && scaled[0] == '0';
+  // The integer part is what stands before the last `decimals` digits.
+  const int intLen = len > decimals ? len - decimals : 0;
+  const char* frac = scaled + intLen;
+  const int fracLen = len - intLen;  // may be short: zeros go in front
+  int intSignificant = intLen;       // no leading zeros: ScaledRounded dropped them
+  if (intLen == 1 && scaled[0] == '0') intSignificant = 0;
 
   std::string out;
+  out.reserve(static_cast<size_t>(intLen + decimals + minIntDigits + 3));
   if (d.negative && !isZero) out.push_back('-');
-  out += intDigits;
+  if (intSignificant < minIntDigits) out.append(minIntDigits - intSignificant, '0');
+  out.append(scaled, intSignificant);
   if (decimals > 0) {
     out.push_back('.');
-    out += fracDigits;
-  } else if (intDigits.empty()) {
+    out.append(decimals - fracLen, '0');
+    out.append(frac, fracLen);
+  } else if (intSignificant == 0 && minIntDigits == 0) {
     out += "0";
   }
   return out;
@@ -182,29 +316,44 @@ std::string FormatPattern(double value, std::string_view pattern) {
 
 std::string GeneralNumberText(double value) {
   if (!std::isfinite(value)) return "";
-  Decimal d = ToDecimal15(value);
+  const Decimal d = ToDecimal15(value);
   if (d.zero) return "0";
-  std::string digits = d.digits;
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  std::string out = d.negative ? "-" : "";
-  int e = d.exponent;  // value = 0.digits * 10^e
+  int n = d.count;
+  while (n > 1 && d.digits[n - 1] == '0') --n;
+  const std::string_view digits(d.digits, n);
+  std::string out;
+  out.reserve(24);
+  if (d.negative) out.push_back('-');
+  const int e = d.exponent;  // value = 0.digits * 10^e
   if (e >= -3 && e <= 15) {
     if (e <= 0) {
-      out += "0." + std::string(-e, '0') + digits;
-    } else if (e >= static_cast<int>(digits.size())) {
-      out += digits + std::string(e - digits.size(), '0');
+      out += "0.";
+      out.append(-e, '0');
+      out += digits;
+    } else if (e >= n) {
+      out += digits;
+      out.append(e - n, '0');
     } else {
-      out += digits.substr(0, e) + "." + digits.substr(e);
+      out += digits.substr(0, e);
+      out.push_back('.');
+      out += digits.substr(e);
     }
     return out;
   }
   // Exponent form, one digit before the point: 1.5E-07, 1E+20.
   out += digits.substr(0, 1);
-  if (digits.size() > 1) out += "." + digits.substr(1);
-  int exp10 = e - 1;
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "E%c%02d", exp10 < 0 ? '-' : '+', std::abs(exp10));
-  out += buf;
+  if (n > 1) {
+    out.push_back('.');
+    out += digits.substr(1);
+  }
+  const int exp10 = e - 1;
+  out.push_back('E');
+  out.push_back(exp10 < 0 ? '-' : '+');
+  const int a = std::abs(exp10);
+  if (a < 10) out.push_back('0');
+  char buf[8];
+  const auto r = std::to_chars(buf, buf + sizeof buf, a);
+  out.append(buf, r.ptr);
   return out;
 }
 

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
+
+#include "tests/support/text_rules_oracle.h"
 
 namespace vantrel {
 namespace {
@@ -100,6 +106,56 @@ TEST(TextRules, GeneralTextReadsBackToTheSameFifteenDigits) {
     ASSERT_TRUE(IsNumeric(t)) << t;
     EXPECT_NEAR(*ReadStrict(t), v, std::fabs(v) * 1e-14 + 1e-300) << t;
     EXPECT_EQ(ReadLenient(t), *ReadStrict(t));
+  }
+}
+
+// The reading and formatting forms without copies must give what the first forms gave, on
+// every value and text: random bit patterns, random decimals of every magnitude, the ties
+// of each pattern's last digit and the carries into the next power of ten.
+TEST(TextRules, FastFormsEqualTheFirstForms) {
+  const char* const patterns[] = {"#.000", "#.0000", "#.000000000", "#.0", "0.000", "0.0000",
+                                  "####0.000", "######0.000", "#####0.00", "#######.000", "00",
+                                  "000", "000000", "00.0", ".000", "#", "#.00000000000000"};
+  std::mt19937_64 rng(15);
+  std::vector<double> values = {0.0, -0.0, 1e-7, 9.9999999999999e-8, 1e15, 999999999999999.5,
+                                0.0005, 0.00049999999999999, 2.675, 1.0005, 99.995, 9.9995,
+                                5e-324, 1.7976931348623157e308, 0.1 + 0.2, 4503599627370495.5};
+  for (int i = 0; i < 3000; ++i) {
+    values.push_back(std::bit_cast<double>(rng()));                       // any double
+    const double mag = std::pow(10.0, static_cast<int>(rng() % 30) - 12);  // 1e-12 .. 1e17
+    values.push_back((static_cast<double>(rng() % 2000000) - 1e6) / 1e6 * mag);
+    // A decimal with a 5 just past a pattern's last place, and its neighbours.
+    const double tie = static_cast<double>(rng() % 100000000) / 1000 + 0.0005;
+    values.push_back(tie);
+    values.push_back(std::nextafter(tie, 0.0));
+    values.push_back(std::nextafter(tie, 1e9));
+  }
+  for (double v : values) {
+    if (!std::isfinite(v)) continue;
+    ASSERT_EQ(GeneralNumberText(v), oracle::GeneralNumberText(v)) << std::bit_cast<uint64_t>(v);
+    for (const char* p : patterns)
+      ASSERT_EQ(FormatPattern(v, p), oracle::FormatPattern(v, p))
+          << std::bit_cast<uint64_t>(v) << " " << p;
+  }
+
+  const char alphabet[] = "0123456789+-.eE \t\r\nx,";
+  std::vector<std::string> texts = {"1e400", "-1e400", "1e-400", "4e-320", "+.5e+3", "5.e3",
+                                    "00012", "1 2.5", ".", "+", "-.e1", "1e+", "2.2250738585072011e-308"};
+  for (int i = 0; i < 20000; ++i) {
+    std::string t;
+    const size_t n = rng() % 12;
+    for (size_t k = 0; k < n; ++k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+    texts.push_back(t);
+    texts.push_back(GeneralNumberText(std::bit_cast<double>(rng())));
+  }
+  for (const std::string& t : texts) {
+    ASSERT_EQ(std::bit_cast<uint64_t>(ReadLenient(t)), std::bit_cast<uint64_t>(oracle::ReadLenient(t)))
+        << t;
+    const auto a = ReadStrict(t), b = oracle::ReadStrict(t);
+    ASSERT_EQ(a.has_value(), b.has_value()) << t;
+    if (a) {
+      ASSERT_EQ(std::bit_cast<uint64_t>(*a), std::bit_cast<uint64_t>(*b)) << t;
+    }
   }
 }
 
