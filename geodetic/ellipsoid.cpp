@@ -26,7 +26,7 @@ void ProjectionState::ResetTo84() {
   PlaneHeight = 0;
 }
 
-double Dms2Rad(double dms, const PiSet& pi) {
+double Dms2Deg(double dms) {
   const double s = dms >= 0 ? 1.0 : -1.0;
   double x = std::fabs(dms);
   // The 1e-11 guard lets typed values such as 0.30 read as 30' despite binary rounding.
@@ -34,9 +34,12 @@ double Dms2Rad(double dms, const PiSet& pi) {
   x = (x - d) * 100;
   const double m = std::floor(x + 1e-11);
   const double sec = (x - m) * 100;
-  const double degrees = d + m / 60 + sec / 3600;
-  return s * pi.pi * (degrees / 180);
+  return s * (d + m / 60 + sec / 3600);
 }
+
+// The sign goes on the degrees instead of the product: negation is exact, so the bits are
+// those of s * pi * (degrees / 180).
+double Dms2Rad(double dms, const PiSet& pi) { return pi.pi * (Dms2Deg(dms) / 180); }
 
 namespace {
 

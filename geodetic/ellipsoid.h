@@ -54,6 +54,8 @@ struct ProjectionState {
 
 // Packed D.MMSS to radians.
 double Dms2Rad(double dms, const PiSet& pi = kCalculatorPi);
+// Packed D.MMSS to decimal degrees: the degrees Dms2Rad turns into radians (30.3000 is 30.5).
+double Dms2Deg(double dms);
 
 // Radians to the packed text " 121.3030000000" (a blank in the sign place; "- ..." for
 // negatives). Rewrites alf to |alf| plus a hundred-millionth of an arc second.

@@ -115,4 +115,10 @@ double HeightAnomaly54(double B, double L) {
   return r0 + dB * (r1 - r0);
 }
 
+std::string_view AnomalyWindowMessage(double typedB, double typedL) {
+  if (!(typedB <= 52) || !(std::nearbyint(typedB) >= 19)) return kLatitudeOutsideChina;
+  if (!(typedL <= 133) || !(std::nearbyint(typedL) >= 74)) return kLongitudeOutsideChina;
+  return {};
+}
+
 }  // namespace vantrel

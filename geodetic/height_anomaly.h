@@ -2,7 +2,20 @@
 // The 1954-ellipsoid height anomaly model over China: a 1 x 1 degree grid read by
 // bilinear interpolation with gap filling.
 
+#include <string_view>
+
 namespace vantrel {
+
+inline constexpr std::string_view kLatitudeOutsideChina =
+    "纬度不在中国范围内, 不能计算54椭球大地水准面差距!";
+inline constexpr std::string_view kLongitudeOutsideChina =
+    "经度不在中国范围内, 不能计算54椭球大地水准面差距!";
+
+// The China window the dialogs check before they ask the model, on a position as typed
+// (packed D.MMSS): a latitude above 52, or below 19 once rounded to an integer (ties to
+// even), then a longitude above 133 or below 74 the same way, give their message; "" when
+// inside. Not-a-number is outside.
+std::string_view AnomalyWindowMessage(double typedB, double typedL);
 
 // B latitude and L longitude in decimal degrees; the caller keeps 18 <= B < 53 and
 // 73 <= L < 134. Returns metres (0 where no data lies around the point).

@@ -78,12 +78,10 @@ void DniFrm::Dni_Cal_Click() {
   const auto b = ReadStrict(text1_->text().toStdString());
   const auto l = ReadStrict(text2_->text().toStdString());
   if (!b || !l) return;  // this dialog stops silently on text that is not a number
-  if (*b > 52 || std::nearbyint(*b) < 19) {
-    Message("纬度不在中国范围内, 不能计算54椭球大地水准面差距!", MessageIcon::Critical, kTitle);
-    return;
-  }
-  if (*l > 133 || std::nearbyint(*l) < 74) {
-    Message("经度不在中国范围内, 不能计算54椭球大地水准面差距!", MessageIcon::Critical, kTitle);
+  const std::string_view outside = AnomalyWindowMessage(*b, *l);
+  if (!outside.empty()) {
+    Message(QString::fromUtf8(outside.data(), static_cast<int>(outside.size())),
+            MessageIcon::Critical, kTitle);
     return;
   }
   const double B = Dms2Rad(*b) * 180 / kPi;

@@ -14,6 +14,7 @@
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 #include "geodetic/gauss_kruger.h"
+#include "geodetic/geodetic_gauss.h"
 #include "geodetic/height_anomaly.h"
 
 namespace vantrel {
@@ -22,6 +23,7 @@ namespace {
 
 std::string Str(const QLineEdit* e) { return e->text().toStdString(); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
 // The packed angle text; a value that is not finite (coordinates far out of any range)
 // shows nothing rather than digits of garbage.
@@ -29,10 +31,6 @@ QString PackedAngle(double rad) {
   if (!std::isfinite(rad)) return {};
   return Q(Rad2dms_Buff(rad));
 }
-
-// The China range test on typed packed values: rounding ties to even, as the check expects.
-bool LatitudeOutside(double b) { return b > 52 || std::nearbyint(b) < 19; }
-bool LongitudeOutside(double l) { return l > 133 || std::nearbyint(l) < 74; }
 
 }  // namespace
 
@@ -159,13 +157,10 @@ void XYZ_BLH_XYG::XBG_Cal_Click() {
   p.SetEllipsoid(Get_Earth(code));
   if (!option1_->isChecked()) text_[8]->clear();
 
-  static const char* const kMessages[] = {"",           "X或B应为数值!", "Y或L应为数值!",
-                                          "Z应为数值!", "B或Xg应为数值!", "L或Yg应为数值!",
-                                          "H应为数值!"};
   for (int i = 1; i <= 6; ++i) {
     const std::string t = Str(text_[i]);
     if (!IsBlank(t) && !IsNumeric(t)) {
-      Warn(kMessages[i]);
+      Warn(Q(CoordinateFieldMessage(i)));
       return;
     }
   }
@@ -196,72 +191,38 @@ void XYZ_BLH_XYG::SpaceGeodetic() {
 }
 
 void XYZ_BLH_XYG::GeodeticGauss() {
-  static const QString kAnomalyMessage = "请输入大地水准面差距或自动由程序计算!";
   ProjectionState& p = state().Projection;
-  bool automatic = false;
-  p.GeoidUndulation = 0;
-
-  const auto planeHeight = ReadStrict(Str(text_[7]));
-  if (!planeHeight) {
-    Warn("请输入投影面高程!");
+  if (!option1_->isChecked()) text_[8]->clear();
+  const GaussSetup setup = ReadGaussSetup(p, Str(text_[7]), Str(text_[8]), option1_->isChecked(),
+                                          Str(text_[9]));
+  if (!setup.message.empty()) {
+    Warn(Q(setup.message));
     return;
   }
-  p.PlaneHeight = *planeHeight;
-
-  if (option1_->isChecked()) {
-    if (const auto zeta = ReadStrict(Str(text_[8]))) {
-      p.GeoidUndulation = *zeta;
-    } else if (text_[8]->text().toUpper() == "AUTO") {
-      automatic = true;
-    } else {
-      Warn(kAnomalyMessage);
-      return;
-    }
-  } else {
-    text_[8]->clear();
-  }
-
-  const auto meridian = ReadStrict(Str(text_[9]));
-  if (!meridian) {
-    Warn(kAnomalyMessage);
-    return;
-  }
-  p.CentralMeridian = Dms2Rad(*meridian);
 
   auto filled = [this](int i) { return !IsBlank(Str(text_[i])); };
   auto value = [this](int i) { return ReadLenient(Str(text_[i])); };
   if (filled(1) && filled(2)) {
     const double b = value(1), l = value(2);
-    if (automatic) {
-      if (LatitudeOutside(b)) {
-        Warn("纬度不在中国范围内, 不能计算54椭球大地水准面差距!");
-        return;
-      }
-      if (LongitudeOutside(l)) {
-        Warn("经度不在中国范围内, 不能计算54椭球大地水准面差距!");
+    if (setup.automatic) {
+      const std::string_view outside = AnomalyWindowMessage(b, l);
+      if (!outside.empty()) {
+        Warn(Q(outside));
         return;
       }
     }
-    double B = Dms2Rad(b), L = Dms2Rad(l), H = 0;
-    if (automatic) p.GeoidUndulation = HeightAnomaly54(B * 180 / kPi, L * 180 / kPi);
+    double x = 0, y = 0;
+    GaussForwardPoint(p, Dms2Rad(b), Dms2Rad(l), setup.automatic, x, y);
     text_[8]->setText(Q(FormatPattern(p.GeoidUndulation, "#.0")));
-    double x = 0, y = 0, h = 0;
-    BL2XYg(p, x, y, h, B, L, H);
     text_[4]->setText(Q(FormatPattern(x, "#.000")));
     text_[5]->setText(Q(FormatPattern(y, "#.000")));
   } else if (filled(4) && filled(5)) {
-    double B = 0, L = 0, H = 0;
-    for (int round = 1;; ++round) {
-      double x = value(4), y = value(5), h = 0;
-      XYg2BL(p, x, y, h, B, L, H);
-      if (!automatic) break;
-      const double Bd = B * 180 / kPi, Ld = L * 180 / kPi;
-      if (!(Bd >= 19 && Bd <= 52 && Ld >= 74 && Ld <= 133)) {
-        Warn("点位不在中国范围内, 不能计算54椭球大地水准面差距!");
-        return;
-      }
-      p.GeoidUndulation = HeightAnomaly54(Bd, Ld);
-      if (round == 3) break;
+    double B = 0, L = 0;
+    const std::string_view outside =
+        GaussInversePoint(p, value(4), value(5), setup.automatic, B, L);
+    if (!outside.empty()) {
+      Warn(Q(outside));
+      return;
     }
     text_[1]->setText(PackedAngle(B));
     text_[2]->setText(PackedAngle(L));
