@@ -63,6 +63,18 @@ SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters&
   return r;
 }
 
+std::string_view SevenFieldCaption(int field) {
+  static constexpr std::string_view kCaptions[] = {
+      "",        "X平移(米)", "Y平移(米)",  "Z平移(米)",   "尺度因子",    "X轴旋转",
+      "Y轴旋转", "Z轴旋转",   "X=",         "Y=",          "Z=",          "中央子午线",
+      "X平移(公里)", "Y平移(公里)", "投影面高程(米)"};
+  return field >= 1 && field <= 14 ? kCaptions[field] : std::string_view();
+}
+
+std::string SevenFieldMessage(int field) {
+  return "“" + std::string(SevenFieldCaption(field)) + "”必须是数字!";
+}
+
 HeightCorrection InterpolateHeightCorrection(double x, double y) {
   double s = 0, w = 0;
   for (size_t i = 0; i < kHeightControlPoints.size(); ++i) {

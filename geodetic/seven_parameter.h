@@ -4,6 +4,7 @@
 // twelve control points by inverse-distance weighting (with its 45-node grid file).
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "geodetic/ellipsoid.h"
@@ -33,6 +34,17 @@ SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters&
                                   double Y, double Z, const Ellipsoid& ellipsoid,
                                   double centralMeridianDeg, double falseNorthingKm,
                                   double falseEastingKm, double planeHeight);
+
+// The captions of the dialog's fields Text1..Text14 (1-based), as its labels show them.
+std::string_view SevenFieldCaption(int field);
+// The message for a field that is not a number: "“尺度因子”必须是数字!".
+std::string SevenFieldMessage(int field);
+
+// The dialog's reading order: the fields read before the new space coordinates are shown
+// (parameters, then the old point), and those read after them (false origin, plane height;
+// the central meridian, Text11, is read leniently in between and cannot fail).
+inline constexpr int kSevenFieldsBeforeShow[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+inline constexpr int kSevenFieldsAfterShow[] = {12, 13, 14};
 
 struct HeightControlPoint {
   const char* name;

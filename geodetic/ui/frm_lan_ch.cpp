@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "common/text_rules.h"
-#include "geodetic/gauss_kruger.h"
+#include "geodetic/zone_change.h"
 #include "geodetic/ui/form_parts.h"
 
 namespace vantrel {
@@ -37,9 +37,10 @@ FrmLanCh::FrmLanCh(AppState& state, const Services& services)
 
 void FrmLanCh::LanCh_Cal_Click() {
   for (int i = 1; i <= 4; ++i) {
-    const std::string text = form::Std(Text[i]->text());
-    if (IsBlank(text) || !IsNumeric(text)) {
-      Message(IsBlank(text) ? "请输入数据!" : "请输入数值!", MessageIcon::Warning, "高斯坐标换带");
+    const std::string_view message = ZoneFieldMessage(form::Std(Text[i]->text()));
+    if (!message.empty()) {
+      Message(QString::fromUtf8(message.data(), static_cast<int>(message.size())),
+              MessageIcon::Warning, "高斯坐标换带");
       Text[i]->setFocus();
       return;
     }
@@ -47,12 +48,8 @@ void FrmLanCh::LanCh_Cal_Click() {
   auto strict = [&](int i) { return *ReadStrict(form::Std(Text[i]->text())); };
   ProjectionState& p = state().Projection;
   state().LanChSavedMeridian = p.CentralMeridian;
-  p.SetEllipsoid(kEllipsoid54);
-  p.CentralMeridian = Dms2Rad(strict(1));
-  double x = strict(2), y = strict(3), h = 0, B = 0, L = 0, H = 0;
-  XYg2BL(p, x, y, h, B, L, H);
-  p.CentralMeridian = Dms2Rad(strict(4));
-  BL2XYg(p, x, y, h, B, L, H);
+  double x = strict(2), y = strict(3);
+  ChangeZone(p, kEllipsoid54, Dms2Rad(strict(1)), Dms2Rad(strict(4)), x, y);
   Text[5]->setText(QString::fromStdString(FormatPattern(x, "#.000")));
   Text[6]->setText(QString::fromStdString(FormatPattern(y, "#.000")));
 }

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <optional>
+#include <span>
 
 #include "common/text_files.h"
 #include "common/text_rules.h"
@@ -28,22 +29,23 @@ FrmSeven::FrmSeven(AppState& state, const Services& services)
   columns->addLayout(left);
   columns->addLayout(right);
   Text[0] = nullptr;
-  auto field = [&](QGridLayout* g, int row, int n, const QString& label, const QString& text) {
-    Text[n] = form::Field(this, g, row, label, QString("Text%1").arg(n), text);
-    fieldName_[n] = label;
+  auto field = [&](QGridLayout* g, int row, int n, const QString& text) {
+    const std::string_view caption = SevenFieldCaption(n);
+    Text[n] = form::Field(this, g, row, QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
+                          QString("Text%1").arg(n), text);
   };
   QGridLayout* old = form::Frame(this, left, "老空间坐标");
-  field(old, 0, 8, "X=", "-2893349.8654");
-  field(old, 1, 9, "Y=", "4628753.6527");
-  field(old, 2, 10, "Z=", "3288072.7244");
+  field(old, 0, 8, "-2893349.8654");
+  field(old, 1, 9, "4628753.6527");
+  field(old, 2, 10, "3288072.7244");
   QGridLayout* par = form::Frame(this, left, "转换参数");
-  field(par, 0, 1, "X平移(米)", "81.37785");
-  field(par, 1, 2, "Y平移(米)", "197.46387");
-  field(par, 2, 3, "Z平移(米)", "167.83978");
-  field(par, 3, 4, "尺度因子", "-1.01922");
-  field(par, 4, 5, "X轴旋转", "5.04083");
-  field(par, 5, 6, "Y轴旋转", ".197089");
-  field(par, 6, 7, "Z轴旋转", "-14.99384");
+  field(par, 0, 1, "81.37785");
+  field(par, 1, 2, "197.46387");
+  field(par, 2, 3, "167.83978");
+  field(par, 3, 4, "-1.01922");
+  field(par, 4, 5, "5.04083");
+  field(par, 5, 6, ".197089");
+  field(par, 6, 7, "-14.99384");
   QGridLayout* proj = form::Frame(this, right, "投影参数");
   proj->addWidget(new QLabel("参考椭球", this), 0, 0);
   Combo1 = new QComboBox(this);
@@ -51,10 +53,10 @@ FrmSeven::FrmSeven(AppState& state, const Services& services)
   Combo1->addItems({"54椭球", "80椭球", "84椭球"});
   Combo1->setCurrentIndex(0);
   proj->addWidget(Combo1, 0, 1);
-  field(proj, 1, 11, "中央子午线", "123");
-  field(proj, 2, 12, "X平移(公里)", "0");
-  field(proj, 3, 13, "Y平移(公里)", "500");
-  field(proj, 4, 14, "投影面高程(米)", "0");
+  field(proj, 1, 11, "123");
+  field(proj, 2, 12, "0");
+  field(proj, 3, 13, "500");
+  field(proj, 4, 14, "0");
   QGridLayout* space = form::Frame(this, right, "新空间坐标");
   Label17 = form::Output(this, space, 0, "X=", "Label17");
   Label18 = form::Output(this, space, 1, "Y=", "Label18");
@@ -87,27 +89,36 @@ FrmSeven::FrmSeven(AppState& state, const Services& services)
 
 void FrmSeven::Command1_Click() {
   Command2->setEnabled(true);
-  // The fields read by the strict rule, in the order they are read; the first that is not a
-  // number is named in a message and nothing is computed.
+  // Fields read by the strict rule in the dialog's order; the first that is not a number is
+  // named in a message and the computation stops there. The new space coordinates are
+  // shown before the projection fields are read, so they stay when one of those is bad.
   double v[15] = {};
-  for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14}) {
-    std::optional<double> x = ReadStrict(form::Std(Text[n]->text()));
-    if (!x) {
-      Message(QString("“%1”必须是数字!").arg(fieldName_[n]), MessageIcon::Critical, kTitle);
-      Text[n]->setFocus();
-      return;
+  auto read = [&](std::span<const int> fields) {
+    for (int n : fields) {
+      std::optional<double> x = ReadStrict(form::Std(Text[n]->text()));
+      if (!x) {
+        Message(QString::fromStdString(SevenFieldMessage(n)), MessageIcon::Critical, kTitle);
+        Text[n]->setFocus();
+        return false;
+      }
+      v[n] = *x;
     }
-    v[n] = *x;
-  }
+    return true;
+  };
+  if (!read(kSevenFieldsBeforeShow)) return;
   const SevenParameters p{v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
+  double Xn = 0, Yn = 0, Zn = 0;
+  SevenParameterTransform(p, v[8], v[9], v[10], Xn, Yn, Zn);
+  Label17->setText(Four(Xn));
+  Label18->setText(Four(Yn));
+  Label19->setText(Four(Zn));
   const Ellipsoid ell[] = {kEllipsoid54, kEllipsoid80, kEllipsoid84};
   const Ellipsoid chosen = ell[std::max(0, Combo1->currentIndex())];
-  const SevenResult r =
-      SevenParameterCompute(state().Projection, p, v[8], v[9], v[10], chosen,
-                            ReadLenient(form::Std(Text[11]->text())), v[12], v[13], v[14]);
-  Label17->setText(Four(r.Xn));
-  Label18->setText(Four(r.Yn));
-  Label19->setText(Four(r.Zn));
+  state().Projection.SetEllipsoid(chosen);
+  const double meridian = ReadLenient(form::Std(Text[11]->text()));
+  if (!read(kSevenFieldsAfterShow)) return;
+  const SevenResult r = SevenParameterCompute(state().Projection, p, v[8], v[9], v[10], chosen,
+                                              meridian, v[12], v[13], v[14]);
   Label8->setText(Four(r.Xg));
   Label9->setText(Four(r.Yg));
   Label10->setText(Four(r.Hg));

@@ -22,7 +22,6 @@ class FrmSeven : public VDialog {
 
  private:
   QLineEdit* Text[15];  // Text[1]..Text[14]
-  QString fieldName_[15];
   QComboBox* Combo1;
   QLabel *Label17, *Label18, *Label19, *Label8, *Label9, *Label10, *Label7, *Label21;
   QPushButton *Command1, *Command2;

@@ -58,6 +58,20 @@ TEST(FrmLanCh, FirstBadFieldIsReportedAndFocused) {
   }
 }
 
+TEST(FrmLanCh, BlanksOnlyAreNotEmpty) {
+  // Nothing at all asks for data; blanks are something that is not a number.
+  struct Case { const char* text; const char* message; };
+  for (const Case& c : {Case{"", "请输入数据!"}, Case{"   ", "请输入数值!"}, Case{" \t", "请输入数值!"}}) {
+    Harness<FrmLanCh> h;
+    h.dialog->show();
+    h.Find<QLineEdit>("Text2")->setText(c.text);
+    h.Press("LanCh_Cal");
+    ASSERT_EQ(h.Messages().size(), 1u) << '"' << c.text << '"';
+    EXPECT_EQ(h.Messages()[0].text, c.message) << '"' << c.text << '"';
+    EXPECT_EQ(h.dialog->focusWidget(), h.Find<QLineEdit>("Text2"));
+  }
+}
+
 TEST(DCM_Hfrm, DefaultsAndChecks) {
   Harness<DCM_Hfrm> h;
   EXPECT_EQ(h.dialog->windowTitle(), "抵偿面高程");
@@ -157,6 +171,36 @@ TEST(FrmSeven, BadFieldAndUnwritableGridAreReported) {
   // Still usable afterwards.
   h.Press("Command1");
   EXPECT_EQ(h.Messages().size(), 2u);
+}
+
+TEST(FrmSeven, NewSpaceCoordinatesShowBeforeABadProjectionFieldStops) {
+  struct Case { const char* field; const char* message; };
+  const Case cases[] = {{"Text12", "“X平移(公里)”必须是数字!"},
+                        {"Text13", "“Y平移(公里)”必须是数字!"},
+                        {"Text14", "“投影面高程(米)”必须是数字!"}};
+  for (const Case& c : cases) {
+    Harness<FrmSeven> h;
+    h.dialog->show();
+    h.Type(c.field, "abc");
+    h.Press("Command1");
+    ASSERT_EQ(h.Messages().size(), 1u) << c.field;
+    EXPECT_EQ(h.Messages()[0].text, c.message);
+    EXPECT_EQ(h.Label("Label17"), "-2893605.1543") << c.field;
+    EXPECT_EQ(h.Label("Label18"), "4628816.4311");
+    EXPECT_EQ(h.Label("Label19"), "3288121.3280");
+    EXPECT_EQ(h.Label("Label8"), "") << c.field;
+    EXPECT_EQ(h.dialog->focusWidget(), h.Find<QLineEdit>(c.field));
+    // A good press afterwards fills the Gauss labels; a later bad one keeps what they show.
+    h.Type(c.field, "0");
+    h.Press("Command1");
+    const QString xg = h.Label("Label8");
+    EXPECT_FALSE(xg.isEmpty());
+    h.Type("Text8", "-2893350");
+    h.Type(c.field, "x");
+    h.Press("Command1");
+    EXPECT_EQ(h.Label("Label17"), "-2893605.2889") << c.field;
+    EXPECT_EQ(h.Label("Label8"), xg);
+  }
 }
 
 TEST(FrmSeven, ChosenEllipsoidTakesEffect) {
