@@ -136,11 +136,14 @@ std::vector<std::string> SplitBlanks(std::string_view line) {
   return items;
 }
 
-int PrintWidth(std::string_view utf8) { return static_cast<int>(Utf8ToGbk(utf8).size()); }
+int PrintWidth(std::string_view utf8) {
+  if (AllAscii(utf8)) return static_cast<int>(utf8.size());
+  return static_cast<int>(Utf8ToGbk(utf8).size());
+}
 
-std::string PrintZones(const std::vector<std::string>& items) {
+void AppendPrintZones(std::string& out, std::span<const std::string_view> items,
+                      std::span<const int> widths) {
   constexpr int kZone = 14;
-  std::string out;
   int column = 0;
   for (size_t n = 0; n < items.size(); ++n) {
     if (n > 0) {
@@ -149,8 +152,17 @@ std::string PrintZones(const std::vector<std::string>& items) {
       column = next;
     }
     out += items[n];
-    column += PrintWidth(items[n]);
+    column += widths[n];
   }
+}
+
+std::string PrintZones(const std::vector<std::string>& items) {
+  std::vector<std::string_view> views(items.begin(), items.end());
+  std::vector<int> widths;
+  widths.reserve(items.size());
+  for (const auto& item : items) widths.push_back(PrintWidth(item));
+  std::string out;
+  AppendPrintZones(out, views, widths);
   return out;
 }
 

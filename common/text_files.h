@@ -2,6 +2,7 @@
 // Text files as surveyors' instruments and editors write them: GBK (code page 936)
 // bytes, CR LF line ends (LF or lone CR accepted when reading), items in print zones.
 // Inside the program every text is UTF-8; conversion happens only here.
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,11 @@ int PrintWidth(std::string_view utf8);
 // previous item (an item ending exactly on a zone boundary pushes the next item one
 // more zone on, so items never run together).
 std::string PrintZones(const std::vector<std::string>& items);
+// The same layout appended to `out` (which ends where the line starts), for items whose
+// print widths the caller knows: widths[n] is the width of items[n] (PrintWidth of UTF-8
+// text; the byte count of GBK bytes, where a double-byte character is two columns).
+void AppendPrintZones(std::string& out, std::span<const std::string_view> items,
+                      std::span<const int> widths);
 
 // The plain-words reason for a failed file operation's errno ("文件或路径不存在", "磁盘已满" ...).
 std::string FileErrorText(int err);

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <locale.h>
 
+#include <fast_float/fast_float.h>
+
 namespace vantrel {
 namespace {
 
@@ -48,16 +50,15 @@ size_t ScanNumber(std::string_view s) {
 }
 
 // Converts a text ScanNumber matched whole. Overflow gives nullopt; underflow gives the
-// (possibly zero) nearest value. from_chars reads it without a copy or the locale; the
-// rare texts it reports out of range go through strtod, which tells overflow from
-// underflow the way the rule needs.
+// (possibly zero) nearest value. fast_float reads it without a copy or the locale, rounded
+// as strtod rounds; an overflow, which it gives as infinity, goes through strtod.
 std::optional<double> ConvertDecimal(std::string_view number) {
   const char* first = number.data();
   const char* last = first + number.size();
   if (first != last && *first == '+') ++first;
   double v = 0;
-  const auto r = std::from_chars(first, last, v, std::chars_format::general);
-  if (r.ec == std::errc() && r.ptr == last) return v;
+  const auto r = fast_float::from_chars(first, last, v, fast_float::chars_format::general);
+  if (r.ec == std::errc() && r.ptr == last && !std::isinf(v)) return v;
   const std::string copy(number);
   errno = 0;
   char* end = nullptr;
@@ -114,6 +115,27 @@ uint64_t ScaledRound(uint64_t m, int s, int p) {
   return static_cast<uint64_t>(q);
 }
 
+// n / 10^k and its remainder, k in 0..15, each case a division by a constant (which the
+// compiler makes a multiplication).
+uint64_t DivPow10(uint64_t n, int k, uint64_t& rem) {
+  uint64_t q = n;
+  switch (k) {
+#define VANTREL_POW10_CASE(K) \
+  case K:                      \
+    q = n / kPow10[K];         \
+    break;
+    VANTREL_POW10_CASE(1) VANTREL_POW10_CASE(2) VANTREL_POW10_CASE(3) VANTREL_POW10_CASE(4)
+    VANTREL_POW10_CASE(5) VANTREL_POW10_CASE(6) VANTREL_POW10_CASE(7) VANTREL_POW10_CASE(8)
+    VANTREL_POW10_CASE(9) VANTREL_POW10_CASE(10) VANTREL_POW10_CASE(11) VANTREL_POW10_CASE(12)
+    VANTREL_POW10_CASE(13) VANTREL_POW10_CASE(14) VANTREL_POW10_CASE(15)
+#undef VANTREL_POW10_CASE
+    default:
+      break;
+  }
+  rem = n - q * kPow10[k];
+  return q;
+}
+
 // Four digits of v < 10000 at out, two at a time from a table of pairs.
 void WriteDigits4(uint32_t v, char* out) {
   static constexpr char kPairs[] =
@@ -138,8 +160,40 @@ void WriteDigits15(uint64_t n, char* out) {
   WriteDigits4(l2, out + 11);
 }
 
-// The fifteen digits printf("%.14e") gives, computed exactly with integers for the
-// magnitudes coordinates and angles have (1e-7 up to 1e15); others through to_chars.
+// The fifteen significant digits printf("%.14e") gives, as the integer 10^14 <= n < 10^15
+// with m = n * 10^(e - 14), computed exactly for the magnitudes coordinates and angles have
+// (1e-7 up to 1e15, where m is a normal double). False outside that range.
+bool Fifteen(double m, uint64_t& n, int& e) {
+  if (!(m >= 1e-7 && m < 1e15)) return false;
+  // m = mant 2^-s with the 53-bit significand and s >= 3.
+  const uint64_t bits = std::bit_cast<uint64_t>(m);
+  const uint64_t mant = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int k2 = static_cast<int>(bits >> 52) - 1022;  // m = f 2^k2, f in [0.5, 1)
+  const int s = 53 - k2;
+  // A first guess of e from the binary exponent, put right by the digit count of the
+  // rounded result (which also takes the carry of 9.99...95 into the next power, as
+  // printf does).
+  if (m >= 1) {
+    // Powers of ten up to 1e15 are exact doubles: the comparisons give e itself.
+    e = static_cast<int>(std::floor((k2 - 1) * 0.30102999566398120));
+    while (e < 14 && m >= static_cast<double>(kPow10[e + 1])) ++e;
+    while (e > 0 && m < static_cast<double>(kPow10[e])) --e;
+  } else {
+    e = static_cast<int>(std::floor((k2 - 1) * 0.30102999566398120));
+  }
+  for (int guard = 0; guard < 4 && 14 - e >= 0 && 14 - e <= 22; ++guard) {
+    n = ScaledRound(mant, s, 14 - e);
+    if (n >= kPow10[15]) {
+      ++e;
+    } else if (n < kPow10[14]) {
+      --e;
+    } else {
+      return true;
+    }
+  }
+  return false;
+}
+
 Decimal ToDecimal15(double value) {
   Decimal d;
   d.negative = std::signbit(value);
@@ -152,32 +206,12 @@ Decimal ToDecimal15(double value) {
   }
   d.zero = false;
   d.count = 15;
-  if (m >= 1e-7 && m < 1e15) {
-    // m = mant 2^-s with the 53-bit significand (m is normal here) and s >= 3.
-    const uint64_t bits = std::bit_cast<uint64_t>(m);
-    const uint64_t mant = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-    const int k2 = static_cast<int>(bits >> 52) - 1022;  // m = f 2^k2, f in [0.5, 1)
-    const int s = 53 - k2;
-    // Decimal exponent e with 10^e <= m < 10^(e+1): a first guess from the binary one,
-    // put right by the digit count of the rounded result (which also takes the carry
-    // of 9.99...95 into the next power, as printf does).
-    int e = static_cast<int>(std::floor((k2 - 1) * 0.30102999566398120));
-    uint64_t n = 0;
-    for (int guard = 0; guard < 4 && 14 - e >= 0 && 14 - e <= 22; ++guard) {
-      n = ScaledRound(mant, s, 14 - e);
-      if (n >= kPow10[15]) {
-        ++e;
-      } else if (n < kPow10[14]) {
-        --e;
-      } else {
-        break;
-      }
-    }
-    if (14 - e >= 0 && 14 - e <= 22 && n >= kPow10[14] && n < kPow10[15]) {
-      WriteDigits15(n, d.digits);
-      d.exponent = e + 1;
-      return d;
-    }
+  uint64_t n = 0;
+  int e = 0;
+  if (Fifteen(m, n, e)) {
+    WriteDigits15(n, d.digits);
+    d.exponent = e + 1;
+    return d;
   }
   char buf[40];
   const auto r = std::to_chars(buf, buf + sizeof buf, m, std::chars_format::scientific, 14);
@@ -265,13 +299,28 @@ bool IsNumeric(std::string_view text) { return ReadStrict(text).has_value(); }
 std::optional<double> ReadStrict(std::string_view text) {
   const std::string_view t = TrimBlanks(text);
   if (t.empty()) return std::nullopt;
+  // A text from_chars reads whole, beginning with a digit, a point or a minus and one of
+  // those, is a number of the strict rule (no "inf" or "nan" can start so); anything else
+  // goes the long way.
+  {
+    const char* first = t.data();
+    const char* last = first + t.size();
+    const char* body = *first == '-' || *first == '+' ? first + 1 : first;
+    if (body != last && (IsDigit(*body) || *body == '.')) {
+      double v = 0;
+      const auto r = fast_float::from_chars(*first == '+' ? body : first, last, v,
+                                            fast_float::chars_format::general);
+      // fast_float gives an overflow as infinity: the long way tells it.
+      if (r.ec == std::errc() && r.ptr == last && !std::isinf(v)) return v;
+    }
+  }
   const size_t n = ScanNumber(t);
   if (n == 0 || n != t.size()) return std::nullopt;
   return ConvertDecimal(t);
 }
 
-std::string FormatPattern(double value, std::string_view pattern) {
-  if (!std::isfinite(value)) return "";
+void AppendPattern(std::string& out, double value, std::string_view pattern) {
+  if (!std::isfinite(value)) return;
   const size_t point = pattern.find('.');
   const std::string_view intPart = pattern.substr(0, point);
   const int decimals =
@@ -279,6 +328,46 @@ std::string FormatPattern(double value, std::string_view pattern) {
   int minIntDigits = 0;
   for (char c : intPart)
     if (c == '0') ++minIntDigits;
+  const bool negative = std::signbit(value);
+
+  // The usual case in integers: the fifteen digits n, rounded half away from zero at the
+  // pattern's last place, then split at the point.
+  uint64_t n = 0;
+  int e = 0;
+  if (decimals <= 15 && value != 0 && Fifteen(std::fabs(value), n, e)) {
+    const int kept = e + 1 + decimals;  // leading digits of n that stay
+    uint64_t q = 0;
+    bool fits = true;
+    if (kept <= 0) {
+      q = kept == 0 && n >= 5 * kPow10[14] ? 1 : 0;
+    } else if (kept < 15) {
+      uint64_t r = 0;
+      q = DivPow10(n, 15 - kept, r);
+      if (r >= kPow10[15 - kept] / 2) ++q;
+    } else if (kept - 15 <= 4) {
+      q = n * kPow10[kept - 15];
+    } else {
+      fits = false;
+    }
+    if (fits) {
+      uint64_t fp = 0;
+      const uint64_t ip = DivPow10(q, decimals, fp);
+      if (negative && q != 0) out.push_back('-');
+      char buf[24];
+      const int len = ip == 0 ? 0 : static_cast<int>(std::to_chars(buf, buf + sizeof buf, ip).ptr - buf);
+      if (len < minIntDigits) out.append(static_cast<size_t>(minIntDigits - len), '0');
+      out.append(buf, static_cast<size_t>(len));
+      if (decimals > 0) {
+        out.push_back('.');
+        const int flen = static_cast<int>(std::to_chars(buf, buf + sizeof buf, fp).ptr - buf);
+        out.append(static_cast<size_t>(decimals - flen), '0');
+        out.append(buf, static_cast<size_t>(flen));
+      } else if (len == 0 && minIntDigits == 0) {
+        out.push_back('0');
+      }
+      return;
+    }
+  }
 
   const Decimal d = ToDecimal15(value);
   // Room for every integer digit, the decimals and a carry; on the stack for the usual sizes.
@@ -299,8 +388,6 @@ std::string FormatPattern(double value, std::string_view pattern) {
   int intSignificant = intLen;       // no leading zeros: ScaledRounded dropped them
   if (intLen == 1 && scaled[0] == '0') intSignificant = 0;
 
-  std::string out;
-  out.reserve(static_cast<size_t>(intLen + decimals + minIntDigits + 3));
   if (d.negative && !isZero) out.push_back('-');
   if (intSignificant < minIntDigits) out.append(minIntDigits - intSignificant, '0');
   out.append(scaled, intSignificant);
@@ -311,6 +398,11 @@ std::string FormatPattern(double value, std::string_view pattern) {
   } else if (intSignificant == 0 && minIntDigits == 0) {
     out += "0";
   }
+}
+
+std::string FormatPattern(double value, std::string_view pattern) {
+  std::string out;
+  AppendPattern(out, value, pattern);
   return out;
 }
 

@@ -25,6 +25,8 @@ std::optional<double> ReadStrict(std::string_view text);
 // Rounds half away from zero on the value's 15-significant-digit decimal text.
 // A value that rounds to zero carries no minus sign. Non-finite values give "".
 std::string FormatPattern(double value, std::string_view pattern);
+// The same text appended to `out` (nothing for a value that is not finite).
+void AppendPattern(std::string& out, double value, std::string_view pattern);
 
 // General number text: 15 significant digits, no trailing zeros or point, "0." before
 // fractions, "-" for negatives, no leading blank. Magnitudes of 1e15 and above, or below

@@ -1,0 +1,485 @@
+#include "batch/conversions.h"
+
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <stdexcept>
+
+#include "common/text_rules.h"
+#include "geodetic/geodetic_gauss.h"
+#include "geodetic/height_anomaly.h"
+#include "geodetic/zone_change.h"
+#include "plane/intersection.h"
+#include "plane/plane_helpers.h"
+#include "tandrel/tandrel.h"
+
+namespace vantrel::batch {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Every span of a call has the length of the first; an empty optional output is allowed.
+template <class... Spans>
+std::size_t CheckedLength(std::size_t n, const Spans&... spans) {
+  const bool same = ((spans.size() == n) && ...);
+  if (!same) throw std::invalid_argument("vantrel::batch: spans of different lengths");
+  return n;
+}
+template <class T>
+void CheckOptional(std::size_t n, std::span<T> s) {
+  if (!s.empty() && s.size() != n) throw std::invalid_argument("vantrel::batch: optional span of the wrong length");
+}
+
+template <class T>
+void Put(std::span<T> s, std::size_t i, T v) {
+  if (!s.empty()) s[i] = v;
+}
+
+bool Finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
+bool Finite(double a, double b, double c) { return Finite(a, b) && std::isfinite(c); }
+
+// The number the China window checks: the packed value as typed for D.MMSS, else degrees.
+double TypedForWindow(double value, AngleUnit unit) {
+  return unit == AngleUnit::Radians ? DegreesFromRadians(value) : value;
+}
+
+Status WindowStatus(double typedB, double typedL) {
+  const std::string_view m = AnomalyWindowMessage(typedB, typedL);
+  if (m.empty()) return Status::Ok;
+  return m == kLatitudeOutsideChina ? Status::LatitudeOutsideChina : Status::LongitudeOutsideChina;
+}
+
+// The degrees of a longitude taken into [0, 360).
+double TurnDegrees(double L) {
+  double d = std::fmod(DegreesFromRadians(L), 360.0);
+  if (d < 0) d += 360;
+  return d;
+}
+
+// A meridian of whole degrees shifted by whole turns to lie within half a turn of `near`
+// (radians), and the same in radians as Dms2Rad gives it.
+double DegreesNear(double degrees, double near) {
+  const double nearDeg = DegreesFromRadians(near);
+  // Longitudes beyond a million turns are nonsense; they keep the meridian as it is.
+  const double turns = std::nearbyint((nearDeg - degrees) / 360);
+  if (std::fabs(turns) < 1e6) degrees += 360 * turns;
+  return degrees;
+}
+double MeridianNear(double degrees, double near) { return Dms2Rad(DegreesNear(degrees, near)); }
+
+ProjectionState StateFor(const Ellipsoid& e, double l0, double xKm, double yKm, double h0,
+                         double zeta) {
+  ProjectionState s;
+  s.SetEllipsoid(e);
+  s.CentralMeridian = l0;
+  s.FalseNorthingKm = xKm;
+  s.FalseEastingKm = yKm;
+  s.PlaneHeight = h0;
+  s.GeoidUndulation = zeta;
+  return s;
+}
+
+// A zone number read from a file: a whole number.
+bool WholeZone(double z, int& zone) {
+  if (!(z >= 1 && z <= 1000) || z != std::floor(z)) return false;
+  zone = static_cast<int>(z);
+  return true;
+}
+
+}  // namespace
+
+double AngleToRadians(double value, AngleUnit unit) {
+  switch (unit) {
+    case AngleUnit::Dms: return Dms2Rad(value);
+    case AngleUnit::Degrees: return value * kPi / 180;
+    case AngleUnit::Radians: break;
+  }
+  return value;
+}
+
+double DegreesFromRadians(double rad) { return rad * 180 / kPi; }
+
+std::string AngleText(double rad, AngleUnit unit) {
+  if (!std::isfinite(rad)) return {};
+  if (unit == AngleUnit::Degrees) return GeneralNumberText(DegreesFromRadians(rad));
+  if (unit == AngleUnit::Radians) return GeneralNumberText(rad);
+  std::string t = Rad2dms_Buff(rad);
+  // " 31.30..." or "- 31.30...": the blank stands in the sign place.
+  const std::size_t blank = t[0] == '-' ? 1 : 0;
+  if (t.size() > blank && t[blank] == ' ') t.erase(blank, 1);
+  return t;
+}
+
+std::string_view StatusMessage(Status status) {
+  switch (status) {
+    case Status::Ok: return {};
+    case Status::LatitudeOutsideChina: return kLatitudeOutsideChina;
+    case Status::LongitudeOutsideChina: return kLongitudeOutsideChina;
+    case Status::PointOutsideChina: return kPointOutsideChina;
+    case Status::NotFinite: return "计算结果超出数值范围!";
+    case Status::BadZone: return "带号不对!";
+    case Status::LambertRefused: return "兰勃特投影不能计算此点!";
+  }
+  return "?";
+}
+
+int ZoneNumber(double L, int width) {
+  const double d = TurnDegrees(L);
+  if (!std::isfinite(d)) return 0;
+  if (width == 6) return static_cast<int>(std::floor(d / 6)) % 60 + 1;
+  const int n = static_cast<int>(std::floor((d + 1.5) / 3)) % 120;
+  return n == 0 ? 120 : n;
+}
+
+bool ZoneMeridian(int zone, int width, double near, double& meridian) {
+  if (width == 6 && zone >= 1 && zone <= 60) {
+    meridian = MeridianNear(6.0 * zone - 3, near);
+    return true;
+  }
+  if (width == 3 && zone >= 1 && zone <= 120) {
+    meridian = MeridianNear(3.0 * zone, near);
+    return true;
+  }
+  return false;
+}
+
+void SpaceToGeodetic(const Ellipsoid& e, std::span<const double> X, std::span<const double> Y,
+                     std::span<const double> Z, std::span<double> B, std::span<double> L,
+                     std::span<double> H, std::span<Status> status) {
+  const std::size_t n = CheckedLength(X.size(), Y, Z, B, L, H, status);
+  for (std::size_t i = 0; i < n; ++i) {
+    double b = 0, l = 0, h = 0;
+    xyzblh(b, l, h, X[i], Y[i], Z[i], e);
+    const bool ok = Finite(b, l, h);
+    status[i] = ok ? Status::Ok : Status::NotFinite;
+    B[i] = ok ? b : kNaN;
+    L[i] = ok ? l : kNaN;
+    H[i] = ok ? h : kNaN;
+  }
+}
+
+void GeodeticToSpace(const Ellipsoid& e, AngleUnit unit, std::span<const double> B,
+                     std::span<const double> L, std::span<const double> H, std::span<double> X,
+                     std::span<double> Y, std::span<double> Z, std::span<Status> status) {
+  const std::size_t n = CheckedLength(B.size(), L, H, X, Y, Z, status);
+  for (std::size_t i = 0; i < n; ++i) {
+    double x = 0, y = 0, z = 0;
+    BLHXYZ(AngleToRadians(B[i], unit), AngleToRadians(L[i], unit), H[i], x, y, z, e);
+    const bool ok = Finite(x, y, z);
+    status[i] = ok ? Status::Ok : Status::NotFinite;
+    X[i] = ok ? x : kNaN;
+    Y[i] = ok ? y : kNaN;
+    Z[i] = ok ? z : kNaN;
+  }
+}
+
+void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const double> B,
+                     std::span<const double> L, std::span<double> x, std::span<double> y,
+                     std::span<double> zone, std::span<double> anomaly,
+                     std::span<Status> status) {
+  const std::size_t n = CheckedLength(B.size(), L, x, y, status);
+  CheckOptional(n, zone);
+  CheckOptional(n, anomaly);
+  ProjectionState s = StateFor(p.ellipsoid, p.centralMeridian, p.falseNorthingKm,
+                               p.falseEastingKm, p.planeHeight, p.anomaly);
+  for (std::size_t i = 0; i < n; ++i) {
+    x[i] = y[i] = kNaN;
+    Put(zone, i, kNaN);
+    Put(anomaly, i, kNaN);
+    if (p.autoAnomaly) {
+      status[i] = WindowStatus(TypedForWindow(B[i], unit), TypedForWindow(L[i], unit));
+      if (status[i] != Status::Ok) continue;
+    }
+    const double b = AngleToRadians(B[i], unit), l = AngleToRadians(L[i], unit);
+    int z = 0;
+    if (p.zoneWidth != 0) {
+      z = ZoneNumber(l, p.zoneWidth);
+      if (!ZoneMeridian(z, p.zoneWidth, l, s.CentralMeridian)) {
+        status[i] = Status::NotFinite;
+        continue;
+      }
+    }
+    double xi = 0, yi = 0;
+    GaussForwardPoint(s, b, l, p.autoAnomaly, xi, yi);
+    if (p.zonePrefix) yi += z * kZonePrefixUnit;
+    if (!Finite(xi, yi)) {
+      status[i] = Status::NotFinite;
+      continue;
+    }
+    status[i] = Status::Ok;
+    x[i] = xi;
+    y[i] = yi;
+    if (p.zoneWidth != 0) Put(zone, i, static_cast<double>(z));
+    Put(anomaly, i, s.GeoidUndulation);
+  }
+}
+
+void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<const double> y,
+                     std::span<const double> zone, std::span<double> B, std::span<double> L,
+                     std::span<Status> status) {
+  const std::size_t n = CheckedLength(x.size(), y, B, L, status);
+  if (p.zoneWidth != 0 && !p.zonePrefix) CheckedLength(n, zone);
+  ProjectionState s = StateFor(p.ellipsoid, p.centralMeridian, p.falseNorthingKm,
+                               p.falseEastingKm, p.planeHeight, p.anomaly);
+  for (std::size_t i = 0; i < n; ++i) {
+    B[i] = L[i] = kNaN;
+    double yi = y[i];
+    if (p.zoneWidth != 0) {
+      int z = 0;
+      bool known = false;
+      if (p.zonePrefix) {
+        const double prefix = std::floor(yi / kZonePrefixUnit);
+        known = WholeZone(prefix, z);
+        yi -= prefix * kZonePrefixUnit;
+      } else {
+        known = WholeZone(zone[i], z);
+      }
+      // The zone's meridian is taken in [0, 360) degrees, the convention the inverse gives.
+      if (!known || !ZoneMeridian(z, p.zoneWidth, kPi, s.CentralMeridian)) {
+        status[i] = Status::BadZone;
+        continue;
+      }
+    }
+    // Each point starts as the dialog's press does: with the typed anomaly (0 for AUTO).
+    s.GeoidUndulation = p.anomaly;
+    double b = 0, l = 0;
+    const std::string_view outside = GaussInversePoint(s, x[i], yi, p.autoAnomaly, b, l);
+    if (!outside.empty()) {
+      status[i] = Status::PointOutsideChina;
+      continue;
+    }
+    if (!Finite(b, l)) {
+      status[i] = Status::NotFinite;
+      continue;
+    }
+    status[i] = Status::Ok;
+    B[i] = b;
+    L[i] = l;
+  }
+}
+
+void ChangeZones(const ZoneChangeParams& p, std::span<const double> x, std::span<const double> y,
+                 std::span<double> xNew, std::span<double> yNew, std::span<Status> status) {
+  const std::size_t n = CheckedLength(x.size(), y, xNew, yNew, status);
+  ProjectionState s = StateFor(p.ellipsoid, p.fromMeridian, p.falseNorthingKm,
+                               p.falseEastingKm, p.planeHeight, p.anomaly);
+  for (std::size_t i = 0; i < n; ++i) {
+    double xi = x[i], yi = y[i];
+    ChangeZone(s, p.ellipsoid, p.fromMeridian, p.toMeridian, xi, yi);
+    const bool ok = Finite(xi, yi);
+    status[i] = ok ? Status::Ok : Status::NotFinite;
+    xNew[i] = ok ? xi : kNaN;
+    yNew[i] = ok ? yi : kNaN;
+  }
+}
+
+void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
+                          std::span<const double> Y, std::span<const double> Z,
+                          std::span<double> Xn, std::span<double> Yn, std::span<double> Zn,
+                          std::span<double> xg, std::span<double> yg, std::span<double> hg,
+                          std::span<Status> status) {
+  const std::size_t n = CheckedLength(X.size(), Y, Z, Xn, Yn, Zn, status);
+  const bool gauss = !xg.empty() || !yg.empty() || !hg.empty();
+  if (gauss) CheckedLength(n, xg, yg, hg);
+  ProjectionState s;
+  s.GeoidUndulation = p.anomaly;
+  for (std::size_t i = 0; i < n; ++i) {
+    double xn = 0, yn = 0, zn = 0;
+    bool ok = true;
+    if (gauss) {
+      const SevenResult r =
+          SevenParameterCompute(s, p.parameters, X[i], Y[i], Z[i], p.ellipsoid,
+                                p.centralMeridianDeg, p.falseNorthingKm, p.falseEastingKm,
+                                p.planeHeight);
+      xn = r.Xn, yn = r.Yn, zn = r.Zn;
+      ok = Finite(r.Xg, r.Yg, r.Hg);
+      xg[i] = ok ? r.Xg : kNaN;
+      yg[i] = ok ? r.Yg : kNaN;
+      hg[i] = ok ? r.Hg : kNaN;
+    } else {
+      SevenParameterTransform(p.parameters, X[i], Y[i], Z[i], xn, yn, zn);
+    }
+    ok = ok && Finite(xn, yn, zn);
+    status[i] = ok ? Status::Ok : Status::NotFinite;
+    Xn[i] = ok ? xn : kNaN;
+    Yn[i] = ok ? yn : kNaN;
+    Zn[i] = ok ? zn : kNaN;
+  }
+}
+
+int UtmZoneNumber(double L) {
+  const double d = TurnDegrees(L);
+  if (!std::isfinite(d)) return 0;
+  // Zone 1 spans 180 W to 174 W, which is 180 to 186 degrees of the [0, 360) turn.
+  return static_cast<int>(std::floor((d + 180) / 6)) % 60 + 1;
+}
+
+bool UtmZoneMeridian(int zone, double near, double& degrees) {
+  if (zone < 1 || zone > 60) return false;
+  degrees = DegreesNear(6.0 * zone - 183, near);
+  return true;
+}
+
+namespace {
+
+// The component's methods take their arguments by reference; a failure inside them (an
+// overflow the component reports by throwing) counts as a result out of range.
+template <class F>
+bool ComponentCall(F&& call) {
+  try {
+    call();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+void GeodeticToUtm(const UtmParams& p, AngleUnit unit, std::span<const double> B,
+                   std::span<const double> L, std::span<double> x, std::span<double> y,
+                   std::span<double> zone, std::span<Status> status) {
+  const std::size_t n = CheckedLength(B.size(), L, x, y, status);
+  CheckOptional(n, zone);
+  auto t = tandrel::CreateTandrel();
+  std::string elli = p.ellipsoid;
+  double xxo = p.falseNorthingKm, yyo = p.falseEastingKm, hho = p.planeHeight;
+  // The forward method takes the meridian in radians; the component's own conversion
+  // gives it the value its inverse reads from the packed one.
+  const double given = Dms2Rad(p.centralMeridian, kComponentPi);
+  for (std::size_t i = 0; i < n; ++i) {
+    x[i] = y[i] = kNaN;
+    Put(zone, i, kNaN);
+    double phi = AngleToRadians(B[i], unit), lam = AngleToRadians(L[i], unit);
+    double lo = given;
+    int z = 0;
+    if (p.zoned) {
+      double degrees = 0;
+      z = UtmZoneNumber(lam);
+      if (!UtmZoneMeridian(z, lam, degrees)) {
+        status[i] = Status::NotFinite;
+        continue;
+      }
+      lo = Dms2Rad(degrees, kComponentPi);
+    }
+    double xi = 0, yi = 0;
+    const bool ok = ComponentCall([&] { t->BL2XYg_UTM(xi, yi, phi, lam, lo, xxo, yyo, hho, elli); });
+    if (!ok || !Finite(xi, yi)) {
+      status[i] = Status::NotFinite;
+      continue;
+    }
+    status[i] = Status::Ok;
+    x[i] = xi;
+    y[i] = yi;
+    if (p.zoned) Put(zone, i, static_cast<double>(z));
+  }
+}
+
+void UtmToGeodetic(const UtmParams& p, std::span<const double> x, std::span<const double> y,
+                   std::span<const double> zone, std::span<double> B, std::span<double> L,
+                   std::span<Status> status) {
+  const std::size_t n = CheckedLength(x.size(), y, B, L, status);
+  if (p.zoned) CheckedLength(n, zone);
+  auto t = tandrel::CreateTandrel();
+  for (std::size_t i = 0; i < n; ++i) {
+    B[i] = L[i] = kNaN;
+    double lo = p.centralMeridian;
+    if (p.zoned) {
+      int z = 0;
+      // Meridians of whole degrees are their own packed values; taken in [0, 360).
+      if (!WholeZone(zone[i], z) || !UtmZoneMeridian(z, kPi, lo)) {
+        status[i] = Status::BadZone;
+        continue;
+      }
+    }
+    double phi = 0, lam = 0;
+    const bool ok = ComponentCall([&] {
+      t->XYg2BL_UTM(x[i], y[i], phi, lam, lo, p.falseNorthingKm, p.falseEastingKm,
+                    p.planeHeight, p.ellipsoid);
+    });
+    // The component gives packed degrees, read back with its own pi.
+    const double b = Dms2Rad(phi, kComponentPi), l = Dms2Rad(lam, kComponentPi);
+    if (!ok || !Finite(b, l)) {
+      status[i] = Status::NotFinite;
+      continue;
+    }
+    status[i] = Status::Ok;
+    B[i] = b;
+    L[i] = l;
+  }
+}
+
+void GeodeticToLambert(const LambertParams& p, AngleUnit unit, std::span<const double> B,
+                       std::span<const double> L, std::span<double> x, std::span<double> y,
+                       std::span<Status> status) {
+  const std::size_t n = CheckedLength(B.size(), L, x, y, status);
+  auto t = tandrel::CreateTandrel();
+  std::string elli = p.ellipsoid;
+  double lo = p.centralMeridian, xxo = p.falseNorthingKm, yyo = p.falseEastingKm,
+         hho = p.planeHeight;
+  for (std::size_t i = 0; i < n; ++i) {
+    double phi = AngleToRadians(B[i], unit), lam = AngleToRadians(L[i], unit);
+    double xi = 0, yi = 0;
+    bool done = false;
+    const bool ok = ComponentCall([&] {
+      done = t->BL2XYg_Lambert(xi, yi, phi, lam, lo, p.parallel1, p.parallel2, xxo, yyo, hho, elli);
+    });
+    const bool good = ok && done && Finite(xi, yi);
+    status[i] = good ? Status::Ok : Status::LambertRefused;
+    x[i] = good ? xi : kNaN;
+    y[i] = good ? yi : kNaN;
+  }
+}
+
+void LambertToGeodetic(const LambertParams& p, std::span<const double> x,
+                       std::span<const double> y, std::span<double> B, std::span<double> L,
+                       std::span<Status> status) {
+  const std::size_t n = CheckedLength(x.size(), y, B, L, status);
+  auto t = tandrel::CreateTandrel();
+  std::string elli = p.ellipsoid;
+  double lo = p.centralMeridian, xxo = p.falseNorthingKm, yyo = p.falseEastingKm,
+         hho = p.planeHeight;
+  for (std::size_t i = 0; i < n; ++i) {
+    double xi = x[i], yi = y[i], phi = 0, lam = 0;
+    bool done = false;
+    const bool ok = ComponentCall([&] {
+      done = t->XYg2BL_Lambert(xi, yi, phi, lam, lo, p.parallel1, p.parallel2, xxo, yyo, hho, elli);
+    });
+    const bool good = ok && done && Finite(phi, lam);
+    status[i] = good ? Status::Ok : Status::LambertRefused;
+    B[i] = good ? phi : kNaN;
+    L[i] = good ? lam : kNaN;
+  }
+}
+
+void PlaneInverse(std::span<const double> x1, std::span<const double> y1,
+                  std::span<const double> x2, std::span<const double> y2, std::span<double> dx,
+                  std::span<double> dy, std::span<double> distance, std::span<double> azimuth) {
+  const std::size_t n = CheckedLength(x1.size(), y1, x2, y2, dx, dy, distance, azimuth);
+  for (std::size_t i = 0; i < n; ++i) {
+    dx[i] = x2[i] - x1[i];
+    dy[i] = y2[i] - y1[i];
+    distance[i] = Xy2d(x1[i], y1[i], x2[i], y2[i]);
+    azimuth[i] = Xy2az(x1[i], y1[i], x2[i], y2[i]);
+  }
+}
+
+void PlaneForward(std::span<const double> distance, std::span<const double> azimuth,
+                  std::span<double> dx, std::span<double> dy) {
+  const std::size_t n = CheckedLength(distance.size(), azimuth, dx, dy);
+  for (std::size_t i = 0; i < n; ++i) PolarToDifferences(distance[i], azimuth[i], dx[i], dy[i]);
+}
+
+void HeightAnomalies(AngleUnit unit, std::span<const double> B, std::span<const double> L,
+                     std::span<double> zeta, std::span<Status> status) {
+  const std::size_t n = CheckedLength(B.size(), L, zeta, status);
+  for (std::size_t i = 0; i < n; ++i) {
+    status[i] = WindowStatus(TypedForWindow(B[i], unit), TypedForWindow(L[i], unit));
+    zeta[i] = status[i] == Status::Ok
+                  ? HeightAnomaly54(DegreesFromRadians(AngleToRadians(B[i], unit)),
+                                    DegreesFromRadians(AngleToRadians(L[i], unit)))
+                  : kNaN;
+  }
+}
+
+}  // namespace vantrel::batch

@@ -1,0 +1,170 @@
+#pragma once
+// The conversions over whole arrays: structure of arrays in std::span, one set-up per call,
+// and point by point the very routine the calculator's dialog (or the Tandrel component)
+// calls. Nothing here computes a coordinate itself; it loops, chooses zones and reports.
+//
+// Conventions of every function below:
+//  * Input and output spans of one call have the same length n (outputs may be empty
+//    where a function says an output is optional). Lengths that differ throw
+//    std::invalid_argument.
+//  * Angles given in are read in the call's AngleUnit (packed D.MMSS as typed in the
+//    dialogs by default); angles given back are radians.
+//  * status[i] says whether point i was computed (Status::Ok) or why not; the outputs of
+//    a point that was not computed are NaN.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "geodetic/ellipsoid.h"
+#include "geodetic/seven_parameter.h"
+
+namespace vantrel::batch {
+
+enum class AngleUnit { Dms, Degrees, Radians };
+
+// An angle as given in `unit` in radians (Dms2Rad for D.MMSS, the calculator's pi for
+// degrees), and back from radians to degrees (`AngleFromRadians` of Dms is not defined:
+// packed angles are text, see AngleText).
+double AngleToRadians(double value, AngleUnit unit);
+double DegreesFromRadians(double rad);
+
+// An angle in radians as the output texts give it: D.MMSS as Rad2dms_Buff writes it but
+// without the blank it keeps in the sign place (" 31.3030000000" is "31.3030000000",
+// "- 5.3000000000" is "-5.3000000000"), so that a file's field stays one word; degrees
+// and radians as general number text. Not finite: "".
+std::string AngleText(double rad, AngleUnit unit);
+
+enum class Status : std::uint8_t {
+  Ok = 0,
+  LatitudeOutsideChina,   // the 1954 anomaly model asked for a latitude outside its window
+  LongitudeOutsideChina,  // ... a longitude outside it
+  PointOutsideChina,      // ... the inverse landed outside 19-52 N, 74-133 E
+  NotFinite,              // a result left the range of numbers (input far out of range)
+  BadZone,                // a zone number that is no zone of the chosen width
+  LambertRefused,         // the Lambert method refused the point or the cone
+};
+// The message of a status, in the words of the dialogs ("" for Ok).
+std::string_view StatusMessage(Status status);
+
+// Zones of 3 or 6 degrees, numbered as Gauss-Krueger zones: 6-degree zone n (1..60) has
+// the central meridian 6n - 3, 3-degree zone n (1..120) the meridian 3n. A longitude on a
+// zone boundary belongs to the zone east of it.
+int ZoneNumber(double L, int width);  // L in radians, any turn
+// The central meridian of a zone in radians, as Dms2Rad gives it for the whole degrees,
+// taken within half a turn of `near` (radians) so that it shares the longitude's sign
+// convention. False when the number is no zone of that width.
+bool ZoneMeridian(int zone, int width, double near, double& meridian);
+
+// The plane coordinates a zone number is put in front of: y + zone * 10^6.
+inline constexpr double kZonePrefixUnit = 1e6;
+
+// ---------------------------------------------------------------- space <-> geodetic
+// 空间坐标－大地坐标: xyzblh and BLHXYZ on one ellipsoid. B and L come back in [0, 2pi).
+void SpaceToGeodetic(const Ellipsoid& ellipsoid, std::span<const double> X,
+                     std::span<const double> Y, std::span<const double> Z, std::span<double> B,
+                     std::span<double> L, std::span<double> H, std::span<Status> status);
+void GeodeticToSpace(const Ellipsoid& ellipsoid, AngleUnit unit, std::span<const double> B,
+                     std::span<const double> L, std::span<const double> H, std::span<double> X,
+                     std::span<double> Y, std::span<double> Z, std::span<Status> status);
+
+// ---------------------------------------------------------------- geodetic <-> Gauss
+// 大地坐标－高斯坐标 on a projection plane lifted by the plane height and the anomaly.
+struct GaussParams {
+  Ellipsoid ellipsoid = kEllipsoid54;
+  double centralMeridian = 0;  // radians; used when zoneWidth is 0
+  int zoneWidth = 0;           // 3 or 6: each point projected in its own zone
+  bool zonePrefix = false;     // y carries the zone number in front (needs zoneWidth)
+  double falseNorthingKm = 0;  // the dialog leaves the false origin at 0
+  double falseEastingKm = 0;
+  double planeHeight = 0;      // m
+  double anomaly = 0;          // m, the typed height anomaly
+  bool autoAnomaly = false;    // the 1954 model at each point instead ("AUTO")
+};
+
+// Forward. With autoAnomaly the China window is checked on B and L as given (packed values
+// for Dms, as the dialog checks what was typed; degrees otherwise). zone (optional) gets
+// the zone used, anomaly (optional) the anomaly used.
+void GeodeticToGauss(const GaussParams& params, AngleUnit unit, std::span<const double> B,
+                     std::span<const double> L, std::span<double> x, std::span<double> y,
+                     std::span<double> zone, std::span<double> anomaly,
+                     std::span<Status> status);
+// Inverse. With zoneWidth the zone comes from `zone` or, with zonePrefix, from y.
+void GaussToGeodetic(const GaussParams& params, std::span<const double> x,
+                     std::span<const double> y, std::span<const double> zone,
+                     std::span<double> B, std::span<double> L, std::span<Status> status);
+
+// ---------------------------------------------------------------- zone change
+// 高斯坐标换带: from one central meridian to another on one ellipsoid (the dialog's: 54).
+struct ZoneChangeParams {
+  Ellipsoid ellipsoid = kEllipsoid54;
+  double fromMeridian = 0, toMeridian = 0;  // radians
+  double falseNorthingKm = 0, falseEastingKm = 0, planeHeight = 0, anomaly = 0;
+};
+void ChangeZones(const ZoneChangeParams& params, std::span<const double> x,
+                 std::span<const double> y, std::span<double> xNew, std::span<double> yNew,
+                 std::span<Status> status);
+
+// ---------------------------------------------------------------- seven parameters
+// 七参数坐标转换: the space transformation, and with the projection fields on to Gauss
+// coordinates (xg, yg, hg optional: empty spans skip the projection).
+struct SevenParams {
+  SevenParameters parameters;
+  Ellipsoid ellipsoid = kEllipsoid54;
+  double centralMeridianDeg = 123;  // decimal degrees, as the dialog's field
+  double falseNorthingKm = 0, falseEastingKm = 500, planeHeight = 0;
+  double anomaly = 0;  // the height anomaly the projection plane is lifted by
+};
+void SevenParameterPoints(const SevenParams& params, std::span<const double> X,
+                          std::span<const double> Y, std::span<const double> Z,
+                          std::span<double> Xn, std::span<double> Yn, std::span<double> Zn,
+                          std::span<double> xg, std::span<double> yg, std::span<double> hg,
+                          std::span<Status> status);
+
+// ---------------------------------------------------------------- UTM and Lambert
+// Through the Tandrel component's methods (ellipsoid by its code "54", "80" or "84").
+struct UtmParams {
+  std::string ellipsoid = "84";
+  double centralMeridian = 0;  // packed D.MMSS, as the component's inverse takes it
+  bool zoned = false;          // each point in its UTM zone (1..60, meridian 6n - 183)
+  double falseNorthingKm = 0, falseEastingKm = 500, planeHeight = 0;
+};
+int UtmZoneNumber(double L);  // L in radians, any turn
+// The zone's meridian in whole degrees, within half a turn of `near` (radians).
+bool UtmZoneMeridian(int zone, double near, double& degrees);
+void GeodeticToUtm(const UtmParams& params, AngleUnit unit, std::span<const double> B,
+                   std::span<const double> L, std::span<double> x, std::span<double> y,
+                   std::span<double> zone, std::span<Status> status);
+void UtmToGeodetic(const UtmParams& params, std::span<const double> x, std::span<const double> y,
+                   std::span<const double> zone, std::span<double> B, std::span<double> L,
+                   std::span<Status> status);
+
+struct LambertParams {
+  std::string ellipsoid = "84";
+  double centralMeridian = 0;                  // radians
+  double parallel1 = 0, parallel2 = 0;         // standard parallels, radians
+  double falseNorthingKm = 0, falseEastingKm = 0, planeHeight = 0;
+};
+void GeodeticToLambert(const LambertParams& params, AngleUnit unit, std::span<const double> B,
+                       std::span<const double> L, std::span<double> x, std::span<double> y,
+                       std::span<Status> status);
+void LambertToGeodetic(const LambertParams& params, std::span<const double> x,
+                       std::span<const double> y, std::span<double> B, std::span<double> L,
+                       std::span<Status> status);
+
+// ---------------------------------------------------------------- plane
+// 坐标正反算. Inverse: from point 1 to point 2 the differences, the distance and the
+// azimuth (radians, [0, 2pi), Xy2az). Forward: from distance and azimuth (radians) the
+// differences, as the dialog's third case computes them.
+void PlaneInverse(std::span<const double> x1, std::span<const double> y1,
+                  std::span<const double> x2, std::span<const double> y2, std::span<double> dx,
+                  std::span<double> dy, std::span<double> distance, std::span<double> azimuth);
+void PlaneForward(std::span<const double> distance, std::span<const double> azimuth,
+                  std::span<double> dx, std::span<double> dy);
+
+// ---------------------------------------------------------------- height anomaly
+// 54椭球大地水准面差距: the China window on B, L as given, then the model (metres).
+void HeightAnomalies(AngleUnit unit, std::span<const double> B, std::span<const double> L,
+                     std::span<double> zeta, std::span<Status> status);
+
+}  // namespace vantrel::batch

@@ -1,0 +1,651 @@
+#include "batch/stream.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <deque>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <memory>
+
+#include "common/file_replace.h"
+#include "common/line_reader.h"
+#include "common/text_files.h"
+#include "common/text_rules.h"
+
+namespace vantrel::batch {
+namespace {
+
+constexpr std::string_view kOpenQuote = "引号不成对!";
+
+// How one input file is read and written again.
+struct FileContext {
+  std::string name;  // as messages name it
+  Layout layout = Layout::Points;
+  char delimiter = ',';
+  Encoding encoding = Encoding::Undecided;
+  std::string lineEnd = "\r\n";
+  std::vector<int> roleIndex;  // CSV: the field of each input column
+  int firstRole = 0;           // CSV: where the outputs go
+};
+
+struct LineError {
+  std::uint64_t line;       // within the block, from 0
+  std::string_view reason;  // a static text or one the Command owns
+  std::size_t outSize;      // output bytes written before the line
+};
+
+struct BlockResult {
+  std::string out;
+  std::vector<LineError> errors;
+  std::uint64_t lines = 0;
+  std::uint64_t points = 0;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t w = ::write(fd, bytes.data(), bytes.size());
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(w));
+  }
+  return true;
+}
+
+// One worker's scratch space, reused from block to block.
+class BlockConverter {
+ public:
+  explicit BlockConverter(const Command& c) : command_(c) {
+    in_.resize(c.inputs.size());
+    out_.resize(static_cast<std::size_t>(c.values));
+  }
+
+  BlockResult Convert(const FileContext& ctx, std::string_view bytes) {
+    BlockResult r;
+    Parse(ctx, bytes);
+    Compute();
+    Emit(ctx, r);
+    return r;
+  }
+
+ private:
+  enum class Kind { Blank, Point, Bad };
+  struct Record {
+    Kind kind;
+    std::string_view line;    // Blank: the line; Point: the name
+    std::string_view rest;    // Point, point files: the remark
+    std::string_view reason;  // Bad
+    std::size_t texts = 0;    // first of the point's input texts
+    std::size_t fields = 0;   // CSV: first of the line's fields
+    std::size_t fieldCount = 0;
+  };
+
+  void Parse(const FileContext& ctx, std::string_view bytes) {
+    records_.clear();
+    texts_.clear();
+    fields_.clear();
+    for (auto& column : in_) column.clear();
+    const std::size_t ni = command_.inputs.size();
+    LineCursor cursor(bytes);
+    for (std::string_view line; cursor.Next(line);) {
+      Record rec{Kind::Point, line, {}, {}, texts_.size(), 0, 0};
+      if (IsBlank(line)) {
+        rec.kind = Kind::Blank;
+        records_.push_back(rec);
+        continue;
+      }
+      std::size_t k = 0;
+      if (ctx.layout == Layout::Points) {
+        std::string_view rest = line;
+        rec.line = TakeWord(rest);
+        for (; k < ni; ++k) {
+          const std::string_view t = TakeWord(rest);
+          if (!Read(k, t, rec)) break;
+        }
+        rec.rest = TrimBlanks(rest);
+      } else {
+        rec.fields = fields_.size();
+        if (!SplitCsv(line, ctx.delimiter, lineFields_)) {
+          rec.kind = Kind::Bad;
+          rec.reason = kOpenQuote;
+        } else {
+          rec.fieldCount = lineFields_.size();
+          fields_.insert(fields_.end(), lineFields_.begin(), lineFields_.end());
+          for (; k < ni; ++k) {
+            const auto idx = static_cast<std::size_t>(ctx.roleIndex[k]);
+            const std::string_view t =
+                idx < lineFields_.size() ? TrimBlanks(lineFields_[idx].text) : std::string_view();
+            if (!Read(k, t, rec)) break;
+          }
+        }
+      }
+      if (rec.kind == Kind::Bad) {
+        // Drop the columns this line had filled already.
+        for (std::size_t j = 0; j < k; ++j) in_[j].pop_back();
+        texts_.resize(rec.texts);
+      }
+      records_.push_back(rec);
+    }
+  }
+
+  bool Read(std::size_t k, std::string_view t, Record& rec) {
+    const InputColumn& column = command_.inputs[k];
+    if (t.empty()) {
+      rec.kind = Kind::Bad;
+      rec.reason = column.missing;
+      return false;
+    }
+    const auto v = ReadStrict(t);
+    if (!v) {
+      rec.kind = Kind::Bad;
+      rec.reason = column.notNumber;
+      return false;
+    }
+    in_[k].push_back(*v);
+    texts_.push_back(t);
+    return true;
+  }
+
+  void Compute() {
+    const std::size_t n = in_.empty() ? 0 : in_[0].size();
+    status_.assign(n, Status::Ok);
+    std::vector<std::span<const double>> in;
+    for (auto& c : in_) in.emplace_back(c);
+    std::vector<std::span<double>> out;
+    for (auto& c : out_) {
+      c.assign(n, 0.0);
+      out.emplace_back(c);
+    }
+    if (n > 0) command_.kernel(in, out, status_);
+  }
+
+  void Emit(const FileContext& ctx, BlockResult& r) {
+    std::size_t point = 0;
+    std::uint64_t lineNo = 0;
+    r.out.reserve(records_.size() * 48);
+    for (const Record& rec : records_) {
+      const std::uint64_t here = lineNo++;
+      if (rec.kind == Kind::Blank) {
+        r.out += rec.line;
+        r.out += ctx.lineEnd;
+        continue;
+      }
+      if (rec.kind == Kind::Bad) {
+        r.errors.push_back({here, rec.reason, r.out.size()});
+        continue;
+      }
+      const std::size_t i = point++;
+      if (status_[i] != Status::Ok) {
+        r.errors.push_back({here, StatusMessage(status_[i]), r.out.size()});
+        continue;
+      }
+      ++r.points;
+      FormatOutputs(rec, i);
+      if (ctx.layout == Layout::Points) {
+        EmitPoint(ctx, rec, r.out);
+      } else {
+        EmitCsv(ctx, rec, r.out);
+      }
+      r.out += ctx.lineEnd;
+    }
+    r.lines = lineNo;
+  }
+
+  // The output items of point i into scratch_, their bounds into bounds_.
+  void FormatOutputs(const Record& rec, std::size_t i) {
+    scratch_.clear();
+    bounds_.clear();
+    for (const OutputColumn& o : command_.outputs) {
+      const std::size_t start = scratch_.size();
+      if (o.copyInput >= 0) {
+        scratch_ += texts_[rec.texts + static_cast<std::size_t>(o.copyInput)];
+      } else {
+        o.format(scratch_, out_[static_cast<std::size_t>(o.value)][i]);
+      }
+      bounds_.emplace_back(start, scratch_.size());
+    }
+  }
+
+  void EmitPoint(const FileContext& ctx, const Record& rec, std::string& out) {
+    items_.clear();
+    widths_.clear();
+    items_.push_back(rec.line);
+    widths_.push_back(ItemWidth(rec.line, ctx.encoding));
+    for (const auto& [b, e] : bounds_) {
+      items_.emplace_back(scratch_.data() + b, e - b);
+      widths_.push_back(static_cast<int>(e - b));
+    }
+    if (!rec.rest.empty()) {
+      items_.push_back(rec.rest);
+      widths_.push_back(0);  // nothing follows it
+    }
+    AppendPrintZones(out, items_, widths_);
+  }
+
+  void EmitCsv(const FileContext& ctx, const Record& rec, std::string& out) {
+    for (std::size_t j = 0; j < rec.fieldCount; ++j) {
+      const int idx = static_cast<int>(j);
+      if (idx == ctx.firstRole) {
+        if (j > 0) out.push_back(ctx.delimiter);
+        for (std::size_t o = 0; o < bounds_.size(); ++o) {
+          if (o > 0) out.push_back(ctx.delimiter);
+          out.append(scratch_, bounds_[o].first, bounds_[o].second - bounds_[o].first);
+        }
+        continue;
+      }
+      if (std::find(ctx.roleIndex.begin(), ctx.roleIndex.end(), idx) != ctx.roleIndex.end()) continue;
+      if (j > 0) out.push_back(ctx.delimiter);
+      out += fields_[rec.fields + j].raw;
+    }
+  }
+
+  const Command& command_;
+  std::vector<std::vector<double>> in_, out_;
+  std::vector<Status> status_;
+  std::vector<Record> records_;
+  std::vector<std::string_view> texts_;
+  std::vector<CsvField> fields_, lineFields_;
+  std::string scratch_;
+  std::vector<std::pair<std::size_t, std::size_t>> bounds_;
+  std::vector<std::string_view> items_;
+  std::vector<int> widths_;
+};
+
+// Where the converted lines go: standard output as they come, or a file replaced only
+// when everything went well.
+class Sink {
+ public:
+  explicit Sink(const RunOptions& o) : fd_(o.outputFd), path_(o.output) {
+    if (!path_.empty()) file_ = std::make_unique<FileReplacement>(path_);
+  }
+  bool ok() const { return ok_ && (!file_ || file_->ok()); }
+  std::string error() const { return file_ && !file_->ok() ? file_->error() : FileErrorText(errno_); }
+  const std::string& path() const { return path_; }
+  bool Write(std::string_view bytes) {
+    if (!ok()) return false;
+    if (file_) return file_->Write(bytes);
+    if (!WriteAll(fd_, bytes)) {
+      errno_ = errno;
+      ok_ = false;
+    }
+    return ok_;
+  }
+  bool Commit() { return file_ ? file_->Commit() : ok(); }
+
+ private:
+  int fd_;
+  std::string path_;
+  std::unique_ptr<FileReplacement> file_;
+  bool ok_ = true;
+  int errno_ = 0;
+};
+
+// The bar on standard error while it is a terminal: share of the input read, points per
+// second, time left. Drawn at most five times a second.
+class Progress {
+ public:
+  Progress(int fd, bool on, std::optional<std::uint64_t> total)
+      : fd_(fd), on_(on && ::isatty(fd) == 1), total_(total), start_(Clock::now()), last_(start_) {}
+  ~Progress() { Clear(); }
+
+  void Update(std::uint64_t bytes, std::uint64_t points) {
+    if (!on_) return;
+    const auto now = Clock::now();
+    if (now - last_ < std::chrono::milliseconds(200)) return;
+    last_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double rate = seconds > 0 ? points / seconds : 0;
+    std::string line = "\r";
+    if (total_ && *total_ > 0) {
+      const double share = std::min(1.0, static_cast<double>(bytes) / static_cast<double>(*total_));
+      const int filled = static_cast<int>(share * 30);
+      line += "[" + std::string(filled, '#') + std::string(30 - filled, '.') + "] ";
+      line += FormatPattern(share * 100, "0") + "%  ";
+      if (share > 0) {
+        const double left = seconds * (1 - share) / share;
+        line += "剩余 " + FormatPattern(left, "0") + " 秒  ";
+      }
+    }
+    line += FormatPattern(rate, "0") + " 点/秒";
+    line += "\033[K";
+    drawn_ = true;
+    WriteAll(fd_, line);
+  }
+  void Clear() {
+    if (drawn_) WriteAll(fd_, "\r\033[K");
+    drawn_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  int fd_;
+  bool on_;
+  std::optional<std::uint64_t> total_;
+  Clock::time_point start_, last_;
+  bool drawn_ = false;
+};
+
+bool HasExtension(std::string_view path, std::string_view ext) {
+  if (path.size() < ext.size()) return false;
+  return SameColumnName(path.substr(path.size() - ext.size()), ext);
+}
+
+bool Matches(const InputColumn& c, std::string_view header) {
+  if (SameColumnName(header, c.name)) return true;
+  for (const auto& a : c.aliases)
+    if (SameColumnName(header, a)) return true;
+  return false;
+}
+
+// The layout of a file from the options, its name and its first line. Fills the CSV
+// columns; `reason` says what is wrong when a header lacks a column.
+bool Sniff(const Command& command, const RunOptions& o, const std::string& path,
+           std::string_view firstLine, FileContext& ctx, bool& header, std::string& reason) {
+  header = false;
+  std::vector<CsvField> fields;
+  if (o.layout) {
+    ctx.layout = *o.layout;
+  } else if (!o.columns.empty() || HasExtension(path, ".csv") || HasExtension(path, ".tsv")) {
+    ctx.layout = Layout::Csv;
+  } else {
+    // A first line that names a column of this command is a CSV header.
+    ctx.layout = Layout::Points;
+    const char d = o.delimiter.value_or(GuessDelimiter(firstLine));
+    if (firstLine.find(d) != std::string_view::npos && SplitCsv(firstLine, d, fields)) {
+      for (const auto& f : fields)
+        for (const auto& c : command.inputs)
+          if (Matches(c, f.text)) ctx.layout = Layout::Csv;
+    }
+  }
+  if (ctx.layout == Layout::Points) return true;
+  ctx.delimiter = o.delimiter ? *o.delimiter : HasExtension(path, ".tsv") ? '\t' : GuessDelimiter(firstLine);
+  std::vector<std::string_view> names;
+  if (!o.columns.empty()) {
+    for (const auto& c : o.columns) names.push_back(c);
+  } else {
+    header = true;
+    if (!SplitCsv(firstLine, ctx.delimiter, fields)) {
+      reason = std::string(kOpenQuote);
+      return false;
+    }
+    for (const auto& f : fields) names.push_back(f.text);
+  }
+  ctx.roleIndex.clear();
+  for (const auto& c : command.inputs) {
+    int found = -1;
+    for (std::size_t j = 0; j < names.size() && found < 0; ++j)
+      if (Matches(c, names[j])) found = static_cast<int>(j);
+    if (found < 0) {
+      reason = (header ? "表头中没有" : "--columns 中没有") + c.name + "列";
+      return false;
+    }
+    ctx.roleIndex.push_back(found);
+  }
+  ctx.firstRole = *std::min_element(ctx.roleIndex.begin(), ctx.roleIndex.end());
+  return true;
+}
+
+// The header line written for a CSV file: the input's with the output names in place.
+std::string OutputHeader(const Command& command, const FileContext& ctx, std::string_view line) {
+  std::vector<CsvField> fields;
+  SplitCsv(line, ctx.delimiter, fields);
+  std::string out;
+  for (std::size_t j = 0; j < fields.size(); ++j) {
+    const int idx = static_cast<int>(j);
+    if (idx == ctx.firstRole) {
+      if (j > 0) out.push_back(ctx.delimiter);
+      for (std::size_t o = 0; o < command.outputs.size(); ++o) {
+        if (o > 0) out.push_back(ctx.delimiter);
+        out += command.outputs[o].name;
+      }
+      continue;
+    }
+    if (std::find(ctx.roleIndex.begin(), ctx.roleIndex.end(), idx) != ctx.roleIndex.end()) continue;
+    if (j > 0) out.push_back(ctx.delimiter);
+    out += fields[j].raw;
+  }
+  return out + ctx.lineEnd;
+}
+
+// Worker threads that keep their scratch space from block to block; blocks are taken in
+// the order given, and each result comes back through its own future.
+class Pool {
+ public:
+  Pool(const Command& command, unsigned n) {
+    for (unsigned i = 0; i < n; ++i) {
+      threads_.emplace_back([this, &command] {
+        BlockConverter converter(command);
+        for (;;) {
+          std::function<void(BlockConverter&)> task;
+          {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ready_.wait(lock, [this] { return stop_ || !tasks_.empty(); });
+            if (tasks_.empty()) return;
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+          }
+          task(converter);
+        }
+      });
+    }
+  }
+  ~Pool() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    ready_.notify_all();
+    for (auto& t : threads_) t.join();
+  }
+
+  std::future<BlockResult> Submit(FileContext ctx, std::string bytes, std::size_t skip) {
+    auto promise = std::make_shared<std::promise<BlockResult>>();
+    std::future<BlockResult> result = promise->get_future();
+    auto job = [promise, ctx = std::move(ctx), bytes = std::move(bytes), skip](BlockConverter& c) {
+      promise->set_value(c.Convert(ctx, std::string_view(bytes).substr(skip)));
+    };
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      tasks_.push_back(std::move(job));
+    }
+    ready_.notify_one();
+    return result;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<std::function<void(BlockConverter&)>> tasks_;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+class Runner {
+ public:
+  Runner(const Command& c, const RunOptions& o) : command_(c), options_(o), sink_(o) {
+    jobs_ = c.sequential ? 1 : std::max(1u, o.jobs);
+  }
+
+  RunResult Run() {
+    // The share read is known when every input is a regular file.
+    std::optional<std::uint64_t> total = 0;
+    for (const auto& path : options_.inputs) {
+      struct stat st {};
+      if (path == "-" || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        total.reset();
+        break;
+      }
+      *total += static_cast<std::uint64_t>(st.st_size);
+    }
+    progress_ = std::make_unique<Progress>(options_.errorFd, !options_.quiet, total);
+    if (!sink_.ok()) return Fail("", 0, "不能写入" + sink_.path() + "：" + sink_.error());
+    for (const auto& path : options_.inputs) {
+      if (!RunFile(path)) return Finish(false);
+    }
+    return Finish(true);
+  }
+
+ private:
+  RunResult Fail(const std::string& file, std::uint64_t line, const std::string& reason) {
+    Report(file, line, reason);
+    return Finish(false);
+  }
+
+  RunResult Finish(bool complete) {
+    progress_.reset();
+    if (complete && !sink_.Commit()) {
+      Report("", 0, "不能写入" + sink_.path() + "：" + sink_.error());
+      complete = false;
+    }
+    result_.exitCode = complete && result_.failed == 0 ? 0 : 1;
+    return result_;
+  }
+
+  void Report(const std::string& file, std::uint64_t line, std::string_view reason) {
+    if (progress_) progress_->Clear();
+    std::string text;
+    if (!file.empty()) {
+      text = file + ":";
+      if (line > 0) text += std::to_string(line) + ":";
+      text += " ";
+    }
+    text += reason;
+    text += "\n";
+    WriteAll(options_.errorFd, text);
+  }
+
+  // False when the run must stop.
+  bool RunFile(const std::string& path) {
+    FileContext ctx;
+    ctx.name = path == "-" ? "<stdin>" : path;
+    std::unique_ptr<LineReader> reader = path == "-" ? std::make_unique<LineReader>(0, options_.block)
+                                                     : std::make_unique<LineReader>(path, true, options_.block);
+    if (!reader->ok()) {
+      ++result_.failed;
+      Report(ctx.name, 0, "不能读取：" + reader->error());
+      return options_.skipBadLines;
+    }
+    std::deque<std::future<BlockResult>> pending;
+    std::uint64_t line = 0;  // lines of this file before the next block
+    BlockConverter inline_(command_);
+    bool first = true;
+    std::string chunk;
+    auto drain = [&](BlockResult r) {
+      bool stop = false;
+      std::size_t written = r.out.size();
+      for (const LineError& e : r.errors) {
+        ++result_.failed;
+        Report(ctx.name, line + e.line + 1, e.reason);
+        if (!options_.skipBadLines) {
+          written = e.outSize;
+          stop = true;
+          break;
+        }
+      }
+      if (!sink_.Write(std::string_view(r.out).substr(0, written))) {
+        Report("", 0, "不能写入" + (sink_.path().empty() ? std::string("标准输出") : sink_.path()) +
+                          "：" + sink_.error());
+        return false;
+      }
+      result_.points += r.points;
+      line += r.lines;
+      progress_->Update(consumedBefore_ + reader->consumed(), result_.points);
+      return !stop;
+    };
+    for (;;) {
+      if (!reader->NextChunk(chunk)) break;
+      std::size_t skip = 0;
+      if (first) {
+        first = false;
+        LineCursor cursor(chunk);
+        std::string_view firstLine;
+        cursor.Next(firstLine);
+        bool header = false;
+        std::string reason;
+        ctx.lineEnd = std::string(FirstLineEnd(chunk));
+        if (!Sniff(command_, options_, path, firstLine, ctx, header, reason)) {
+          ++result_.failed;
+          Report(ctx.name, 1, reason);
+          return false;
+        }
+        if (header) {
+          const std::string h = OutputHeader(command_, ctx, firstLine);
+          if (h != lastHeader_ && !sink_.Write(h)) {
+            Report("", 0, "不能写入" + sink_.path() + "：" + sink_.error());
+            return false;
+          }
+          lastHeader_ = h;
+          skip = cursor.offset();
+          line = 1;
+        }
+      }
+      if (ctx.encoding == Encoding::Undecided) ctx.encoding = DetectEncoding(chunk);
+      if (jobs_ == 1) {
+        if (!drain(inline_.Convert(ctx, std::string_view(chunk).substr(skip)))) return false;
+        continue;
+      }
+      if (!pool_) pool_ = std::make_unique<Pool>(command_, jobs_);
+      pending.push_back(pool_->Submit(ctx, std::move(chunk), skip));
+      chunk.clear();
+      while (pending.size() > 2 * jobs_) {
+        BlockResult r = pending.front().get();
+        pending.pop_front();
+        if (!drain(std::move(r))) return false;
+      }
+    }
+    while (!pending.empty()) {
+      BlockResult r = pending.front().get();
+      pending.pop_front();
+      if (!drain(std::move(r))) return false;
+    }
+    if (!reader->ok()) {
+      ++result_.failed;
+      Report(ctx.name, 0, "不能读取：" + reader->error());
+      return options_.skipBadLines;
+    }
+    consumedBefore_ += reader->consumed();
+    return true;
+  }
+
+  const Command& command_;
+  const RunOptions& options_;
+  Sink sink_;
+  unsigned jobs_ = 1;
+  RunResult result_;
+  std::unique_ptr<Progress> progress_;
+  std::unique_ptr<Pool> pool_;
+  std::string lastHeader_;
+  std::uint64_t consumedBefore_ = 0;
+};
+
+}  // namespace
+
+RunResult RunCommand(const Command& command, const RunOptions& options) {
+  return Runner(command, options).Run();
+}
+
+Formatter PatternFormat(std::string pattern) {
+  return [pattern = std::move(pattern)](std::string& out, double v) { AppendPattern(out, v, pattern); };
+}
+
+Formatter GeneralFormat() {
+  return [](std::string& out, double v) { out += GeneralNumberText(v); };
+}
+
+Formatter AngleFormat(AngleUnit unit) {
+  return [unit](std::string& out, double v) { out += AngleText(v, unit); };
+}
+
+std::string DecimalsPattern(int decimals) {
+  return "#" + std::string(decimals > 0 ? "." : "") + std::string(static_cast<std::size_t>(std::max(decimals, 0)), '0');
+}
+
+}  // namespace vantrel::batch

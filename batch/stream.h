@@ -1,0 +1,87 @@
+#pragma once
+// Whole files through one conversion, streamed in blocks of lines: memory stays flat
+// whatever the size, the output keeps the input's order, layout, line ends and encoding,
+// names and remarks pass byte for byte, and a line that cannot be converted is reported as
+// "FILE:LINE: reason" in the dialogs' words.
+//
+// A Command says which numbers a line holds (its input columns, in the order a point line
+// gives them after the name), what is written in their place (computed values through a
+// text rule, or an input column copied as it stands) and the kernel that turns the one
+// into the other over a whole block of points, usually one of the array functions of
+// batch/conversions.h.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/conversions.h"
+#include "batch/records.h"
+
+namespace vantrel::batch {
+
+struct InputColumn {
+  std::string name;                  // the header name written and matched ("B")
+  std::vector<std::string> aliases;  // other header names it is found by ("lat", "纬度")
+  std::string notNumber;             // the message for a field that is not a number
+  std::string missing;               // the message for a line without the field
+};
+
+// Turns a value into its text, appending it (a text rule of common/ or AngleText).
+using Formatter = std::function<void(std::string& out, double value)>;
+
+struct OutputColumn {
+  std::string name;
+  Formatter format;     // a computed value: output `value` of the kernel
+  int value = -1;
+  int copyInput = -1;   // or the text of this input column, as it stood
+};
+
+// in[k][i] is input column k of point i, out[j][i] output value j; status[i] as in
+// batch/conversions.h.
+using Kernel = std::function<void(std::span<const std::span<const double>> in,
+                                  std::span<const std::span<double>> out,
+                                  std::span<Status> status)>;
+
+struct Command {
+  std::vector<InputColumn> inputs;
+  std::vector<OutputColumn> outputs;
+  int values = 0;  // number of computed output values
+  Kernel kernel;
+  // Points depend on the points before them: the whole file runs in one thread.
+  bool sequential = false;
+};
+
+struct RunOptions {
+  std::vector<std::string> inputs;      // paths; "-" is standard input
+  std::string output;                   // "" is standard output
+  bool skipBadLines = false;            // report and go on (else stop at the first)
+  unsigned jobs = 1;                    // worker threads; output stays in input order
+  bool quiet = false;                   // no progress bar even on a terminal
+  std::optional<Layout> layout;         // else told from the name and first line
+  std::optional<char> delimiter;        // CSV delimiter, else guessed
+  std::vector<std::string> columns;     // CSV column names by position; no header line then
+  std::size_t block = std::size_t{1} << 20;  // bytes of lines per block
+  int errorFd = 2;                      // messages and the progress bar
+  int outputFd = 1;                     // standard output
+};
+
+struct RunResult {
+  int exitCode = 0;          // 0 all converted, 1 a line or a file failed
+  std::uint64_t points = 0;  // points converted
+  std::uint64_t failed = 0;  // lines reported
+};
+
+RunResult RunCommand(const Command& command, const RunOptions& options);
+
+// The text rules as formatters.
+Formatter PatternFormat(std::string pattern);   // FormatPattern
+Formatter GeneralFormat();                      // GeneralNumberText
+Formatter AngleFormat(AngleUnit unit);          // AngleText
+
+// "#.000" for 3 decimals, "#" for none: the dialogs' pattern with another count.
+std::string DecimalsPattern(int decimals);
+
+}  // namespace vantrel::batch

@@ -1,0 +1,657 @@
+// vantrel-cli: the calculator's conversions over whole point files and CSV, from the shell.
+// Arguments through CLI11; every number through the routines and text rules the dialogs
+// use (batch/); exit status 0 all converted, 1 bad data or a file that failed, 2 usage.
+#include <CLI/CLI.hpp>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "batch/commands.h"
+#include "batch/ellipsoids.h"
+#include "batch/nmea.h"
+#include "batch/plane_fit.h"
+#include "batch/stream.h"
+#include "common/file_replace.h"
+#include "common/line_reader.h"
+#include "common/text_files.h"
+#include "common/text_rules.h"
+#include "geodetic/geodetic_gauss.h"
+#include "tandrel/sentences.h"
+#include "tandrel/serial_port.h"
+
+namespace vantrel::cli {
+namespace {
+
+using batch::AngleUnit;
+
+// A wrong argument: told in a sentence, exit status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+const char* const kFooter =
+    "输入: 点文件 (点名 数值... 备注, 以空格分隔; GBK 或 UTF-8, 按内容区分) 或 CSV\n"
+    "  (逗号、分号或制表符分隔, 首行表头给出列名, 或用 --columns); 文件名为 - 或不给时读标准输入。\n"
+    "输出: 标准输出, 或 -o 文件 (先写临时文件, 全部成功才改名替换; 输出文件可以就是输入文件)。\n"
+    "  布局、编码、行尾与输入相同; 点名、备注逐字节照抄。\n"
+    "出错的行写到标准错误: 文件:行号: 原因。\n"
+    "退出状态: 0 全部转换成功; 1 有数据行或文件不能转换; 2 用法错误。";
+
+struct Io {
+  std::vector<std::string> files;
+  std::string output;
+  std::string onError = "stop";
+  std::string jobs = "1";
+  bool quiet = false;
+  std::string format;
+  std::string delimiter;
+  std::string columns;
+  std::string decimals;
+};
+
+struct Geo {
+  std::string ellipsoid;
+  std::string angles = "dms";
+  std::string cm;
+  std::string zoneWidth;
+  bool zonePrefix = false;
+  std::string falseEasting;
+  std::string falseNorthing;
+  std::string planeHeight = "0";
+  std::string anomaly;
+  bool inverse = false;
+};
+
+void AddIo(CLI::App* app, Io& io, bool positional = true) {
+  if (positional) app->add_option("files", io.files, "输入文件 (- 为标准输入; 不给则读标准输入)")->type_name("FILE");
+  app->add_option("-o,--output", io.output, "输出文件 (默认标准输出)")->type_name("FILE");
+  app->add_option("--on-error", io.onError, "坏行: stop 停止 (默认, -o 文件不写) 或 skip 报告后跳过")->type_name("stop|skip");
+  app->add_option("-j,--jobs", io.jobs, "计算线程数 (默认 1, 0 为处理器数; 输出保持输入顺序)")->type_name("N");
+  app->add_flag("-q,--quiet", io.quiet, "不显示进度条 (进度条只在标准错误是终端时显示)");
+  app->add_option("--format", io.format, "输入格式: points 点文件 或 csv (默认按文件名和首行判断)")->type_name("points|csv");
+  app->add_option("--delimiter", io.delimiter, "CSV 分隔符: , ; 或 tab (默认按首行判断)")->type_name("CHAR");
+  app->add_option("--columns", io.columns, "CSV 各列名, 逗号分隔 (此时文件无表头), 如 name,B,L,H")->type_name("LIST");
+  app->add_option("--decimals", io.decimals, "长度值的小数位数 (默认同对话框)")->type_name("N");
+}
+
+void AddEllipsoid(CLI::App* app, Geo& g, const char* dflt) {
+  g.ellipsoid = dflt;
+  app->add_option("--ellipsoid", g.ellipsoid,
+                  std::string("参考椭球: 54, 80, 84 或 2000 (CGCS2000) (默认 ") + dflt + ")")
+      ->type_name("CODE");
+}
+
+void AddAngles(CLI::App* app, Geo& g) {
+  app->add_option("--angles", g.angles,
+                  "文件中角度的写法: dms 度.分秒 D.MMSS (默认, 同对话框), deg 十进制度, rad 弧度")
+      ->type_name("dms|deg|rad");
+}
+
+void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly) {
+  app->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS")->type_name("D.MMSS");
+  if (zones) {
+    app->add_option("--zone-width", g.zoneWidth, "3 或 6: 按各点经度取所在投影带的中央子午线 (带号另起一列)")->type_name("3|6");
+    app->add_flag("--zone-prefix", g.zonePrefix,
+                  "带号写在 y 前面 (带号×1000000 + y), 不另起一列; 此时东偏默认 500 公里");
+  }
+  app->add_option("--false-easting", g.falseEasting, "东偏 (公里, 加在 y 上; 默认同对话框 0)")->type_name("KM");
+  app->add_option("--false-northing", g.falseNorthing, "北偏 (公里, 加在 x 上; 默认 0)")->type_name("KM");
+  app->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)")->type_name("M");
+  if (anomaly)
+    app->add_option("--anomaly", g.anomaly,
+                    "大地水准面差距 (米), 或 auto 由54椭球模型逐点计算 (只用于54椭球, 默认 0)")
+        ->type_name("M|auto");
+}
+
+// ---------------------------------------------------------------- option values
+
+double Number(const std::string& text, const std::string& option) {
+  const auto v = ReadStrict(text);
+  if (!v) throw UsageError(option + " 应为数值, 而不是 \"" + text + "\"");
+  return *v;
+}
+
+double NumberOr(const std::string& text, const std::string& option, double dflt) {
+  return text.empty() ? dflt : Number(text, option);
+}
+
+std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n) {
+  std::vector<double> v;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    v.push_back(Number(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), option));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个数值, 以逗号分隔");
+  return v;
+}
+
+Ellipsoid EllipsoidOf(const Geo& g) {
+  const auto e = batch::EllipsoidByCode(g.ellipsoid);
+  if (!e) throw UsageError("--ellipsoid 应为 54、80、84 或 2000, 而不是 \"" + g.ellipsoid + "\"");
+  return *e;
+}
+
+// The component methods know the calculator's three codes only.
+std::string ComponentEllipsoid(const Geo& g) {
+  if (g.ellipsoid != "54" && g.ellipsoid != "80" && g.ellipsoid != "84")
+    throw UsageError("--ellipsoid: UTM 和兰勃特投影用 Tandrel 组件计算, 只有 54、80、84");
+  return g.ellipsoid;
+}
+
+AngleUnit AnglesOf(const Geo& g) {
+  if (g.angles == "dms") return AngleUnit::Dms;
+  if (g.angles == "deg") return AngleUnit::Degrees;
+  if (g.angles == "rad") return AngleUnit::Radians;
+  throw UsageError("--angles 应为 dms、deg 或 rad");
+}
+
+int ZoneWidthOf(const Geo& g) {
+  if (g.zoneWidth.empty()) return 0;
+  if (g.zoneWidth == "3") return 3;
+  if (g.zoneWidth == "6") return 6;
+  throw UsageError("--zone-width 应为 3 或 6");
+}
+
+int DecimalsOf(const Io& io) {
+  if (io.decimals.empty()) return -1;
+  const double d = Number(io.decimals, "--decimals");
+  if (d != std::floor(d) || d < 0 || d > 12) throw UsageError("--decimals 应为 0 到 12 的整数");
+  return static_cast<int>(d);
+}
+
+batch::RunOptions RunOptionsOf(const Io& io) {
+  batch::RunOptions o;
+  o.inputs = io.files.empty() ? std::vector<std::string>{"-"} : io.files;
+  o.output = io.output;
+  if (io.onError == "skip") {
+    o.skipBadLines = true;
+  } else if (io.onError != "stop") {
+    throw UsageError("--on-error 应为 stop 或 skip");
+  }
+  const double jobs = Number(io.jobs, "--jobs");
+  if (jobs != std::floor(jobs) || jobs < 0 || jobs > 256) throw UsageError("--jobs 应为 0 到 256 的整数 (0 为处理器数)");
+  o.jobs = jobs == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<unsigned>(jobs);
+  o.quiet = io.quiet;
+  if (io.format == "points") {
+    o.layout = batch::Layout::Points;
+  } else if (io.format == "csv") {
+    o.layout = batch::Layout::Csv;
+  } else if (!io.format.empty()) {
+    throw UsageError("--format 应为 points 或 csv");
+  }
+  if (io.delimiter == "tab" || io.delimiter == "\t") {
+    o.delimiter = '\t';
+  } else if (io.delimiter == "," || io.delimiter == ";") {
+    o.delimiter = io.delimiter[0];
+  } else if (!io.delimiter.empty()) {
+    throw UsageError("--delimiter 应为 , ; 或 tab");
+  }
+  if (!io.columns.empty()) {
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t comma = io.columns.find(',', start);
+      o.columns.push_back(io.columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+    if (o.layout == batch::Layout::Points) throw UsageError("--columns 只用于 CSV");
+  }
+  return o;
+}
+
+// The projection fields read as the 大地坐标－高斯坐标 dialog reads them, in its order and
+// with its messages; a zone width instead of a central meridian leaves that to each point.
+batch::GaussParams GaussParamsOf(const Geo& g) {
+  batch::GaussParams p;
+  p.ellipsoid = EllipsoidOf(g);
+  p.zoneWidth = ZoneWidthOf(g);
+  p.zonePrefix = g.zonePrefix;
+  if (p.zoneWidth != 0 && !g.cm.empty()) throw UsageError("--cm 和 --zone-width 只能给一个");
+  if (p.zoneWidth == 0 && g.cm.empty()) throw UsageError("需要 --cm (中央子午线) 或 --zone-width 3|6");
+  if (p.zonePrefix && p.zoneWidth == 0) throw UsageError("--zone-prefix 需要 --zone-width");
+  const bool is54 = g.ellipsoid == "54";
+  if (!g.anomaly.empty() && !is54) throw UsageError("--anomaly 只用于54椭球 (同 大地坐标－高斯坐标 对话框)");
+  ProjectionState s;
+  const GaussSetup read =
+      ReadGaussSetup(s, g.planeHeight, g.anomaly.empty() ? std::string("0") : g.anomaly, is54,
+                     p.zoneWidth != 0 ? std::nullopt : std::optional<std::string_view>(g.cm));
+  if (!read.message.empty()) throw UsageError(std::string(read.message));
+  p.centralMeridian = s.CentralMeridian;
+  p.planeHeight = s.PlaneHeight;
+  p.anomaly = s.GeoidUndulation;
+  p.autoAnomaly = read.automatic;
+  p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
+  p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", p.zonePrefix ? 500 : 0);
+  return p;
+}
+
+// ---------------------------------------------------------------- nmea
+
+struct NmeaOptions {
+  std::string port;
+  std::string baud = "9600";
+  std::string count;
+};
+
+volatile sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
+
+class NmeaWriter {
+ public:
+  NmeaWriter(const batch::GaussParams& p, AngleUnit angles, bool csv, int decimals, std::string lineEnd)
+      : params_(p), angles_(angles), csv_(csv), pattern_(batch::DecimalsPattern(decimals < 0 ? 3 : decimals)),
+        lineEnd_(std::move(lineEnd)) {}
+
+  std::string Header() const {
+    return csv_ ? "time,B,L,H,quality,satellites,hdop,x,y" + lineEnd_ : std::string();
+  }
+
+  std::string Line(const batch::NmeaPosition& p) const {
+    double x = 0, y = 0, zone = 0;
+    batch::Status st = batch::Status::Ok;
+    batch::GeodeticToGauss(params_, AngleUnit::Radians, std::span(&p.B, 1), std::span(&p.L, 1), std::span(&x, 1),
+                           std::span(&y, 1), params_.zoneWidth != 0 && !params_.zonePrefix ? std::span(&zone, 1) : std::span<double>(),
+                           {}, std::span(&st, 1));
+    std::vector<std::string> items = {p.time,
+                                      batch::AngleText(p.B, angles_),
+                                      batch::AngleText(p.L, angles_),
+                                      FormatPattern(p.H, pattern_),
+                                      GeneralNumberText(p.quality),
+                                      GeneralNumberText(p.satellites),
+                                      GeneralNumberText(p.hdop),
+                                      st == batch::Status::Ok ? FormatPattern(x, pattern_) : std::string(),
+                                      st == batch::Status::Ok ? FormatPattern(y, pattern_) : std::string()};
+    if (params_.zoneWidth != 0 && !params_.zonePrefix)
+      items.push_back(st == batch::Status::Ok ? GeneralNumberText(zone) : std::string());
+    std::string out;
+    if (csv_) {
+      for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + items[i];
+    } else {
+      out = PrintZones(items);
+    }
+    return out + lineEnd_;
+  }
+
+ private:
+  batch::GaussParams params_;
+  AngleUnit angles_;
+  bool csv_;
+  std::string pattern_;
+  std::string lineEnd_;
+};
+
+bool WriteOut(int fd, const std::string& s) {
+  std::string_view b = s;
+  while (!b.empty()) {
+    const ssize_t w = ::write(fd, b.data(), b.size());
+    if (w < 0) return false;
+    b.remove_prefix(static_cast<std::size_t>(w));
+  }
+  return true;
+}
+
+void Say(const std::string& s) { WriteOut(2, s + "\n"); }
+
+int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
+  const batch::GaussParams p = GaussParamsOf(g);
+  const AngleUnit angles = AnglesOf(g);
+  const batch::RunOptions ro = RunOptionsOf(io);
+  const bool csv = io.format == "csv";
+  const long limit = n.count.empty() ? 0 : static_cast<long>(Number(n.count, "--count"));
+  NmeaWriter writer(p, angles, csv, DecimalsOf(io), csv ? "\n" : "\r\n");
+  std::unique_ptr<FileReplacement> file;
+  if (!io.output.empty()) file = std::make_unique<FileReplacement>(io.output);
+  auto put = [&](const std::string& s) { return file ? file->Write(s) : WriteOut(1, s); };
+  long positions = 0;
+  bool failed = false;
+  if (!put(writer.Header())) failed = true;
+  auto handle = [&](const std::string& name, std::uint64_t line, batch::SentenceKind kind,
+                    const batch::NmeaPosition& pos) {
+    if (kind == batch::SentenceKind::Rejected) {
+      failed = true;
+      Say(name + ":" + (line ? std::to_string(line) + ":" : std::string()) + " " + std::string(batch::kRejectedSentence));
+      return ro.skipBadLines;
+    }
+    if (kind == batch::SentenceKind::Position) {
+      if (!put(writer.Line(pos))) return false;
+      ++positions;
+      if (limit > 0 && positions >= limit) return false;
+    }
+    return true;
+  };
+  bool stoppedByError = false;
+  if (!n.port.empty()) {
+    const double baud = Number(n.baud, "--baud");
+    auto port = tandrel::CreateSerialPort(n.port, static_cast<int>(baud));
+    if (!port->SetPortOpen(true)) {
+      Say(n.port + ": 不能打开串口");
+      return 1;
+    }
+    signal(SIGINT, OnSignal);
+    signal(SIGTERM, OnSignal);
+    std::string buffer;
+    bool go = true;
+    while (go && !g_stop) {
+      const std::string got = port->Input();
+      if (got.empty()) {
+        usleep(50000);
+        continue;
+      }
+      buffer += got;
+      for (std::string aline; tandrel::CutSentence(buffer, aline);) {
+        batch::NmeaPosition pos;
+        const auto kind = batch::ReadSentence(aline, pos);
+        if (!handle(n.port, 0, kind, pos)) {
+          stoppedByError = kind == batch::SentenceKind::Rejected;
+          go = false;
+          break;
+        }
+      }
+      // A buffer the cutter refuses for its length: keep only a last sentence start.
+      if (buffer.size() > tandrel::kMaxCutBuffer / 2) {
+        const std::size_t last = buffer.rfind('$');
+        buffer.erase(0, last != std::string::npos && buffer.size() - last < tandrel::kMaxCutBuffer / 2
+                            ? last
+                            : buffer.size());
+      }
+    }
+    port->SetPortOpen(false);
+  } else {
+    bool go = true;
+    for (const auto& path : ro.inputs) {
+      const std::string name = path == "-" ? "<stdin>" : path;
+      std::unique_ptr<LineReader> r = path == "-" ? std::make_unique<LineReader>(0) : std::make_unique<LineReader>(path, true);
+      if (!r->ok()) {
+        Say(name + ": 不能读取：" + r->error());
+        failed = true;
+        if (!ro.skipBadLines) {
+          stoppedByError = true;
+          break;
+        }
+        continue;
+      }
+      for (std::string_view line; go && r->Next(line);) {
+        batch::NmeaPosition pos;
+        const auto kind = batch::ReadLogLine(line, pos);
+        if (!handle(name, r->lineNumber(), kind, pos)) {
+          stoppedByError = kind == batch::SentenceKind::Rejected;
+          go = false;
+        }
+      }
+      if (!r->ok()) {
+        Say(name + ": 不能读取：" + r->error());
+        failed = true;
+      }
+      if (!go) break;
+    }
+  }
+  if (file && !stoppedByError && !file->Commit()) {
+    Say("不能写入" + io.output + "：" + file->error());
+    return 1;
+  }
+  return failed ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- the program
+
+int Run(int argc, char** argv) {
+  CLI::App app{"Vantrel 批量计算: 整个点文件或 CSV 的坐标转换, 与计算器对话框同一算法、同样位数。"};
+  app.name("vantrel-cli");
+  app.require_subcommand(1);
+  app.footer(kFooter);
+  app.get_formatter()->column_width(34);
+
+  // Each subcommand has its own option values, so that each has its own defaults.
+  std::map<std::string, std::pair<Io, Geo>> values;
+  Io* pio = nullptr;
+  Geo* pg = nullptr;
+  auto sub = [&](const char* name, const std::string& text) {
+    CLI::App* s = app.add_subcommand(name, text);
+    s->footer(kFooter);
+    auto& v = values[name];
+    pio = &v.first;
+    pg = &v.second;
+    return s;
+  };
+#define io (*pio)
+#define g (*pg)
+
+  CLI::App* xyz2blh = sub("xyz2blh", "空间坐标 X Y Z → 大地坐标 B L H (对话框 空间坐标－大地坐标)");
+  AddIo(xyz2blh, io);
+  AddEllipsoid(xyz2blh, g, "54");
+  AddAngles(xyz2blh, g);
+
+  CLI::App* blh2xyz = sub("blh2xyz", "大地坐标 B L H → 空间坐标 X Y Z (对话框 空间坐标－大地坐标)");
+  AddIo(blh2xyz, io);
+  AddEllipsoid(blh2xyz, g, "54");
+  AddAngles(blh2xyz, g);
+
+  CLI::App* blh2gauss = sub("blh2gauss",
+                            "大地坐标 B L → 高斯坐标 x y, 投影面抬高 (对话框 大地坐标－高斯坐标)");
+  AddIo(blh2gauss, io);
+  AddEllipsoid(blh2gauss, g, "54");
+  AddAngles(blh2gauss, g);
+  AddProjection(blh2gauss, g, true, true);
+
+  CLI::App* gauss2blh = sub("gauss2blh",
+                            "高斯坐标 x y [带号] → 大地坐标 B L (对话框 大地坐标－高斯坐标)");
+  AddIo(gauss2blh, io);
+  AddEllipsoid(gauss2blh, g, "54");
+  AddAngles(gauss2blh, g);
+  AddProjection(gauss2blh, g, true, true);
+
+  std::string toCm;
+  CLI::App* zone = sub("zone", "高斯坐标换带: x y 从 --cm 带换到 --to-cm 带 (对话框 高斯坐标换带)");
+  AddIo(zone, io);
+  AddEllipsoid(zone, g, "54");
+  AddProjection(zone, g, false, false);
+  zone->add_option("--to-cm", toCm, "新的中央子午线, 度.分秒 D.MMSS")->required();
+  zone->add_option("--anomaly", g.anomaly, "大地水准面差距 (米, 默认 0)");
+
+  std::string params;
+  bool sevenGauss = false;
+  CLI::App* seven = sub("seven",
+                        "七参数坐标转换: 空间坐标 X Y Z → X' Y' Z', 可再到高斯坐标 (对话框 七参数坐标转换)");
+  AddIo(seven, io);
+  AddEllipsoid(seven, g, "54");
+  seven->add_option("--params", params,
+                    "七参数 dX,dY,dZ,m,ex,ey,ez: 平移(米), 尺度(ppm), 旋转(秒)")->required();
+  seven->add_flag("--gauss", sevenGauss, "再投影到高斯坐标, 写出 xg yg hg");
+  seven->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS (默认 123, 同对话框)");
+  seven->add_option("--false-easting", g.falseEasting, "东偏 (公里, 默认 500, 同对话框)");
+  seven->add_option("--false-northing", g.falseNorthing, "北偏 (公里, 默认 0)");
+  seven->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+
+  CLI::App* utm = sub("utm", "UTM 投影 B L → x y, 或 --inverse 反算 (Tandrel 组件 BL2XYg_UTM/XYg2BL_UTM)");
+  AddIo(utm, io);
+  AddEllipsoid(utm, g, "84");
+  AddAngles(utm, g);
+  utm->add_flag("--inverse", g.inverse, "反算: x y [带号] → B L");
+  utm->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS");
+  utm->add_option("--zone-width", g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列");
+  utm->add_option("--false-easting", g.falseEasting, "东偏 (公里, 默认 500)");
+  utm->add_option("--false-northing", g.falseNorthing, "北偏 (公里, 默认 0; 南半球常用 10000)");
+  utm->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+
+  std::string parallels;
+  CLI::App* lambert = sub("lambert",
+                          "兰勃特等角圆锥投影 B L → x y, 或 --inverse 反算 (Tandrel 组件 BL2XYg_Lambert/XYg2BL_Lambert)");
+  AddIo(lambert, io);
+  AddEllipsoid(lambert, g, "84");
+  AddAngles(lambert, g);
+  lambert->add_flag("--inverse", g.inverse, "反算: x y → B L");
+  lambert->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS")->required();
+  lambert->add_option("--parallels", parallels, "标准纬线 B1,B2, 度.分秒 (相同则为单标准纬线)")->required();
+  lambert->add_option("--false-easting", g.falseEasting, "加在 y (沿中央子午线) 上的偏移, 公里 (默认 0)");
+  lambert->add_option("--false-northing", g.falseNorthing, "加在 x 上的偏移, 公里 (默认 0)");
+  lambert->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+
+  std::string oldFile, newFile;
+  CLI::App* fit4 = sub("fit4",
+                       "平面坐标转换1: 由新老坐标文件的公共点求四参数, 按 转换参数 窗口写出, 再转换文件");
+  fit4->add_option("old", oldFile, "老坐标文件 (公共点)")->required();
+  fit4->add_option("new", newFile, "新坐标文件 (公共点)")->required();
+  AddIo(fit4, io);
+
+  std::string fromCentre = "0,0", toCentre = "0,0", angle = "0";
+  CLI::App* rotate = sub("rotate", "平面坐标转换2: 绕旋转中心旋转并平移点文件 (对话框 平面坐标转换2)");
+  AddIo(rotate, io);
+  rotate->add_option("--from-centre", fromCentre, "老坐标旋转中心 x0,y0 (米, 默认 0,0)");
+  rotate->add_option("--to-centre", toCentre, "新坐标旋转中心 X0,Y0 (米, 默认 0,0)");
+  rotate->add_option("--angle", angle, "旋转角, 度.分秒 D.MMSS (默认 0)");
+
+  std::string from;
+  CLI::App* inverse = sub("inverse",
+                          "坐标反算: 每行两点 x1 y1 x2 y2 (或 --from 定点到每行一点 x y) → dx dy 距离 方位角 (对话框 坐标正反算)");
+  AddIo(inverse, io);
+  inverse->add_option("--from", from, "第一点 x,y (米): 每行只给第二点");
+  inverse->add_option("--angles", g.angles, "方位角写法: dms 度 分 秒 三列 (默认, 同对话框), deg 或 rad 一列");
+
+  CLI::App* forward = sub("forward", "坐标正算: 距离 方位角 → dx dy (对话框 坐标正反算)");
+  AddIo(forward, io);
+  forward->add_option("--angles", g.angles, "方位角写法: dms 度 分 秒 三列 (默认, 同对话框), deg 或 rad 一列");
+
+  CLI::App* anomaly = sub("anomaly", "54椭球大地水准面差距: 每点 B L → 差距 (米) (对话框 54椭球大地水准面差距)");
+  AddIo(anomaly, io);
+  AddAngles(anomaly, g);
+
+  NmeaOptions nm;
+  CLI::App* nmea = sub("nmea",
+                       "接收机 GGA 语句 (记录文件或串口) → 时间 B L H 解状态 卫星数 HDOP 高斯 x y (Tandrel 切句与解析)");
+  AddIo(nmea, io);
+  AddEllipsoid(nmea, g, "84");
+  AddAngles(nmea, g);
+  AddProjection(nmea, g, true, false);
+  nmea->add_option("--port", nm.port, "串口设备 (如 /dev/ttyUSB0), 代替文件; Ctrl-C 停止");
+  nmea->add_option("--baud", nm.baud, "串口波特率 (默认 9600)");
+  nmea->add_option("--count", nm.count, "写出这么多个位置后停止");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "vantrel-cli: " << e.what() << "\n用 vantrel-cli --help 查看用法。\n";
+    return 2;
+  }
+
+  const CLI::App* chosen = app.get_subcommands().front();
+  const std::string name = chosen->get_name();
+  pio = &values[name].first;
+  pg = &values[name].second;
+  try {
+    const int decimals = DecimalsOf(io);
+    batch::Command command;
+    batch::RunOptions ro = RunOptionsOf(io);
+    if (name == "xyz2blh") {
+      command = batch::SpaceToGeodeticCommand(EllipsoidOf(g), AnglesOf(g), decimals);
+    } else if (name == "blh2xyz") {
+      command = batch::GeodeticToSpaceCommand(EllipsoidOf(g), AnglesOf(g), decimals);
+    } else if (name == "blh2gauss") {
+      command = batch::GeodeticToGaussCommand(GaussParamsOf(g), AnglesOf(g), decimals);
+    } else if (name == "gauss2blh") {
+      command = batch::GaussToGeodeticCommand(GaussParamsOf(g), AnglesOf(g));
+    } else if (name == "zone") {
+      batch::ZoneChangeParams p;
+      p.ellipsoid = EllipsoidOf(g);
+      if (g.cm.empty()) throw UsageError("需要 --cm (原来的中央子午线)");
+      p.fromMeridian = Dms2Rad(Number(g.cm, "--cm"));
+      p.toMeridian = Dms2Rad(Number(toCm, "--to-cm"));
+      p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
+      p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 0);
+      p.planeHeight = Number(g.planeHeight, "--plane-height");
+      p.anomaly = NumberOr(g.anomaly, "--anomaly", 0);
+      command = batch::ZoneChangeCommand(p, decimals);
+    } else if (name == "seven") {
+      batch::SevenParams p;
+      const auto v = Numbers(params, "--params", 7);
+      p.parameters = {v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+      p.ellipsoid = EllipsoidOf(g);
+      p.centralMeridianDeg = g.cm.empty() ? 123 : Dms2Deg(Number(g.cm, "--cm"));
+      p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
+      p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 500);
+      p.planeHeight = Number(g.planeHeight, "--plane-height");
+      command = batch::SevenCommand(p, sevenGauss, decimals);
+    } else if (name == "utm") {
+      batch::UtmParams p;
+      p.ellipsoid = ComponentEllipsoid(g);
+      const int width = ZoneWidthOf(g);
+      if (width == 3) throw UsageError("UTM 投影带宽 6 度: --zone-width 只能为 6");
+      p.zoned = width == 6;
+      if (p.zoned == !g.cm.empty()) throw UsageError("需要 --cm 或 --zone-width 6 (只给一个)");
+      if (!p.zoned) p.centralMeridian = Number(g.cm, "--cm");
+      p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
+      p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 500);
+      p.planeHeight = Number(g.planeHeight, "--plane-height");
+      command = g.inverse ? batch::UtmToGeodeticCommand(p, AnglesOf(g))
+                          : batch::GeodeticToUtmCommand(p, AnglesOf(g), decimals);
+    } else if (name == "lambert") {
+      batch::LambertParams p;
+      p.ellipsoid = ComponentEllipsoid(g);
+      p.centralMeridian = Dms2Rad(Number(g.cm, "--cm"));
+      const auto b = Numbers(parallels, "--parallels", 2);
+      p.parallel1 = Dms2Rad(b[0]);
+      p.parallel2 = Dms2Rad(b[1]);
+      p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
+      p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 0);
+      p.planeHeight = Number(g.planeHeight, "--plane-height");
+      command = g.inverse ? batch::LambertToGeodeticCommand(p, AnglesOf(g))
+                          : batch::GeodeticToLambertCommand(p, AnglesOf(g), decimals);
+    } else if (name == "fit4") {
+      const batch::FitReport fit = batch::FitFourParameters(oldFile, newFile);
+      for (const auto& m : fit.messages) Say(m);
+      if (!fit.ok) return 1;
+      const bool transform = !io.files.empty();
+      std::string lines;
+      for (const auto& l : batch::ParameterLines(fit.state)) lines += l + "\n";
+      // The parameters are the result when nothing is transformed; else they go beside it.
+      WriteOut(transform ? 2 : 1, lines);
+      if (!transform) return 0;
+      command = batch::FourParameterCommand(fit.state, decimals);
+    } else if (name == "rotate") {
+      const auto a = Numbers(fromCentre, "--from-centre", 2);
+      const auto b = Numbers(toCentre, "--to-centre", 2);
+      const RotationCentres c{a[0], a[1], b[0], b[1], Dms2Rad(Number(angle, "--angle"))};
+      command = batch::RotationCommand(c, decimals);
+    } else if (name == "inverse") {
+      std::optional<PlanePoint> p;
+      if (!from.empty()) {
+        const auto v = Numbers(from, "--from", 2);
+        p = PlanePoint{v[0], v[1]};
+      }
+      command = batch::PlaneInverseCommand(AnglesOf(g), p, decimals);
+    } else if (name == "forward") {
+      command = batch::PlaneForwardCommand(AnglesOf(g), decimals);
+    } else if (name == "anomaly") {
+      command = batch::AnomalyCommand(AnglesOf(g), decimals);
+    } else if (name == "nmea") {
+      return RunNmea(io, g, nm);
+    }
+    return batch::RunCommand(command, ro).exitCode;
+  } catch (const UsageError& e) {
+    std::cerr << "vantrel-cli " << name << ": " << e.what() << "\n用 vantrel-cli " << name
+              << " --help 查看用法。\n";
+    return 2;
+  }
+#undef io
+#undef g
+}
+
+}  // namespace
+}  // namespace vantrel::cli
+
+int main(int argc, char** argv) { return vantrel::cli::Run(argc, argv); }
