@@ -49,9 +49,9 @@ Status WindowStatus(double typedB, double typedL) {
   return m == kLatitudeOutsideChina ? Status::LatitudeOutsideChina : Status::LongitudeOutsideChina;
 }
 
-// The degrees of a longitude taken into [0, 360).
-double TurnDegrees(double L) {
-  double d = std::fmod(DegreesFromRadians(L), 360.0);
+// A longitude in degrees taken into [0, 360).
+double TurnDegrees(double degrees) {
+  double d = std::fmod(degrees, 360.0);
   if (d < 0) d += 360;
   return d;
 }
@@ -99,6 +99,15 @@ double AngleToRadians(double value, AngleUnit unit) {
 
 double DegreesFromRadians(double rad) { return rad * 180 / kPi; }
 
+double AngleToDegrees(double value, AngleUnit unit) {
+  switch (unit) {
+    case AngleUnit::Dms: return Dms2Deg(value);
+    case AngleUnit::Degrees: return value;
+    case AngleUnit::Radians: break;
+  }
+  return DegreesFromRadians(value);
+}
+
 std::string AngleText(double rad, AngleUnit unit) {
   if (!std::isfinite(rad)) return {};
   if (unit == AngleUnit::Degrees) return GeneralNumberText(DegreesFromRadians(rad));
@@ -123,8 +132,8 @@ std::string_view StatusMessage(Status status) {
   return "?";
 }
 
-int ZoneNumber(double L, int width) {
-  const double d = TurnDegrees(L);
+int ZoneNumber(double degrees, int width) {
+  const double d = TurnDegrees(degrees);
   if (!std::isfinite(d)) return 0;
   if (width == 6) return static_cast<int>(std::floor(d / 6)) % 60 + 1;
   const int n = static_cast<int>(std::floor((d + 1.5) / 3)) % 120;
@@ -193,7 +202,7 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
     const double b = AngleToRadians(B[i], unit), l = AngleToRadians(L[i], unit);
     int z = 0;
     if (p.zoneWidth != 0) {
-      z = ZoneNumber(l, p.zoneWidth);
+      z = ZoneNumber(AngleToDegrees(L[i], unit), p.zoneWidth);
       if (!ZoneMeridian(z, p.zoneWidth, l, s.CentralMeridian)) {
         status[i] = Status::NotFinite;
         continue;
@@ -307,8 +316,8 @@ void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
   }
 }
 
-int UtmZoneNumber(double L) {
-  const double d = TurnDegrees(L);
+int UtmZoneNumber(double degrees) {
+  const double d = TurnDegrees(degrees);
   if (!std::isfinite(d)) return 0;
   // Zone 1 spans 180 W to 174 W, which is 180 to 186 degrees of the [0, 360) turn.
   return static_cast<int>(std::floor((d + 180) / 6)) % 60 + 1;
@@ -355,7 +364,7 @@ void GeodeticToUtm(const UtmParams& p, AngleUnit unit, std::span<const double> B
     int z = 0;
     if (p.zoned) {
       double degrees = 0;
-      z = UtmZoneNumber(lam);
+      z = UtmZoneNumber(AngleToDegrees(L[i], unit));
       if (!UtmZoneMeridian(z, lam, degrees)) {
         status[i] = Status::NotFinite;
         continue;

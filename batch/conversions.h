@@ -28,6 +28,9 @@ enum class AngleUnit { Dms, Degrees, Radians };
 // packed angles are text, see AngleText).
 double AngleToRadians(double value, AngleUnit unit);
 double DegreesFromRadians(double rad);
+// An angle as given in `unit` in decimal degrees: Dms2Deg for D.MMSS, so that a longitude
+// typed on a zone boundary is exactly on it.
+double AngleToDegrees(double value, AngleUnit unit);
 
 // An angle in radians as the output texts give it: D.MMSS as Rad2dms_Buff writes it but
 // without the blank it keeps in the sign place (" 31.3030000000" is "31.3030000000",
@@ -50,7 +53,7 @@ std::string_view StatusMessage(Status status);
 // Zones of 3 or 6 degrees, numbered as Gauss-Krueger zones: 6-degree zone n (1..60) has
 // the central meridian 6n - 3, 3-degree zone n (1..120) the meridian 3n. A longitude on a
 // zone boundary belongs to the zone east of it.
-int ZoneNumber(double L, int width);  // L in radians, any turn
+int ZoneNumber(double degrees, int width);  // the longitude in degrees, any turn
 // The central meridian of a zone in radians, as Dms2Rad gives it for the whole degrees,
 // taken within half a turn of `near` (radians) so that it shares the longitude's sign
 // convention. False when the number is no zone of that width.
@@ -129,7 +132,7 @@ struct UtmParams {
   bool zoned = false;          // each point in its UTM zone (1..60, meridian 6n - 183)
   double falseNorthingKm = 0, falseEastingKm = 500, planeHeight = 0;
 };
-int UtmZoneNumber(double L);  // L in radians, any turn
+int UtmZoneNumber(double degrees);  // the longitude in degrees, any turn
 // The zone's meridian in whole degrees, within half a turn of `near` (radians).
 bool UtmZoneMeridian(int zone, double near, double& degrees);
 void GeodeticToUtm(const UtmParams& params, AngleUnit unit, std::span<const double> B,

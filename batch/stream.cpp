@@ -338,10 +338,17 @@ bool HasExtension(std::string_view path, std::string_view ext) {
   return SameColumnName(path.substr(path.size() - ext.size()), ext);
 }
 
-bool Matches(const InputColumn& c, std::string_view header) {
-  if (SameColumnName(header, c.name)) return true;
+// A header name of a column: its name or an alias, ignoring ASCII case unless `exact`.
+bool Matches(const InputColumn& c, std::string_view header, bool exact = false) {
+  auto same = [&](std::string_view name) {
+    if (!exact) return SameColumnName(header, name);
+    std::string_view h = TrimBlanks(header);
+    if (h.size() >= 2 && h.front() == '"' && h.back() == '"') h = TrimBlanks(h.substr(1, h.size() - 2));
+    return h == name;
+  };
+  if (same(c.name)) return true;
   for (const auto& a : c.aliases)
-    if (SameColumnName(header, a)) return true;
+    if (same(a)) return true;
   return false;
 }
 
@@ -380,9 +387,12 @@ bool Sniff(const Command& command, const RunOptions& o, const std::string& path,
   }
   ctx.roleIndex.clear();
   for (const auto& c : command.inputs) {
+    // A name as written wins over one that differs only in case ("b" is not "B" when both
+    // are there).
     int found = -1;
-    for (std::size_t j = 0; j < names.size() && found < 0; ++j)
-      if (Matches(c, names[j])) found = static_cast<int>(j);
+    for (bool exact : {true, false})
+      for (std::size_t j = 0; j < names.size() && found < 0; ++j)
+        if (Matches(c, names[j], exact)) found = static_cast<int>(j);
     if (found < 0) {
       reason = (header ? "表头中没有" : "--columns 中没有") + c.name + "列";
       return false;
