@@ -255,7 +255,9 @@ class NmeaWriter {
         lineEnd_(std::move(lineEnd)) {}
 
   std::string Header() const {
-    return csv_ ? "time,B,L,H,quality,satellites,hdop,x,y" + lineEnd_ : std::string();
+    if (!csv_) return {};
+    const bool zone = params_.zoneWidth != 0 && !params_.zonePrefix;
+    return std::string("time,B,L,H,quality,satellites,hdop,x,y") + (zone ? ",zone" : "") + lineEnd_;
   }
 
   std::string Line(const batch::NmeaPosition& p) const {
@@ -545,7 +547,16 @@ int Run(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "vantrel-cli: " << e.what() << "\n用 vantrel-cli --help 查看用法。\n";
+    // CLI11 words its findings in English; the sentence in front says it in ours.
+    std::string said = e.what();
+    if (dynamic_cast<const CLI::RequiredError*>(&e)) {
+      said = "缺少必需的子命令或选项 (" + said + ")";
+    } else if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+      said = "多余或不认识的参数 (" + said + ")";
+    } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+      said = "选项缺少取值 (" + said + ")";
+    }
+    std::cerr << "vantrel-cli: " << said << "\n用 vantrel-cli --help 查看用法。\n";
     return 2;
   }
 

@@ -1,0 +1,122 @@
+// The program as a user runs it: help texts, usage errors with status 2, data errors with
+// status 1, standard input and output, receiver logs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/temp_files.h"
+
+namespace vantrel {
+namespace {
+
+using test::Slurp;
+using test::Spit;
+
+class CliTest : public test::TempDirTest {
+ protected:
+  // Runs vantrel-cli with the arguments (shell words) and the given standard input.
+  int Cli(const std::string& args, const std::string& input = "") {
+    Spit(dir_ / "stdin", input);
+    const std::string cmd = std::string(VANTREL_CLI) + " " + args + " < " + dir_ / "stdin" + " > " +
+                            dir_ / "stdout" + " 2> " + dir_ / "stderr";
+    const int status = std::system(cmd.c_str());
+    out_ = Slurp(dir_ / "stdout");
+    err_ = Slurp(dir_ / "stderr");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string out_, err_;
+};
+
+TEST_F(CliTest, EveryHelpIsReadableAndNamesItsDialog) {
+  ASSERT_EQ(Cli("--help"), 0);
+  EXPECT_NE(out_.find("退出状态: 0"), std::string::npos);
+  struct Case { const char* sub; const char* names; };
+  const Case cases[] = {
+      {"xyz2blh", "空间坐标－大地坐标"}, {"blh2xyz", "空间坐标－大地坐标"},
+      {"blh2gauss", "大地坐标－高斯坐标"}, {"gauss2blh", "大地坐标－高斯坐标"},
+      {"zone", "高斯坐标换带"}, {"seven", "七参数坐标转换"}, {"utm", "BL2XYg_UTM"},
+      {"lambert", "BL2XYg_Lambert"}, {"fit4", "平面坐标转换1"}, {"rotate", "平面坐标转换2"},
+      {"inverse", "坐标正反算"}, {"forward", "坐标正反算"}, {"anomaly", "54椭球大地水准面差距"},
+      {"nmea", "Tandrel"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Cli(std::string(c.sub) + " --help"), 0) << c.sub;
+    EXPECT_NE(out_.find(c.names), std::string::npos) << c.sub;
+    EXPECT_NE(out_.find("--output"), std::string::npos) << c.sub;
+    EXPECT_NE(out_.find("退出状态"), std::string::npos) << c.sub;
+    EXPECT_EQ(err_, "") << c.sub;
+  }
+}
+
+TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithStatusTwo) {
+  struct Case { const char* args; const char* says; };
+  const Case cases[] = {
+      {"", "缺少必需的子命令"},
+      {"blh2gauss", "需要 --cm"},
+      {"blh2gauss --cm 120 --zone-width 6", "只能给一个"},
+      {"blh2gauss --cm 120 --ellipsoid 55", "--ellipsoid 应为"},
+      {"blh2gauss --cm 120 --ellipsoid 84 --anomaly 3", "只用于54椭球"},
+      {"blh2gauss --cm 120 --plane-height x", "请输入投影面高程!"},
+      {"blh2gauss --cm 120 --anomaly autox", "请输入大地水准面差距或自动由程序计算!"},
+      {"blh2gauss --cm abc", "请输入大地水准面差距或自动由程序计算!"},
+      {"blh2gauss --cm 120 --angles grad", "--angles"},
+      {"blh2gauss --cm 120 --decimals 2.5", "--decimals"},
+      {"blh2gauss --cm 120 --on-error maybe", "--on-error"},
+      {"blh2gauss --cm 120 --zone-prefix", "--zone-prefix 需要"},
+      {"seven --params 1,2,3", "7 个数值"},
+      {"utm --ellipsoid 2000 --cm 123", "只有 54、80、84"},
+      {"utm --zone-width 3", "只能为 6"},
+      {"zone --cm 120", "--to-cm"},
+      {"blh2gauss --cm 120 --bogus", "不认识的参数"},
+      {"blh2gauss --cm", "选项缺少取值"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Cli(c.args), 2) << c.args;
+    EXPECT_NE(err_.find(c.says), std::string::npos) << c.args << ": " << err_;
+    EXPECT_EQ(out_, "") << c.args;
+  }
+}
+
+TEST_F(CliTest, StandardInputToStandardOutputAndBadData) {
+  ASSERT_EQ(Cli("blh2gauss --cm 120", "P1 31 121.3030 控制点\n"), 0) << err_;
+  EXPECT_EQ(out_, "P1            3432012.058   144062.555    控制点\n");
+  // Standard error is no terminal here: no progress bar, nothing at all.
+  EXPECT_EQ(err_, "");
+  EXPECT_EQ(Cli("blh2gauss --cm 120 -", "P1 31 x\n"), 1);
+  EXPECT_EQ(err_, "<stdin>:1: Y或L应为数值!\n");
+  // -o replaces a file only after a good run; a file named twice is converted in place.
+  Spit(dir_ / "p.txt", "P1 3432012.058 144062.555\r\n");
+  ASSERT_EQ(Cli("gauss2blh --cm 120 -o " + dir_ / "p.txt" + " " + dir_ / "p.txt"), 0) << err_;
+  EXPECT_EQ(Slurp(dir_ / "p.txt"), "P1            31.0000000019 121.3030000004\r\n");
+  ASSERT_EQ(Cli("blh2gauss --cm 120 -j 2 --zone-width 3 --anomaly auto", "P 31 121.3030\n"), 2);
+  ASSERT_EQ(Cli("blh2gauss -j 2 --zone-width 3 --anomaly auto", "P 31 121.3030\n"), 0) << err_;
+  EXPECT_EQ(out_, "P             3432024.617   -142471.935   41            62.9\n");
+}
+
+TEST_F(CliTest, ReceiverLogsAndCommonPointFits) {
+  const std::string log = std::string(VANTREL_SOURCE) + "/tests/components/install/recorded_stream.nmea";
+  ASSERT_EQ(Cli("nmea --zone-width 6 --format csv --on-error skip " + log), 1);
+  const std::string first = "092750.000,53.2140812000,-6.3020231999,116.900,1,8,1.03,";
+  EXPECT_EQ(out_.substr(0, out_.find('\n') + 1), "time,B,L,H,quality,satellites,hdop,x,y,zone\n");
+  EXPECT_NE(out_.find("\n" + first), std::string::npos) << out_;
+  EXPECT_NE(out_.find("\n120000.50,-33.4507404000,151.1234068000,57.300,4,14,0.7,"), std::string::npos);
+  EXPECT_NE(err_.find("recorded_stream.nmea:5: 语句校验和不对!"), std::string::npos) << err_;
+  ASSERT_EQ(Cli("nmea --zone-width 6 --count 1 " + log), 0) << err_;
+  EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 1);
+
+  Spit(dir_ / "old.txt", "A 100 100\r\nB 200 100\r\nC 100 300\r\n");
+  Spit(dir_ / "new.txt", "A 200 50\r\nB 300 50\r\nC 200 250\r\n");
+  ASSERT_EQ(Cli("fit4 " + dir_ / "old.txt" + " " + dir_ / "new.txt"), 0) << err_;
+  EXPECT_NE(out_.find("100.000±0.000"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("-50.000±0.000"), std::string::npos) << out_;
+  ASSERT_EQ(Cli("fit4 " + dir_ / "old.txt" + " " + dir_ / "new.txt" + " -", "P 1 2\n"), 0) << err_;
+  EXPECT_EQ(out_, "P             101.0000      -48.0000\n");
+  Spit(dir_ / "one.txt", "A 1 1\r\n");
+  EXPECT_EQ(Cli("fit4 " + dir_ / "one.txt" + " " + dir_ / "new.txt"), 1);
+  EXPECT_EQ(err_, "公共点少于2个,不能转换!\n");
+}
+
+}  // namespace
+}  // namespace vantrel
