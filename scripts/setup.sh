@@ -12,7 +12,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fonts-noto-cjk
   xvfb xauth imagemagick
-  libproj-dev
+  libproj-dev proj-bin
+  libcli11-dev libfast-float-dev
   python3
 )
 
