@@ -481,7 +481,7 @@ class Pool {
 class Runner {
  public:
   Runner(const Command& c, const RunOptions& o) : command_(c), options_(o), sink_(o) {
-    jobs_ = c.sequential ? 1 : std::max(1u, o.jobs);
+    jobs_ = std::max(1u, o.jobs);
   }
 
   RunResult Run() {
@@ -571,6 +571,10 @@ class Runner {
       return !stop;
     };
     for (;;) {
+      if (options_.cancel && *options_.cancel) {
+        Report("", 0, "已中断");
+        return false;
+      }
       if (!reader->NextChunk(chunk)) break;
       std::size_t skip = 0;
       if (first) {

@@ -9,6 +9,7 @@
 // text rule, or an input column copied as it stands) and the kernel that turns the one
 // into the other over a whole block of points, usually one of the array functions of
 // batch/conversions.h.
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -50,8 +51,6 @@ struct Command {
   std::vector<OutputColumn> outputs;
   int values = 0;  // number of computed output values
   Kernel kernel;
-  // Points depend on the points before them: the whole file runs in one thread.
-  bool sequential = false;
 };
 
 struct RunOptions {
@@ -66,6 +65,9 @@ struct RunOptions {
   std::size_t block = std::size_t{1} << 20;  // bytes of lines per block
   int errorFd = 2;                      // messages and the progress bar
   int outputFd = 1;                     // standard output
+  // Set (by a signal handler, say) to stop between blocks: the run ends as failed, and an
+  // output file is left as it was, without a temporary beside it.
+  const volatile std::sig_atomic_t* cancel = nullptr;
 };
 
 struct RunResult {

@@ -652,6 +652,13 @@ int Run(int argc, char** argv) {
     } else if (name == "nmea") {
       return RunNmea(io, g, nm);
     }
+    // An interrupted run stops between blocks, so that -o leaves no temporary file behind;
+    // a second interrupt (while waiting on a terminal, say) ends the program at once.
+    struct sigaction stop {};
+    stop.sa_handler = OnSignal;
+    stop.sa_flags = SA_RESETHAND;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &stop, nullptr);
+    ro.cancel = &g_stop;
     return batch::RunCommand(command, ro).exitCode;
   } catch (const UsageError& e) {
     std::cerr << "vantrel-cli " << name << ": " << e.what() << "\n用 vantrel-cli " << name

@@ -173,14 +173,10 @@ bool Fifteen(double m, uint64_t& n, int& e) {
   // A first guess of e from the binary exponent, put right by the digit count of the
   // rounded result (which also takes the carry of 9.99...95 into the next power, as
   // printf does).
-  if (m >= 1) {
-    // Powers of ten up to 1e15 are exact doubles: the comparisons give e itself.
-    e = static_cast<int>(std::floor((k2 - 1) * 0.30102999566398120));
-    while (e < 14 && m >= static_cast<double>(kPow10[e + 1])) ++e;
-    while (e > 0 && m < static_cast<double>(kPow10[e])) --e;
-  } else {
-    e = static_cast<int>(std::floor((k2 - 1) * 0.30102999566398120));
-  }
+  // floor((k2 - 1) log10 2) in integers (exact for |k2| below a few thousand).
+  e = ((k2 - 1) * 78913) >> 18;
+  // Powers of ten up to 1e15 are exact doubles: for m >= 1 a comparison gives e itself.
+  if (m >= 1 && e < 14 && m >= static_cast<double>(kPow10[e + 1])) ++e;
   for (int guard = 0; guard < 4 && 14 - e >= 0 && 14 - e <= 22; ++guard) {
     n = ScaledRound(mant, s, 14 - e);
     if (n >= kPow10[15]) {

@@ -35,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!std::isfinite(v)) continue;
     if (vantrel::GeneralNumberText(v) != vantrel::oracle::GeneralNumberText(v)) std::abort();
     std::string general = vantrel::GeneralNumberText(v);
-    // The canonical text must always read back as a number.
-    if (!vantrel::IsNumeric(general)) std::abort();
+    // The canonical text must read back as a number, except within the last digits below
+    // the largest double, whose fifteen-digit text rounds past it.
+    if (std::fabs(v) < 1.79769313486231e308 && !vantrel::IsNumeric(general)) std::abort();
     for (const char* p : kPatterns) {
       std::string t = vantrel::FormatPattern(v, p);
       if (t.empty() || t != vantrel::oracle::FormatPattern(v, p)) std::abort();
