@@ -1,10 +1,15 @@
 // The program as a user runs it: help texts, usage errors with status 2, data errors with
 // status 1, standard input and output, receiver logs.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "tests/support/temp_files.h"
 
@@ -116,6 +121,33 @@ TEST_F(CliTest, ReceiverLogsAndCommonPointFits) {
   Spit(dir_ / "one.txt", "A 1 1\r\n");
   EXPECT_EQ(Cli("fit4 " + dir_ / "one.txt" + " " + dir_ / "new.txt"), 1);
   EXPECT_EQ(err_, "公共点少于2个,不能转换!\n");
+}
+
+TEST_F(CliTest, SerialPortPositionsUntilTheCount) {
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  std::atomic<bool> done{false};
+  int status = -1;
+  std::thread run([&] {
+    status = Cli(std::string("nmea --zone-width 6 --count 2 --on-error skip --port ") + name);
+    done = true;
+  });
+  // The receiver talks until the program has had its two positions (or 20 s passed).
+  const std::string bad = "$GPGGA,092751.000,5321.6803,N,00630.3373,W,2,9,0.95,61.8,M,55.2,M,1.2,0000*00\r\n";
+  const std::string good = "$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n";
+  for (int i = 0; i < 200 && !done; ++i) {
+    const std::string s = "noise" + (i == 0 ? bad : good);
+    if (::write(master, s.data(), s.size()) < 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  run.join();
+  ::close(master);
+  ::close(slave);
+  EXPECT_EQ(status, 1);  // the sentence with the wrong checksum was reported
+  EXPECT_NE(err_.find(std::string(name) + ": 语句校验和不对!"), std::string::npos) << err_;
+  EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2) << out_;
+  EXPECT_EQ(out_.rfind("092750.000    53.2140812000 -6.3020231999 116.900", 0), 0u) << out_;
 }
 
 }  // namespace
