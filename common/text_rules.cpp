@@ -326,6 +326,48 @@ void AppendPattern(std::string& out, double value, std::string_view pattern) {
     if (c == '0') ++minIntDigits;
   const bool negative = std::signbit(value);
 
+  // Write the scaled integer q (the value times 10^decimals, rounded) with its point.
+  auto write = [&](uint64_t q) {
+    uint64_t fp = 0;
+    const uint64_t ip = DivPow10(q, decimals, fp);
+    if (negative && q != 0) out.push_back('-');
+    char buf[24];
+    const int len = ip == 0 ? 0 : static_cast<int>(std::to_chars(buf, buf + sizeof buf, ip).ptr - buf);
+    if (len < minIntDigits) out.append(static_cast<size_t>(minIntDigits - len), '0');
+    out.append(buf, static_cast<size_t>(len));
+    if (decimals > 0) {
+      out.push_back('.');
+      const int flen = static_cast<int>(std::to_chars(buf, buf + sizeof buf, fp).ptr - buf);
+      out.append(static_cast<size_t>(decimals - flen), '0');
+      out.append(buf, static_cast<size_t>(flen));
+    } else if (len == 0 && minIntDigits == 0) {
+      out.push_back('0');
+    }
+  };
+
+  // Whole numbers below 10^15 are their own fifteen digits.
+  const double a = std::fabs(value);
+  if (decimals <= 15 && a < 1e15 && a == std::floor(a) &&
+      a < 1.8e19 / static_cast<double>(kPow10[decimals])) {
+    write(static_cast<uint64_t>(a) * kPow10[decimals]);
+    return;
+  }
+  // Otherwise the value scaled in floating point decides, unless it lies near a rounding
+  // or an integer boundary: the fifteen-digit text, scaled, is within 5.2e-15 t of the
+  // product t, so farther than 1e-14 t from every boundary both round alike.
+  if (decimals <= 15) {
+    const double t = a * static_cast<double>(kPow10[decimals]);
+    if (t < 4e15) {
+      const double whole = std::floor(t);
+      const double f = t - whole;
+      const double margin = t * 1e-14;
+      if (f > margin && f < 1 - margin && std::fabs(f - 0.5) > margin) {
+        write(static_cast<uint64_t>(whole) + (f > 0.5 ? 1 : 0));
+        return;
+      }
+    }
+  }
+
   // The usual case in integers: the fifteen digits n, rounded half away from zero at the
   // pattern's last place, then split at the point.
   uint64_t n = 0;
@@ -346,21 +388,7 @@ void AppendPattern(std::string& out, double value, std::string_view pattern) {
       fits = false;
     }
     if (fits) {
-      uint64_t fp = 0;
-      const uint64_t ip = DivPow10(q, decimals, fp);
-      if (negative && q != 0) out.push_back('-');
-      char buf[24];
-      const int len = ip == 0 ? 0 : static_cast<int>(std::to_chars(buf, buf + sizeof buf, ip).ptr - buf);
-      if (len < minIntDigits) out.append(static_cast<size_t>(minIntDigits - len), '0');
-      out.append(buf, static_cast<size_t>(len));
-      if (decimals > 0) {
-        out.push_back('.');
-        const int flen = static_cast<int>(std::to_chars(buf, buf + sizeof buf, fp).ptr - buf);
-        out.append(static_cast<size_t>(decimals - flen), '0');
-        out.append(buf, static_cast<size_t>(flen));
-      } else if (len == 0 && minIntDigits == 0) {
-        out.push_back('0');
-      }
+      write(q);
       return;
     }
   }
@@ -404,6 +432,15 @@ std::string FormatPattern(double value, std::string_view pattern) {
 
 std::string GeneralNumberText(double value) {
   if (!std::isfinite(value)) return "";
+  // Whole numbers below 10^15 are written out as they are.
+  const double magnitude = std::fabs(value);
+  if (magnitude < 1e15 && magnitude == std::floor(magnitude)) {
+    char buf[24];
+    char* p = buf;
+    if (value < 0) *p++ = '-';
+    p = std::to_chars(p, buf + sizeof buf, static_cast<uint64_t>(magnitude)).ptr;
+    return std::string(buf, p);
+  }
   const Decimal d = ToDecimal15(value);
   if (d.zero) return "0";
   int n = d.count;

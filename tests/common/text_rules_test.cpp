@@ -130,6 +130,23 @@ TEST(TextRules, FastFormsEqualTheFirstForms) {
     values.push_back(std::nextafter(tie, 0.0));
     values.push_back(std::nextafter(tie, 1e9));
   }
+  // Each pattern at its own rounding boundaries and ties, whole numbers included, over
+  // magnitudes from 1e-3 to 1e14.
+  const char* const byDecimals[] = {"00", "#.0", "#####0.00", "#.000", "#.0000", "#.000000000"};
+  const int decimalsOf[] = {0, 1, 2, 3, 4, 9};
+  for (int k = 0; k < 6; ++k) {
+    const double scale = std::pow(10.0, decimalsOf[k]);
+    for (int i = 0; i < 2000; ++i) {
+      const double n = static_cast<double>(rng() % static_cast<uint64_t>(std::pow(10.0, 3 + i % 12)));
+      for (double v : {n / scale, (n + 0.5) / scale, n, -(n + 0.5) / scale}) {
+        for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, 1e300)}) {
+          ASSERT_EQ(FormatPattern(w, byDecimals[k]), oracle::FormatPattern(w, byDecimals[k]))
+              << std::bit_cast<uint64_t>(w) << " " << byDecimals[k];
+          ASSERT_EQ(GeneralNumberText(w), oracle::GeneralNumberText(w)) << std::bit_cast<uint64_t>(w);
+        }
+      }
+    }
+  }
   for (double v : values) {
     if (!std::isfinite(v)) continue;
     ASSERT_EQ(GeneralNumberText(v), oracle::GeneralNumberText(v)) << std::bit_cast<uint64_t>(v);
