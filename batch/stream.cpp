@@ -188,56 +188,50 @@ class BlockConverter {
         continue;
       }
       ++r.points;
-      FormatOutputs(rec, i);
       if (ctx.layout == Layout::Points) {
-        EmitPoint(ctx, rec, r.out);
+        EmitPoint(ctx, rec, i, r.out);
       } else {
-        EmitCsv(ctx, rec, r.out);
+        EmitCsv(ctx, rec, i, r.out);
       }
       r.out += ctx.lineEnd;
     }
     r.lines = lineNo;
   }
 
-  // The output items of point i into scratch_, their bounds into bounds_.
-  void FormatOutputs(const Record& rec, std::size_t i) {
-    scratch_.clear();
-    bounds_.clear();
-    for (const OutputColumn& o : command_.outputs) {
-      const std::size_t start = scratch_.size();
-      if (o.copyInput >= 0) {
-        scratch_ += texts_[rec.texts + static_cast<std::size_t>(o.copyInput)];
-      } else {
-        o.format(scratch_, out_[static_cast<std::size_t>(o.value)][i]);
-      }
-      bounds_.emplace_back(start, scratch_.size());
+  // Output item o of point i, made in place at the end of `out`.
+  void AppendOutput(const Record& rec, std::size_t i, const OutputColumn& o, std::string& out) {
+    if (o.copyInput >= 0) {
+      out += texts_[rec.texts + static_cast<std::size_t>(o.copyInput)];
+    } else {
+      o.format(out, out_[static_cast<std::size_t>(o.value)][i]);
     }
   }
 
-  void EmitPoint(const FileContext& ctx, const Record& rec, std::string& out) {
-    items_.clear();
-    widths_.clear();
-    items_.push_back(rec.line);
-    widths_.push_back(ItemWidth(rec.line, ctx.encoding));
-    for (const auto& [b, e] : bounds_) {
-      items_.emplace_back(scratch_.data() + b, e - b);
-      widths_.push_back(static_cast<int>(e - b));
+  // Name, outputs and remark in print zones; the numbers are ASCII, one column a byte.
+  void EmitPoint(const FileContext& ctx, const Record& rec, std::size_t i, std::string& out) {
+    out += rec.line;
+    int column = ItemWidth(rec.line, ctx.encoding);
+    for (const OutputColumn& o : command_.outputs) {
+      PadToNextZone(out, column);
+      const std::size_t before = out.size();
+      AppendOutput(rec, i, o, out);
+      column += static_cast<int>(out.size() - before);
     }
     if (!rec.rest.empty()) {
-      items_.push_back(rec.rest);
-      widths_.push_back(0);  // nothing follows it
+      PadToNextZone(out, column);
+      out += rec.rest;
     }
-    AppendPrintZones(out, items_, widths_);
   }
 
-  void EmitCsv(const FileContext& ctx, const Record& rec, std::string& out) {
+  // The input's fields with the outputs where its first input column stood.
+  void EmitCsv(const FileContext& ctx, const Record& rec, std::size_t i, std::string& out) {
     for (std::size_t j = 0; j < rec.fieldCount; ++j) {
       const int idx = static_cast<int>(j);
       if (idx == ctx.firstRole) {
         if (j > 0) out.push_back(ctx.delimiter);
-        for (std::size_t o = 0; o < bounds_.size(); ++o) {
+        for (std::size_t o = 0; o < command_.outputs.size(); ++o) {
           if (o > 0) out.push_back(ctx.delimiter);
-          out.append(scratch_, bounds_[o].first, bounds_[o].second - bounds_[o].first);
+          AppendOutput(rec, i, command_.outputs[o], out);
         }
         continue;
       }
@@ -253,10 +247,6 @@ class BlockConverter {
   std::vector<Record> records_;
   std::vector<std::string_view> texts_;
   std::vector<CsvField> fields_, lineFields_;
-  std::string scratch_;
-  std::vector<std::pair<std::size_t, std::size_t>> bounds_;
-  std::vector<std::string_view> items_;
-  std::vector<int> widths_;
 };
 
 // Where the converted lines go: standard output as they come, or a file replaced only

@@ -30,6 +30,8 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
   bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // Back to the initial state, whatever a previous conversion left.
+  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
 
   // Converts as much as it can; returns false at an invalid or incomplete sequence,
   // leaving in/inLeft at the offending byte.
@@ -82,8 +84,10 @@ std::string GbkToUtf8(std::string_view gbk) {
   if (AllAscii(gbk)) return std::string(gbk);
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);
-  Converter conv("UTF-8", "GBK");
+  // One converter per thread: opening one costs more than converting a line.
+  thread_local Converter conv("UTF-8", "GBK");
   if (!conv.ok()) return std::string(gbk);
+  conv.Reset();
   const char* in = gbk.data();
   size_t left = gbk.size();
   while (left > 0) {
@@ -99,8 +103,9 @@ std::string Utf8ToGbk(std::string_view utf8) {
   if (AllAscii(utf8)) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
-  Converter conv("GBK", "UTF-8");
+  thread_local Converter conv("GBK", "UTF-8");
   if (!conv.ok()) return std::string(utf8);
+  conv.Reset();
   const char* in = utf8.data();
   size_t left = utf8.size();
   while (left > 0) {
@@ -141,16 +146,18 @@ int PrintWidth(std::string_view utf8) {
   return static_cast<int>(Utf8ToGbk(utf8).size());
 }
 
+void PadToNextZone(std::string& out, int& column) {
+  constexpr int kZone = 14;
+  const int next = (column / kZone + 1) * kZone;
+  out.append(static_cast<size_t>(next - column), ' ');
+  column = next;
+}
+
 void AppendPrintZones(std::string& out, std::span<const std::string_view> items,
                       std::span<const int> widths) {
-  constexpr int kZone = 14;
   int column = 0;
   for (size_t n = 0; n < items.size(); ++n) {
-    if (n > 0) {
-      int next = (column / kZone + 1) * kZone;
-      out.append(next - column, ' ');
-      column = next;
-    }
+    if (n > 0) PadToNextZone(out, column);
     out += items[n];
     column += widths[n];
   }

@@ -38,6 +38,10 @@ std::string PrintZones(const std::vector<std::string>& items);
 // text; the byte count of GBK bytes, where a double-byte character is two columns).
 void AppendPrintZones(std::string& out, std::span<const std::string_view> items,
                       std::span<const int> widths);
+// The layout one item at a time, for writers that make each item in place: before every
+// item after the first, this pads `out` from `column` (the print column the line has
+// reached) to the start of the next zone and sets `column` there.
+void PadToNextZone(std::string& out, int& column);
 
 // The plain-words reason for a failed file operation's errno ("文件或路径不存在", "磁盘已满" ...).
 std::string FileErrorText(int err);

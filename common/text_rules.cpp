@@ -326,28 +326,41 @@ void AppendPattern(std::string& out, double value, std::string_view pattern) {
     if (c == '0') ++minIntDigits;
   const bool negative = std::signbit(value);
 
-  // Write the scaled integer q (the value times 10^decimals, rounded) with its point.
+  // Write the scaled integer q (the value times 10^decimals, rounded) with its point,
+  // composed on the stack and appended at once.
   auto write = [&](uint64_t q) {
     uint64_t fp = 0;
     const uint64_t ip = DivPow10(q, decimals, fp);
-    if (negative && q != 0) out.push_back('-');
-    char buf[24];
-    const int len = ip == 0 ? 0 : static_cast<int>(std::to_chars(buf, buf + sizeof buf, ip).ptr - buf);
-    if (len < minIntDigits) out.append(static_cast<size_t>(minIntDigits - len), '0');
-    out.append(buf, static_cast<size_t>(len));
-    if (decimals > 0) {
-      out.push_back('.');
-      const int flen = static_cast<int>(std::to_chars(buf, buf + sizeof buf, fp).ptr - buf);
-      out.append(static_cast<size_t>(decimals - flen), '0');
-      out.append(buf, static_cast<size_t>(flen));
-    } else if (len == 0 && minIntDigits == 0) {
-      out.push_back('0');
+    char text[96];
+    char* p = text;
+    if (negative && q != 0) *p++ = '-';
+    char digits[24];
+    const int len = ip == 0 ? 0 : static_cast<int>(std::to_chars(digits, digits + sizeof digits, ip).ptr - digits);
+    if (len < minIntDigits) {
+      std::memset(p, '0', static_cast<size_t>(minIntDigits - len));
+      p += minIntDigits - len;
     }
+    std::memcpy(p, digits, static_cast<size_t>(len));
+    p += len;
+    if (decimals > 0) {
+      *p++ = '.';
+      // The decimals, zeros in front, right-aligned in their places.
+      for (int i = decimals - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + fp % 10);
+        fp /= 10;
+      }
+      p += decimals;
+    } else if (len == 0 && minIntDigits == 0) {
+      *p++ = '0';
+    }
+    out.append(text, static_cast<size_t>(p - text));
   };
 
+  // The stack text holds the patterns in use (up to 15 decimals, 40 leading zeros).
+  const bool small = decimals <= 15 && minIntDigits <= 40;
   // Whole numbers below 10^15 are their own fifteen digits.
   const double a = std::fabs(value);
-  if (decimals <= 15 && a < 1e15 && a == std::floor(a) &&
+  if (small && a < 1e15 && a == std::floor(a) &&
       a < 1.8e19 / static_cast<double>(kPow10[decimals])) {
     write(static_cast<uint64_t>(a) * kPow10[decimals]);
     return;
@@ -355,7 +368,7 @@ void AppendPattern(std::string& out, double value, std::string_view pattern) {
   // Otherwise the value scaled in floating point decides, unless it lies near a rounding
   // or an integer boundary: the fifteen-digit text, scaled, is within 5.2e-15 t of the
   // product t, so farther than 1e-14 t from every boundary both round alike.
-  if (decimals <= 15) {
+  if (small) {
     const double t = a * static_cast<double>(kPow10[decimals]);
     if (t < 4e15) {
       const double whole = std::floor(t);
@@ -372,7 +385,7 @@ void AppendPattern(std::string& out, double value, std::string_view pattern) {
   // pattern's last place, then split at the point.
   uint64_t n = 0;
   int e = 0;
-  if (decimals <= 15 && value != 0 && Fifteen(std::fabs(value), n, e)) {
+  if (small && value != 0 && Fifteen(std::fabs(value), n, e)) {
     const int kept = e + 1 + decimals;  // leading digits of n that stay
     uint64_t q = 0;
     bool fits = true;
@@ -395,11 +408,11 @@ void AppendPattern(std::string& out, double value, std::string_view pattern) {
 
   const Decimal d = ToDecimal15(value);
   // Room for every integer digit, the decimals and a carry; on the stack for the usual sizes.
-  char small[64];
+  char onStack[64];
   std::string large;
-  char* scaled = small;
+  char* scaled = onStack;
   const int room = std::max(d.exponent, 1) + decimals + 2;
-  if (room > static_cast<int>(sizeof small)) {
+  if (room > static_cast<int>(sizeof onStack)) {
     large.resize(static_cast<size_t>(room));
     scaled = large.data();
   }
