@@ -18,6 +18,7 @@ PACKAGES=(
 
 # Packages of the extra groups, by group name.
 DOCS_PACKAGES=(
+  chromium
 )
 
 for group in "$@"; do
