@@ -2,11 +2,11 @@
 // command-line program offers the same as a subcommand:
 //   traverse_reports OUTDIR FILE...   ->  OUTDIR/<name>_report.txt and OUTDIR/<name>_report.html
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "batch/traverse_file.h"
 #include "batch/traverse_report.h"
+#include "common/file_replace.h"
 #include "common/text_files.h"
 
 int main(int argc, char** argv) {
@@ -33,18 +33,16 @@ int main(int argc, char** argv) {
     }
     const std::string stem = fs::path(argv[i]).stem().string();
     const std::string text = (out / (stem + "_report.txt")).string();
-    WriteResult w = WriteTextFile(text, batch::TraverseReportText(file.input, adj), false);
+    WriteResult w = ReplaceTextFile(text, batch::TraverseReportText(file.input, adj));
     if (!w.ok) {
       std::cerr << text << ": " << w.error << "\n";
       status = 1;
       continue;
     }
     const std::string html = (out / (stem + "_report.html")).string();
-    std::ofstream h(html, std::ios::binary | std::ios::trunc);
-    h << batch::TraverseReportHtml(file.input, adj);
-    h.close();
-    if (!h) {
-      std::cerr << html << ": 写入失败\n";
+    FileReplacement h(html);
+    if (!h.Write(batch::TraverseReportHtml(file.input, adj)) || !h.Commit()) {
+      std::cerr << html << ": " << h.error() << "\n";
       status = 1;
     }
   }

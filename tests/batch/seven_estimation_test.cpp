@@ -80,7 +80,7 @@ TEST(SevenEstimation, NoisyPointsAreRecoveredWithinTheReportedPrecision) {
   int outside2 = 0, total = 0;
   for (unsigned seed = 1; seed <= 40; ++seed) {
     const SevenParameters& p = kParameterSets[seed % kParameterSets.size()];
-    const Geometry g{15, 80, 30 + seed % 10, 110 + seed % 15};
+    const Geometry g{15, 80, 30.0 + seed % 10, 110.0 + seed % 15};
     auto pts = MakePoints(g, p, 100 + seed);
     std::mt19937 rng(seed);
     std::normal_distribution<double> err(0, noise);
