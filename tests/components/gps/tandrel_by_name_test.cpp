@@ -139,6 +139,9 @@ TEST_F(TandrelByName, CuttersWriteBackTheirReferenceArguments) {
   buf = Variant("$hehdt,274.07,T*19\r\n");
   EXPECT_TRUE(CallBool("GetAline_DianLJ", {Variant::Ref(buf), Variant::Ref(aline), Variant::Ref(xk)}));
   EXPECT_EQ(D(xk), 274.07);
+  buf = Variant("$HEHDT,1");  // not complete yet: the last heading stays
+  EXPECT_FALSE(CallBool("GetAline_DianLJ", {Variant::Ref(buf), Variant::Ref(aline), Variant::Ref(xk)}));
+  EXPECT_EQ(D(xk), 274.07);
 
   Variant n, arr(TextArray(3, "keep"));
   EXPECT_TRUE(CallBool("Read_Aline", {"a,,b*00", Variant::Ref(n), Variant::Ref(arr)}));
