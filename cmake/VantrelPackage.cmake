@@ -43,7 +43,9 @@ function(vantrel_native_exports target map def)
     target_sources(${target} PRIVATE ${def})
   elseif(NOT APPLE)
     target_link_options(${target} PRIVATE
-      "LINKER:--version-script=${map}" "LINKER:--exclude-libs,ALL" "LINKER:--no-undefined")
+      "LINKER:--version-script=${map}" "LINKER:--exclude-libs,ALL" "LINKER:--no-undefined"
+      # Linked against the C library even where no call needs it, as a shared library must be.
+      "LINKER:--push-state,--no-as-needed,-lc,--pop-state")
   endif()
 endfunction()
 

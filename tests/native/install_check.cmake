@@ -1,7 +1,7 @@
 # Installs the libraries' parts into a fresh prefix, checks the files are there, then
 # builds the clients against that installed copy only, twice: as a CMake project that
 # finds the packages, and by hand with the flags `pkg-config --cflags --libs` gives.
-foreach(var BUILD_DIR WORK_DIR CLIENT_DIR CLIENT_SOURCE C_COMPILER CXX_COMPILER PKG_CONFIG)
+foreach(var BUILD_DIR WORK_DIR CLIENT_DIR CLIENT_SOURCE C_COMPILER CXX_COMPILER PKG_CONFIG LIBDIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} not set")
   endif()
@@ -19,16 +19,18 @@ function(run)
 endfunction()
 
 set(parts native native_dev)
+set(lib ${LIBDIR})
 set(expected include/pirrow.h include/nadrix.h include/vantrel_native_call.h
-    lib/libpirrow.so lib/libnadrix.so lib/libpirrow.so.1 lib/libnadrix.so.1
-    lib/cmake/Pirrow/PirrowConfig.cmake lib/cmake/Pirrow/PirrowConfigVersion.cmake
-    lib/cmake/Nadrix/NadrixConfig.cmake lib/cmake/Nadrix/NadrixTargets.cmake
-    lib/pkgconfig/pirrow.pc lib/pkgconfig/nadrix.pc)
+    ${lib}/libpirrow.so ${lib}/libnadrix.so ${lib}/libpirrow.so.1 ${lib}/libnadrix.so.1
+    ${lib}/cmake/Pirrow/PirrowConfig.cmake ${lib}/cmake/Pirrow/PirrowConfigVersion.cmake
+    ${lib}/cmake/Nadrix/NadrixConfig.cmake ${lib}/cmake/Nadrix/NadrixTargets.cmake
+    ${lib}/pkgconfig/pirrow.pc ${lib}/pkgconfig/nadrix.pc)
 if(WITH_COMPONENTS)
   list(APPEND parts components components_dev)
   list(APPEND expected include/ombrix/ombrix.h include/tandrel/tandrel.h include/vantrel/runtime.h
-       lib/libombrix.so lib/libtandrel.so lib/libvantrel_component_runtime.so
-       lib/pkgconfig/ombrix.pc lib/pkgconfig/tandrel.pc lib/pkgconfig/vantrel-component-runtime.pc)
+       ${lib}/libombrix.so ${lib}/libtandrel.so ${lib}/libvantrel_component_runtime.so
+       ${lib}/pkgconfig/ombrix.pc ${lib}/pkgconfig/tandrel.pc
+       ${lib}/pkgconfig/vantrel-component-runtime.pc)
 endif()
 foreach(part ${parts})
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component ${part} --prefix ${prefix})
@@ -41,7 +43,7 @@ endforeach()
 
 # The libraries find each other at run time through the library path, as in any prefix
 # outside the loader's folders.
-set(env ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/lib)
+set(env ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${lib})
 
 # 1. CMake packages.
 run(${CMAKE_COMMAND} -S ${CLIENT_DIR} -B ${WORK_DIR}/client -DCMAKE_PREFIX_PATH=${prefix}
@@ -58,14 +60,14 @@ endif()
 
 # 2. pkg-config, seeing only the prefix's files.
 function(pkg_flags out)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${prefix}/lib/pkgconfig
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${prefix}/${lib}/pkgconfig
                           ${PKG_CONFIG} --cflags --libs ${ARGN}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE text ERROR_VARIABLE err
                   OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "pkg-config ${ARGN} failed: ${err}")
   endif()
-  if(NOT text MATCHES "-I${prefix}/include" OR NOT text MATCHES "-L${prefix}/lib")
+  if(NOT text MATCHES "-I${prefix}/include" OR NOT text MATCHES "-L${prefix}/${lib}")
     message(FATAL_ERROR "pkg-config ${ARGN} does not point into the prefix: ${text}")
   endif()
   separate_arguments(list UNIX_COMMAND "${text}")
