@@ -383,6 +383,8 @@ TEST_F(MainFixture, Screenshot) {
   MaybeScreenshot(window.get(), "main_window.png");
   Button("Geo_Sur")->trigger();
   MaybeScreenshot(window.get(), "main_window_page2.png");
+  Button("Proj_Sur")->trigger();
+  MaybeScreenshot(window.get(), "main_window_page3.png");
   Button("Vantrel_About")->trigger();
   MaybeScreenshot(window->AboutWindow(), "about.png");
 }
