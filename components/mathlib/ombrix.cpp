@@ -1,6 +1,6 @@
 // The Ombrix class: adapts the typed and by-name calls to the survey mathematics, turns
 // faults into failing results and sends its messages to the host's handler.
-#include "components/mathlib/ombrix.h"
+#include "ombrix/ombrix.h"
 
 #include <cstdint>
 #include <vector>

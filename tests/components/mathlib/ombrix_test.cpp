@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "components/mathlib/ombrix.h"
+#include "ombrix/ombrix.h"
 #include "transform/matrix_inversion.h"
 
 namespace rt = vantrel::rt;
