@@ -68,6 +68,7 @@ double Datan2(double Y, double X, const PiSet& pi = kCalculatorPi);
 
 // Space Cartesian (m) to geodetic (radians, m) on the given ellipsoid.
 // B and L come back in [0, 2pi): southern latitudes and western longitudes have 2pi added.
+// A point within 1e-10 m of the plane X = 0 has L = pi/2 for Y >= 0 and 3pi/2 for Y < 0.
 // On the polar axis (X = Y = 0) the answer is B = pi/2 (Z >= 0) or 3pi/2 (Z < 0), L = 0,
 // H = |Z| - b, instead of a division by zero.
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,

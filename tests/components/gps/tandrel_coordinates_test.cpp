@@ -20,6 +20,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 class Coordinates : public ::testing::Test {
  protected:
   rt::Ref<tandrel::ITandrel> t = tandrel::CreateTandrel();
+  std::string wgs = "84";
 };
 
 TEST_F(Coordinates, SpaceGeodeticRoundTripAndEllipsoidCodes) {
@@ -201,6 +202,23 @@ TEST_F(Coordinates, LambertLatitudeLoopIsBounded) {
   EXPECT_FALSE(tandrel::detail::LambertLatitude(0.1, 0.99, phi));
   EXPECT_EQ(phi, 7);
   EXPECT_TRUE(tandrel::detail::LambertLatitude(0.1, 0.99, phi, 1000));
+}
+
+// Near the 90 W meridian X is below 1e-10 m: the longitude is 270 degrees, not 90.
+TEST_F(Coordinates, SpaceLongitudeOnTheQuarterMeridians) {
+  for (double lat : {0.0, 45.0, 76.0, 80.0, 89.0, 89.99})
+    for (double lon : {-90.0, 270.0, 90.0}) {
+      double phi = lat * kDeg, lam = lon * kDeg, h = 100, X, Y, Z, B, L, H;
+      t->BLHXYZ(phi, lam, h, X, Y, Z, wgs);
+      t->xyzblh(B, L, H, X, Y, Z, wgs);
+      const double want = lon == 90 ? std::numbers::pi / 2 : 3 * std::numbers::pi / 2;
+      EXPECT_NEAR(L, want, 1e-12) << lat << " " << lon;
+      EXPECT_NEAR(B, phi, 1e-12) << lat << " " << lon;
+    }
+  double X = 0, Y = -6378137, Z = 0, B, L, H;
+  t->xyzblh(B, L, H, X, Y, Z, wgs);
+  EXPECT_EQ(L, 3 * (std::numbers::pi / 2));
+  EXPECT_NEAR(H, 0, 1e-9);
 }
 
 TEST_F(Coordinates, PlaneHelpersAndPackedDegrees) {

@@ -139,6 +139,19 @@ TEST_F(OmbrixTyped, SpaceGeodeticRoundTripInPackedDegrees) {
   }
 }
 
+// Points on the 90 W meridian come back at 270 degrees, also where X is below 1e-10 m.
+TEST_F(OmbrixTyped, SpaceLongitudeWestOfGreenwichQuarter) {
+  std::string elli = "84";
+  for (double lat : {0.0, 60.0, 80.0, 89.3})
+    for (double lam : {-90.0, 270.0}) {
+      double Phi = lat, Lam = lam, h = 50, X, Y, Z, Phi2, Lam2, h2;
+      ASSERT_EQ(o->BLHXYZ(Phi, Lam, h, X, Y, Z, elli), rt::kOk);
+      ASSERT_EQ(o->xyzblh(Phi2, Lam2, h2, X, Y, Z, elli), rt::kOk);
+      EXPECT_NEAR(Lam2, 270, 1e-9) << lat << " " << lam;
+      EXPECT_NEAR(Phi2, lat, 1e-9) << lat << " " << lam;
+    }
+}
+
 TEST_F(OmbrixTyped, InversMatchesTheCalculatorsRoutine) {
   const int n = 5;
   const auto packed = Spd(n);
