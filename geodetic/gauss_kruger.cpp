@@ -58,13 +58,14 @@ const GaussConstants& ConstantsFor(double a, double e2) {
 }
 
 // sB, cB and t are sin B, cos B and tan B, passed in because the lifted path has them
-// from a quotient without any trigonometric call.
+// from a quotient without any trigonometric call. L - L0 is reduced here, once for every
+// caller, so L and L0 may each be signed or in [0, 2pi) and a zone may straddle 180.
 void Forward(const GaussConstants& g, double B, double sB, double cB, double t, double L,
-             double L0, double& x, double& y) {
+             double L0, const PiSet& pi, double& x, double& y) {
   const double n2 = g.ep2 * cB * cB;
   const double V2 = 1 + n2;
   const double N = g.c / std::sqrt(V2);
-  const double l = L - L0;
+  const double l = ReduceLongitudeDifference(L - L0, pi);
   const double m = l * cB;
   const double m2 = m * m;
   const double t2 = t * t;
@@ -115,13 +116,14 @@ void Project(double& a, double e2, double L0, double X0, double Y0, double H0, d
       // axis grows, so L goes on as given, as it does without the lift.
       const SpaceLatitude s = LatitudeFromSpace(X, Y, Z, {a, e2}, spacePi);
       if (s.polar) {
-        Forward(ConstantsFor(a, e2), s.B, std::sin(s.B), std::cos(s.B), s.w, L, L0, x, y);
+        Forward(ConstantsFor(a, e2), s.B, std::sin(s.B), std::cos(s.B), s.w, L, L0, spacePi, x, y);
       } else {
         const double cB = 1 / std::sqrt(1 + s.w * s.w);
-        Forward(ConstantsFor(a, e2), s.B, s.w * cB, cB, s.w, L, L0, x, y);
+        Forward(ConstantsFor(a, e2), s.B, s.w * cB, cB, s.w, L, L0, spacePi, x, y);
       }
     } else {
-      Forward(ConstantsFor(a, e2), B, std::sin(B), std::cos(B), std::tan(B), L, L0, x, y);
+      Forward(ConstantsFor(a, e2), B, std::sin(B), std::cos(B), std::tan(B), L, L0, spacePi, x,
+              y);
     }
     x = x + 1000 * X0;
     y = y + 1000 * Y0;

@@ -238,7 +238,7 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     Lambert c;
     if (!LambertSetup(Elli, HHO, B1, B2, c)) return false;
     const double rho = c.K * std::pow(std::exp(1.0), -c.n * c.psi(Phi));
-    const double theta = c.n * (Lam - LO);
+    const double theta = c.n * vantrel::ReduceLongitudeDifference(Lam - LO, vantrel::kComponentPi);
     const double x = rho * std::sin(theta) + 1000 * XXO, y = rho * std::cos(theta) + 1000 * YYO;
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
     Xg = x;

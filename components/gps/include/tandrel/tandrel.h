@@ -4,6 +4,10 @@
 // its arguments; failures come back through results, Ier and zeroed outputs, never as a
 // message. Angles are radians unless a method says packed degrees (D.MMSS).
 //
+// Longitudes may be signed or in [0, 2pi) (packed: [0, 360)), the central meridian too:
+// the forward methods take L - LO into (-pi, pi], so the inverse methods' longitudes go
+// straight back in.
+//
 // Units chosen where the description leaves them open:
 //  * GetBase and GetRover take Phi1 and Lam1 in radians, as Read_GGA delivers them, and
 //    GetRover projects with the central meridian 123 degrees given in radians.
