@@ -51,6 +51,15 @@ void Inverse(double Xg, double Yg, double& Phi, double& Rlam, double lo, double 
   Rlam = vantrel::Rad2dms_Buff_Component(L);
 }
 
+// Which pole a latitude names: +1 north, -1 south, 0 neither. Everything from the rounded
+// quarter circle pi'/2 up to the double nearest 90 degrees is the pole, however the
+// client wrote its right angle.
+int Pole(double phi) {
+  const double f = std::fabs(phi);
+  if (f < kLambertPi / 2 || f > vantrel::kComponentPi.halfPi) return 0;
+  return phi > 0 ? 1 : -1;
+}
+
 // Cone constants of the Lambert projection; false when they are not finite.
 struct Lambert {
   double a, e, e2, n, K;
@@ -66,6 +75,8 @@ bool LambertSetup(const std::string& elli, double hho, double B1, double B2, Lam
   c.a = el.a + hho;
   c.e2 = el.e2;
   c.e = std::sqrt(el.e2);
+  // A standard parallel at a pole defines no cone: its figures would be made of rounding.
+  if (Pole(B1) != 0 || Pole(B2) != 0) return false;
   if (std::fabs(B2 - B1) < 1 / 360.0 / kLambertPi) {
     double p0 = (B1 + B2) / 2;
     c.n = std::sin(p0);
@@ -237,7 +248,13 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
                       double& XXO, double& YYO, double& HHO, std::string& Elli) override {
     Lambert c;
     if (!LambertSetup(Elli, HHO, B1, B2, c)) return false;
-    const double rho = c.K * std::pow(std::exp(1.0), -c.n * c.psi(Phi));
+    double rho = 0;
+    if (const int pole = Pole(Phi); pole != 0) {
+      // The pole on the apex side is the apex itself; the other one lies at infinity.
+      if ((pole > 0) != (c.n > 0)) return false;
+    } else {
+      rho = c.K * std::pow(std::exp(1.0), -c.n * c.psi(Phi));
+    }
     const double theta = c.n * vantrel::ReduceLongitudeDifference(Lam - LO, vantrel::kComponentPi);
     const double x = rho * std::sin(theta) + 1000 * XXO, y = rho * std::cos(theta) + 1000 * YYO;
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
@@ -250,15 +267,26 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     Lambert c;
     if (!LambertSetup(Elli, HHO, B1, B2, c)) return false;
     const double x = Xg - 1000 * XXO, y = Yg - 1000 * YYO;
-    // On the central meridian x and the sine are both 0: the latitude cannot be had.
-    if (x == 0 || y == 0) return false;
-    const double lam = std::atan(x / y) / c.n + LO;
-    const double s = std::sin(c.n * (lam - LO));
-    if (s == 0) return false;
-    const double psi = -std::log(x / c.K / s) / c.n;
-    if (!std::isfinite(psi)) return false;
+    double lam = LO, ratio = 0;  // rho / K
+    if (x == 0) {
+      // On the central meridian theta = 0 and rho = y: the latitude comes from y alone.
+      ratio = y / c.K;
+    } else {
+      if (y == 0) return false;
+      lam = std::atan(x / y) / c.n + LO;
+      const double s = std::sin(c.n * (lam - LO));
+      if (s == 0) return false;
+      ratio = x / c.K / s;
+    }
     double phi = 0;
-    if (!detail::LambertLatitude(psi, c.e, phi)) return false;
+    if (ratio == 0) {
+      // The apex: the pole on the cone's side.
+      phi = c.n > 0 ? vantrel::kComponentPi.halfPi : -vantrel::kComponentPi.halfPi;
+    } else {
+      const double psi = -std::log(ratio) / c.n;
+      if (!std::isfinite(psi)) return false;
+      if (!detail::LambertLatitude(psi, c.e, phi)) return false;
+    }
     Phi = phi;
     Lam = lam;
     return true;

@@ -234,7 +234,7 @@ TEST_F(TandrelByName, CoordinateMethods) {
   EXPECT_TRUE(CallBool("XYg2BL_Lambert", {Xg, Yg, Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
   EXPECT_NEAR(D(B), 36 * kDeg, 1e-12);
   EXPECT_NEAR(D(L), 112 * kDeg, 1e-12);
-  EXPECT_FALSE(CallBool("XYg2BL_Lambert", {0.0, Yg, Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
+  EXPECT_FALSE(CallBool("XYg2BL_Lambert", {0.0, -D(Yg), Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
 
   EXPECT_DOUBLE_EQ(CallDouble("Xy2az", {0.0, 0.0, 1.0, 1.0}), std::numbers::pi / 4);
   EXPECT_DOUBLE_EQ(CallDouble("Xy2d", {0.0, 0.0, 3.0, 4.0}), 5);

@@ -175,8 +175,8 @@ TEST_F(Coordinates, LambertFailuresLeaveOutputs) {
   const double B1 = 25 * kDeg, B2 = 47 * kDeg;
   ASSERT_TRUE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, elli));
   EXPECT_NEAR(Xg, 100000, 1e-6);
-  double B = -9, L = -9;
-  EXPECT_FALSE(t->XYg2BL_Lambert(Xg, Yg, B, L, lo, B1, B2, xxo, yyo, hho, elli));  // on the meridian
+  double B = -9, L = -9, beyondApex = -Yg;  // on the meridian's far side of the apex
+  EXPECT_FALSE(t->XYg2BL_Lambert(Xg, beyondApex, B, L, lo, B1, B2, xxo, yyo, hho, elli));
   EXPECT_EQ(B, -9);
   EXPECT_EQ(L, -9);
   // A single parallel on the equator has no cone.
@@ -202,6 +202,59 @@ TEST_F(Coordinates, LambertLatitudeLoopIsBounded) {
   EXPECT_FALSE(tandrel::detail::LambertLatitude(0.1, 0.99, phi));
   EXPECT_EQ(phi, 7);
   EXPECT_TRUE(tandrel::detail::LambertLatitude(0.1, 0.99, phi, 1000));
+}
+
+// The pole on the cone's side is its apex, the other pole is nowhere on the cone, and
+// parallels at a pole make no cone. Cones of both hemispheres, flat and steep.
+TEST_F(Coordinates, LambertPolesApexAndParallelsThatMakeNoCone) {
+  struct Cone {
+    double b1, b2;
+  } const cones[] = {{0.5, 2}, {25, 47}, {40, 40}, {-25, -47}, {-2, -0.5}, {-60, -60}};
+  // 90 degrees the way a client writes it: the double nearest, and the calculator's pi / 2.
+  const double poles[] = {std::numbers::pi / 2, 3.14159265358979 / 2};
+  for (const Cone& k : cones) {
+    const int apexSide = k.b1 > 0 ? 1 : -1;
+    double lo = 1.9, xxo = 300, yyo = -200, hho = 0;
+    const double B1 = k.b1 * kDeg, B2 = k.b2 * kDeg;
+    for (double pole : poles) {
+      for (double lam : {lo, lo + 0.3, -2.0}) {
+        double phi = apexSide * pole, Xg = 7, Yg = 7;
+        ASSERT_TRUE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1;
+        EXPECT_EQ(Xg, 1000 * xxo) << k.b1;  // rho = 0: the apex itself
+        EXPECT_EQ(Yg, 1000 * yyo) << k.b1;
+        phi = -apexSide * pole;
+        EXPECT_FALSE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1;
+        EXPECT_EQ(Xg, 1000 * xxo);
+      }
+    }
+    // The apex inverts to the pole on the central meridian.
+    double Xg = 1000 * xxo, Yg = 1000 * yyo, B = -9, L = -9;
+    ASSERT_TRUE(t->XYg2BL_Lambert(Xg, Yg, B, L, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1;
+    EXPECT_EQ(B, apexSide * std::numbers::pi / 2) << k.b1;
+    EXPECT_EQ(L, lo);
+    // Points on the central meridian come back from y alone.
+    for (double lat : {1.0, 30.0, 55.5, 89.0}) {
+      double phi = apexSide * lat * kDeg, lam = lo;
+      ASSERT_TRUE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, wgs));
+      ASSERT_EQ(Xg, 1000 * xxo);
+      B = L = -9;
+      ASSERT_TRUE(t->XYg2BL_Lambert(Xg, Yg, B, L, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1 << " " << lat;
+      EXPECT_NEAR(B, phi, 1e-12) << k.b1 << " " << lat;
+      EXPECT_EQ(L, lo);
+    }
+  }
+  struct NoCone {
+    double b1, b2;
+  } const noCones[] = {{0, 90}, {90, 0}, {90, 90}, {45, 90}, {-90, -30}, {-90, -90}, {90, -90}, {0, 0}};
+  for (const NoCone& k : noCones) {
+    double phi = 30 * kDeg, lam = 0.2, lo = 0.1, zero = 0, Xg = 7, Yg = 7, B = 7, L = 7;
+    EXPECT_FALSE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, k.b1 * kDeg, k.b2 * kDeg, zero, zero, zero, wgs))
+        << k.b1 << " " << k.b2;
+    double x = 1e5, y = 5e6;
+    EXPECT_FALSE(t->XYg2BL_Lambert(x, y, B, L, lo, k.b1 * kDeg, k.b2 * kDeg, zero, zero, zero, wgs))
+        << k.b1 << " " << k.b2;
+    EXPECT_EQ(Xg + Yg + B + L, 28);
+  }
 }
 
 // Near the 90 W meridian X is below 1e-10 m: the longitude is 270 degrees, not 90.

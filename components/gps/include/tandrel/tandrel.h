@@ -6,7 +6,9 @@
 //
 // Longitudes may be signed or in [0, 2pi) (packed: [0, 360)), the central meridian too:
 // the forward methods take L - LO into (-pi, pi], so the inverse methods' longitudes go
-// straight back in.
+// straight back in. The Lambert methods put the pole on the cone's apex side at the apex
+// and refuse the other pole and standard parallels at a pole; XYg2BL_Lambert inverts a
+// point on the central meridian (Lam = LO, the latitude from Yg alone).
 //
 // Units chosen where the description leaves them open:
 //  * GetBase and GetRover take Phi1 and Lam1 in radians, as Read_GGA delivers them, and
