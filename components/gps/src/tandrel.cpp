@@ -41,12 +41,14 @@ void Forward(double& Xg, double& Yg, double phi, double lam, double lo, double x
   vantrel::Sub4Component(p, Xg, Yg, h, B, L, H, 1, 2);
 }
 
-// Inverse projection; LO in radians, Phi and Rlam returned packed.
+// Inverse projection; LO in radians, Phi and Rlam returned packed. Packing would read a
+// latitude or longitude that is not finite back as 0, so that is a fault first.
 void Inverse(double Xg, double Yg, double& Phi, double& Rlam, double lo, double xxo, double yyo, double hho,
              const std::string& elli) {
   auto p = Projection(elli, lo, xxo, yyo, hho);
   double h = 0, B = 0, L = 0, H = 0;
   vantrel::Sub4Component(p, Xg, Yg, h, B, L, H, 1, 1);
+  RequireFinite(B, L);
   Phi = vantrel::Rad2dms_Buff_Component(B);
   Rlam = vantrel::Rad2dms_Buff_Component(L);
 }
@@ -164,14 +166,23 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     Yg = y;
   }
   void xyzblh(double& Phi, double& Lam, double& H, double& X, double& Y, double& Z, std::string& Elli) override {
-    vantrel::xyzblh(Phi, Lam, H, X, Y, Z, vantrel::Get_Earth(std::string_view(Elli)), vantrel::kComponentPi);
+    double B, L, h;
+    vantrel::xyzblh(B, L, h, X, Y, Z, vantrel::Get_Earth(std::string_view(Elli)), vantrel::kComponentPi);
+    RequireFinite(B, L, h);
+    Phi = B, Lam = L, H = h;
   }
   void BLHXYZ(double& Phi, double& Lam, double& H, double& X, double& Y, double& Z, std::string& Elli) override {
-    vantrel::BLHXYZ(Phi, Lam, H, X, Y, Z, vantrel::Get_Earth(std::string_view(Elli)));
+    double x, y, z;
+    vantrel::BLHXYZ(Phi, Lam, H, x, y, z, vantrel::Get_Earth(std::string_view(Elli)));
+    RequireFinite(x, y, z);
+    X = x, Y = y, Z = z;
   }
   void BL2XYg(double& Xg, double& Yg, double& Phi, double& Rlam, double& LO, double& XXO, double& YYO, double& HHO,
               std::string& Elli) override {
-    Forward(Xg, Yg, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
+    double x, y;
+    Forward(x, y, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
+    RequireFinite(x, y);
+    Xg = x, Yg = y;
   }
   void XYg2BL(double Xg, double Yg, double& Phi, double& Rlam, double& LO, double& XXO, double& YYO, double& HHO,
               std::string& Elli) override {
@@ -184,11 +195,14 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
             vantrel::Dms2Rad(LO, vantrel::kComponentPi), XXO, YYO, HHO, Elli);
   }
   double Xy2az(double x1, double y1, double x2, double y2) override {
-    return vantrel::Xy2az(x1, y1, x2, y2, vantrel::kComponentPi);
+    return Finite(vantrel::Xy2az(x1, y1, x2, y2, vantrel::kComponentPi));
   }
-  double Xy2d(double x1, double y1, double x2, double y2) override { return vantrel::Xy2d(x1, y1, x2, y2); }
-  double Dms2Rad(double Dms) override { return vantrel::Dms2Rad(Dms, vantrel::kComponentPi); }
-  double Rad2dms_Buff(double& Alf) override { return vantrel::Rad2dms_Buff_Component(Alf); }
+  double Xy2d(double x1, double y1, double x2, double y2) override { return Finite(vantrel::Xy2d(x1, y1, x2, y2)); }
+  double Dms2Rad(double Dms) override { return Finite(vantrel::Dms2Rad(Dms, vantrel::kComponentPi)); }
+  double Rad2dms_Buff(double& Alf) override {
+    RequireFinite(Alf);
+    return Finite(vantrel::Rad2dms_Buff_Component(Alf));
+  }
   bool GetAline_Babi(std::string& InBuff, std::string& Aline, int32_t& LorR, double& Water_H, double& Babi_H,
                      double& BT2CX, double& BT2XK) override {
     return tandrel::GetAline_Babi(InBuff, Aline, LorR, Water_H, Babi_H, BT2CX, BT2XK);
@@ -241,8 +255,9 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     double x, y;
     Forward(x, y, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
     const double fx = 1000 * XXO, fy = 1000 * YYO;
-    Xg = (x - fx) * kUtmScale + fx;
-    Yg = (y - fy) * kUtmScale + fy;
+    const double xu = (x - fx) * kUtmScale + fx, yu = (y - fy) * kUtmScale + fy;
+    RequireFinite(xu, yu);
+    Xg = xu, Yg = yu;
   }
   bool BL2XYg_Lambert(double& Xg, double& Yg, double& Phi, double& Lam, double& LO, double B1, double B2,
                       double& XXO, double& YYO, double& HHO, std::string& Elli) override {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <string>
@@ -272,6 +273,50 @@ TEST_F(Coordinates, SpaceLongitudeOnTheQuarterMeridians) {
   t->xyzblh(B, L, H, X, Y, Z, wgs);
   EXPECT_EQ(L, 3 * (std::numbers::pi / 2));
   EXPECT_NEAR(H, 0, 1e-9);
+}
+
+// A result that left the finite range is the method's error return, through the typed
+// interface a thrown fault, and no output is touched.
+TEST_F(Coordinates, NonFiniteResultsAreFaultsNotValues) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* name;
+    std::function<void(tandrel::ITandrel&, double* out)> call;
+  };
+  const Case cases[] = {
+      {"xyzblh", [](auto& t, double* o) { double X = kNaN, Y = 0, Z = 1; std::string e = "84";
+                                           t.xyzblh(o[0], o[1], o[2], X, Y, Z, e); }},
+      {"xyzblh huge", [](auto& t, double* o) { double X = 1e300, Y = 1e300, Z = 1; std::string e = "84";
+                                                t.xyzblh(o[0], o[1], o[2], X, Y, Z, e); }},
+      {"BLHXYZ", [](auto& t, double* o) { double p = kNaN, l = 0, h = 0; std::string e = "84";
+                                           t.BLHXYZ(p, l, h, o[0], o[1], o[2], e); }},
+      {"BL2XYg", [](auto& t, double* o) { double p = 0.5, l = 2, lo = 2, x0 = 0, y0 = 500, h0 = 1e308;
+                                           std::string e = "54"; t.BL2XYg(o[0], o[1], p, l, lo, x0, y0, h0, e); }},
+      {"BL2XYg NaN", [](auto& t, double* o) { double p = kNaN, l = 2, lo = 2, x0 = 0, y0 = 500, h0 = 0;
+                                               std::string e = "54"; t.BL2XYg(o[0], o[1], p, l, lo, x0, y0, h0, e); }},
+      {"XYg2BL", [](auto& t, double* o) { double lo = 120, x0 = 0, y0 = 500, h0 = 0; std::string e = "54";
+                                           t.XYg2BL(3e6, 1e60, o[0], o[1], lo, x0, y0, h0, e); }},
+      {"XYg2BL_UTM", [](auto& t, double* o) { t.XYg2BL_UTM(3e6, 1e60, o[0], o[1], 117, 0, 500, 0, "84"); }},
+      {"BL2XYg_UTM", [](auto& t, double* o) { double p = 0.5, l = 2, lo = 2, x0 = 0, y0 = 500, h0 = 1e308;
+                                               std::string e = "84"; t.BL2XYg_UTM(o[0], o[1], p, l, lo, x0, y0, h0, e); }},
+      {"Xy2az", [](auto& t, double* o) { o[0] = t.Xy2az(0, 0, kNaN, 1); }},
+      {"Xy2d", [](auto& t, double* o) { o[0] = t.Xy2d(0, 0, 1e308, 1e308); }},
+      {"Dms2Rad", [inf](auto& t, double* o) { o[0] = t.Dms2Rad(inf); }},
+      {"Rad2dms_Buff", [inf](auto& t, double* o) { o[1] = inf; o[0] = t.Rad2dms_Buff(o[1]); }},
+  };
+  for (const Case& c : cases) {
+    double out[3] = {7, 7, 7};
+    try {
+      c.call(*t, out);
+      ADD_FAILURE() << c.name << " handed back " << out[0] << " " << out[1] << " " << out[2];
+    } catch (const rt::Fault& f) {
+      EXPECT_EQ(f.code, rt::kOverflow) << c.name;
+    }
+    EXPECT_EQ(out[0], 7) << c.name;
+    if (std::string(c.name) != "Rad2dms_Buff") EXPECT_EQ(out[1], 7) << c.name;
+    else EXPECT_EQ(out[1], inf);  // the argument stays as the client gave it
+    EXPECT_EQ(out[2], 7) << c.name;
+  }
 }
 
 TEST_F(Coordinates, PlaneHelpersAndPackedDegrees) {
