@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vantrel");
+  // Ties the windows to the menu entry, so the desktop shows its name and icon for them.
+  QApplication::setDesktopFileName(VANTREL_APP_ID);
   vantrel::AppState state;
   vantrel::DesktopServices desktop;
   const vantrel::Services services = desktop.services();

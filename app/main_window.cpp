@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QToolBar>
 
@@ -168,9 +169,7 @@ void Vantrel::Toolbar1_ButtonClick(const QString& key) {
     about_->show();
     about_->activateWindow();
   } else if (key == "Vantrel_Help") {
-    const QString help = QDir(QCoreApplication::applicationDirPath()).filePath("Vantrel_Help.chm");
-    state_.HelpFile = QDir::toNativeSeparators(help).toStdString();
-    if (services_.launcher) services_.launcher->OpenDocument(help);
+    OpenHelp();
   } else if (key == "Vantrel_Exit") {
     if (dialog_) {
       disconnect(dialog_, nullptr, this, nullptr);
@@ -180,6 +179,34 @@ void Vantrel::Toolbar1_ButtonClick(const QString& key) {
     close();
     if (exitProgram) exitProgram();
   }
+}
+
+QString Vantrel::ProgramFolder() const {
+  return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
+}
+
+QString Vantrel::ManualIndex() const {
+  return QDir::cleanPath(QDir(ProgramFolder()).filePath(VANTREL_DATA_FROM_BIN "/manual/index.html"));
+}
+
+// The help file stays Vantrel_Help.chm beside the program; where it is missing or the
+// desktop has nothing that reads it, the installed user manual opens instead, and where
+// that cannot be opened either, a message says where it lies, so the button always answers.
+void Vantrel::OpenHelp() {
+  const QString help = QDir(ProgramFolder()).filePath("Vantrel_Help.chm");
+  state_.HelpFile = QDir::toNativeSeparators(help).toStdString();
+  Launcher* launcher = services_.launcher;
+  if (!launcher) return;
+  if (QFileInfo(help).isFile() && launcher->CanOpen(help) && launcher->OpenDocument(help)) return;
+  const QString manual = ManualIndex();
+  const bool haveManual = QFileInfo(manual).isFile();
+  if (haveManual && launcher->OpenDocument(manual)) return;
+  if (!services_.messages) return;
+  const QString text =
+      haveManual ? QString("没有可以打开帮助的程序。用户手册在：\n%1").arg(QDir::toNativeSeparators(manual))
+                 : QString("找不到帮助文件：\n%1\n%2")
+                       .arg(QDir::toNativeSeparators(help), QDir::toNativeSeparators(manual));
+  services_.messages->Show(this, text, "Vantrel", MessageIcon::Information);
 }
 
 }  // namespace vantrel

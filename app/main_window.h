@@ -36,6 +36,13 @@ class Vantrel : public QMainWindow {
   // What ending the program does; tests replace it.
   std::function<void()> exitProgram;
 
+  // The folder the help file is looked for in, and the manual found from; the program's
+  // own folder unless a test names another.
+  void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+  QString ProgramFolder() const;
+  // The user manual's first page, in the program's data folder (share/vantrel/manual).
+  QString ManualIndex() const;
+
  protected:
   void changeEvent(QEvent* event) override;
 
@@ -44,6 +51,7 @@ class Vantrel : public QMainWindow {
   void PressPageButton(int page);
   void Dispatch(const QString& text);
   void DialogUnloaded();
+  void OpenHelp();
 
   AppState& state_;
   Services services_;
@@ -52,6 +60,7 @@ class Vantrel : public QMainWindow {
   QListWidget* list_;
   QPointer<VDialog> dialog_;
   QPointer<QWidget> about_;
+  QString programFolder_;
 };
 
 }  // namespace vantrel

@@ -52,7 +52,9 @@ bool VDialog::eventFilter(QObject* watched, QEvent* event) {
   const FieldRule& r = it->second;
   if (event->type() == QEvent::FocusIn) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
+    // Coming back to the window (from a message box, another window or a popup) is not
+    // entering the field; the focus the first field gets when the window opens is.
+    if ((reason == Qt::ActiveWindowFocusReason && everDeactivated_) || reason == Qt::PopupFocusReason) {
       return QWidget::eventFilter(watched, event);
     }
     field->event(event);  // the line edit's own focus handling first
@@ -112,6 +114,11 @@ QPushButton* VDialog::MakeExitButton(const QString& objectName, const QString& c
   b->setObjectName(objectName);
   connect(b, &QPushButton::clicked, this, &VDialog::Unload);
   return b;
+}
+
+void VDialog::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) everDeactivated_ = true;
+  QWidget::changeEvent(event);
 }
 
 void VDialog::closeEvent(QCloseEvent* event) {

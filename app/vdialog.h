@@ -57,6 +57,7 @@ class VDialog : public QWidget {
   virtual void OnUnload() {}
 
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -73,6 +74,7 @@ class VDialog : public QWidget {
   Services services_;
   std::map<QObject*, FieldRule> rules_;
   bool unloaded_ = false;
+  bool everDeactivated_ = false;  // until then, the window's own focus is its opening
   QObject* selectAfterClick_ = nullptr;
 };
 

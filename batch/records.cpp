@@ -9,46 +9,19 @@
 namespace vantrel::batch {
 
 Encoding DetectEncoding(std::string_view bytes) {
-  bool nonAscii = false;
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto* end = p + bytes.size();
-  while (p < end) {
-    // Runs of ASCII eight bytes at a time: most files are nothing else.
-    while (end - p >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, 8);
-      if (word & 0x8080808080808080ull) break;
-      p += 8;
-    }
-    if (p == end) break;
-    const unsigned char c = *p;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    }
-    nonAscii = true;
-    int len = 0;
-    unsigned min = 0;
-    if ((c & 0xE0) == 0xC0) {
-      len = 2, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4, min = 0x10000;
-    } else {
-      return Encoding::Gbk;
-    }
-    // A block may end inside a character: what is there so far decides.
-    if (end - p < len) return Encoding::Utf8;
-    unsigned cp = c & (0xFF >> (len + 1));
-    for (int k = 1; k < len; ++k) {
-      if ((p[k] & 0xC0) != 0x80) return Encoding::Gbk;
-      cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return Encoding::Gbk;
-    p += len;
+  // Runs of ASCII eight bytes at a time first: most files are nothing else.
+  std::size_t i = 0;
+  while (bytes.size() - i >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    if (word & 0x8080808080808080ull) break;
+    i += 8;
   }
-  return nonAscii ? Encoding::Utf8 : Encoding::Undecided;
+  while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  if (i == bytes.size()) return Encoding::Undecided;
+  // The first byte past ASCII starts a character: the rest decides, by the rule the
+  // text readers use.
+  return IsValidUtf8(bytes.substr(i)) ? Encoding::Utf8 : Encoding::Gbk;
 }
 
 int ItemWidth(std::string_view item, Encoding encoding) {

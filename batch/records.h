@@ -14,8 +14,8 @@ enum class Layout { Points, Csv };
 
 enum class Encoding { Undecided, Gbk, Utf8 };
 
-// Tells GBK from UTF-8 by content: bytes that are all ASCII decide nothing; non-ASCII bytes
-// that are well-formed UTF-8 throughout are UTF-8; anything else is GBK.
+// Tells GBK from UTF-8 by content, as the text readers do (IsValidUtf8): bytes that are all
+// ASCII decide nothing; well-formed UTF-8 with other bytes is UTF-8; anything else is GBK.
 Encoding DetectEncoding(std::string_view bytes);
 
 // The print width of an item in a file of the given encoding: GBK bytes count one column

@@ -347,6 +347,8 @@ bool Matches(const InputColumn& c, std::string_view header, bool exact = false) 
 bool Sniff(const Command& command, const RunOptions& o, const std::string& path,
            std::string_view firstLine, FileContext& ctx, bool& header, std::string& reason) {
   header = false;
+  // A UTF-8 byte-order mark is no part of the first column's name.
+  if (firstLine.substr(0, 3) == "\xEF\xBB\xBF") firstLine.remove_prefix(3);
   std::vector<CsvField> fields;
   if (o.layout) {
     ctx.layout = *o.layout;

@@ -80,6 +80,34 @@ std::string FileErrorText(int err) {
   }
 }
 
+namespace {
+
+// Well-formed UTF-8: no stray trail bytes, overlong forms, surrogates or values past
+// U+10FFFF. Chinese GBK text almost never passes, which is what lets a reader tell them apart.
+}  // namespace
+
+bool IsValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = Utf8SequenceLength(c);
+    if (c >= 0x80 && (n == 1 || c < 0xC2 || c > 0xF4)) return false;
+    if (i + n > s.size()) return false;
+    unsigned cp = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+      const unsigned char t = static_cast<unsigned char>(s[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return false;
+    i += n;
+  }
+  return true;
+}
+
+
 std::string GbkToUtf8(std::string_view gbk) {
   if (AllAscii(gbk)) return std::string(gbk);
   std::string out;
@@ -173,8 +201,8 @@ std::string PrintZones(const std::vector<std::string>& items) {
   return out;
 }
 
-TextFileResult ReadTextFile(const std::string& path) {
-  TextFileResult result;
+FileBytesResult ReadFileBytes(const std::string& path) {
+  FileBytesResult result;
   // Non-blocking so a pipe or device named by mistake cannot hang the dialog.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -191,25 +219,42 @@ TextFileResult ReadTextFile(const std::string& path) {
     ::close(fd);
     return result;
   }
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(st.st_size));
+  result.bytes.reserve(static_cast<size_t>(st.st_size));
   char buf[1 << 16];
   for (;;) {
     ssize_t r = ::read(fd, buf, sizeof buf);
     if (r < 0) {
       if (errno == EINTR) continue;
       result.error = FileErrorText(errno);
+      result.bytes.clear();
       ::close(fd);
       return result;
     }
     if (r == 0) break;
-    bytes.append(buf, static_cast<size_t>(r));
+    result.bytes.append(buf, static_cast<size_t>(r));
   }
   ::close(fd);
-  // GBK trail bytes are never CR or LF, so lines can be cut before decoding.
-  for (auto& line : SplitLines(bytes)) result.lines.push_back(GbkToUtf8(line));
   result.ok = true;
   return result;
+}
+
+TextFileResult ReadTextFile(const std::string& path) {
+  TextFileResult result;
+  FileBytesResult file = ReadFileBytes(path);
+  if (!file.ok) {
+    result.error = file.error;
+    return result;
+  }
+  // GBK trail bytes are never CR or LF, so lines can be cut before decoding.
+  for (auto& line : SplitLines(file.bytes)) result.lines.push_back(GbkToUtf8(line));
+  result.ok = true;
+  return result;
+}
+
+std::string GbkOrUtf8ToUtf8(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return GbkToUtf8(bytes);
 }
 
 WriteResult WriteTextFile(const std::string& path, const std::vector<std::string>& lines,

@@ -55,6 +55,23 @@ struct TextFileResult {
 // Reads a whole GBK text file into UTF-8 lines.
 TextFileResult ReadTextFile(const std::string& path);
 
+struct FileBytesResult {
+  bool ok = false;
+  std::string error;  // plain-words reason when !ok (UTF-8)
+  std::string bytes;
+};
+
+// The bytes of a regular file; a folder, pipe or device is refused with a reason.
+FileBytesResult ReadFileBytes(const std::string& path);
+
+// Whether bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF; a sequence cut short is not).
+bool IsValidUtf8(std::string_view bytes);
+
+// Text from a file that may be GBK or UTF-8: a UTF-8 byte-order mark is dropped and
+// well-formed UTF-8 is taken as it is; anything else is read as GBK.
+std::string GbkOrUtf8ToUtf8(std::string_view bytes);
+
 struct WriteResult {
   bool ok = false;
   std::string error;

@@ -29,6 +29,12 @@ bool EndsWith(std::string_view s, std::string_view tail) {
 
 std::size_t Count(std::string_view s, char c) { return std::size_t(std::count(s.begin(), s.end(), c)); }
 
+// Whether a GetAline_ cutter would cut a sentence from this buffer (on a copy).
+bool Cuts(std::string buf) {
+  std::string line;
+  return tandrel::CutSentence(buf, line);
+}
+
 // Fields 1..n of the array joined by sep; false when one of them is not there.
 bool Join(const SafeArray& a, int32_t n, std::string_view sep, std::string& out) {
   out.clear();
@@ -162,9 +168,12 @@ void Feed(tandrel::ITandrel& t, const Setup& s, std::string_view chunk, std::str
         [&](std::string& b, std::string& l) {
           int32_t lorR = -1;
           double w = -1, bh = -1, cx = -1, xk = -1;
+          const bool cut = Cuts(b);
           const bool ok = t.GetAline_Babi(b, l, lorR, w, bh, cx, xk);
+          Check(!ok || cut);
           if (ok) Check(lorR >= 0 && lorR <= 9);
-          else Check(lorR == 0 && w == 0 && bh == 0 && cx == 0 && xk == 0);
+          else if (cut) Check(lorR == 0 && w == 0 && bh == 0 && cx == 0 && xk == 0);
+          else Check(lorR == -1 && w == -1 && bh == -1 && cx == -1 && xk == -1);
           return ok;
         },
         [&](const std::string& before, const std::string& line) {
@@ -174,8 +183,10 @@ void Feed(tandrel::ITandrel& t, const Setup& s, std::string_view chunk, std::str
   Drain(buffs[3],
         [&](std::string& b, std::string& l) {
           double fwj = -1;
+          const bool cut = Cuts(b);
           const bool ok = t.GetAline_DianLJ(b, l, fwj);
-          if (!ok) Check(fwj == 0);
+          Check(!ok || cut);
+          if (!ok) Check(fwj == (cut ? 0 : -1));
           return ok;
         },
         [&](const std::string& before, const std::string& line) {

@@ -139,6 +139,17 @@ SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& e
   return r;
 }
 
+namespace {
+
+// Datan2's answer of pi/2 near X = 0 is right for a plane direction read the usual way,
+// but in space it would put every point near the 90 W meridian at 90 E.
+double SpaceLongitude(double Y, double X, const PiSet& pi) {
+  if (std::fabs(X) < 1e-10 && Y < 0) return pi.halfPi * 3;
+  return Datan2(Y, X, pi);
+}
+
+}  // namespace
+
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
             const Ellipsoid& ell, const PiSet& pi) {
   const SpaceLatitude s = LatitudeFromSpace(X, Y, Z, ell, pi);
@@ -149,7 +160,7 @@ void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
     return;
   }
   double B = s.B;
-  double L = Datan2(Y, X, pi);
+  double L = SpaceLongitude(Y, X, pi);
   if (B < 0) B += pi.twoPi;
   if (L < 0) L += pi.twoPi;
   // Reduced latitude u = arctan(b tan B / a); its sine and cosine come from that quotient,

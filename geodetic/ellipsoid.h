@@ -1,6 +1,7 @@
 #pragma once
 // Reference ellipsoids, the current ellipsoid and projection state, packed D.MMSS
 // angles, the full-circle arctangent and the space <-> geodetic conversions.
+#include <cmath>
 #include <numbers>
 #include <string>
 #include <string_view>
@@ -68,8 +69,24 @@ double Rad2dms_Buff_Component(double& alf);
 // Full-circle arctangent in [0, 2pi); pi/2 whenever |X| < 1e-10.
 double Datan2(double Y, double X, const PiSet& pi = kCalculatorPi);
 
+// A longitude difference L - L0 taken into (-pi, pi]: a longitude and the same longitude
+// +-2pi are one place, whichever convention the caller and its central meridian use.
+// Differences already inside come back untouched, bit for bit.
+inline double ReduceLongitudeDifference(double dl, const PiSet& pi = kCalculatorPi) {
+  if (dl > pi.pi || dl <= -pi.pi) {
+    dl -= pi.twoPi * std::ceil((dl - pi.pi) / pi.twoPi);
+    // The rounded quotient may land one turn off at the edges.
+    if (dl <= -pi.pi)
+      dl += pi.twoPi;
+    else if (dl > pi.pi)
+      dl -= pi.twoPi;
+  }
+  return dl;
+}
+
 // Space Cartesian (m) to geodetic (radians, m) on the given ellipsoid.
 // B and L come back in [0, 2pi): southern latitudes and western longitudes have 2pi added.
+// A point within 1e-10 m of the plane X = 0 has L = pi/2 for Y >= 0 and 3pi/2 for Y < 0.
 // On the polar axis (X = Y = 0) the answer is B = pi/2 (Z >= 0) or 3pi/2 (Z < 0), L = 0,
 // H = |Z| - b, instead of a division by zero.
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,

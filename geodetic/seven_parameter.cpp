@@ -13,7 +13,6 @@ namespace vantrel {
 namespace {
 // This dialog takes pi as 4*atan(1), unlike the calculator's shared routines.
 const double kSevenPi = 4 * std::atan(1.0);
-const double kRho = 648000 / kSevenPi;
 
 // A whole number as the grid file writes it: a sign place in front, a blank after.
 std::string WholeNumberItem(long value) {
@@ -42,9 +41,9 @@ void SevenParameterTransform(const SevenParameters& p, double X, double Y, doubl
                              double& Xn, double& Yn, double& Zn) {
   const double k = 1 + p.m * 1e-6;
   // Each rotation-coordinate product is formed first, then divided by rho.
-  Xn = p.dX + k * (X + p.ez * Y / kRho - p.ey * Z / kRho);
-  Yn = p.dY + k * (Y - p.ez * X / kRho + p.ex * Z / kRho);
-  Zn = p.dZ + k * (Z + p.ey * X / kRho - p.ex * Y / kRho);
+  Xn = p.dX + k * (X + p.ez * Y / kSevenRho - p.ey * Z / kSevenRho);
+  Yn = p.dY + k * (Y - p.ez * X / kSevenRho + p.ex * Z / kSevenRho);
+  Zn = p.dZ + k * (Z + p.ey * X / kSevenRho - p.ex * Y / kSevenRho);
 }
 
 SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters& p, double X,

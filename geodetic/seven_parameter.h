@@ -3,6 +3,7 @@
 // the new point to Gauss plane coordinates, and the height correction read from a table of
 // twelve control points by inverse-distance weighting (with its 45-node grid file).
 #include <array>
+#include <numbers>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,9 @@
 #include "geodetic/ellipsoid.h"
 
 namespace vantrel {
+
+// Arc seconds per radian in this transformation: 648000 / (4 atan 1), the double nearest pi.
+inline constexpr double kSevenRho = 648000 / std::numbers::pi;
 
 // Translations in metres, scale change in parts per million, rotations in seconds of arc.
 struct SevenParameters {

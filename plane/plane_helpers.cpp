@@ -83,7 +83,12 @@ double Ang_Arc(const float& ang) {
     return -Ang_Arc(positive);
   }
   const double whole = std::floor(static_cast<double>(ang));
-  const float c = static_cast<float>(static_cast<double>(ang) * 100.0);
+  float c = static_cast<float>(static_cast<double>(ang) * 100.0);
+  // A whole-minute angle held as a float just below its value (35.1 is 35.0999985) makes a
+  // c a hair under the whole number, whose fraction would read 99.98 seconds on one minute
+  // less: 40 seconds too much. When ang is the float of a whole-minute angle, c is exact.
+  const double wholeMinutes = std::nearbyint(static_cast<double>(ang) * 100.0);
+  if (static_cast<float>(wholeMinutes / 100.0) == ang) c = static_cast<float>(wholeMinutes);
   // Whole minutes come from the same rounded c as the seconds: 30.3 held as a float is
   // 30.2999992, whose own fraction reads 29 minutes and would lose a whole minute.
   const float m =

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vantrel needs for building, testing, benchmarking,
-# fuzzing and screenshots. Packages already present are skipped, so a second run is quick.
+# fuzzing, screenshots and its own Debian packages. Packages already present are skipped, so a second run is quick.
 # Extra groups named on the command line add what only some scripts need:
 #   docs   what the documentation pictures are made with (a headless browser)
 set -euo pipefail
@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fonts-noto-cjk
   xvfb xauth imagemagick
+  librsvg2-bin dpkg-dev file fakeroot lintian desktop-file-utils appstream
   libproj-dev proj-bin
   libcli11-dev libfast-float-dev
   python3
@@ -19,6 +20,7 @@ PACKAGES=(
 
 # Packages of the extra groups, by group name.
 DOCS_PACKAGES=(
+  chromium
 )
 
 for group in "$@"; do

@@ -1,6 +1,6 @@
 // The Ombrix class: adapts the typed and by-name calls to the survey mathematics, turns
 // faults into failing results and sends its messages to the host's handler.
-#include "components/mathlib/ombrix.h"
+#include "ombrix/ombrix.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,14 +15,6 @@ rt::ModuleState g_module;
 
 void Show(const std::string& text) { rt::ShowComponentMessage(text, kMessageTitle); }
 
-rt::HResult FaultCode(const OmbrixFault& f) {
-  switch (f.kind) {
-    case FaultKind::Overflow: return rt::kOverflow;
-    case FaultKind::BadArray: return rt::kBadIndex;
-    default: return rt::kException;
-  }
-}
-
 // Runs a method body; a fault it does not handle becomes the failing result.
 template <class F>
 rt::HResult Guard(F&& body) {
@@ -30,7 +22,7 @@ rt::HResult Guard(F&& body) {
     body();
     return rt::kOk;
   } catch (const OmbrixFault& f) {
-    return FaultCode(f);
+    return f.code;
   } catch (...) {
     return rt::kException;
   }
@@ -47,8 +39,8 @@ double* Packed(rt::SafeArray& arr, int64_t p) {
 rt::SafeArray& PackedArray(rt::Variant& v, int64_t count) {
   rt::SafeArray* arr = v.AsArray();
   if (!arr || arr->rank() != 1 || arr->type() != rt::ElemType::Double)
-    throw OmbrixFault(FaultKind::BadArray, "Type mismatch");
-  if (count > 0 && !Packed(*arr, count)) throw OmbrixFault(FaultKind::BadArray, "Subscript out of range");
+    throw OmbrixFault(rt::kBadIndex, "Type mismatch");
+  if (count > 0 && !Packed(*arr, count)) throw OmbrixFault(rt::kBadIndex, "Subscript out of range");
   return *arr;
 }
 

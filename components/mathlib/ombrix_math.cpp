@@ -8,22 +8,16 @@
 #include "transform/matrix_inversion.h"
 
 namespace vantrel::ombrix {
-namespace {
 
-// Floating-point results that left the finite range count as an overflow fault, as the
-// component's arithmetic has always reported them.
-double Finite(double v, const char* what) {
-  if (!std::isfinite(v)) throw OmbrixFault(FaultKind::Overflow, what);
-  return v;
-}
-
-}  // namespace
+using rt::Finite;
+using rt::RequireFinite;
 
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
             const std::string& Elli) {
   const Ellipsoid ell = vantrel::Get_Earth(std::string_view(Elli));
   double B = 0, L = 0, H = 0;
   vantrel::xyzblh(B, L, H, X, Y, Z, ell, kComponentPi);
+  RequireFinite(B, L, H);
   Phi = Rad2dms_Buff_Component(B);
   Lam = Rad2dms_Buff_Component(L);
   h = H;
@@ -34,7 +28,12 @@ void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
   const double B = vantrel::Dms2Rad(Phi, kComponentPi);
   const double L = vantrel::Dms2Rad(Lam, kComponentPi);
   const Ellipsoid ell = vantrel::Get_Earth(std::string_view(Elli));
-  vantrel::BLHXYZ(B, L, h, X, Y, Z, ell);
+  double x, y, z;
+  vantrel::BLHXYZ(B, L, h, x, y, z, ell);
+  RequireFinite(x, y, z);
+  X = x;
+  Y = y;
+  Z = z;
 }
 
 void Get_Earth(const std::string& Elli, double& a, double& E2) {
@@ -51,6 +50,7 @@ void BL2XYg(double& Xg, double& Yg, double Phi, double Rlam, double LO, double X
   ComponentProjection p{vantrel::Dms2Rad(LO, kComponentPi), XXO, YYO, HHO, ell.a, ell.e2};
   double x = 0, y = 0, h = 0, H = 0;
   Sub4Component(p, x, y, h, B, L, H, 1, 2);
+  RequireFinite(x, y);
   Xg = x;
   Yg = y;
 }
@@ -61,28 +61,32 @@ void XYg2BL(double Xg, double Yg, double& Phi, double& Rlam, double LO, double X
   ComponentProjection p{vantrel::Dms2Rad(LO, kComponentPi), XXO, YYO, HHO, ell.a, ell.e2};
   double x = Xg, y = Yg, h = 0, B = 0, L = 0, H = 0;
   Sub4Component(p, x, y, h, B, L, H, 1, 1);
+  RequireFinite(B, L);
   Phi = Rad2dms_Buff_Component(B);
   Rlam = Rad2dms_Buff_Component(L);
 }
 
 int ij2n(int i, int j) {
   const auto pos = ij2n_checked(i, j);
-  if (!pos) throw OmbrixFault(FaultKind::Overflow, "Overflow");
+  if (!pos) throw OmbrixFault(rt::kOverflow, "Overflow");
   return *pos;
 }
 
-double Datan2(double Y, double X) { return Finite(vantrel::Datan2(Y, X, kComponentPi), "Overflow"); }
+double Datan2(double Y, double X) { return Finite(vantrel::Datan2(Y, X, kComponentPi)); }
 
-double Dms2Rad(double Dms) { return Finite(vantrel::Dms2Rad(Dms, kComponentPi), "Overflow"); }
+double Dms2Rad(double Dms) { return Finite(vantrel::Dms2Rad(Dms, kComponentPi)); }
 
-double Rad2dms_Buff(double& Alf) { return Rad2dms_Buff_Component(Alf); }
+double Rad2dms_Buff(double& Alf) {
+  RequireFinite(Alf);
+  return Rad2dms_Buff_Component(Alf);
+}
 
 double Xy2az(double x1, double y1, double x2, double y2) {
-  return Finite(vantrel::Xy2az(x1, y1, x2, y2, kComponentPi), "Overflow");
+  return Finite(vantrel::Xy2az(x1, y1, x2, y2, kComponentPi));
 }
 
 double Xy2d(double x1, double y1, double x2, double y2) {
-  return Finite(vantrel::Xy2d(x1, y1, x2, y2), "Overflow");
+  return Finite(vantrel::Xy2d(x1, y1, x2, y2));
 }
 
 bool Rotation_Mat(int N, double Alf, const MatrixWriter& R, const MessageHandler& onMessage) {

@@ -2,21 +2,19 @@
 // The survey mathematics behind the Ombrix methods, on plain C++ types. The component
 // class adapts these to its variants; faults come back as OmbrixFault.
 #include <functional>
-#include <stdexcept>
 #include <string>
 
 #include "common/messages.h"
+#include "vantrel/runtime/fault.h"
 
 namespace vantrel::ombrix {
 
-// A runtime fault the method cannot handle itself: the client sees a failing call.
-enum class FaultKind { Overflow, DivisionByZero, BadArray };
-struct OmbrixFault : std::runtime_error {
-  OmbrixFault(FaultKind k, const std::string& what) : std::runtime_error(what), kind(k) {}
-  FaultKind kind;
-};
+// A runtime fault the method cannot handle itself: the client sees a failing call with
+// the fault's code (the same fault type as every component's).
+using OmbrixFault = rt::Fault;
 
-// Packed degrees at the boundary wherever the interface says so; pi is 4*atan(1).
+// Packed degrees at the boundary wherever the interface says so; pi is 4*atan(1). A
+// result that is not finite throws OmbrixFault(kOverflow) and leaves the outputs alone.
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
             const std::string& Elli);
 void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
@@ -27,7 +25,7 @@ void BL2XYg(double& Xg, double& Yg, double Phi, double Rlam, double LO, double X
 void XYg2BL(double Xg, double Yg, double& Phi, double& Rlam, double LO, double XXO, double YYO,
             double HHO, const std::string& Elli);
 
-// Throws OmbrixFault(Overflow) when p(p-1) leaves 32-bit range.
+// Throws OmbrixFault(kOverflow) when p(p-1) leaves 32-bit range.
 int ij2n(int i, int j);
 
 double Datan2(double Y, double X);

@@ -133,8 +133,14 @@ class Monitor {
     return true;
   }
 
-  // What is left at the end of the input: at most the start of a sentence.
-  void Finish() { Drop(buff_.size()); }
+  // What is left at the end: the start of a sentence, and after --count stopped the loop
+  // also complete sentences never read, which are passed over without counting as dropped.
+  void Finish() {
+    std::string line;
+    while (t_.GetAline_Command(buff_, line)) {
+    }
+    Drop(buff_.size());
+  }
 
   const Counts& counts() const { return counts_; }
 

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,6 +42,8 @@ QComboBox* PickList(QWidget* parent, const char* name) {
   c->setObjectName(name);
   c->setEditable(true);
   c->setInsertPolicy(QComboBox::NoInsert);  // a typed name is not a point of the file
+  // A typed name stays as typed: no completion to a listed name ("B" is not "Bk").
+  c->setCompleter(nullptr);
   c->setMinimumWidth(110);
   return c;
 }
@@ -193,11 +196,21 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
       ClearOnEntry(text_[i]);
   }
   for (int i = 2; i <= 7; ++i) text_[i]->installEventFilter(this);
+  for (QComboBox* c : {combo1_, combo2_, combo3_}) c->lineEdit()->installEventFilter(this);
 
   resize(620, sizeHint().height());
 }
 
 bool StakeOut::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    // Enter on a typed name would make the list pick the entry it matches: only a choice
+    // from the drop-down is a pick.
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (watched == combo1_->lineEdit() || watched == combo2_->lineEdit() ||
+         watched == combo3_->lineEdit()))
+      return true;
+  }
   if (event->type() == QEvent::FocusOut) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     // The message box or another window taking the focus is not leaving the field.

@@ -221,6 +221,8 @@ void TravFrm::Command2_Click() {
 }
 
 void TravFrm::Command3_Click() {
+  // A diagram an earlier traverse dialog left open is drawn over, as a second press would.
+  if (!net_) net_ = TravNet::OpenOf(state());
   if (!net_) net_ = new TravNet(state(), services(), this);
   net_->show();
   net_->DrawFile();
@@ -243,7 +245,15 @@ void TravFrm::Command4_Click() {
 }
 
 void TravFrm::OnUnload() {
-  if (net_) net_->close();
+  // The diagram outlives the dialog: it becomes a window of its own, where it stood, and
+  // lives until its own exit button or close box.
+  if (net_ && net_->parentWidget() == this) {
+    const QRect where = net_->geometry();
+    const bool shown = net_->isVisible();
+    net_->setParent(nullptr, net_->windowFlags());
+    net_->setGeometry(where);
+    if (shown) net_->show();
+  }
 }
 
 }  // namespace vantrel

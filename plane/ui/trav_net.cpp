@@ -1,6 +1,7 @@
 #include "plane/ui/trav_net.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
@@ -42,6 +43,14 @@ TravNet::TravNet(AppState& state, const Services& services, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(bar);
   layout->addWidget(picture_);
+}
+
+TravNet* TravNet::OpenOf(const AppState& state) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    auto* net = qobject_cast<TravNet*>(w);
+    if (net && !net->parentWidget() && &net->state_ == &state && net->isVisible()) return net;
+  }
+  return nullptr;
 }
 
 void TravNet::Message(const QString& text, MessageIcon icon, const QString& title) {

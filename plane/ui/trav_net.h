@@ -17,6 +17,10 @@ class TravNet : public QWidget {
  public:
   TravNet(AppState& state, const Services& services, QWidget* parent = nullptr);
 
+  // The diagram window of this program state still open on its own (left by a traverse
+  // dialog that has unloaded), or null.
+  static TravNet* OpenOf(const AppState& state);
+
   // Reads TravResultFile and draws its legs over the current picture.
   void DrawFile();
   void Net_Save();

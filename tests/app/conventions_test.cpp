@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/catalogue.h"
 #include "app/vdialog.h"
 #include "gui_test_util.h"
 
@@ -135,6 +137,48 @@ TEST(Conventions, ExitButtonAndCloseBoxBothUnloadOnce) {
     FlushDeletes();
     EXPECT_FALSE(d) << "the dialog is deleted, its fields discarded";
   }
+}
+
+// Every catalogue dialog opens with its first field's text selected, so typing replaces
+// it; coming back to the window later (from another window) leaves the caret alone.
+TEST(Conventions, OpeningSelectsTheFirstFieldOfEveryDialog) {
+  const QStringList withoutSelectOnEntry = {"StakeOut", "RadiusFrm"};
+  int checked = 0;
+  for (const CatalogueEntry& e : DispatchTable()) {
+    if (!e.factory || withoutSelectOnEntry.contains(e.form)) continue;
+    SCOPED_TRACE(e.text.toStdString());
+    AppState state;
+    FakeServices fakes;
+    QPointer<VDialog> d = e.factory(state, fakes.services());
+    // Fields without a default get one, so that every first field has a text to select.
+    for (QLineEdit* f : d->findChildren<QLineEdit*>())
+      if (f->text().isEmpty()) f->setText("123.456");
+    d->show();
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+    auto* first = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(first, nullptr) << "the first focus is not a text field";
+    const QString before = first->text();
+    EXPECT_EQ(first->selectedText(), before) << first->objectName().toStdString();
+    QTest::keyClicks(first, "40");
+    EXPECT_EQ(first->text(), "40") << first->objectName().toStdString();
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+    ASSERT_EQ(QApplication::focusWidget(), first);
+    QTest::keyClicks(first, "1");
+    EXPECT_EQ(first->text(), "401") << "returning to the window is not entering the field";
+    d->close();
+    FlushDeletes();
+    ++checked;
+  }
+  const auto built = std::count_if(DispatchTable().begin(), DispatchTable().end(),
+                                   [](const CatalogueEntry& e) { return bool(e.factory); });
+  EXPECT_EQ(checked, built - withoutSelectOnEntry.size());
 }
 
 }  // namespace

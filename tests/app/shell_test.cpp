@@ -13,6 +13,7 @@
 #include "app/platform/services.h"
 #include "app/splash.h"
 #include "gui_test_util.h"
+#include "tests/support/temp_files.h"
 
 namespace vantrel {
 namespace {
@@ -270,14 +271,95 @@ TEST(FileRegistryTest, ReadsKeysAndValuesFromTheSystemFile) {
                    .ReadMachineValue(kSysInfoKey, "PATH").has_value());
 }
 
-TEST_F(MainFixture, HelpOpensTheFileBesideTheProgram) {
-  Button("Vantrel_Help")->trigger();
-  ASSERT_EQ(fakes.launcher.documents.size(), 1u);
-  const QString expected = QDir(QCoreApplication::applicationDirPath()).filePath("Vantrel_Help.chm");
-  EXPECT_EQ(fakes.launcher.documents[0], expected);
-  EXPECT_EQ(QString::fromStdString(state.HelpFile), QDir::toNativeSeparators(expected));
-  EXPECT_TRUE(window->isEnabled());
-  EXPECT_TRUE(window->isVisible());
+// The help button over real files in an installed layout (<prefix>/bin beside
+// <prefix>/share/vantrel/manual), with the launcher double deciding what the desktop opens.
+TEST_F(MainFixture, HelpOpensTheHelpFileOrElseTheManualOrElseSaysWhere) {
+  struct Case {
+    const char* what;
+    bool chm, manual;        // which files exist
+    QStringList openable;    // suffixes the desktop has a program for
+    bool openResult;         // whether the desktop takes the request
+    std::vector<const char*> opened;  // "chm", "manual", in order
+    const char* message;     // start of the message shown, or nullptr
+  };
+  const Case cases[] = {
+      {"help file and a reader for it", true, true, {"chm", "html"}, true, {"chm"}, nullptr},
+      {"help file but no reader for it", true, true, {"html"}, true, {"manual"}, nullptr},
+      {"no help file", false, true, {"chm", "html"}, true, {"manual"}, nullptr},
+      {"the desktop refuses every request", true, true, {"chm", "html"}, false, {"chm", "manual"},
+       "没有可以打开帮助的程序。用户手册在："},
+      {"neither file", false, false, {"chm", "html"}, true, {}, "找不到帮助文件："},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir prefix;
+    const QString root = QString::fromStdString(prefix.path().string());
+    QDir(root).mkpath("bin");
+    QDir(root).mkpath("share/vantrel/manual");
+    const QString chm = root + "/bin/Vantrel_Help.chm";
+    const QString manual = root + "/share/vantrel/manual/index.html";
+    if (c.chm) test::Spit(chm.toStdString(), "ITSF");
+    if (c.manual) test::Spit(manual.toStdString(), "<html></html>");
+    fakes.launcher = RecordingLauncher{};
+    fakes.launcher.openable = c.openable;
+    fakes.launcher.openResult = c.openResult;
+    fakes.messages.messages.clear();
+    window->SetProgramFolder(root + "/bin");
+    EXPECT_EQ(window->ManualIndex(), manual);
+
+    Button("Vantrel_Help")->trigger();
+    std::vector<QString> want;
+    for (const char* o : c.opened) want.push_back(QString(o) == "chm" ? chm : manual);
+    EXPECT_EQ(fakes.launcher.documents, want);
+    EXPECT_EQ(QString::fromStdString(state.HelpFile), QDir::toNativeSeparators(chm));
+    if (c.message) {
+      ASSERT_EQ(fakes.messages.messages.size(), 1u);
+      EXPECT_TRUE(fakes.messages.messages[0].text.startsWith(c.message))
+          << fakes.messages.messages[0].text.toStdString();
+      EXPECT_TRUE(fakes.messages.messages[0].text.contains(manual));
+      EXPECT_EQ(fakes.messages.messages[0].title, "Vantrel");
+    } else {
+      EXPECT_TRUE(fakes.messages.messages.empty());
+    }
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_TRUE(window->isVisible());
+  }
+}
+
+// The desktop launcher asks xdg-mime which program opens a file's type; a stand-in
+// xdg-mime on the search path gives each answer.
+TEST(DesktopLauncher, CanOpenWhenTheDesktopNamesAProgramForTheType) {
+  struct Case {
+    const char* what;
+    const char* script;  // body of the stand-in xdg-mime, or nullptr for none on the path
+    bool fileExists;
+    bool want;
+  };
+  const Case cases[] = {
+      {"a program is named", "echo xchm.desktop", true, true},
+      {"no program is named", "exit 0", true, false},
+      {"the query fails", "exit 4", true, false},
+      {"no xdg-mime at all", nullptr, true, false},
+      {"the file is missing", "echo xchm.desktop", false, false},
+  };
+  const QByteArray oldPath = qgetenv("PATH");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    const std::string tools = dir / "tools";
+    std::filesystem::create_directories(tools);
+    if (c.script) {
+      const std::string tool = tools + "/xdg-mime";
+      test::Spit(tool, std::string("#!/bin/sh\n") + c.script + "\n");
+      std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    }
+    const std::string file = dir / "Vantrel_Help.chm";
+    if (c.fileExists) test::Spit(file, "ITSF");
+    qputenv("PATH", QByteArray::fromStdString(tools));
+    DesktopLauncher launcher;
+    EXPECT_EQ(launcher.CanOpen(QString::fromStdString(file)), c.want);
+    qputenv("PATH", oldPath);
+  }
 }
 
 TEST_F(MainFixture, ExitClosesEverythingAndEndsTheProgram) {
@@ -301,6 +383,8 @@ TEST_F(MainFixture, Screenshot) {
   MaybeScreenshot(window.get(), "main_window.png");
   Button("Geo_Sur")->trigger();
   MaybeScreenshot(window.get(), "main_window_page2.png");
+  Button("Proj_Sur")->trigger();
+  MaybeScreenshot(window.get(), "main_window_page3.png");
   Button("Vantrel_About")->trigger();
   MaybeScreenshot(window->AboutWindow(), "about.png");
 }

@@ -41,6 +41,23 @@ TEST(TextFileCodec, GbkRoundTripAndKnownBytes) {
   EXPECT_EQ(GbkToUtf8(gbk), utf8);
 }
 
+// A file may come as GBK or as UTF-8: well-formed UTF-8 is kept, anything else is GBK.
+TEST(TextFileCodec, GbkOrUtf8TellsTheTwoApart) {
+  const std::string zh = "导线 闭合 左角 点号";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {zh, zh},                                  // UTF-8 as it is
+      {"\xEF\xBB\xBF" + zh, zh},                // its byte-order mark dropped
+      {Utf8ToGbk(zh), zh},                       // GBK decoded
+      {"P1 100 200", "P1 100 200"},              // ASCII is both
+      {"\xC0\x80", GbkToUtf8("\xC0\x80")},       // overlong: not UTF-8
+      {"\xED\xA0\x80", GbkToUtf8("\xED\xA0\x80")},  // a surrogate: not UTF-8
+      {"\xF4\x90\x80\x80", GbkToUtf8("\xF4\x90\x80\x80")},  // past U+10FFFF
+      {"\xE4\xB8", GbkToUtf8("\xE4\xB8")},       // cut short
+      {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // four bytes, well formed
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(GbkOrUtf8ToUtf8(bytes), text) << bytes;
+}
+
 TEST(TextFileCodec, InvalidBytesBecomeReplacementAndTheRestSurvives) {
   // 0xFF is no GBK lead byte; a lone lead byte at the end is incomplete.
   const std::string bytes = std::string("A\xFF" "B\xFF" "\xB2\xE2") + "C\xB2";

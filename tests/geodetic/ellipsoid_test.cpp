@@ -132,6 +132,35 @@ TEST(Xyzblh, PolarAxisGivesThePoleWithoutDividingByZero) {
   EXPECT_NEAR(H, 1, 1e-9);
 }
 
+// Within 1e-10 m of the plane X = 0 the longitude is 90 degrees east or west by the sign
+// of Y; the plane helpers' Datan2 keeps its pi/2 for either sign.
+TEST(Xyzblh, QuarterMeridiansKeepTheirSide) {
+  for (const PiSet* p : {&kCalculatorPi, &kComponentPi}) {
+    struct Case {
+      double X, Y, L;
+    } const cases[] = {{0, -6378137, 3 * p->halfPi}, {5e-11, -6378137, 3 * p->halfPi},
+                       {-5e-11, -6378137, 3 * p->halfPi}, {0, 6378137, p->halfPi},
+                       {-5e-11, 6378137, p->halfPi}};
+    for (const Case& c : cases) {
+      double B, L, H;
+      xyzblh(B, L, H, c.X, c.Y, 0, kEllipsoid84, *p);
+      EXPECT_EQ(L, c.L) << c.X << " " << c.Y;
+      EXPECT_NEAR(H, 0, 1e-9);
+    }
+    for (const Ellipsoid& e : {kEllipsoid54, kEllipsoid80, kEllipsoid84})
+      for (double lat = -89.9; lat <= 89.9; lat += 0.7)
+        for (double lon : {-90.0, 270.0, 90.0, -270.0}) {
+          double X, Y, Z, B, L, H;
+          BLHXYZ(lat * kDeg, lon * kDeg, 250, X, Y, Z, e);
+          xyzblh(B, L, H, X, Y, Z, e, *p);
+          const double want = (lon == -90 || lon == 270) ? 3 * p->halfPi : p->halfPi;
+          ASSERT_NEAR(L, want, 1e-12) << lat << " " << lon;
+          ASSERT_NEAR(std::remainder(B - lat * kDeg, 2 * std::numbers::pi), 0, 1e-12) << lat;
+        }
+  }
+  EXPECT_EQ(Datan2(-1, 0), kCalculatorPi.halfPi);
+}
+
 // Space -> geodetic after geodetic -> space, over latitudes up to 89 degrees either side,
 // all longitudes and heights from -1000 m to 10000 m, on all three ellipsoids.
 TEST(Xyzblh, RoundTripOverGrid) {

@@ -163,6 +163,33 @@ TEST(Sub4, LiftedForwardMatchesTheThreeConversionsOnADenseGrid) {
   EXPECT_GT(worst, 0);  // the grid reaches points where the two forms round differently
 }
 
+// The same comparison at the edges of the cheaper lifted form: next to the poles, heights
+// from the sea bed to orbit, and lifts past 10 km, where it hands over to the step-by-step
+// form.
+TEST(Sub4, LiftedForwardMatchesTheThreeConversionsToThePolesAndForHugeLifts) {
+  double worst = 0;
+  for (const Ellipsoid& e : {kEllipsoid54, kEllipsoid84})
+    for (double lift : {0.0, 9000.0, 3e6})
+      for (double lat : {-89.999, -89.9, -86.5, -45.0, -0.01, 0.0, 7.5, 60.0, 84.0, 89.95, 89.9999})
+        for (double dl : {-3.0, -0.2, 0.0, 1.1, 3.0})
+          for (double H : {-8000.0, 0.0, 3000.0, 400000.0}) {
+            ProjectionState s;
+            s.SetEllipsoid(e);
+            s.CentralMeridian = 111 * kPi / 180;
+            s.FalseEastingKm = 500;
+            s.GeoidUndulation = lift == 0 ? 0 : -40;
+            s.PlaneHeight = lift == 0 ? 0 : lift + 40;
+            double x, y, h, B = lat * kPi / 180, L = s.CentralMeridian + dl * kPi / 180, Hi = H;
+            BL2XYg(s, x, y, h, B, L, Hi);
+            double xl, yl;
+            testing::LiteralLiftedForward(s, lat * kPi / 180, L, H, xl, yl);
+            worst = std::max({worst, std::fabs(x - xl), std::fabs(y - yl)});
+            ASSERT_NEAR(x, xl, 1e-7) << e.a << " " << lift << " " << lat << " " << dl << " " << H;
+            ASSERT_NEAR(y, yl, 1e-7) << e.a << " " << lift << " " << lat << " " << dl << " " << H;
+          }
+  RecordProperty("worst", std::to_string(worst));
+}
+
 // Without any lift the three conversions change nothing, on every side of the globe.
 TEST(Sub4, LiftOfZeroKeepsSouthernAndWesternPointsWhereTheyAre) {
   struct Case {

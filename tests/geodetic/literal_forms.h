@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geodetic/ellipsoid.h"
+#include "geodetic/gauss_kruger.h"
 
 namespace vantrel::testing {
 
@@ -23,6 +24,22 @@ inline void LiteralXyzblh(double& B, double& L, double& H, double X, double Y, d
   const double dz = Z - b * std::sin(u), dp = P - a * std::cos(u);
   H = std::sqrt(dz * dz + dp * dp);
   if (dp < 0) H = -H;
+}
+
+// The lifted forward projection as its three conversions by hand: space coordinates on
+// the caller's ellipsoid, geodetic on the axis grown by zeta + H0 (the signed latitude of
+// the [0, 2pi) answer), then the plain projection there.
+inline void LiteralLiftedForward(const ProjectionState& s, double B, double L, double H,
+                                 double& x, double& y) {
+  const Ellipsoid e = s.ellipsoid();
+  const Ellipsoid lifted{(e.a + s.GeoidUndulation) + s.PlaneHeight, e.e2};
+  double X, Y, Z, Bl, Ll, Hl, h;
+  BLHXYZ(B, L, H, X, Y, Z, e);
+  LiteralXyzblh(Bl, Ll, Hl, X, Y, Z, lifted);
+  if (Bl > kCalculatorPi.pi) Bl -= kCalculatorPi.twoPi;
+  ProjectionState byHand = s;
+  byHand.SetEllipsoid(lifted);
+  Sub4(byHand, x, y, h, Bl, Ll, Hl, 0, 2);
 }
 
 }  // namespace vantrel::testing

@@ -159,6 +159,29 @@ TEST(Ang_Arc, MinutesAreRoundedToThirtyTwoBits) {
   EXPECT_NE(got, (fc - std::floor(fc)) / 36 + 12.0 + 34.0 / 60);
 }
 
+// Every packed angle with whole seconds, as a dialog hands it over (the text read as a double,
+// then held as a float), reads back as what it says. The float holds D.MMSS to half its
+// spacing and the 32-bit hundredfold adds about as much; a packed unit in the seconds digits
+// is 10000/3600 degrees. Near 360 degrees that allows about half an arc second.
+TEST(Ang_Arc, EveryWholeSecondAngleReadsBackWithinWhatItsFloatCarries) {
+  int wrong = 0;
+  for (int deg = 0; deg < 360; ++deg)
+    for (int min = 0; min < 60; ++min)
+      for (int sec = 0; sec < 60; ++sec) {
+        const float packed = static_cast<float>((deg * 10000.0 + min * 100 + sec) / 10000.0);
+        const double spacing = std::nextafter(packed, INFINITY) - packed;
+        const double exact = deg + min / 60.0 + sec / 3600.0;
+        if (std::fabs(Ang_Arc(packed) - exact) > 2 * 10000.0 / 3600 * spacing && ++wrong <= 5)
+          ADD_FAILURE() << deg << "°" << min << "′" << sec << "″ reads " << Ang_Arc(packed);
+      }
+  EXPECT_EQ(wrong, 0);
+  // As the stakeout dialog shows them: whole minutes, no stray 40 seconds.
+  const std::pair<float, const char*> shown[] = {
+      {35.1f, "35  10  0"}, {0.59f, "0  59  0"}, {2.37f, "2  37  0"}, {359.59f, "359  59  0"}};
+  for (const auto& [packed, text] : shown)
+    EXPECT_EQ(Arc_Ang(Ang_Arc(packed) * kStakePi / 180), text) << packed;
+}
+
 TEST(Arc_Ang, DegreesMinutesSecondsText) {
   struct Case {
     double arc;

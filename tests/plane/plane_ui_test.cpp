@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -16,6 +18,7 @@
 
 #include "app/app_state.h"
 #include "app/catalogue.h"
+#include "app/main_window.h"
 #include "app/platform/services.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
@@ -497,6 +500,58 @@ TEST_F(TravFrmTest, ShowDiagramOpensTheWindowWithoutBlocking) {
   f.dialog->net()->findChild<QAction*>("Net_Exit")->trigger();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(f.dialog->net(), nullptr);
+}
+
+// The diagram lives from the first press until its own exit: the traverse dialog closing
+// leaves it open with its picture, still saving; the main window hiding and disabling
+// itself for the next dialog does not touch it; the next traverse dialog draws into it.
+TEST_F(TravFrmTest, DiagramOutlivesTheTraverseDialogUntilItsOwnExit) {
+  AppState state;
+  FakeServices fake;
+  Vantrel main(state, fake.services());
+  main.show();
+  auto open = [&](const QString& entry) -> QPointer<VDialog> {
+    main.Toolbar1_ButtonClick("Coor_Cal");
+    main.ListView1_ItemClick(main.ListView1()->findItems(entry, Qt::MatchExactly).value(0));
+    return main.OpenDialog();
+  };
+  auto drawDiagram = [&](VDialog* trav) {
+    state.TravResultFile = out().toStdString();
+    trav->findChild<QPushButton*>("Command3")->click();
+    return static_cast<TravFrm*>(trav)->net();
+  };
+  QPointer<VDialog> trav = open("支导线计算");
+  ASSERT_TRUE(trav);
+  ASSERT_TRUE(WriteTextFile(out().toStdString(), {"t", "h", "N1 100 0 0 0 0 90 0"}, false).ok);
+  QPointer<TravNet> net = drawDiagram(trav);
+  ASSERT_TRUE(net);
+  const QImage drawn = net->image();
+  trav->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_FALSE(trav);
+  ASSERT_TRUE(net) << "closing the traverse dialog closed the diagram";
+  EXPECT_TRUE(net->image() == drawn);
+
+  QPointer<VDialog> other = open("坐标正反算");
+  ASSERT_TRUE(other);
+  EXPECT_FALSE(main.isEnabled());
+  EXPECT_TRUE(net->isVisible() && net->isEnabled());
+  const QString bmp = dir.filePath("after.bmp");
+  fake.files.answers = {bmp};
+  net->findChild<QAction*>("Net_Save")->trigger();
+  EXPECT_TRUE(QImage(bmp, "BMP").convertToFormat(drawn.format()) == drawn);
+  other->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  trav = open("支导线计算");
+  EXPECT_EQ(drawDiagram(trav), net.data()) << "the next traverse dialog draws over it";
+  EXPECT_TRUE(fake.messages.messages.empty());
+  net->findChild<QAction*>("Net_Exit")->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(net);
+  EXPECT_EQ(static_cast<TravFrm*>(trav.data())->net(), nullptr);
+  trav->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // Pictures of the four dialogs after a computation and of a five-leg traverse diagram,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QTest>
 #include <filesystem>
@@ -339,6 +340,51 @@ TEST_F(StakeOutTest, TypedPointsAreAddedOnceAsAddLines) {
   // The added points load back.
   Load(path);
   EXPECT_EQ(Items("Combo3"), (QStringList{"S", "B", "T1", "S", "T1"}));
+}
+
+// Typing into a pick list is typing: the text stays as typed (no completion to a listed
+// name, no change of case), Enter picks nothing, and only a choice from the drop-down
+// fills the coordinates. A point typed as "B" beside a listed "Bk" is added as "B".
+TEST_F(StakeOutTest, TypingInAPickListIsNeverAPick) {
+  const std::string path = Write("typed.out", "Bk 100 200 10\r\nA 1 2 3\r\n");
+  Load(path);
+  for (const char* combo : {"Combo1", "Combo2", "Combo3"}) {
+    for (const char* typed : {"B", "bk", "Bk", "a"}) {
+      QLineEdit* edit = Combo(combo)->lineEdit();
+      edit->clear();
+      edit->setFocus(Qt::TabFocusReason);
+      QTest::keyClicks(edit, typed);
+      QTest::keyClick(edit, Qt::Key_Return);
+      EXPECT_EQ(Combo(combo)->currentText().toStdString(), typed) << combo;
+      for (const char* f : {"Text2", "Text5", "Text8"})
+        EXPECT_EQ(TextOf(dlg_.get(), f).toStdString(), "") << combo << " " << typed << " " << f;
+    }
+  }
+  EXPECT_TRUE(dlg_->StationTyped() && dlg_->BackTyped() && dlg_->StakeTyped());
+
+  // A choice from the drop-down is a pick.
+  auto choose = [&](const char* combo, int row) {
+    QComboBox* c = Combo(combo);
+    c->showPopup();
+    QAbstractItemView* view = c->view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(c->model()->index(row, 0)).center());
+  };
+  choose("Combo3", 0);
+  EXPECT_EQ(Combo("Combo3")->currentText(), "Bk");
+  EXPECT_EQ(TextOf(dlg_.get(), "Text8"), "100");
+  EXPECT_FALSE(dlg_->StakeTyped());
+  choose("Combo2", 1);
+  EXPECT_EQ(TextOf(dlg_.get(), "Text5"), "1");
+  EXPECT_FALSE(dlg_->BackTyped());
+
+  // The typed station "B" is recorded under its own name.
+  Combo("Combo1")->lineEdit()->clear();
+  QTest::keyClicks(Combo("Combo1")->lineEdit(), "B");
+  Enter("Text2", "5");
+  Enter("Text3", "6");
+  Enter("Text4", "7");
+  Press(dlg_.get(), "Command2");
+  EXPECT_EQ(Bytes(path), "Bk 100 200 10\r\nA 1 2 3\r\nB 5 6 7 Add\r\n");
 }
 
 TEST_F(StakeOutTest, AppendFailureIsReportedAndTheDialogStaysUsable) {

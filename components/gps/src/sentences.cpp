@@ -124,12 +124,14 @@ bool GetAline_Ok(std::string& inBuff, std::string& aline) {
 
 bool GetAline_Babi(std::string& inBuff, std::string& aline, int32_t& lorR, double& waterH, double& babiH,
                    double& bt2cx, double& bt2xk) {
-  lorR = 0;
-  waterH = babiH = bt2cx = bt2xk = 0;
+  // Nothing cut yet (an empty buffer, a sentence still waiting for its CR LF): the
+  // caller's values stay. Only a sentence cut and rejected zeroes them.
   if (!CutSentence(inBuff, aline)) return false;
   auto f = SplitAll(aline, ",");
   if (f.size() > 6 || f[0].empty() || f[0][0] != '$') {
     aline.clear();
+    lorR = 0;
+    waterH = babiH = bt2cx = bt2xk = 0;
     return false;
   }
   lorR = f[0].size() > 1 && std::isdigit((unsigned char)f[0][1]) ? f[0][1] - '0' : 0;
@@ -141,13 +143,13 @@ bool GetAline_Babi(std::string& inBuff, std::string& aline, int32_t& lorR, doubl
 }
 
 bool GetAline_DianLJ(std::string& inBuff, std::string& aline, double& fwj) {
-  fwj = 0;
-  if (!CutSentence(inBuff, aline)) return false;
+  if (!CutSentence(inBuff, aline)) return false;  // nothing cut: the heading stays
   auto f = SplitAll(aline, ",");
   std::string name(f[0]);
   for (char& c : name) c = char(std::toupper((unsigned char)c));
   if (f.size() > 6 || name != "$HEHDT") {
     aline.clear();
+    fwj = 0;
     return false;
   }
   fwj = vantrel::ReadLenient(Field(f, 2));

@@ -41,14 +41,25 @@ void Forward(double& Xg, double& Yg, double phi, double lam, double lo, double x
   vantrel::Sub4Component(p, Xg, Yg, h, B, L, H, 1, 2);
 }
 
-// Inverse projection; LO in radians, Phi and Rlam returned packed.
+// Inverse projection; LO in radians, Phi and Rlam returned packed. Packing would read a
+// latitude or longitude that is not finite back as 0, so that is a fault first.
 void Inverse(double Xg, double Yg, double& Phi, double& Rlam, double lo, double xxo, double yyo, double hho,
              const std::string& elli) {
   auto p = Projection(elli, lo, xxo, yyo, hho);
   double h = 0, B = 0, L = 0, H = 0;
   vantrel::Sub4Component(p, Xg, Yg, h, B, L, H, 1, 1);
+  RequireFinite(B, L);
   Phi = vantrel::Rad2dms_Buff_Component(B);
   Rlam = vantrel::Rad2dms_Buff_Component(L);
+}
+
+// Which pole a latitude names: +1 north, -1 south, 0 neither. Everything from the rounded
+// quarter circle pi'/2 up to the double nearest 90 degrees is the pole, however the
+// client wrote its right angle.
+int Pole(double phi) {
+  const double f = std::fabs(phi);
+  if (f < kLambertPi / 2 || f > vantrel::kComponentPi.halfPi) return 0;
+  return phi > 0 ? 1 : -1;
 }
 
 // Cone constants of the Lambert projection; false when they are not finite.
@@ -66,6 +77,8 @@ bool LambertSetup(const std::string& elli, double hho, double B1, double B2, Lam
   c.a = el.a + hho;
   c.e2 = el.e2;
   c.e = std::sqrt(el.e2);
+  // A standard parallel at a pole defines no cone: its figures would be made of rounding.
+  if (Pole(B1) != 0 || Pole(B2) != 0) return false;
   if (std::fabs(B2 - B1) < 1 / 360.0 / kLambertPi) {
     double p0 = (B1 + B2) / 2;
     c.n = std::sin(p0);
@@ -153,14 +166,23 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     Yg = y;
   }
   void xyzblh(double& Phi, double& Lam, double& H, double& X, double& Y, double& Z, std::string& Elli) override {
-    vantrel::xyzblh(Phi, Lam, H, X, Y, Z, vantrel::Get_Earth(std::string_view(Elli)), vantrel::kComponentPi);
+    double B, L, h;
+    vantrel::xyzblh(B, L, h, X, Y, Z, vantrel::Get_Earth(std::string_view(Elli)), vantrel::kComponentPi);
+    RequireFinite(B, L, h);
+    Phi = B, Lam = L, H = h;
   }
   void BLHXYZ(double& Phi, double& Lam, double& H, double& X, double& Y, double& Z, std::string& Elli) override {
-    vantrel::BLHXYZ(Phi, Lam, H, X, Y, Z, vantrel::Get_Earth(std::string_view(Elli)));
+    double x, y, z;
+    vantrel::BLHXYZ(Phi, Lam, H, x, y, z, vantrel::Get_Earth(std::string_view(Elli)));
+    RequireFinite(x, y, z);
+    X = x, Y = y, Z = z;
   }
   void BL2XYg(double& Xg, double& Yg, double& Phi, double& Rlam, double& LO, double& XXO, double& YYO, double& HHO,
               std::string& Elli) override {
-    Forward(Xg, Yg, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
+    double x, y;
+    Forward(x, y, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
+    RequireFinite(x, y);
+    Xg = x, Yg = y;
   }
   void XYg2BL(double Xg, double Yg, double& Phi, double& Rlam, double& LO, double& XXO, double& YYO, double& HHO,
               std::string& Elli) override {
@@ -173,11 +195,14 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
             vantrel::Dms2Rad(LO, vantrel::kComponentPi), XXO, YYO, HHO, Elli);
   }
   double Xy2az(double x1, double y1, double x2, double y2) override {
-    return vantrel::Xy2az(x1, y1, x2, y2, vantrel::kComponentPi);
+    return Finite(vantrel::Xy2az(x1, y1, x2, y2, vantrel::kComponentPi));
   }
-  double Xy2d(double x1, double y1, double x2, double y2) override { return vantrel::Xy2d(x1, y1, x2, y2); }
-  double Dms2Rad(double Dms) override { return vantrel::Dms2Rad(Dms, vantrel::kComponentPi); }
-  double Rad2dms_Buff(double& Alf) override { return vantrel::Rad2dms_Buff_Component(Alf); }
+  double Xy2d(double x1, double y1, double x2, double y2) override { return Finite(vantrel::Xy2d(x1, y1, x2, y2)); }
+  double Dms2Rad(double Dms) override { return Finite(vantrel::Dms2Rad(Dms, vantrel::kComponentPi)); }
+  double Rad2dms_Buff(double& Alf) override {
+    RequireFinite(Alf);
+    return Finite(vantrel::Rad2dms_Buff_Component(Alf));
+  }
   bool GetAline_Babi(std::string& InBuff, std::string& Aline, int32_t& LorR, double& Water_H, double& Babi_H,
                      double& BT2CX, double& BT2XK) override {
     return tandrel::GetAline_Babi(InBuff, Aline, LorR, Water_H, Babi_H, BT2CX, BT2XK);
@@ -230,15 +255,22 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     double x, y;
     Forward(x, y, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
     const double fx = 1000 * XXO, fy = 1000 * YYO;
-    Xg = (x - fx) * kUtmScale + fx;
-    Yg = (y - fy) * kUtmScale + fy;
+    const double xu = (x - fx) * kUtmScale + fx, yu = (y - fy) * kUtmScale + fy;
+    RequireFinite(xu, yu);
+    Xg = xu, Yg = yu;
   }
   bool BL2XYg_Lambert(double& Xg, double& Yg, double& Phi, double& Lam, double& LO, double B1, double B2,
                       double& XXO, double& YYO, double& HHO, std::string& Elli) override {
     Lambert c;
     if (!LambertSetup(Elli, HHO, B1, B2, c)) return false;
-    const double rho = c.K * std::pow(std::exp(1.0), -c.n * c.psi(Phi));
-    const double theta = c.n * (Lam - LO);
+    double rho = 0;
+    if (const int pole = Pole(Phi); pole != 0) {
+      // The pole on the apex side is the apex itself; the other one lies at infinity.
+      if ((pole > 0) != (c.n > 0)) return false;
+    } else {
+      rho = c.K * std::pow(std::exp(1.0), -c.n * c.psi(Phi));
+    }
+    const double theta = c.n * vantrel::ReduceLongitudeDifference(Lam - LO, vantrel::kComponentPi);
     const double x = rho * std::sin(theta) + 1000 * XXO, y = rho * std::cos(theta) + 1000 * YYO;
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
     Xg = x;
@@ -250,15 +282,26 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
     Lambert c;
     if (!LambertSetup(Elli, HHO, B1, B2, c)) return false;
     const double x = Xg - 1000 * XXO, y = Yg - 1000 * YYO;
-    // On the central meridian x and the sine are both 0: the latitude cannot be had.
-    if (x == 0 || y == 0) return false;
-    const double lam = std::atan(x / y) / c.n + LO;
-    const double s = std::sin(c.n * (lam - LO));
-    if (s == 0) return false;
-    const double psi = -std::log(x / c.K / s) / c.n;
-    if (!std::isfinite(psi)) return false;
+    double lam = LO, ratio = 0;  // rho / K
+    if (x == 0) {
+      // On the central meridian theta = 0 and rho = y: the latitude comes from y alone.
+      ratio = y / c.K;
+    } else {
+      if (y == 0) return false;
+      lam = std::atan(x / y) / c.n + LO;
+      const double s = std::sin(c.n * (lam - LO));
+      if (s == 0) return false;
+      ratio = x / c.K / s;
+    }
     double phi = 0;
-    if (!detail::LambertLatitude(psi, c.e, phi)) return false;
+    if (ratio == 0) {
+      // The apex: the pole on the cone's side.
+      phi = c.n > 0 ? vantrel::kComponentPi.halfPi : -vantrel::kComponentPi.halfPi;
+    } else {
+      const double psi = -std::log(ratio) / c.n;
+      if (!std::isfinite(psi)) return false;
+      if (!detail::LambertLatitude(psi, c.e, phi)) return false;
+    }
     Phi = phi;
     Lam = lam;
     return true;

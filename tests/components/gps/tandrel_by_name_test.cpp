@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -139,6 +140,9 @@ TEST_F(TandrelByName, CuttersWriteBackTheirReferenceArguments) {
   buf = Variant("$hehdt,274.07,T*19\r\n");
   EXPECT_TRUE(CallBool("GetAline_DianLJ", {Variant::Ref(buf), Variant::Ref(aline), Variant::Ref(xk)}));
   EXPECT_EQ(D(xk), 274.07);
+  buf = Variant("$HEHDT,1");  // not complete yet: the last heading stays
+  EXPECT_FALSE(CallBool("GetAline_DianLJ", {Variant::Ref(buf), Variant::Ref(aline), Variant::Ref(xk)}));
+  EXPECT_EQ(D(xk), 274.07);
 
   Variant n, arr(TextArray(3, "keep"));
   EXPECT_TRUE(CallBool("Read_Aline", {"a,,b*00", Variant::Ref(n), Variant::Ref(arr)}));
@@ -231,7 +235,7 @@ TEST_F(TandrelByName, CoordinateMethods) {
   EXPECT_TRUE(CallBool("XYg2BL_Lambert", {Xg, Yg, Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
   EXPECT_NEAR(D(B), 36 * kDeg, 1e-12);
   EXPECT_NEAR(D(L), 112 * kDeg, 1e-12);
-  EXPECT_FALSE(CallBool("XYg2BL_Lambert", {0.0, Yg, Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
+  EXPECT_FALSE(CallBool("XYg2BL_Lambert", {0.0, -D(Yg), Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
 
   EXPECT_DOUBLE_EQ(CallDouble("Xy2az", {0.0, 0.0, 1.0, 1.0}), std::numbers::pi / 4);
   EXPECT_DOUBLE_EQ(CallDouble("Xy2d", {0.0, 0.0, 3.0, 4.0}), 5);
@@ -275,6 +279,34 @@ TEST_F(TandrelByName, MisfitArgumentsAreCallErrors) {
   for (auto c : cases) EXPECT_EQ(disp->Call(c.name, c.args, &r), c.want) << c.name;
   std::vector<Variant> args = {0.0, 0.0, 3.0, 4.0};
   EXPECT_EQ(disp->Call("xy2D", args, &r), rt::kOk);  // names in any case
+}
+
+// By name a result that left the finite range fails the call with kOverflow, and the
+// by-reference arguments keep what the client put in them.
+TEST_F(TandrelByName, NonFiniteResultsFailTheCall) {
+  const double nan = std::nan("");
+  Variant a(7.0), b(7.0), c(7.0);
+  struct Case {
+    const char* name;
+    std::vector<Variant> args;
+  };
+  const Case cases[] = {
+      {"xyzblh", {Variant::Ref(a), Variant::Ref(b), Variant::Ref(c), nan, 0.0, 1.0, "84"}},
+      {"BL2XYg", {Variant::Ref(a), Variant::Ref(b), 0.5, 2.0, 2.0, 0.0, 500.0, 1e308, "54"}},
+      {"XYg2BL_UTM", {3e6, 1e60, Variant::Ref(a), Variant::Ref(b), 117.0, 0.0, 500.0, 0.0, "84"}},
+      {"Xy2d", {0.0, 0.0, 1e308, 1e308}},
+      {"Rad2dms_Buff", {Variant::Ref(c)}},
+  };
+  c = Variant(std::numeric_limits<double>::infinity());
+  for (auto k : cases) {
+    Variant r(-1.0);
+    rt::InvokeError err;
+    EXPECT_EQ(disp->Invoke(k.name, rt::InvokeKind::Method, k.args, &r, &err), rt::kOverflow) << k.name;
+    EXPECT_EQ(err.description, "Overflow") << k.name;
+    EXPECT_EQ(D(a), 7) << k.name;
+    EXPECT_EQ(D(b), 7) << k.name;
+  }
+  EXPECT_EQ(D(c), std::numeric_limits<double>::infinity());
 }
 
 // ---- The port test -------------------------------------------------------------------

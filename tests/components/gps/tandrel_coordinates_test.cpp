@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <string>
@@ -20,6 +21,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 class Coordinates : public ::testing::Test {
  protected:
   rt::Ref<tandrel::ITandrel> t = tandrel::CreateTandrel();
+  std::string wgs = "84";
 };
 
 TEST_F(Coordinates, SpaceGeodeticRoundTripAndEllipsoidCodes) {
@@ -174,8 +176,8 @@ TEST_F(Coordinates, LambertFailuresLeaveOutputs) {
   const double B1 = 25 * kDeg, B2 = 47 * kDeg;
   ASSERT_TRUE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, elli));
   EXPECT_NEAR(Xg, 100000, 1e-6);
-  double B = -9, L = -9;
-  EXPECT_FALSE(t->XYg2BL_Lambert(Xg, Yg, B, L, lo, B1, B2, xxo, yyo, hho, elli));  // on the meridian
+  double B = -9, L = -9, beyondApex = -Yg;  // on the meridian's far side of the apex
+  EXPECT_FALSE(t->XYg2BL_Lambert(Xg, beyondApex, B, L, lo, B1, B2, xxo, yyo, hho, elli));
   EXPECT_EQ(B, -9);
   EXPECT_EQ(L, -9);
   // A single parallel on the equator has no cone.
@@ -201,6 +203,120 @@ TEST_F(Coordinates, LambertLatitudeLoopIsBounded) {
   EXPECT_FALSE(tandrel::detail::LambertLatitude(0.1, 0.99, phi));
   EXPECT_EQ(phi, 7);
   EXPECT_TRUE(tandrel::detail::LambertLatitude(0.1, 0.99, phi, 1000));
+}
+
+// The pole on the cone's side is its apex, the other pole is nowhere on the cone, and
+// parallels at a pole make no cone. Cones of both hemispheres, flat and steep.
+TEST_F(Coordinates, LambertPolesApexAndParallelsThatMakeNoCone) {
+  struct Cone {
+    double b1, b2;
+  } const cones[] = {{0.5, 2}, {25, 47}, {40, 40}, {-25, -47}, {-2, -0.5}, {-60, -60}};
+  // 90 degrees the way a client writes it: the double nearest, and the calculator's pi / 2.
+  const double poles[] = {std::numbers::pi / 2, 3.14159265358979 / 2};
+  for (const Cone& k : cones) {
+    const int apexSide = k.b1 > 0 ? 1 : -1;
+    double lo = 1.9, xxo = 300, yyo = -200, hho = 0;
+    const double B1 = k.b1 * kDeg, B2 = k.b2 * kDeg;
+    for (double pole : poles) {
+      for (double lam : {lo, lo + 0.3, -2.0}) {
+        double phi = apexSide * pole, Xg = 7, Yg = 7;
+        ASSERT_TRUE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1;
+        EXPECT_EQ(Xg, 1000 * xxo) << k.b1;  // rho = 0: the apex itself
+        EXPECT_EQ(Yg, 1000 * yyo) << k.b1;
+        phi = -apexSide * pole;
+        EXPECT_FALSE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1;
+        EXPECT_EQ(Xg, 1000 * xxo);
+      }
+    }
+    // The apex inverts to the pole on the central meridian.
+    double Xg = 1000 * xxo, Yg = 1000 * yyo, B = -9, L = -9;
+    ASSERT_TRUE(t->XYg2BL_Lambert(Xg, Yg, B, L, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1;
+    EXPECT_EQ(B, apexSide * std::numbers::pi / 2) << k.b1;
+    EXPECT_EQ(L, lo);
+    // Points on the central meridian come back from y alone.
+    for (double lat : {1.0, 30.0, 55.5, 89.0}) {
+      double phi = apexSide * lat * kDeg, lam = lo;
+      ASSERT_TRUE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, B1, B2, xxo, yyo, hho, wgs));
+      ASSERT_EQ(Xg, 1000 * xxo);
+      B = L = -9;
+      ASSERT_TRUE(t->XYg2BL_Lambert(Xg, Yg, B, L, lo, B1, B2, xxo, yyo, hho, wgs)) << k.b1 << " " << lat;
+      EXPECT_NEAR(B, phi, 1e-12) << k.b1 << " " << lat;
+      EXPECT_EQ(L, lo);
+    }
+  }
+  struct NoCone {
+    double b1, b2;
+  } const noCones[] = {{0, 90}, {90, 0}, {90, 90}, {45, 90}, {-90, -30}, {-90, -90}, {90, -90}, {0, 0}};
+  for (const NoCone& k : noCones) {
+    double phi = 30 * kDeg, lam = 0.2, lo = 0.1, zero = 0, Xg = 7, Yg = 7, B = 7, L = 7;
+    EXPECT_FALSE(t->BL2XYg_Lambert(Xg, Yg, phi, lam, lo, k.b1 * kDeg, k.b2 * kDeg, zero, zero, zero, wgs))
+        << k.b1 << " " << k.b2;
+    double x = 1e5, y = 5e6;
+    EXPECT_FALSE(t->XYg2BL_Lambert(x, y, B, L, lo, k.b1 * kDeg, k.b2 * kDeg, zero, zero, zero, wgs))
+        << k.b1 << " " << k.b2;
+    EXPECT_EQ(Xg + Yg + B + L, 28);
+  }
+}
+
+// Near the 90 W meridian X is below 1e-10 m: the longitude is 270 degrees, not 90.
+TEST_F(Coordinates, SpaceLongitudeOnTheQuarterMeridians) {
+  for (double lat : {0.0, 45.0, 76.0, 80.0, 89.0, 89.99})
+    for (double lon : {-90.0, 270.0, 90.0}) {
+      double phi = lat * kDeg, lam = lon * kDeg, h = 100, X, Y, Z, B, L, H;
+      t->BLHXYZ(phi, lam, h, X, Y, Z, wgs);
+      t->xyzblh(B, L, H, X, Y, Z, wgs);
+      const double want = lon == 90 ? std::numbers::pi / 2 : 3 * std::numbers::pi / 2;
+      EXPECT_NEAR(L, want, 1e-12) << lat << " " << lon;
+      EXPECT_NEAR(B, phi, 1e-12) << lat << " " << lon;
+    }
+  double X = 0, Y = -6378137, Z = 0, B, L, H;
+  t->xyzblh(B, L, H, X, Y, Z, wgs);
+  EXPECT_EQ(L, 3 * (std::numbers::pi / 2));
+  EXPECT_NEAR(H, 0, 1e-9);
+}
+
+// A result that left the finite range is the method's error return, through the typed
+// interface a thrown fault, and no output is touched.
+TEST_F(Coordinates, NonFiniteResultsAreFaultsNotValues) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* name;
+    std::function<void(tandrel::ITandrel&, double* out)> call;
+  };
+  const Case cases[] = {
+      {"xyzblh", [](auto& t, double* o) { double X = kNaN, Y = 0, Z = 1; std::string e = "84";
+                                           t.xyzblh(o[0], o[1], o[2], X, Y, Z, e); }},
+      {"xyzblh huge", [](auto& t, double* o) { double X = 1e300, Y = 1e300, Z = 1; std::string e = "84";
+                                                t.xyzblh(o[0], o[1], o[2], X, Y, Z, e); }},
+      {"BLHXYZ", [](auto& t, double* o) { double p = kNaN, l = 0, h = 0; std::string e = "84";
+                                           t.BLHXYZ(p, l, h, o[0], o[1], o[2], e); }},
+      {"BL2XYg", [](auto& t, double* o) { double p = 0.5, l = 2, lo = 2, x0 = 0, y0 = 500, h0 = 1e308;
+                                           std::string e = "54"; t.BL2XYg(o[0], o[1], p, l, lo, x0, y0, h0, e); }},
+      {"BL2XYg NaN", [](auto& t, double* o) { double p = kNaN, l = 2, lo = 2, x0 = 0, y0 = 500, h0 = 0;
+                                               std::string e = "54"; t.BL2XYg(o[0], o[1], p, l, lo, x0, y0, h0, e); }},
+      {"XYg2BL", [](auto& t, double* o) { double lo = 120, x0 = 0, y0 = 500, h0 = 0; std::string e = "54";
+                                           t.XYg2BL(3e6, 1e60, o[0], o[1], lo, x0, y0, h0, e); }},
+      {"XYg2BL_UTM", [](auto& t, double* o) { t.XYg2BL_UTM(3e6, 1e60, o[0], o[1], 117, 0, 500, 0, "84"); }},
+      {"BL2XYg_UTM", [](auto& t, double* o) { double p = 0.5, l = 2, lo = 2, x0 = 0, y0 = 500, h0 = 1e308;
+                                               std::string e = "84"; t.BL2XYg_UTM(o[0], o[1], p, l, lo, x0, y0, h0, e); }},
+      {"Xy2az", [](auto& t, double* o) { o[0] = t.Xy2az(0, 0, kNaN, 1); }},
+      {"Xy2d", [](auto& t, double* o) { o[0] = t.Xy2d(0, 0, 1e308, 1e308); }},
+      {"Dms2Rad", [inf](auto& t, double* o) { o[0] = t.Dms2Rad(inf); }},
+      {"Rad2dms_Buff", [inf](auto& t, double* o) { o[1] = inf; o[0] = t.Rad2dms_Buff(o[1]); }},
+  };
+  for (const Case& c : cases) {
+    double out[3] = {7, 7, 7};
+    try {
+      c.call(*t, out);
+      ADD_FAILURE() << c.name << " handed back " << out[0] << " " << out[1] << " " << out[2];
+    } catch (const rt::Fault& f) {
+      EXPECT_EQ(f.code, rt::kOverflow) << c.name;
+    }
+    EXPECT_EQ(out[0], 7) << c.name;
+    if (std::string(c.name) != "Rad2dms_Buff") EXPECT_EQ(out[1], 7) << c.name;
+    else EXPECT_EQ(out[1], inf);  // the argument stays as the client gave it
+    EXPECT_EQ(out[2], 7) << c.name;
+  }
 }
 
 TEST_F(Coordinates, PlaneHelpersAndPackedDegrees) {

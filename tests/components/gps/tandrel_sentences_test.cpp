@@ -199,6 +199,42 @@ TEST_F(Sentences, HeadingSentenceAnyCaseOnly) {
   }
 }
 
+// The field cutters zero their outputs only for a sentence they cut and rejected; while
+// nothing is cut (no data, no "$", no CR LF yet, a buffer over the limit) the caller's
+// values stay, so a polling client keeps its last reading between deliveries.
+TEST_F(Sentences, FieldCuttersKeepOutputsUntilASentenceIsCut) {
+  struct Case {
+    std::string buf;
+    bool cut;
+  };
+  const Case cases[] = {
+      {"", false},
+      {"no dollar yet", false},
+      {"$2,12.5,3.0", false},                                     // waiting for its CR LF
+      {"$HEHDT,274.07,T\r", false},                               // CR alone
+      {std::string(40000, '.') + "$HEHDT,1,T\r\n", false},        // over the buffer limit
+      {"$1,1,2,3,4,5,6\r\n", true},                               // seven fields: rejected
+      {"$GPHDT,274.07,T\r\n", true},                              // Babi takes it, DianLJ rejects
+  };
+  for (const auto& c : cases) {
+    std::string buf = c.buf, aline;
+    int32_t lorR = 7;
+    double w = 1, b = 2, x = 3, k = 4;
+    const bool babi = t->GetAline_Babi(buf, aline, lorR, w, b, x, k);
+    EXPECT_EQ(babi, c.cut && c.buf.find("GPHDT") != std::string::npos) << c.buf;
+    if (!c.cut) {
+      EXPECT_EQ(std::vector<double>({double(lorR), w, b, x, k}), std::vector<double>({7, 1, 2, 3, 4}))
+          << "Babi, " << c.buf;
+    } else if (!babi) {
+      EXPECT_EQ(std::vector<double>({double(lorR), w, b, x, k}), std::vector<double>(5, 0)) << c.buf;
+    }
+    buf = c.buf;
+    double fwj = 123.5;
+    EXPECT_FALSE(t->GetAline_DianLJ(buf, aline, fwj)) << c.buf;
+    EXPECT_EQ(fwj, c.cut ? 0 : 123.5) << "DianLJ, " << c.buf;
+  }
+}
+
 TEST_F(Sentences, ReadAlineFieldCountsAndSmallArrays) {
   struct Case {
     std::string text;

@@ -67,6 +67,9 @@ string(REGEX MATCH "^[^\n]*\n" want_first "${want_all}")
 run_client(--count 1 --file ${STREAM})
 expect("exit status with --count" "${rc}" "0")
 expect("first position" "${out}" "${want_first}")
+# The complete sentences after it were never read: only the cut-off tail is unfinished.
+expect("summary with --count" "${err}"
+       "gps_monitor: 1 sentences, 0 rejected, 1 positions, 30 unfinished bytes dropped\n")
 
 # A regular file is no serial port: CommPort_Avl says so and the client gives up.
 run_client(${STREAM})

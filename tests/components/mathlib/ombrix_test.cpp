@@ -8,11 +8,12 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
 
-#include "components/mathlib/ombrix.h"
+#include "ombrix/ombrix.h"
 #include "transform/matrix_inversion.h"
 
 namespace rt = vantrel::rt;
@@ -137,6 +138,35 @@ TEST_F(OmbrixTyped, SpaceGeodeticRoundTripInPackedDegrees) {
     EXPECT_NEAR(Y2, Y, 1e-3) << elli;
     EXPECT_NEAR(Z2, Z, 1e-3) << elli;
   }
+}
+
+// Points on the 90 W meridian come back at 270 degrees, also where X is below 1e-10 m.
+TEST_F(OmbrixTyped, SpaceLongitudeWestOfGreenwichQuarter) {
+  std::string elli = "84";
+  for (double lat : {0.0, 60.0, 80.0, 89.3})
+    for (double lam : {-90.0, 270.0}) {
+      double Phi = lat, Lam = lam, h = 50, X, Y, Z, Phi2, Lam2, h2;
+      ASSERT_EQ(o->BLHXYZ(Phi, Lam, h, X, Y, Z, elli), rt::kOk);
+      ASSERT_EQ(o->xyzblh(Phi2, Lam2, h2, X, Y, Z, elli), rt::kOk);
+      EXPECT_NEAR(Lam2, 270, 1e-9) << lat << " " << lam;
+      EXPECT_NEAR(Phi2, lat, 1e-9) << lat << " " << lam;
+    }
+}
+
+// A result that is not finite is an overflow, the outputs stay; the inverse no longer
+// hands back the plausible point 0, 0 for a plane coordinate of 1e60.
+TEST_F(OmbrixTyped, NonFiniteResultsAreOverflows) {
+  std::string e = "54";
+  double a = 7, b = 7, c = 7, nan = std::nan(""), big = 1e308, zero = 0, lo = 120, fe = 500;
+  double x = 3e6, y = 1e60, phi = 31, lam = 121, alf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(o->XYg2BL(x, y, a, b, lo, zero, fe, zero, e), rt::kOverflow);
+  EXPECT_EQ(o->BL2XYg(a, b, phi, lam, lo, zero, fe, big, e), rt::kOverflow);
+  EXPECT_EQ(o->xyzblh(a, b, c, nan, zero, lo, e), rt::kOverflow);
+  EXPECT_EQ(o->BLHXYZ(nan, lam, zero, a, b, c, e), rt::kOverflow);
+  EXPECT_EQ(o->Rad2dms_Buff(alf, a), rt::kOverflow);
+  EXPECT_EQ(a + b + c, 21);
+  EXPECT_EQ(alf, std::numeric_limits<double>::infinity());
+  EXPECT_EQ(y, 1e60);
 }
 
 TEST_F(OmbrixTyped, InversMatchesTheCalculatorsRoutine) {

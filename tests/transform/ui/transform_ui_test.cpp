@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -387,6 +388,31 @@ TEST(TransformCatalogue, EntriesOpenTheirDialogs) {
   std::unique_ptr<VDialog> two(CreateDialog("平面坐标转换2", state, fake.services()));
   EXPECT_NE(dynamic_cast<Co_Chang2*>(two.get()), nullptr);
   EXPECT_EQ(two->windowTitle(), "平面坐标转换2");
+}
+
+// Pictures of both dialogs after a worked example, taken when VANTREL_SCREENSHOT_DIR
+// names a folder (looked at by a person, not compared).
+TEST_F(CoChang, Screenshots) {
+  const QString shots = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
+  if (shots.isEmpty()) GTEST_SKIP() << "VANTREL_SCREENSHOT_DIR not set";
+  auto grab = [&](QWidget* w, const char* file) {
+    w->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->grab().save(QDir(shots).filePath(file)));
+  };
+  Run({"A 1000 2000 界桩", "B 1500 2100", "C 900 2600", "D 100 100"},
+      {"A 1100 1950", "B 1600 2050", "C 1000 2550"});
+  grab(dlg_.get(), "co_chang.png");
+  Click(dlg_.get(), "Command4");
+  ASSERT_NE(dlg_->ParamWindow(), nullptr);
+  grab(dlg_->ParamWindow(), "tran_d.png");
+  Co_Chang2 rotation(state_, fake_.services());
+  Spit(old_, Gbk({"A 10 0 界桩", "B 0 10"}));
+  rotation.findChild<QLineEdit*>("Text7")->setText(Q(old_));
+  rotation.findChild<QLineEdit*>("Text1")->setText(Q(dir_ / "rotated.txt"));
+  rotation.findChild<QLineEdit*>("Text6")->setText("90");
+  Click(&rotation, "Rotate");
+  grab(&rotation, "co_chang2.png");
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ uint32_t ReadHex(std::string_view text);
 
 bool GetAline_Ok(std::string& inBuff, std::string& aline);
 bool GetAline_Command(std::string& inBuff, std::string& aline);
+// The field cutters zero their outputs only for a sentence cut and rejected; while nothing
+// is cut the caller's values stay.
 bool GetAline_Babi(std::string& inBuff, std::string& aline, int32_t& lorR, double& waterH, double& babiH,
                    double& bt2cx, double& bt2xk);
 bool GetAline_DianLJ(std::string& inBuff, std::string& aline, double& fwj);

@@ -4,6 +4,18 @@
 // its arguments; failures come back through results, Ier and zeroed outputs, never as a
 // message. Angles are radians unless a method says packed degrees (D.MMSS).
 //
+// The methods without a boolean result or Ier (xyzblh, BLHXYZ, BL2XYg, XYg2BL, XYg2BL_UTM,
+// BL2XYg_UTM, Xy2az, Xy2d, Dms2Rad, Rad2dms_Buff) fail when their arithmetic leaves the
+// finite range (an inf or NaN anywhere in their results, or given to Rad2dms_Buff): by
+// name the call returns kOverflow; through this typed interface the method throws
+// vantrel::rt::Fault with code kOverflow. Either way the outputs keep what they held.
+//
+// Longitudes may be signed or in [0, 2pi) (packed: [0, 360)), the central meridian too:
+// the forward methods take L - LO into (-pi, pi], so the inverse methods' longitudes go
+// straight back in. The Lambert methods put the pole on the cone's apex side at the apex
+// and refuse the other pole and standard parallels at a pole; XYg2BL_Lambert inverts a
+// point on the central meridian (Lam = LO, the latitude from Yg alone).
+//
 // Units chosen where the description leaves them open:
 //  * GetBase and GetRover take Phi1 and Lam1 in radians, as Read_GGA delivers them, and
 //    GetRover projects with the central meridian 123 degrees given in radians.

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "vantrel/runtime/fault.h"
 #include "vantrel/runtime/status.h"
 #include "vantrel/runtime/variant.h"
 
@@ -247,6 +248,9 @@ class DispatchTable {
       if (!kindFits) continue;
       try {
         return e.handler(obj, args, result, error);
+      } catch (const Fault& f) {
+        if (error) error->description = f.what();
+        return f.code;
       } catch (const std::exception& ex) {
         if (error) error->description = ex.what();
         return kException;

@@ -47,6 +47,6 @@ class _Ombrix : public rt::IDispatch {
 };
 
 // A new Ombrix object without going through registration (for programs that link it).
-rt::Ref<_Ombrix> CreateOmbrix();
+__attribute__((visibility("default"))) rt::Ref<_Ombrix> CreateOmbrix();
 
 }  // namespace vantrel::ombrix

@@ -1,0 +1,383 @@
+#include "batch/traverse_report.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/text_files.h"
+#include "common/text_rules.h"
+#include "geodetic/ellipsoid.h"
+
+namespace vantrel::batch {
+
+namespace {
+
+constexpr double kFullCircleSeconds = 1296000;
+
+// Rad2dms_Buff's text, the angle rounded to the shown decimals of a second first, so that
+// cutting the text after them gives the rounded value, not a truncated one.
+std::string PackedText(double radians, int decimals, bool wrap) {
+  const double rho = SecondsPerRadian();
+  const double scale = std::pow(10.0, decimals);
+  double seconds = std::round(radians * rho * scale) / scale;
+  if (wrap && seconds >= kFullCircleSeconds) seconds -= kFullCircleSeconds;
+  // Half a millionth of a second keeps Rad2dms_Buff's truncation of the millionths from
+  // turning 4.3″ into 4.299999″; no text here shows that digit.
+  double r = (seconds + 5e-7) / rho;
+  std::string text(TrimBlanks(Rad2dms_Buff(r)));
+  const size_t point = text.find('.');
+  if (point != std::string::npos) text.erase(std::min(text.size(), point + 5 + decimals));
+  return text;
+}
+
+std::string Metres(double v) { return FormatPattern(v, "0.000"); }
+
+std::string SecondsText(double seconds, int decimals) {
+  return FormatPattern(seconds, decimals > 0 ? "0." + std::string(decimals, '0') : "0");
+}
+
+int ChooseDecimals(const TraverseAdjustment& adj, const TraverseReportOptions& opt) {
+  if (opt.secondsDecimals >= 0) return opt.secondsDecimals;
+  const double step = adj.options.correctionStepSeconds;
+  if (!(step >= 1 && step == std::floor(step))) return 1;
+  const double rho = SecondsPerRadian();
+  for (const AdjustedStation& s : adj.stations) {
+    const double sec = s.observed * rho;
+    if (std::fabs(sec - std::round(sec)) > 1e-4) return 1;
+  }
+  return 0;
+}
+
+struct Table {
+  std::vector<std::string> head;
+  std::vector<std::vector<std::string>> rows;
+};
+
+// What both reports show, cell by cell; the text and the HTML only lay it out.
+struct ReportModel {
+  std::string title;
+  std::vector<std::string> facts;
+  Table angles;
+  std::vector<std::string> angleSummary;
+  Table coordinates;
+  std::vector<std::string> coordinateSummary;
+};
+
+std::string PointFact(const char* role, const TraversePoint& p) {
+  return std::string(role) + " " + p.name + "  X=" + Metres(p.x) + "  Y=" + Metres(p.y);
+}
+
+ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
+                       const TraverseReportOptions& opt) {
+  const bool closed = in.kind == TraverseKind::Closed;
+  const int d = ChooseDecimals(adj, opt);
+  auto angle = [&](double r) { return PackedText(r, d, true); };
+  const int n = adj.angleCount;
+  ReportModel m;
+  m.title = closed ? "闭合导线计算表" : "附合导线计算表";
+  m.facts.push_back(std::string("类型: ") + (closed ? "闭合导线" : "附合导线") +
+                    "    角度: " + (in.side == AngleSide::Left ? "左角" : "右角") +
+                    "    测站数: " + std::to_string(n) +
+                    "    边数: " + std::to_string(adj.legs.size()));
+  m.facts.push_back(PointFact("起点", in.start));
+  if (in.backSight) m.facts.push_back(PointFact("后视", *in.backSight));
+  if (in.startAzimuth) m.facts.push_back("起始方位 " + angle(*in.startAzimuth));
+  if (in.connectionAngle) m.facts.push_back("连接角 " + angle(*in.connectionAngle));
+  if (in.firstLegAzimuth) m.facts.push_back("首边方位 " + angle(*in.firstLegAzimuth));
+  if (!closed) {
+    m.facts.push_back(PointFact("终点", in.end));
+    if (in.foreSight) m.facts.push_back(PointFact("前视", *in.foreSight));
+    if (in.endAzimuth) m.facts.push_back("终止方位 " + angle(*in.endAzimuth));
+  }
+  const double step = adj.options.correctionStepSeconds;
+  m.facts.push_back("角度闭合差限差: ±" + GeneralNumberText(adj.options.allowanceSeconds) +
+                    "″√n    角度改正数: " +
+                    (step > 0 ? "取至 " + GeneralNumberText(step) + "″, 余数给最后几个角"
+                              : "平均分配, 不凑整") +
+                    "    坐标增量闭合差: 按边长比例分配");
+
+  m.angles.head = {"点号", "观测角", "改正数(″)", "改正后角值", "坐标方位角"};
+  if (!closed) {
+    const std::string from = in.backSight ? in.backSight->name : "起始边";
+    m.angles.rows.push_back({from, "", "", "", angle(adj.startAzimuth)});
+  }
+  double sumV = 0, sumAdjusted = 0;
+  for (const AdjustedStation& s : adj.stations) {
+    m.angles.rows.push_back({s.name, angle(s.observed), SecondsText(s.correctionSeconds, d),
+                             angle(s.adjusted), angle(s.azimuth)});
+    sumV += s.correctionSeconds;
+    sumAdjusted += s.adjusted;
+  }
+  if (closed) m.angles.rows.push_back({adj.stations.front().name, "", "", "", ""});
+  else if (in.foreSight) m.angles.rows.push_back({in.foreSight->name, "", "", "", ""});
+  m.angles.rows.push_back({"Σ", PackedText(adj.sumObserved, d, false), SecondsText(sumV, d),
+                           PackedText(sumAdjusted, d, false), ""});
+
+  m.angleSummary.push_back("Σβ测 = " + PackedText(adj.sumObserved, d, false) +
+                           "    Σβ理 = " + PackedText(adj.sumTheoretical, d, false));
+  std::string fb = "fβ = Σβ测 - Σβ理 = " + SecondsText(adj.fBetaSeconds, 1) + "″    fβ允 = ±" +
+                   GeneralNumberText(adj.options.allowanceSeconds) + "″√" + std::to_string(n) +
+                   " = ±" + SecondsText(adj.allowanceSeconds, 1) + "″";
+  if (adj.overLimit) fb += "    超限, 按要求强制平差";
+  m.angleSummary.push_back(fb);
+  m.angleSummary.push_back(std::string(closed ? "首边方位" : "终边方位") + ": 改正后推算 " +
+                           angle(adj.endAzimuthAdjusted) + "    已知 " +
+                           angle(adj.endAzimuthKnown));
+
+  m.coordinates.head = {"点号",  "边长(米)", "Δx(米)", "Δy(米)", "vx(米)",
+                        "vy(米)", "改正后Δx", "改正后Δy", "X(米)",  "Y(米)"};
+  for (size_t i = 0; i < adj.stations.size(); ++i) {
+    const AdjustedStation& s = adj.stations[i];
+    std::vector<std::string> row(10);
+    row[0] = s.name;
+    if (i < adj.legs.size()) {
+      const AdjustedLeg& l = adj.legs[i];
+      row[1] = Metres(l.distance);
+      row[2] = Metres(l.dx);
+      row[3] = Metres(l.dy);
+      row[4] = Metres(l.vx);
+      row[5] = Metres(l.vy);
+      row[6] = Metres(l.dxAdjusted);
+      row[7] = Metres(l.dyAdjusted);
+    }
+    row[8] = Metres(s.x);
+    row[9] = Metres(s.y);
+    m.coordinates.rows.push_back(std::move(row));
+  }
+  if (closed) {
+    const AdjustedStation& b = adj.stations.front();
+    m.coordinates.rows.push_back({b.name, "", "", "", "", "", "", "", Metres(b.x), Metres(b.y)});
+  }
+  double svx = 0, svy = 0, sdx = 0, sdy = 0;
+  for (const AdjustedLeg& l : adj.legs) {
+    svx += l.vx;
+    svy += l.vy;
+    sdx += l.dxAdjusted;
+    sdy += l.dyAdjusted;
+  }
+  m.coordinates.rows.push_back({"Σ", Metres(adj.sumDistance), Metres(adj.sumDx), Metres(adj.sumDy),
+                                Metres(svx), Metres(svy), Metres(sdx), Metres(sdy), "", ""});
+
+  auto fText = [&](const std::string& axis, double f) {
+    const std::string upper = axis == "x" ? "X" : "Y";
+    return "f" + axis + " = ΣΔ" + axis +
+           (closed ? std::string() : " - (" + upper + "终 - " + upper + "起)") + " = " +
+           Metres(f) + " 米";
+  };
+  m.coordinateSummary.push_back(fText("x", adj.fx) + "    " + fText("y", adj.fy));
+  m.coordinateSummary.push_back(
+      "fs = " + Metres(adj.fs) + " 米    ΣD = " + Metres(adj.sumDistance) +
+      " 米    K = ΣD / fs, 相对闭合差 1/K = 1/" +
+      (std::isinf(adj.K) ? std::string("∞") : GeneralNumberText(adj.K)));
+  return m;
+}
+
+std::string EscapeHtml(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// A round length (1, 2 or 5 times a power of ten) near a fifth of the drawing's extent.
+double ScaleBarLength(double extent) {
+  const double target = std::max(extent, 1e-3) / 5;
+  const double p = std::pow(10.0, std::floor(std::log10(target)));
+  for (double f : {5.0, 2.0, 1.0})
+    if (f * p <= target) return f * p;
+  return p;
+}
+
+std::string Num(double v) { return FormatPattern(v, "0.0"); }
+
+}  // namespace
+
+std::string PackedAngleText(double radians, int secondsDecimals) {
+  return PackedText(radians, secondsDecimals, true);
+}
+
+std::vector<std::string> TraverseReportText(const TraverseInput& input,
+                                            const TraverseAdjustment& adjustment,
+                                            const TraverseReportOptions& options) {
+  const ReportModel m = BuildModel(input, adjustment, options);
+  std::vector<std::string> lines{m.title, ""};
+  for (const std::string& f : m.facts) lines.push_back(f);
+  auto table = [&](const char* heading, const Table& t, const std::vector<std::string>& summary) {
+    lines.push_back("");
+    lines.push_back(heading);
+    lines.push_back(PrintZones(t.head));
+    for (const auto& row : t.rows) {
+      std::string line = PrintZones(row);
+      while (!line.empty() && line.back() == ' ') line.pop_back();
+      lines.push_back(line);
+    }
+    for (const std::string& s : summary) lines.push_back(s);
+  };
+  table("角度与坐标方位角", m.angles, m.angleSummary);
+  table("坐标计算", m.coordinates, m.coordinateSummary);
+  return lines;
+}
+
+std::string TraverseSketchSvg(const TraverseInput& in, const TraverseAdjustment& adj) {
+  struct Mark {
+    std::string name;
+    double x, y;  // grid
+    bool known;
+  };
+  std::vector<Mark> marks;
+  for (const AdjustedStation& s : adj.stations) marks.push_back({s.name, s.x, s.y, s.known});
+  const bool closed = in.kind == TraverseKind::Closed;
+  if (in.backSight) marks.push_back({in.backSight->name, in.backSight->x, in.backSight->y, true});
+  if (!closed && in.foreSight)
+    marks.push_back({in.foreSight->name, in.foreSight->x, in.foreSight->y, true});
+
+  double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+  for (const Mark& k : marks) {
+    minX = std::min(minX, k.x), maxX = std::max(maxX, k.x);
+    minY = std::min(minY, k.y), maxY = std::max(maxY, k.y);
+  }
+  const double extent = std::max({maxX - minX, maxY - minY, 1e-3});
+  // A known side given only by its azimuth is drawn as a stub a tenth of the extent long.
+  const double stub = extent / 10;
+  struct Stub {
+    double x0, y0, x1, y1;
+  };
+  std::vector<Stub> stubs;
+  auto addStub = [&](double x, double y, double azimuth) {
+    stubs.push_back({x, y, x + stub * std::cos(azimuth), y + stub * std::sin(azimuth)});
+    minX = std::min(minX, stubs.back().x1), maxX = std::max(maxX, stubs.back().x1);
+    minY = std::min(minY, stubs.back().y1), maxY = std::max(maxY, stubs.back().y1);
+  };
+  if (!in.backSight && in.startAzimuth) addStub(in.start.x, in.start.y, *in.startAzimuth + kPi);
+  if (!closed && !in.foreSight && in.endAzimuth) addStub(in.end.x, in.end.y, *in.endAzimuth);
+
+  // As wide as the page; as tall as the traverse needs, within reason.
+  const double W = 760, tallest = 520, lowest = 280, margin = 60;
+  const double spanX = std::max(maxX - minX, 1e-3), spanY = std::max(maxY - minY, 1e-3);
+  const double k = std::min((W - 2 * margin) / spanY, (tallest - 2 * margin) / spanX);
+  const double H = std::max(lowest, k * spanX + 2 * margin);
+  const double offH = (W - k * spanY) / 2, offV = (H - k * spanX) / 2;
+  auto sx = [&](double y) { return offH + k * (y - minY); };
+  auto sy = [&](double x) { return offV + k * (maxX - x); };
+  double cx = 0, cy = 0;
+  for (const AdjustedStation& s : adj.stations) cx += s.x, cy += s.y;
+  cx /= adj.stations.size();
+  cy /= adj.stations.size();
+
+  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + Num(W) + " " +
+                    Num(H) + "\" class=\"sketch\" font-family=\"Noto Sans CJK SC, sans-serif\">\n";
+  auto line = [&](double x0, double y0, double x1, double y1, const std::string& style) {
+    svg += "<line x1=\"" + Num(sx(y0)) + "\" y1=\"" + Num(sy(x0)) + "\" x2=\"" + Num(sx(y1)) +
+           "\" y2=\"" + Num(sy(x1)) + "\" " + style + "/>\n";
+  };
+  // Known sides as a double line: a wide dark stroke with a thin white one on top.
+  auto knownSide = [&](double x0, double y0, double x1, double y1, bool dashed) {
+    const std::string dash = dashed ? " stroke-dasharray=\"10 5\"" : "";
+    line(x0, y0, x1, y1, "stroke=\"black\" stroke-width=\"5\"" + dash);
+    line(x0, y0, x1, y1, "stroke=\"white\" stroke-width=\"2\"" + dash);
+  };
+  if (in.backSight) knownSide(in.backSight->x, in.backSight->y, in.start.x, in.start.y, false);
+  if (!closed && in.foreSight) knownSide(in.end.x, in.end.y, in.foreSight->x, in.foreSight->y, false);
+  for (const Stub& s : stubs) knownSide(s.x0, s.y0, s.x1, s.y1, true);
+  for (size_t i = 0; i < adj.legs.size(); ++i) {
+    const AdjustedStation& a = adj.stations[i];
+    const AdjustedStation& b = adj.stations[(i + 1) % adj.stations.size()];
+    line(a.x, a.y, b.x, b.y, "stroke=\"#1f3f8f\" stroke-width=\"1.6\"");
+  }
+  for (const Mark& mk : marks) {
+    const double px = sx(mk.y), py = sy(mk.x);
+    if (mk.known) {
+      svg += "<polygon points=\"" + Num(px) + "," + Num(py - 9) + " " + Num(px - 8) + "," +
+             Num(py + 5) + " " + Num(px + 8) + "," + Num(py + 5) +
+             "\" fill=\"white\" stroke=\"black\" stroke-width=\"1.5\"/>\n";
+      svg += "<circle cx=\"" + Num(px) + "\" cy=\"" + Num(py) + "\" r=\"1.5\" fill=\"black\"/>\n";
+    } else {
+      svg += "<circle cx=\"" + Num(px) + "\" cy=\"" + Num(py) +
+             "\" r=\"4\" fill=\"white\" stroke=\"black\" stroke-width=\"1.5\"/>\n";
+    }
+    // Names stand outside the traverse, away from its centre.
+    double ux = sx(mk.y) - sx(cy), uy = sy(mk.x) - sy(cx);
+    const double len = std::hypot(ux, uy);
+    if (len < 1e-9) ux = 0.7, uy = -0.7;
+    else ux /= len, uy /= len;
+    const char* anchor = ux > 0.3 ? "start" : ux < -0.3 ? "end" : "middle";
+    svg += "<text x=\"" + Num(px + 14 * ux) + "\" y=\"" + Num(py + 14 * uy + 5) +
+           "\" font-size=\"15\" text-anchor=\"" + anchor + "\">" + EscapeHtml(mk.name) + "</text>\n";
+  }
+  // North arrow, top right.
+  const double nx = W - 40, ny = 30;
+  svg += "<path d=\"M" + Num(nx) + " " + Num(ny) + " L" + Num(nx - 9) + " " + Num(ny + 32) + " L" +
+         Num(nx) + " " + Num(ny + 24) + " Z\" fill=\"black\"/>\n";
+  svg += "<path d=\"M" + Num(nx) + " " + Num(ny) + " L" + Num(nx + 9) + " " + Num(ny + 32) + " L" +
+         Num(nx) + " " + Num(ny + 24) + " Z\" fill=\"white\" stroke=\"black\"/>\n";
+  svg += "<text x=\"" + Num(nx) + "\" y=\"" + Num(ny - 6) +
+         "\" font-size=\"16\" text-anchor=\"middle\">北</text>\n";
+  // Scale bar, bottom left.
+  const double bar = ScaleBarLength(extent);
+  const double bx = 30, by = H - 28, bw = bar * k;
+  svg += "<rect x=\"" + Num(bx) + "\" y=\"" + Num(by) + "\" width=\"" + Num(bw / 2) +
+         "\" height=\"6\" fill=\"black\" stroke=\"black\"/>\n";
+  svg += "<rect x=\"" + Num(bx + bw / 2) + "\" y=\"" + Num(by) + "\" width=\"" + Num(bw / 2) +
+         "\" height=\"6\" fill=\"white\" stroke=\"black\"/>\n";
+  svg += "<text x=\"" + Num(bx) + "\" y=\"" + Num(by - 5) +
+         "\" font-size=\"13\" text-anchor=\"middle\">0</text>\n";
+  svg += "<text x=\"" + Num(bx + bw) + "\" y=\"" + Num(by - 5) +
+         "\" font-size=\"13\" text-anchor=\"middle\">" + GeneralNumberText(bar) + " 米</text>\n";
+  svg += "</svg>\n";
+  return svg;
+}
+
+std::string TraverseReportHtml(const TraverseInput& input, const TraverseAdjustment& adjustment,
+                               const TraverseReportOptions& options) {
+  const ReportModel m = BuildModel(input, adjustment, options);
+  std::string h =
+      "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+      EscapeHtml(m.title) + "</title>\n<style>\n"
+      "@page { size: A4 portrait; margin: 12mm; }\n"
+      "body { font-family: \"Noto Sans CJK SC\", sans-serif; font-size: 10pt; color: #000;"
+      " max-width: 186mm; margin: 8mm auto; }\n"
+      "h1 { font-size: 16pt; text-align: center; margin: 0 0 3mm; }\n"
+      "h2 { font-size: 11pt; margin: 4mm 0 1.5mm; }\n"
+      "p { margin: 0.6mm 0; white-space: pre-wrap; }\n"
+      "table { border-collapse: collapse; width: 100%; font-size: 8.5pt;"
+      " font-variant-numeric: tabular-nums; break-inside: avoid; }\n"
+      "th, td { border: 0.6pt solid #444; padding: 0.6mm 1.2mm; text-align: right;"
+      " white-space: nowrap; }\n"
+      "th { background: #eee; text-align: center; }\n"
+      "td:first-child { text-align: left; }\n"
+      "tr.sum td { border-top: 1.2pt solid #000; }\n"
+      ".sketch { width: 100%; height: auto; display: block; box-sizing: border-box;"
+      " border: 0.6pt solid #888; break-inside: avoid; }\n"
+      "@media print { body { margin: 0; max-width: none; }"
+      " .sketch-page { break-before: page; } }\n"
+      "</style>\n</head>\n<body>\n";
+  h += "<h1>" + EscapeHtml(m.title) + "</h1>\n";
+  for (const std::string& f : m.facts) h += "<p>" + EscapeHtml(f) + "</p>\n";
+  auto table = [&](const char* heading, const Table& t, const std::vector<std::string>& summary) {
+    h += std::string("<h2>") + heading + "</h2>\n<table>\n<tr>";
+    for (const std::string& c : t.head) h += "<th>" + EscapeHtml(c) + "</th>";
+    h += "</tr>\n";
+    for (size_t r = 0; r < t.rows.size(); ++r) {
+      h += r + 1 == t.rows.size() ? "<tr class=\"sum\">" : "<tr>";
+      for (const std::string& c : t.rows[r]) h += "<td>" + EscapeHtml(c) + "</td>";
+      h += "</tr>\n";
+    }
+    h += "</table>\n";
+    for (const std::string& s : summary) h += "<p>" + EscapeHtml(s) + "</p>\n";
+  };
+  table("角度与坐标方位角", m.angles, m.angleSummary);
+  table("坐标计算", m.coordinates, m.coordinateSummary);
+  // Printed, the tables fill the first A4 page and the sketch has the second to itself.
+  h += "<div class=\"sketch-page\">\n<h2>导线略图</h2>\n" + TraverseSketchSvg(input, adjustment) +
+       "</div>\n";
+  h += "</body>\n</html>\n";
+  return h;
+}
+
+}  // namespace vantrel::batch

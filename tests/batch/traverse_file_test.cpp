@@ -1,0 +1,162 @@
+#include "batch/traverse_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/text_files.h"
+#include "common/text_rules.h"
+#include "geodetic/ellipsoid.h"
+#include "tests/support/temp_files.h"
+
+namespace vantrel::batch {
+namespace {
+
+using test::Gbk;
+
+std::string Utf8Lines(const std::vector<std::string>& lines, const char* end) {
+  std::string s;
+  for (const auto& l : lines) s += l + end;
+  return s;
+}
+
+const std::vector<std::string> kConnecting = {
+    "# 附合导线",
+    "导线 附合 左角",
+    "起点 B 3518402.117 510236.665",
+    "后视 A 3518634.540 509871.220   # 远处的塔",
+    "终点 C 3518512.386 511422.938",
+    "终止方位 40.3112",
+    "B  174.1420  315.244",
+    "",
+    "T1\t146.5605\t317.592",
+    "C  147.2612",
+};
+
+TEST(TraverseFile, ConnectingLayoutReadsIntoTheInput) {
+  const TraverseFileResult r = ParseTraverseText(Gbk(kConnecting), "t.txt");
+  ASSERT_TRUE(r.ok) << r.error;
+  const TraverseInput& in = r.input;
+  EXPECT_EQ(in.kind, TraverseKind::Connecting);
+  EXPECT_EQ(in.side, AngleSide::Left);
+  EXPECT_EQ(in.start.name, "B");
+  EXPECT_EQ(in.start.x, 3518402.117);
+  ASSERT_TRUE(in.backSight);
+  EXPECT_EQ(in.backSight->name, "A");
+  EXPECT_EQ(in.backSight->y, 509871.220);
+  EXPECT_EQ(in.end.name, "C");
+  EXPECT_FALSE(in.foreSight);
+  ASSERT_TRUE(in.endAzimuth);
+  EXPECT_EQ(*in.endAzimuth, Dms2Rad(40.3112));
+  ASSERT_EQ(in.stations.size(), 3u);
+  EXPECT_EQ(in.stations[1].name, "T1");
+  EXPECT_EQ(in.stations[1].angle, Dms2Rad(146.5605));
+  EXPECT_EQ(in.stations[1].distance, 317.592);
+  EXPECT_EQ(in.stations[2].distance, 0);
+}
+
+// The same file as GBK or UTF-8 (with or without a byte-order mark), with any line ends.
+TEST(TraverseFile, EncodingsAndLineEndsReadAlike) {
+  const TraverseFileResult ref = ParseTraverseText(Gbk(kConnecting), "t.txt");
+  ASSERT_TRUE(ref.ok);
+  for (const std::string& bytes :
+       {Utf8Lines(kConnecting, "\r\n"), Utf8Lines(kConnecting, "\n"), Utf8Lines(kConnecting, "\r"),
+        "\xEF\xBB\xBF" + Utf8Lines(kConnecting, "\n"),
+        Utf8ToGbk(Utf8Lines(kConnecting, "\n"))}) {
+    const TraverseFileResult r = ParseTraverseText(bytes, "t.txt");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.input.stations.size(), ref.input.stations.size());
+    EXPECT_EQ(r.input.backSight->name, "A");
+    EXPECT_EQ(r.input.side, AngleSide::Left);
+  }
+}
+
+TEST(TraverseFile, ClosedLayoutsWithEitherOrientation) {
+  const TraverseFileResult a = ParseTraverseText(
+      Gbk({"导线 右角 闭合", "起点 B 100 200", "起始方位 45.3000", "连接角 90", "B 90 100",
+           "P1 90 100", "P2 90 100.5", "P3 90 100"}),
+      "c.txt");
+  ASSERT_TRUE(a.ok) << a.error;
+  EXPECT_EQ(a.input.kind, TraverseKind::Closed);
+  EXPECT_EQ(a.input.side, AngleSide::Right);
+  EXPECT_EQ(*a.input.startAzimuth, Dms2Rad(45.3));
+  EXPECT_EQ(*a.input.connectionAngle, Dms2Rad(90));
+  EXPECT_EQ(a.input.stations.back().distance, 100);
+  const TraverseFileResult b = ParseTraverseText(
+      Gbk({"导线 闭合 左角", "起点 B 100 200", "首边方位 0.0001", "B 90 100", "P1 90 100",
+           "P2 90 100"}),
+      "c.txt");
+  ASSERT_TRUE(b.ok) << b.error;
+  EXPECT_NEAR(*b.input.firstLegAzimuth, 1 / 3600.0 * kPi / 180, 1e-15);
+}
+
+TEST(TraverseFile, ErrorsNameTheFileTheLineAndTheReason) {
+  const std::string head = "导线 附合 左角\n起点 B 0 0\n后视 A 10 0\n终点 C 0 300\n前视 D 10 300\n";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"起点 B 0 0\n", "f.txt: 缺少 导线 行 (附合或闭合, 左角或右角)!"},
+      {"导线 附合\n", "f.txt:1: 导线 行应写明类型 (附合或闭合) 和角度 (左角或右角)!"},
+      {"导线 附合 左角 闭合\n", "f.txt:1: 导线 行只能写类型 (附合或闭合) 和角度 (左角或右角), 不认识: 闭合!"},
+      {"导线 附合 左角\n导线 附合 左角\n", "f.txt:2: 重复的 导线 行 (第1行已有)!"},
+      {"导线 附合 左角\n后视 A 1 1\n", "f.txt: 缺少起点!"},
+      {"导线 附合 左角\n起点 B 1,5 0\n", "f.txt:2: 起算点坐标错!"},
+      {"导线 附合 左角\n起点 B 1 0 备注\n", "f.txt:2: 起点 行应为: 起点 点名 X Y!"},
+      {"导线 附合 左角\n起点 B 0 0\n后视 A 1e400 0\n", "f.txt:3: 后视点坐标错!"},
+      {"导线 附合 左角\n起点 B 0 0\n终点 C x 0\n", "f.txt:3: 终点坐标错!"},
+      {"导线 附合 左角\n起点 B 0 0\n前视 D 0 nan\n", "f.txt:3: 前视点坐标错!"},
+      {"导线 附合 左角\n起点 B 0 0\n", "f.txt: 缺少终点!"},
+      {head, "f.txt: 没有测站!"},
+      {head + "B 90.6000 100\n", "f.txt:6: 转折角错!"},  // 60 minutes
+      {head + "B 90.0060 100\n", "f.txt:6: 转折角错!"},  // 60 seconds
+      {head + "B 360 100\n", "f.txt:6: 转折角错!"},
+      {head + "B -1 100\n", "f.txt:6: 转折角错!"},
+      {head + "B 90 0\n", "f.txt:6: 边长错!"},
+      {head + "B 90 abc\n", "f.txt:6: 边长错!"},
+      {head + "B\n", "f.txt:6: 测站 B 缺少转折角!"},
+      {head + "B 90 100 5\n", "f.txt:6: 测站行多余的数据项: 5!"},
+      {head + "B 90\nC 90\n", "f.txt:6: 测站 B 缺少到下一站的边长!"},
+      {head + "B 90 100\nC 90 100\n", "f.txt:7: 终点测站 C 之后没有边, 不应有边长!"},
+      {head + "连接角 10\nB 90 100\nC 90\n", "f.txt:6: 附合导线没有 连接角 行!"},
+      {"导线 闭合 左角\n起点 B 0 0\n首边方位 10\n终点 C 0 0\nB 90 1\n", "f.txt:4: 闭合导线没有 终点 行!"},
+      {"导线 闭合 左角\n起点 B 0 0\n首边方位 x\n", "f.txt:3: 首边方位错!"},
+      {"导线 闭合 左角\n起点 B 0 0\n首边方位\n", "f.txt:3: 首边方位 行应为: 首边方位 D.MMSS!"},
+      {"导线 闭合 左角\n起点 B 0 0\n首边方位 10\nB 90 1\nP1 90\n", "f.txt:5: 测站 P1 缺少到下一站的边长!"},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(text);
+    const TraverseFileResult r = ParseTraverseText(Utf8ToGbk(text), "f.txt");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, message);
+  }
+}
+
+TEST(TraverseFile, PackedAnglesAreCheckedBeforeConversion) {
+  for (const auto& [text, ok] : std::vector<std::pair<const char*, bool>>{
+           {"0", true}, {"359.5959", true}, {"30.0", true}, {"0.30", true}, {"12.345678", true},
+           {" 121.3030 ", true}, {"10.7000", false}, {"10.0060", false}, {"10.00599", true},
+           {"360", false}, {"-0.0001", false}, {"", false}, {"1e2", true}, {"1,5", false}}) {
+    SCOPED_TRACE(text);
+    const auto a = ReadPackedAngle(text);
+    EXPECT_EQ(a.has_value(), ok);
+    if (a) {
+      EXPECT_EQ(*a, Dms2Rad(ReadStrict(text).value()));
+    }
+  }
+}
+
+class TraverseFileOnDisk : public test::TempDirTest {};
+
+TEST_F(TraverseFileOnDisk, ReadsAFileAndReportsOneThatCannotBeRead) {
+  test::Spit(dir_ / "t.txt", Gbk(kConnecting));
+  const TraverseFileResult r = ReadTraverseFile(dir_ / "t.txt");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.input.stations.size(), 3u);
+  const TraverseFileResult missing = ReadTraverseFile(dir_ / "none.txt");
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.error, (dir_ / "none.txt") + ": 文件或路径不存在");
+  const TraverseFileResult folder = ReadTraverseFile(dir_.path().string());
+  EXPECT_FALSE(folder.ok);
+  EXPECT_EQ(folder.error, dir_.path().string() + ": 这是一个文件夹，不是文件");
+}
+
+}  // namespace
+}  // namespace vantrel::batch

@@ -1,0 +1,10 @@
+cmake_minimum_required(VERSION 3.25)
+# Runs a validator (TOOL, a command list) on FILE; any complaint fails the test.
+if(NOT TOOL OR TOOL MATCHES "NOTFOUND")
+  message(FATAL_ERROR "validator not installed (scripts/setup.sh installs it): ${TOOL}")
+endif()
+execute_process(COMMAND ${TOOL} ${FILE} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message(STATUS "${out}${err}")
+if(NOT rc EQUAL 0 OR "${out}${err}" MATCHES "(error|warning):")
+  message(FATAL_ERROR "${FILE} does not validate")
+endif()
