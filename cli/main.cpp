@@ -416,129 +416,128 @@ int Run(int argc, char** argv) {
   app.get_formatter()->column_width(34);
 
   // Each subcommand has its own option values, so that each has its own defaults.
-  std::map<std::string, std::pair<Io, Geo>> values;
-  Io* pio = nullptr;
-  Geo* pg = nullptr;
-  auto sub = [&](const char* name, const std::string& text) {
-    CLI::App* s = app.add_subcommand(name, text);
-    s->footer(kFooter);
-    auto& v = values[name];
-    pio = &v.first;
-    pg = &v.second;
+  struct Sub {
+    CLI::App* app = nullptr;
+    Io io;
+    Geo g;
+  };
+  std::map<std::string, Sub> subs;
+  auto sub = [&](const char* name, const std::string& text) -> Sub& {
+    Sub& s = subs[name];
+    s.app = app.add_subcommand(name, text);
+    s.app->footer(kFooter);
     return s;
   };
-#define io (*pio)
-#define g (*pg)
 
-  CLI::App* xyz2blh = sub("xyz2blh", "空间坐标 X Y Z → 大地坐标 B L H (对话框 空间坐标－大地坐标)");
-  AddIo(xyz2blh, io);
-  AddEllipsoid(xyz2blh, g, "54");
-  AddAngles(xyz2blh, g);
+  Sub& xyz2blh = sub("xyz2blh", "空间坐标 X Y Z → 大地坐标 B L H (对话框 空间坐标－大地坐标)");
+  AddIo(xyz2blh.app, xyz2blh.io);
+  AddEllipsoid(xyz2blh.app, xyz2blh.g, "54");
+  AddAngles(xyz2blh.app, xyz2blh.g);
 
-  CLI::App* blh2xyz = sub("blh2xyz", "大地坐标 B L H → 空间坐标 X Y Z (对话框 空间坐标－大地坐标)");
-  AddIo(blh2xyz, io);
-  AddEllipsoid(blh2xyz, g, "54");
-  AddAngles(blh2xyz, g);
+  Sub& blh2xyz = sub("blh2xyz", "大地坐标 B L H → 空间坐标 X Y Z (对话框 空间坐标－大地坐标)");
+  AddIo(blh2xyz.app, blh2xyz.io);
+  AddEllipsoid(blh2xyz.app, blh2xyz.g, "54");
+  AddAngles(blh2xyz.app, blh2xyz.g);
 
-  CLI::App* blh2gauss = sub("blh2gauss",
+  Sub& blh2gauss = sub("blh2gauss",
                             "大地坐标 B L → 高斯坐标 x y, 投影面抬高 (对话框 大地坐标－高斯坐标)");
-  AddIo(blh2gauss, io);
-  AddEllipsoid(blh2gauss, g, "54");
-  AddAngles(blh2gauss, g);
-  AddProjection(blh2gauss, g, true, true);
+  AddIo(blh2gauss.app, blh2gauss.io);
+  AddEllipsoid(blh2gauss.app, blh2gauss.g, "54");
+  AddAngles(blh2gauss.app, blh2gauss.g);
+  AddProjection(blh2gauss.app, blh2gauss.g, true, true);
 
-  CLI::App* gauss2blh = sub("gauss2blh",
+  Sub& gauss2blh = sub("gauss2blh",
                             "高斯坐标 x y [带号] → 大地坐标 B L (对话框 大地坐标－高斯坐标)");
-  AddIo(gauss2blh, io);
-  AddEllipsoid(gauss2blh, g, "54");
-  AddAngles(gauss2blh, g);
-  AddProjection(gauss2blh, g, true, true);
+  AddIo(gauss2blh.app, gauss2blh.io);
+  AddEllipsoid(gauss2blh.app, gauss2blh.g, "54");
+  AddAngles(gauss2blh.app, gauss2blh.g);
+  AddProjection(gauss2blh.app, gauss2blh.g, true, true);
 
   std::string toCm;
-  CLI::App* zone = sub("zone", "高斯坐标换带: x y 从 --cm 带换到 --to-cm 带 (对话框 高斯坐标换带)");
-  AddIo(zone, io);
-  AddEllipsoid(zone, g, "54");
-  AddProjection(zone, g, false, false);
-  zone->add_option("--to-cm", toCm, "新的中央子午线, 度.分秒 D.MMSS")->required();
-  zone->add_option("--anomaly", g.anomaly, "大地水准面差距 (米, 默认 0)");
+  Sub& zone = sub("zone", "高斯坐标换带: x y 从 --cm 带换到 --to-cm 带 (对话框 高斯坐标换带)");
+  AddIo(zone.app, zone.io);
+  AddEllipsoid(zone.app, zone.g, "54");
+  AddProjection(zone.app, zone.g, false, false);
+  zone.app->add_option("--to-cm", toCm, "新的中央子午线, 度.分秒 D.MMSS")->required();
+  zone.app->add_option("--anomaly", zone.g.anomaly, "大地水准面差距 (米, 默认 0)");
 
   std::string params;
   bool sevenGauss = false;
-  CLI::App* seven = sub("seven",
+  Sub& seven = sub("seven",
                         "七参数坐标转换: 空间坐标 X Y Z → X' Y' Z', 可再到高斯坐标 (对话框 七参数坐标转换)");
-  AddIo(seven, io);
-  AddEllipsoid(seven, g, "54");
-  seven->add_option("--params", params,
+  AddIo(seven.app, seven.io);
+  AddEllipsoid(seven.app, seven.g, "54");
+  seven.app->add_option("--params", params,
                     "七参数 dX,dY,dZ,m,ex,ey,ez: 平移(米), 尺度(ppm), 旋转(秒)")->required();
-  seven->add_flag("--gauss", sevenGauss, "再投影到高斯坐标, 写出 xg yg hg");
-  seven->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS (默认 123, 同对话框)");
-  seven->add_option("--false-easting", g.falseEasting, "东偏 (公里, 默认 500, 同对话框)");
-  seven->add_option("--false-northing", g.falseNorthing, "北偏 (公里, 默认 0)");
-  seven->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+  seven.app->add_flag("--gauss", sevenGauss, "再投影到高斯坐标, 写出 xg yg hg");
+  seven.app->add_option("--cm", seven.g.cm, "中央子午线, 度.分秒 D.MMSS (默认 123, 同对话框)");
+  seven.app->add_option("--false-easting", seven.g.falseEasting, "东偏 (公里, 默认 500, 同对话框)");
+  seven.app->add_option("--false-northing", seven.g.falseNorthing, "北偏 (公里, 默认 0)");
+  seven.app->add_option("--plane-height", seven.g.planeHeight, "投影面高程 (米, 默认 0)");
 
-  CLI::App* utm = sub("utm", "UTM 投影 B L → x y, 或 --inverse 反算 (Tandrel 组件 BL2XYg_UTM/XYg2BL_UTM)");
-  AddIo(utm, io);
-  AddEllipsoid(utm, g, "84");
-  AddAngles(utm, g);
-  utm->add_flag("--inverse", g.inverse, "反算: x y [带号] → B L");
-  utm->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS");
-  utm->add_option("--zone-width", g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列");
-  utm->add_option("--false-easting", g.falseEasting, "东偏 (公里, 默认 500)");
-  utm->add_option("--false-northing", g.falseNorthing, "北偏 (公里, 默认 0; 南半球常用 10000)");
-  utm->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+  Sub& utm = sub("utm", "UTM 投影 B L → x y, 或 --inverse 反算 (Tandrel 组件 BL2XYg_UTM/XYg2BL_UTM)");
+  AddIo(utm.app, utm.io);
+  AddEllipsoid(utm.app, utm.g, "84");
+  AddAngles(utm.app, utm.g);
+  utm.app->add_flag("--inverse", utm.g.inverse, "反算: x y [带号] → B L");
+  utm.app->add_option("--cm", utm.g.cm, "中央子午线, 度.分秒 D.MMSS");
+  utm.app->add_option("--zone-width", utm.g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列");
+  utm.app->add_option("--false-easting", utm.g.falseEasting, "东偏 (公里, 默认 500)");
+  utm.app->add_option("--false-northing", utm.g.falseNorthing, "北偏 (公里, 默认 0; 南半球常用 10000)");
+  utm.app->add_option("--plane-height", utm.g.planeHeight, "投影面高程 (米, 默认 0)");
 
   std::string parallels;
-  CLI::App* lambert = sub("lambert",
+  Sub& lambert = sub("lambert",
                           "兰勃特等角圆锥投影 B L → x y, 或 --inverse 反算 (Tandrel 组件 BL2XYg_Lambert/XYg2BL_Lambert)");
-  AddIo(lambert, io);
-  AddEllipsoid(lambert, g, "84");
-  AddAngles(lambert, g);
-  lambert->add_flag("--inverse", g.inverse, "反算: x y → B L");
-  lambert->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS")->required();
-  lambert->add_option("--parallels", parallels, "标准纬线 B1,B2, 度.分秒 (相同则为单标准纬线)")->required();
-  lambert->add_option("--false-easting", g.falseEasting, "加在 y (沿中央子午线) 上的偏移, 公里 (默认 0)");
-  lambert->add_option("--false-northing", g.falseNorthing, "加在 x 上的偏移, 公里 (默认 0)");
-  lambert->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+  AddIo(lambert.app, lambert.io);
+  AddEllipsoid(lambert.app, lambert.g, "84");
+  AddAngles(lambert.app, lambert.g);
+  lambert.app->add_flag("--inverse", lambert.g.inverse, "反算: x y → B L");
+  lambert.app->add_option("--cm", lambert.g.cm, "中央子午线, 度.分秒 D.MMSS")->required();
+  lambert.app->add_option("--parallels", parallels, "标准纬线 B1,B2, 度.分秒 (相同则为单标准纬线)")->required();
+  lambert.app->add_option("--false-easting", lambert.g.falseEasting, "加在 y (沿中央子午线) 上的偏移, 公里 (默认 0)");
+  lambert.app->add_option("--false-northing", lambert.g.falseNorthing, "加在 x 上的偏移, 公里 (默认 0)");
+  lambert.app->add_option("--plane-height", lambert.g.planeHeight, "投影面高程 (米, 默认 0)");
 
   std::string oldFile, newFile;
-  CLI::App* fit4 = sub("fit4",
+  Sub& fit4 = sub("fit4",
                        "平面坐标转换1: 由新老坐标文件的公共点求四参数, 按 转换参数 窗口写出, 再转换文件");
-  fit4->add_option("old", oldFile, "老坐标文件 (公共点)")->required();
-  fit4->add_option("new", newFile, "新坐标文件 (公共点)")->required();
-  AddIo(fit4, io);
+  fit4.app->add_option("old", oldFile, "老坐标文件 (公共点)")->required();
+  fit4.app->add_option("new", newFile, "新坐标文件 (公共点)")->required();
+  AddIo(fit4.app, fit4.io);
 
   std::string fromCentre = "0,0", toCentre = "0,0", angle = "0";
-  CLI::App* rotate = sub("rotate", "平面坐标转换2: 绕旋转中心旋转并平移点文件 (对话框 平面坐标转换2)");
-  AddIo(rotate, io);
-  rotate->add_option("--from-centre", fromCentre, "老坐标旋转中心 x0,y0 (米, 默认 0,0)");
-  rotate->add_option("--to-centre", toCentre, "新坐标旋转中心 X0,Y0 (米, 默认 0,0)");
-  rotate->add_option("--angle", angle, "旋转角, 度.分秒 D.MMSS (默认 0)");
+  Sub& rotate = sub("rotate", "平面坐标转换2: 绕旋转中心旋转并平移点文件 (对话框 平面坐标转换2)");
+  AddIo(rotate.app, rotate.io);
+  rotate.app->add_option("--from-centre", fromCentre, "老坐标旋转中心 x0,y0 (米, 默认 0,0)");
+  rotate.app->add_option("--to-centre", toCentre, "新坐标旋转中心 X0,Y0 (米, 默认 0,0)");
+  rotate.app->add_option("--angle", angle, "旋转角, 度.分秒 D.MMSS (默认 0)");
 
   std::string from;
-  CLI::App* inverse = sub("inverse",
+  Sub& inverse = sub("inverse",
                           "坐标反算: 每行两点 x1 y1 x2 y2 (或 --from 定点到每行一点 x y) → dx dy 距离 方位角 (对话框 坐标正反算)");
-  AddIo(inverse, io);
-  inverse->add_option("--from", from, "第一点 x,y (米): 每行只给第二点");
-  inverse->add_option("--angles", g.angles, "方位角写法: dms 度 分 秒 三列 (默认, 同对话框), deg 或 rad 一列");
+  AddIo(inverse.app, inverse.io);
+  inverse.app->add_option("--from", from, "第一点 x,y (米): 每行只给第二点");
+  inverse.app->add_option("--angles", inverse.g.angles, "方位角写法: dms 度 分 秒 三列 (默认, 同对话框), deg 或 rad 一列");
 
-  CLI::App* forward = sub("forward", "坐标正算: 距离 方位角 → dx dy (对话框 坐标正反算)");
-  AddIo(forward, io);
-  forward->add_option("--angles", g.angles, "方位角写法: dms 度 分 秒 三列 (默认, 同对话框), deg 或 rad 一列");
+  Sub& forward = sub("forward", "坐标正算: 距离 方位角 → dx dy (对话框 坐标正反算)");
+  AddIo(forward.app, forward.io);
+  forward.app->add_option("--angles", forward.g.angles, "方位角写法: dms 度 分 秒 三列 (默认, 同对话框), deg 或 rad 一列");
 
-  CLI::App* anomaly = sub("anomaly", "54椭球大地水准面差距: 每点 B L → 差距 (米) (对话框 54椭球大地水准面差距)");
-  AddIo(anomaly, io);
-  AddAngles(anomaly, g);
+  Sub& anomaly = sub("anomaly", "54椭球大地水准面差距: 每点 B L → 差距 (米) (对话框 54椭球大地水准面差距)");
+  AddIo(anomaly.app, anomaly.io);
+  AddAngles(anomaly.app, anomaly.g);
 
   NmeaOptions nm;
-  CLI::App* nmea = sub("nmea",
+  Sub& nmea = sub("nmea",
                        "接收机 GGA 语句 (记录文件或串口) → 时间 B L H 解状态 卫星数 HDOP 高斯 x y (Tandrel 切句与解析)");
-  AddIo(nmea, io);
-  AddEllipsoid(nmea, g, "84");
-  AddAngles(nmea, g);
-  AddProjection(nmea, g, true, false);
-  nmea->add_option("--port", nm.port, "串口设备 (如 /dev/ttyUSB0), 代替文件; Ctrl-C 停止");
-  nmea->add_option("--baud", nm.baud, "串口波特率 (默认 9600)");
-  nmea->add_option("--count", nm.count, "写出这么多个位置后停止");
+  AddIo(nmea.app, nmea.io);
+  AddEllipsoid(nmea.app, nmea.g, "84");
+  AddAngles(nmea.app, nmea.g);
+  AddProjection(nmea.app, nmea.g, true, false);
+  nmea.app->add_option("--port", nm.port, "串口设备 (如 /dev/ttyUSB0), 代替文件; Ctrl-C 停止");
+  nmea.app->add_option("--baud", nm.baud, "串口波特率 (默认 9600)");
+  nmea.app->add_option("--count", nm.count, "写出这么多个位置后停止");
 
   try {
     app.parse(argc, argv);
@@ -562,8 +561,8 @@ int Run(int argc, char** argv) {
 
   const CLI::App* chosen = app.get_subcommands().front();
   const std::string name = chosen->get_name();
-  pio = &values[name].first;
-  pg = &values[name].second;
+  Io& io = subs.at(name).io;
+  Geo& g = subs.at(name).g;
   try {
     const int decimals = DecimalsOf(io);
     batch::Command command;
@@ -665,8 +664,6 @@ int Run(int argc, char** argv) {
               << " --help 查看用法。\n";
     return 2;
   }
-#undef io
-#undef g
 }
 
 }  // namespace
