@@ -452,7 +452,12 @@ class Pool {
     auto promise = std::make_shared<std::promise<BlockResult>>();
     std::future<BlockResult> result = promise->get_future();
     auto job = [promise, ctx = std::move(ctx), bytes = std::move(bytes), skip](BlockConverter& c) {
-      promise->set_value(c.Convert(ctx, std::string_view(bytes).substr(skip)));
+      // A failure (memory, say) reaches the caller through the future, not the thread.
+      try {
+        promise->set_value(c.Convert(ctx, std::string_view(bytes).substr(skip)));
+      } catch (...) {
+        promise->set_exception(std::current_exception());
+      }
     };
     {
       std::lock_guard<std::mutex> lock(mutex_);

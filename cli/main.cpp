@@ -669,4 +669,11 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace vantrel::cli
 
-int main(int argc, char** argv) { return vantrel::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return vantrel::cli::Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "vantrel-cli: 计算中止: " << e.what() << "\n";
+    return 1;
+  }
+}
