@@ -108,14 +108,21 @@ double AngleToDegrees(double value, AngleUnit unit) {
   return DegreesFromRadians(value);
 }
 
-std::string AngleText(double rad, AngleUnit unit) {
-  if (!std::isfinite(rad)) return {};
-  if (unit == AngleUnit::Degrees) return GeneralNumberText(DegreesFromRadians(rad));
-  if (unit == AngleUnit::Radians) return GeneralNumberText(rad);
-  std::string t = Rad2dms_Buff(rad);
+void AppendAngleText(std::string& out, double rad, AngleUnit unit) {
+  if (!std::isfinite(rad)) return;
+  if (unit == AngleUnit::Degrees) return AppendGeneralNumber(out, DegreesFromRadians(rad));
+  if (unit == AngleUnit::Radians) return AppendGeneralNumber(out, rad);
+  const std::string t = Rad2dms_Buff(rad);
   // " 31.30..." or "- 31.30...": the blank stands in the sign place.
-  const std::size_t blank = t[0] == '-' ? 1 : 0;
-  if (t.size() > blank && t[blank] == ' ') t.erase(blank, 1);
+  const bool negative = t[0] == '-';
+  const std::size_t blank = negative ? 1 : 0;
+  if (negative) out.push_back('-');
+  out.append(t, t.size() > blank && t[blank] == ' ' ? blank + 1 : blank, std::string::npos);
+}
+
+std::string AngleText(double rad, AngleUnit unit) {
+  std::string t;
+  AppendAngleText(t, rad, unit);
   return t;
 }
 

@@ -37,6 +37,7 @@ double AngleToDegrees(double value, AngleUnit unit);
 // "- 5.3000000000" is "-5.3000000000"), so that a file's field stays one word; degrees
 // and radians as general number text. Not finite: "".
 std::string AngleText(double rad, AngleUnit unit);
+void AppendAngleText(std::string& out, double rad, AngleUnit unit);
 
 enum class Status : std::uint8_t {
   Ok = 0,

@@ -648,11 +648,11 @@ Formatter PatternFormat(std::string pattern) {
 }
 
 Formatter GeneralFormat() {
-  return [](std::string& out, double v) { out += GeneralNumberText(v); };
+  return [](std::string& out, double v) { AppendGeneralNumber(out, v); };
 }
 
 Formatter AngleFormat(AngleUnit unit) {
-  return [unit](std::string& out, double v) { out += AngleText(v, unit); };
+  return [unit](std::string& out, double v) { AppendAngleText(out, v, unit); };
 }
 
 std::string DecimalsPattern(int decimals) {

@@ -443,55 +443,67 @@ std::string FormatPattern(double value, std::string_view pattern) {
   return out;
 }
 
-std::string GeneralNumberText(double value) {
-  if (!std::isfinite(value)) return "";
+void AppendGeneralNumber(std::string& out, double value) {
+  if (!std::isfinite(value)) return;
+  // Composed on the stack and appended at once: a sign, 15 digits, a point, up to three
+  // zeros after it, or the exponent form.
+  char text[40];
+  char* p = text;
   // Whole numbers below 10^15 are written out as they are.
   const double magnitude = std::fabs(value);
   if (magnitude < 1e15 && magnitude == std::floor(magnitude)) {
-    char buf[24];
-    char* p = buf;
     if (value < 0) *p++ = '-';
-    p = std::to_chars(p, buf + sizeof buf, static_cast<uint64_t>(magnitude)).ptr;
-    return std::string(buf, p);
+    p = std::to_chars(p, text + sizeof text, static_cast<uint64_t>(magnitude)).ptr;
+    out.append(text, static_cast<size_t>(p - text));
+    return;
   }
   const Decimal d = ToDecimal15(value);
-  if (d.zero) return "0";
+  if (d.zero) {
+    out.push_back('0');
+    return;
+  }
   int n = d.count;
   while (n > 1 && d.digits[n - 1] == '0') --n;
-  const std::string_view digits(d.digits, n);
-  std::string out;
-  out.reserve(24);
-  if (d.negative) out.push_back('-');
+  auto put = [&p](const char* from, int count) {
+    std::memcpy(p, from, static_cast<size_t>(count));
+    p += count;
+  };
+  if (d.negative) *p++ = '-';
   const int e = d.exponent;  // value = 0.digits * 10^e
   if (e >= -3 && e <= 15) {
     if (e <= 0) {
-      out += "0.";
-      out.append(-e, '0');
-      out += digits;
+      *p++ = '0';
+      *p++ = '.';
+      for (int i = 0; i < -e; ++i) *p++ = '0';
+      put(d.digits, n);
     } else if (e >= n) {
-      out += digits;
-      out.append(e - n, '0');
+      put(d.digits, n);
+      for (int i = 0; i < e - n; ++i) *p++ = '0';
     } else {
-      out += digits.substr(0, e);
-      out.push_back('.');
-      out += digits.substr(e);
+      put(d.digits, e);
+      *p++ = '.';
+      put(d.digits + e, n - e);
     }
-    return out;
+  } else {
+    // Exponent form, one digit before the point: 1.5E-07, 1E+20.
+    *p++ = d.digits[0];
+    if (n > 1) {
+      *p++ = '.';
+      put(d.digits + 1, n - 1);
+    }
+    const int exp10 = e - 1;
+    *p++ = 'E';
+    *p++ = exp10 < 0 ? '-' : '+';
+    const int a = std::abs(exp10);
+    if (a < 10) *p++ = '0';
+    p = std::to_chars(p, text + sizeof text, a).ptr;
   }
-  // Exponent form, one digit before the point: 1.5E-07, 1E+20.
-  out += digits.substr(0, 1);
-  if (n > 1) {
-    out.push_back('.');
-    out += digits.substr(1);
-  }
-  const int exp10 = e - 1;
-  out.push_back('E');
-  out.push_back(exp10 < 0 ? '-' : '+');
-  const int a = std::abs(exp10);
-  if (a < 10) out.push_back('0');
-  char buf[8];
-  const auto r = std::to_chars(buf, buf + sizeof buf, a);
-  out.append(buf, r.ptr);
+  out.append(text, static_cast<size_t>(p - text));
+}
+
+std::string GeneralNumberText(double value) {
+  std::string out;
+  AppendGeneralNumber(out, value);
   return out;
 }
 

@@ -32,6 +32,8 @@ void AppendPattern(std::string& out, double value, std::string_view pattern);
 // fractions, "-" for negatives, no leading blank. Magnitudes of 1e15 and above, or below
 // 1e-4, are written with an exponent ("1E+20", "1.5E-07").
 std::string GeneralNumberText(double value);
+// The same text appended to `out` (nothing for a value that is not finite).
+void AppendGeneralNumber(std::string& out, double value);
 
 // Text with blanks (space, tab) removed from both ends.
 std::string_view TrimBlanks(std::string_view text);
