@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth imagemagick
   libproj-dev
   python3
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
 )
 
 # Packages of the extra groups, by group name.
