@@ -193,8 +193,11 @@ any other. Stray bytes before "$" are skipped; a partial sentence waits for the 
 With checksum=True (default) a sentence needs a correct "*hh" (GetAline_Ok); False takes every
 "$...CR LF" (GetAline_Command). Bytes are taken as Latin-1 characters.)doc")
       .def(py::init<bool>(), py::arg("checksum") = true)
-      .def("feed", [r](SentenceStream& s, py::bytes data) {
-        std::string bytes = data;
+      .def("feed", [r](SentenceStream& s, py::object data) {
+        // bytes, bytearray, memoryview: whatever a file or a port's read gives.
+        PyObject* raw = PyBytes_FromObject(data.ptr());
+        if (!raw) throw py::error_already_set();
+        std::string bytes = py::reinterpret_steal<py::bytes>(raw);
         std::vector<Cut> cuts;
         {
           py::gil_scoped_release unlocked;
@@ -203,7 +206,7 @@ With checksum=True (default) a sentence needs a correct "*hh" (GetAline_Ok); Fal
         py::list out;
         for (const Cut& c : cuts) out.append(Record(r, c));
         return out;
-      }, py::arg("data"), "Adds received bytes; returns the list of records of the sentences completed.")
+      }, py::arg("data"), "Adds received bytes (bytes-like); returns the list of records of the sentences completed.")
       .def("finish", &SentenceStream::Finish, "Drops what is left (at most the start of a sentence) at the end of the input.")
       .def_readonly("sentences", &SentenceStream::sentences, "Sentences cut so far.")
       .def_readonly("rejected", &SentenceStream::rejected, "Complete sentences refused (wrong or missing checksum).")

@@ -46,6 +46,7 @@ def test_pieces_of_any_size_give_the_same_records(size):
     got = [r for i in range(0, len(LOG), size) for r in s.feed(LOG[i:i + size])]
     assert got == v.SentenceStream().feed(LOG)
     assert list(v.read_sentences(io.BytesIO(LOG), chunk_size=size)) == got
+    assert v.SentenceStream().feed(memoryview(bytearray(LOG))) == got
 
 
 def test_without_the_checksum_test_and_from_a_file(tmp_path):
@@ -62,6 +63,11 @@ def test_a_huge_feed_and_an_endless_line_keep_the_buffer_bounded():
     s.feed(b"$" + b"x" * 100000)
     assert s.pending < 32767 and s.dropped > 0
     assert len(s.feed(b"\r\n" + GGA)) == 1
+
+
+def test_text_is_not_bytes():
+    with pytest.raises(TypeError):
+        v.SentenceStream().feed(GGA.decode())
 
 
 def test_odd_sentences_stay_plain():
