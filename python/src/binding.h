@@ -46,16 +46,18 @@ inline constexpr const char* kBadInput = "输入信息错误!";
 class Broadcast {
  public:
   Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite = false);
-  std::size_t count() const { return arrays_.size(); }
+  std::size_t count() const { return plain_ ? values_.size() : arrays_.size(); }
   py::ssize_t size() const { return size_; }
   bool scalar() const { return scalar_; }
   const std::vector<py::ssize_t>& shape() const { return shape_; }
-  const double* data(std::size_t i) const { return arrays_[i].data(); }
+  const double* data(std::size_t i) const { return plain_ ? &values_[i] : arrays_[i].data(); }
   // The index of flat position k in this shape: an int for one axis, else a tuple.
   py::object IndexOf(py::ssize_t k) const;
 
  private:
   std::vector<py::array_t<double, py::array::c_style>> arrays_;
+  std::vector<double> values_;  // when every argument is a Python float or int
+  bool plain_ = false;
   std::vector<py::ssize_t> shape_;
   py::ssize_t size_ = 1;
   bool scalar_ = true;
@@ -68,6 +70,20 @@ class Broadcast {
 template <std::size_t In, std::size_t Out, class F>
 py::object Elementwise(const Broadcast& b, py::handle record, F f) {
   static_assert(Out >= 1);
+  if (b.scalar()) {
+    // One element: no arrays to allocate and no loop worth releasing the GIL for.
+    std::array<double, In> x{};
+    std::array<double, Out> y{};
+    for (std::size_t i = 0; i < In; ++i) x[i] = *b.data(i);
+    if (const char* refusal = f(x, y)) RaiseInput(refusal);
+    if constexpr (Out == 1) {
+      return py::float_(y[0]);
+    } else {
+      py::tuple t(Out);
+      for (std::size_t j = 0; j < Out; ++j) t[j] = py::float_(y[j]);
+      return record.is_none() ? py::object(t) : record(*t);
+    }
+  }
   std::array<py::array_t<double>, Out> outs;
   std::array<double*, Out> o{};
   for (std::size_t j = 0; j < Out; ++j) {

@@ -88,6 +88,25 @@ NamedEllipsoid ResolveEllipsoid(py::handle arg) {
 }
 
 Broadcast::Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite) {
+  // Plain Python numbers, the common case of a script's loop, skip numpy altogether.
+  bool plain = true;
+  for (const auto& [name, arg] : args) plain = plain && (PyFloat_Check(arg.ptr()) || PyLong_Check(arg.ptr()));
+  if (plain) {
+    for (const auto& [name, arg] : args) {
+      const double d = PyFloat_AsDouble(arg.ptr());  // an int too large for a double raises here
+      if (d == -1.0 && PyErr_Occurred()) {
+        PyErr_Clear();
+        RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(arg).cast<std::string>(),
+                   {{"argument", py::str(name)}});
+      }
+      if (!allowNonFinite && !std::isfinite(d))
+        RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(py::float_(d)).cast<std::string>(),
+                   {{"argument", py::str(name)}});
+      values_.push_back(d);
+    }
+    plain_ = true;
+    return;
+  }
   py::module_ np = py::module_::import("numpy");
   py::list converted;
   for (const auto& [name, arg] : args) {

@@ -57,6 +57,10 @@ def test_arrays_give_the_scalar_results_element_by_element():
     n = v.radii(rad[0], v.dms_to_rad(45))
     assert n.N.shape == (3,) and n.N[1] == v.radii(float(rad[0, 1]), v.dms_to_rad(45)).N
     assert isinstance(v.radii(0.5).N, float)
+    # Plain numbers, numpy scalars and 0-d arrays take different ways in; the results agree.
+    for lat in (0.5, np.float64(0.5), np.array(0.5), np.float32(0.5)):
+        assert v.radii(lat, 1) == v.radii(0.5, 1.0)
+    assert v.dms_to_rad(45) == v.dms_to_rad(np.int64(45)) == v.dms_to_rad(45.0)
 
 
 @pytest.mark.parametrize("b,a,code,N,M,R,RA", [
