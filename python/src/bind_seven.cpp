@@ -7,12 +7,6 @@ namespace vantrel::python {
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += l + "\n";
-  return s;
-}
-
 py::array_t<double> Residuals(const batch::SevenEstimate& e) {
   py::array_t<double> out({static_cast<py::ssize_t>(e.residuals.size()), py::ssize_t{3}});
   auto r = out.mutable_unchecked<2>();
@@ -98,7 +92,7 @@ flagged marks points with a residual above 3·sigma0.)doc")
       }, "(n,) bool array: a residual above 3 sigma0.")
       .def("report_lines", [](const batch::SevenEstimate& e) { return batch::SevenEstimateReportText(e); },
            "The report's lines (print zones, no line ends), as vantrel-cli writes them.")
-      .def("report", [](const batch::SevenEstimate& e) { return Joined(batch::SevenEstimateReportText(e)); },
+      .def("report", [](const batch::SevenEstimate& e) { return JoinLines(batch::SevenEstimateReportText(e)); },
            "The report as one str, lines ended by \\n.")
       .def("__repr__", [](const batch::SevenEstimate& e) {
         return "<SevenFit of " + std::to_string(e.residuals.size()) + " points, sigma0=" +

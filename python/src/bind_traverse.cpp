@@ -20,12 +20,6 @@ struct Adjusted {
   batch::TraverseAdjustment result;
 };
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += l + "\n";
-  return s;
-}
-
 TraverseInput Parsed(const batch::TraverseFileResult& r) {
   if (!r.ok) RaiseInput(r.error);
   return r.input;
@@ -158,7 +152,7 @@ dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect clo
       }, py::arg("seconds_decimals") = -1,
          "The computation table (导线坐标计算表) as lines in print zones; seconds_decimals -1 chooses.")
       .def("report", [](const Adjusted& a, int decimals) {
-        return Joined(batch::TraverseReportText(a.input, a.result, {decimals}));
+        return JoinLines(batch::TraverseReportText(a.input, a.result, {decimals}));
       }, py::arg("seconds_decimals") = -1, "The same as one str, lines ended by \\n.")
       .def("report_html", [](const Adjusted& a, int decimals) {
         return batch::TraverseReportHtml(a.input, a.result, {decimals});

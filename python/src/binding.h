@@ -135,6 +135,9 @@ void BindTransform(py::module_& m);
 void BindPointFiles(py::module_& m);
 void BindSentences(py::module_& m);
 
+// Report lines as one text, each ended by "\n".
+std::string JoinLines(const std::vector<std::string>& lines);
+
 // Shapes of (n, k) coordinate tables.
 py::array_t<double, py::array::c_style> Table(py::handle arg, const char* name, py::ssize_t columns);
 std::vector<std::string> Names(py::handle names, std::size_t n, const char* prefix);

@@ -200,6 +200,12 @@ std::vector<std::string> Names(py::handle names, std::size_t n, const char* pref
   return out;
 }
 
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\n";
+  return s;
+}
+
 namespace {
 
 void BindEllipsoids(py::module_& m) {
