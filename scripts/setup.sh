@@ -15,6 +15,7 @@ PACKAGES=(
   librsvg2-bin dpkg-dev file fakeroot lintian desktop-file-utils appstream
   libproj-dev
   python3
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
 )
 
 # Packages of the extra groups, by group name.

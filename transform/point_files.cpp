@@ -5,6 +5,7 @@
 
 #include "common/text_files.h"
 #include "common/text_rules.h"
+#include "transform/common_point_transform.h"
 
 namespace vantrel {
 namespace {
@@ -194,11 +195,7 @@ AppendOutcome T_Co_Rotate(const std::string& oldPath, const std::string& newPath
     Tell(onMessage, UnreadableFileMessage("老坐标文件", oldPath, old.error));
     return AppendOutcome::Unreadable;
   }
-  const double dX = state.TransParam[kShiftX];
-  const double dY = state.TransParam[kShiftY];
-  const double theta = state.TransParam[kRotation];
-  const double k = 1 + state.TransParam[kScale];
-  const double c = std::cos(theta), s = std::sin(theta);
+  const PlaneSimilarity transform(state.TransParam);
 
   std::vector<std::string> block{"", "", "旋转后结果"};
   block.reserve(old.lines.size() + 3);
@@ -210,8 +207,8 @@ AppendOutcome T_Co_Rotate(const std::string& oldPath, const std::string& newPath
       formatError = true;
       break;
     }
-    const double X = k * (p.X * c + p.Y * s) + dX;
-    const double Y = k * (-p.X * s + p.Y * c) + dY;
+    double X = 0, Y = 0;
+    transform.Apply(p.X, p.Y, X, Y);
     block.push_back(ResultLine(p.Name, X, Y, p.Rest));
   }
   // The lines before a faulty one are kept, as a reader going line by line would leave them.

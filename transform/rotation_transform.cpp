@@ -9,6 +9,9 @@
 
 namespace vantrel {
 
+RotationMap::RotationMap(const RotationCentres& centres)
+    : k_(centres), c_(std::cos(centres.theta)), s_(std::sin(centres.theta)) {}
+
 RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& resultPath,
                               const RotationCentres& k, const std::string& angleText,
                               const MessageHandler& onMessage, std::string& error) {
@@ -24,7 +27,7 @@ RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& res
       PrintZones({"旋转角：", angleText}),
   };
   out.reserve(old.lines.size() + out.size());
-  const double c = std::cos(k.theta), s = std::sin(k.theta);
+  const RotationMap rotation(k);
   bool formatError = false;
   for (const auto& line : old.lines) {
     if (line.empty()) break;
@@ -33,8 +36,9 @@ RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& res
       formatError = true;
       break;
     }
-    const double dx = p.X - k.x0, dy = p.Y - k.y0;
-    out.push_back(ResultLine(p.Name, k.X0 + dx * c + dy * s, k.Y0 - dx * s + dy * c, p.Rest));
+    double X = 0, Y = 0;
+    rotation.Apply(p.X, p.Y, X, Y);
+    out.push_back(ResultLine(p.Name, X, Y, p.Rest));
   }
   WriteResult written = WriteTextFile(resultPath, out, /*append=*/false);
   if (!written.ok) {

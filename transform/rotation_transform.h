@@ -16,6 +16,21 @@ struct RotationCentres {
   double theta = 0;       // radians
 };
 
+// The rotation about the centres, cos θ and sin θ taken once for a whole file of points.
+class RotationMap {
+ public:
+  explicit RotationMap(const RotationCentres& centres);
+  void Apply(double x, double y, double& X, double& Y) const {
+    const double dx = x - k_.x0, dy = y - k_.y0;
+    X = k_.X0 + dx * c_ + dy * s_;
+    Y = k_.Y0 - dx * s_ + dy * c_;
+  }
+
+ private:
+  RotationCentres k_;
+  double c_, s_;
+};
+
 enum class RotateOutcome {
   Done,          // header and every point written
   FormatError,   // header and the points before the faulty line written

@@ -109,8 +109,10 @@ void CoordiFrm::Command1_Click() {
     const double s = Strict(Text5);
     const double alpha = JoinAzimuth(Strict(Text6), Strict(Text7), Strict(Text8));
     clearPoints();
-    Text9->setText(Q(GeneralNumberText(std::cos(alpha) * s)));
-    Text10->setText(Q(GeneralNumberText(std::sin(alpha) * s)));
+    double dx = 0, dy = 0;
+    PolarOffsets(s, alpha, dx, dy);
+    Text9->setText(Q(GeneralNumberText(dx)));
+    Text10->setText(Q(GeneralNumberText(dy)));
   }
 }
 
