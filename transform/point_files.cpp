@@ -182,9 +182,7 @@ GatherOutcome T_Co_New(const std::string& oldPath, const std::string& newPath,
 }
 
 std::string ResultLine(const std::string& name, double X, double Y, const std::string& rest) {
-  std::vector<std::string> items{name, FormatPattern(X, "#.0000"), FormatPattern(Y, "#.0000")};
-  if (!rest.empty()) items.push_back(rest);
-  return PrintZones(items);
+  return PrintZones({name, FormatPattern(X, "#.0000"), FormatPattern(Y, "#.0000"), rest});
 }
 
 AppendOutcome T_Co_Rotate(const std::string& oldPath, const std::string& newPath,

@@ -81,8 +81,8 @@ enum class AppendOutcome {
   WriteFailed,      // the new file could not be written: it holds what it held before
 };
 
-// One result line in print zones: name, X and Y with "#.0000", and the remark when there
-// is one (an empty remark adds no trailing blanks).
+// One result line of four print-zone items: name, X and Y with "#.0000", and the remark.
+// An empty remark is still an item, so the line runs on in blanks to its zone.
 std::string ResultLine(const std::string& name, double X, double Y, const std::string& rest);
 
 // Transforms every point of the old file with state.TransParam and appends the block

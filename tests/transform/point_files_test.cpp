@@ -140,15 +140,23 @@ TEST(SplitPointLine, ViewFormCutsAsTheCopyingForm) {
   }
 }
 
-TEST(ResultLine, PrintZonesAndFormats) {
-  EXPECT_EQ(ResultLine("P1", 1100, 1950.5, "桩 A"),
-            "P1            1100.0000     1950.5000     桩 A");
-  EXPECT_EQ(ResultLine("P2", 0.25, -0.5, ""), "P2            .2500         -.5000");
-  // A 14-column name pushes the coordinates one more zone on, so they never run together.
-  EXPECT_EQ(ResultLine("ABCDEFGHIJKLMN", 1, 2, ""),
-            "ABCDEFGHIJKLMN              1.0000        2.0000");
-  // Double-byte characters count two columns.
-  EXPECT_EQ(ResultLine("点1", 1, 2, ""), "点1           1.0000        2.0000");
+TEST(ResultLine, FourPrintZoneItemsEvenWithoutARemark) {
+  const struct {
+    std::string name;
+    double x, y;
+    std::string rest, line;
+  } cases[] = {
+      {"P1", 1100, 1950.5, "桩 A", "P1            1100.0000     1950.5000     桩 A"},
+      // An empty remark is the fourth item all the same: blanks up to its zone.
+      {"P2", 0.25, -0.5, "", "P2            .2500         -.5000        "},
+      // A 14-column name pushes the coordinates one more zone on, so they never run together.
+      {"ABCDEFGHIJKLMN", 1, 2, "", "ABCDEFGHIJKLMN              1.0000        2.0000        "},
+      // Y ending on a zone boundary pushes the empty remark a whole zone on.
+      {"P3", 1, 123456789.5, "", "P3            1.0000        123456789.5000              "},
+      // Double-byte characters count two columns.
+      {"点1", 1, 2, "", "点1           1.0000        2.0000        "},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResultLine(c.name, c.x, c.y, c.rest), c.line) << c.name;
 }
 
 TEST_F(PointFiles, OldLookupFirstMatchEmptyLineAndFormatError) {
@@ -316,7 +324,7 @@ TEST_F(PointFiles, RotateAppendsBlockByteForByteAndRereadingStopsBeforeIt) {
   const std::string block =
       "\r\n\r\n\xD0\xFD\xD7\xAA\xBA\xF3\xBD\xE1\xB9\xFB\r\n"  // 旋转后结果
       "A             1100.0000     1950.0000     \xBD\xE7\xD7\xAE\r\n"
-      "B             1110.5000     1950.0000\r\n"
+      "B             1110.5000     1950.0000     \r\n"
       "C             100.0000      -50.0000      \xBC\xD7 \xD2\xD2\r\n";
   EXPECT_EQ(Slurp(newPath_), newBytes + block);
 
@@ -334,20 +342,20 @@ TEST_F(PointFiles, RotateScaleAndRotationFollowTheModel) {
   state_.TransParam = {1, 2, 3.14159265358979 / 2, 1};  // k = 2, θ = 90°
   ASSERT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::Done);
   // X = 2(10 cos θ) + 1 = 1, Y = 2(-10 sin θ) + 2 = -18
-  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "P             1.0000        -18.0000"}));
+  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "P             1.0000        -18.0000      "}));
 }
 
 TEST_F(PointFiles, RotateEndsAtBlankLineAndStopsAtFormatError) {
   Spit(newPath_, "");
   Spit(oldPath_, Gbk({"A 1 2", "  \t", "B 3 4"}));
   EXPECT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::Done);
-  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "A             1.0000        2.0000"}));
+  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "A             1.0000        2.0000        "}));
   EXPECT_TRUE(messages_.empty());
 
   Spit(newPath_, "");
   Spit(oldPath_, Gbk({"A 1 2", "B 3", "C 5 6"}));
   EXPECT_EQ(T_Co_Rotate(oldPath_, newPath_, state_, Recorder()), AppendOutcome::OldFormatError);
-  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "A             1.0000        2.0000"}));
+  EXPECT_EQ(Slurp(newPath_), Gbk({"", "", "旋转后结果", "A             1.0000        2.0000        "}));
   EXPECT_EQ(messages_, std::vector<std::string>{"老坐标文件" + oldPath_ + "数据格式有错"});
 }
 

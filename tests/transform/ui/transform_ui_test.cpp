@@ -145,9 +145,9 @@ TEST_F(CoChang, ShiftGivesParametersAppendsBlockAndShowsParamWindow) {
   EXPECT_TRUE(state_.Transform.ParamsReady);
   EXPECT_EQ(Slurp(new_), Gbk({"A 1100 1950", "B 1600 2050", "C 1000 2550", "", "", "旋转后结果",
                               "A             1100.0000     1950.0000     界桩",
-                              "B             1600.0000     2050.0000",
-                              "C             1000.0000     2550.0000",
-                              "D             200.0000      50.0000"}));
+                              "B             1600.0000     2050.0000     ",
+                              "C             1000.0000     2550.0000     ",
+                              "D             200.0000      50.0000       "}));
   Click(dlg_.get(), "Command4");
   ASSERT_NE(dlg_->ParamWindow(), nullptr);
   EXPECT_EQ(dlg_->ParamWindow()->windowTitle(), "转换参数");
@@ -297,7 +297,7 @@ TEST_F(CoChang2, ZeroAndNinetyDegrees) {
   EXPECT_EQ(Slurp(new_), Gbk({"坐标转换：", "老坐标旋转中心：            .0000         .0000",
                               "新坐标旋转中心：            1000.0000     2000.0000", "旋转角：      0",
                               "A             1010.0000     2000.0000     界桩",
-                              "B             1000.0000     2010.0000"}));
+                              "B             1000.0000     2010.0000     "}));
   Set("Text4", "0");
   Set("Text5", "0");
   Set("Text6", "90");
@@ -305,7 +305,7 @@ TEST_F(CoChang2, ZeroAndNinetyDegrees) {
   EXPECT_EQ(Slurp(new_), Gbk({"坐标转换：", "老坐标旋转中心：            .0000         .0000",
                               "新坐标旋转中心：            .0000         .0000", "旋转角：      90",
                               "A             .0000         -10.0000      界桩",
-                              "B             10.0000       .0000"}));
+                              "B             10.0000       .0000         "}));
 }
 
 TEST_F(CoChang2, RefusesBeforeTouchingTheResultFile) {
