@@ -14,21 +14,27 @@ namespace {
 
 constexpr std::size_t kFlushAt = std::size_t{1} << 20;
 
-// A symbolic link is followed: the file it names is what gets replaced, not the link.
-std::string Resolved(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char buf[PATH_MAX];
-    if (realpath(path.c_str(), buf) != nullptr) return buf;
-  }
-  return path;
-}
-
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+// A symbolic link is followed: the file it names is what gets replaced, not the link,
+// also when that file does not exist yet (the link then names the file to create).
+std::string Resolved(const std::string& path) {
+  std::string p = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    char buf[PATH_MAX];
+    const ssize_t n = readlink(p.c_str(), buf, sizeof buf);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return p;
+    const std::string link(buf, static_cast<std::size_t>(n));
+    p = link.front() == '/' ? link : FolderOf(p) + "/" + link;
+  }
+  return p;
 }
 
 std::string NameOf(const std::string& path) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "common/file_replace.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
 #include "transform/point_files.h"
@@ -40,7 +41,7 @@ RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& res
     rotation.Apply(p.X, p.Y, X, Y);
     out.push_back(ResultLine(p.Name, X, Y, p.Rest));
   }
-  WriteResult written = WriteTextFile(resultPath, out, /*append=*/false);
+  WriteResult written = ReplaceTextFile(resultPath, out);
   if (!written.ok) {
     error = written.error;
     return RotateOutcome::WriteFailed;

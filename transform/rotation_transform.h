@@ -38,7 +38,7 @@ enum class RotateOutcome {
   WriteFailed,   // the result file could not be written
 };
 
-// Writes the result file from the start: four header lines (the angle as typed in
+// Replaces the result file (a failure leaves the old one as it was): four header lines (the angle as typed in
 // angleText), then one line per old point up to the first empty line. A line of blanks
 // only is a format error, reported as "老坐标文件<path>数据格式有错!". Failures of
 // reading or writing come back with their reason in `error`.

@@ -96,6 +96,12 @@ TEST_F(FileReplace, KeepsPermissionsAndFollowsLinks) {
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 
+  // A link to a file not there yet makes that file and stays a link.
+  std::filesystem::create_symlink("made.txt", dir_.path() / "ahead.txt");
+  ASSERT_TRUE(ReplaceTextFile(dir_ / "ahead.txt", {"x"}).ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.path() / "ahead.txt"));
+  EXPECT_EQ(Slurp(dir_ / "made.txt"), "x\r\n");
+
   // A new file gets the usual permissions, not the temporary's private ones.
   const mode_t mask = umask(022);
   ASSERT_TRUE(ReplaceTextFile(dir_ / "fresh.txt", {"x"}).ok);
