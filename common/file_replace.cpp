@@ -130,6 +130,76 @@ bool FileReplacement::Commit() {
   return true;
 }
 
+FileAppend::FileAppend(const std::string& path) : path_(path) {
+  struct stat st {};
+  created_ = ::stat(path.c_str(), &st) != 0;
+  // Non-blocking open: a pipe nobody reads fails at once instead of hanging the dialog.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_APPEND, 0644);
+  if (fd_ < 0) {
+    Fail(errno);
+    return;
+  }
+  if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) before_ = st.st_size;
+}
+
+FileAppend::~FileAppend() {
+  if (!committed_) TakeBack();
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void FileAppend::Fail(int err) {
+  if (error_.empty()) error_ = FileErrorText(err);
+}
+
+void FileAppend::TakeBack() {
+  if (before_ < 0) return;  // nothing to take back from a device or a pipe
+  const off_t size = static_cast<off_t>(before_);
+  before_ = -1;  // once is enough
+  if (created_) {
+    ::unlink(path_.c_str());
+  } else if ((fd_ >= 0 ? ftruncate(fd_, size) : truncate(path_.c_str(), size)) != 0) {
+    // The error that made us take back is the one reported.
+  }
+}
+
+bool FileAppend::Write(std::string_view bytes) {
+  if (!ok()) return false;
+  pending_.append(bytes);
+  return pending_.size() < kFlushAt || Flush();
+}
+
+bool FileAppend::Flush() {
+  const char* p = pending_.data();
+  std::size_t left = pending_.size();
+  while (left > 0) {
+    const ssize_t w = ::write(fd_, p, left);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      Fail(errno);
+      TakeBack();
+      return false;
+    }
+    p += w;
+    left -= static_cast<std::size_t>(w);
+  }
+  pending_.clear();
+  return true;
+}
+
+bool FileAppend::Commit() {
+  if (!ok() || committed_) return ok();
+  if (!Flush()) return false;
+  const int fd = fd_;
+  fd_ = -1;  // closed or not, the descriptor is gone: a take-back goes through the path
+  if (::close(fd) != 0) {
+    Fail(errno);
+    TakeBack();
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
 WriteResult ReplaceTextFile(const std::string& path, const std::vector<std::string>& lines) {
   WriteResult result;
   FileReplacement file(path);

@@ -129,6 +129,7 @@ void Co_Chang2::Rotate_Click() {
       Message("坐标旋转结束!", MessageIcon::Information, kTitle);
       break;
     case RotateOutcome::FormatError:
+    case RotateOutcome::Cancelled:
       break;
     case RotateOutcome::Unreadable:
       Fail("不能读取老坐标文件" + oldPath + "：" + QString::fromStdString(error));
