@@ -37,6 +37,19 @@ std::string Resolved(const std::string& path) {
   return p;
 }
 
+// Writes all the bytes; 0, or the errno that stopped it.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t w = ::write(fd, bytes.data(), bytes.size());
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(w));
+  }
+  return 0;
+}
+
 std::string NameOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -93,17 +106,9 @@ bool FileReplacement::Write(std::string_view bytes) {
 }
 
 bool FileReplacement::Flush() {
-  const char* p = pending_.data();
-  std::size_t left = pending_.size();
-  while (left > 0) {
-    const ssize_t w = ::write(fd_, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      Fail(errno);
-      return false;
-    }
-    p += w;
-    left -= static_cast<std::size_t>(w);
+  if (const int err = WriteAll(fd_, pending_)) {
+    Fail(err);
+    return false;
   }
   pending_.clear();
   return true;
@@ -169,18 +174,10 @@ bool FileAppend::Write(std::string_view bytes) {
 }
 
 bool FileAppend::Flush() {
-  const char* p = pending_.data();
-  std::size_t left = pending_.size();
-  while (left > 0) {
-    const ssize_t w = ::write(fd_, p, left);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      Fail(errno);
-      TakeBack();
-      return false;
-    }
-    p += w;
-    left -= static_cast<std::size_t>(w);
+  if (const int err = WriteAll(fd_, pending_)) {
+    Fail(err);
+    TakeBack();
+    return false;
   }
   pending_.clear();
   return true;

@@ -41,8 +41,8 @@ Stop StopAt(LineRead read, std::uint64_t line) {
   return {read == LineRead::NotGbk ? Stop::NotGbk : Stop::NotAPoint, line};
 }
 
-// The fields, cut as the description of a point line says: the end of the line counts as
-// one more space.
+// The fields of a point line: each ends at a space, and the end of the line counts as one
+// more space.
 void CutPointFields(std::string_view line, PointFields& out) {
   std::string_view w = line;
   std::string_view* fields[3] = {&out.Name, &out.XText, &out.YText};

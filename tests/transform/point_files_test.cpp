@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 #include <unordered_map>
 
 #include "common/text_files.h"
@@ -57,6 +58,16 @@ class PointFiles : public ::testing::Test {
   }
   GatherOutcome Gather() {
     return T_Co_New(oldPath_, newPath_, "老坐标系", "新坐标系", state_, Recorder());
+  }
+  // The gathered points, every field exactly as the oracle has it.
+  void ExpectCommonPoints(const std::vector<CommonPoint>& want) const {
+    ASSERT_EQ(state_.CommonPoints.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+      const CommonPoint& got = state_.CommonPoints[i];
+      EXPECT_EQ(got.Name, want[i].Name) << i;
+      EXPECT_EQ(std::make_tuple(got.XNew, got.YNew, got.XOld, got.YOld),
+                std::make_tuple(want[i].XNew, want[i].YNew, want[i].XOld, want[i].YOld)) << got.Name;
+    }
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> n;
@@ -266,14 +277,7 @@ TEST_F(PointFiles, GatherAgreesWithRescanningOnRandomFiles) {
     messages_.clear();
     Gather();
     ASSERT_EQ(messages_, expectedMessages) << round;
-    ASSERT_EQ(state_.CommonPoints.size(), expected.size()) << round;
-    for (size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_EQ(state_.CommonPoints[i].Name, expected[i].Name);
-      EXPECT_EQ(state_.CommonPoints[i].XNew, expected[i].XNew);
-      EXPECT_EQ(state_.CommonPoints[i].YNew, expected[i].YNew);
-      EXPECT_EQ(state_.CommonPoints[i].XOld, expected[i].XOld);
-      EXPECT_EQ(state_.CommonPoints[i].YOld, expected[i].YOld);
-    }
+    ExpectCommonPoints(expected);
   }
 }
 
@@ -523,14 +527,7 @@ TEST_F(PointFiles, StreamingGivesTheBytesOfTheFirstFormOnALargeGeneratedFile) {
   ASSERT_EQ(Gather(), GatherOutcome::Done);
   ASSERT_GT(found, 500);
   EXPECT_EQ(state_.CommonFound, found);
-  ASSERT_EQ(state_.CommonPoints.size(), common.size());
-  for (size_t i = 0; i < common.size(); ++i) {
-    EXPECT_EQ(state_.CommonPoints[i].Name, common[i].Name);
-    EXPECT_EQ(state_.CommonPoints[i].XNew, common[i].XNew);
-    EXPECT_EQ(state_.CommonPoints[i].YNew, common[i].YNew);
-    EXPECT_EQ(state_.CommonPoints[i].XOld, common[i].XOld);
-    EXPECT_EQ(state_.CommonPoints[i].YOld, common[i].YOld);
-  }
+  ExpectCommonPoints(common);
 
   // The appended block, every old point through the model.
   state_.TransParam = {100.25, -50.125, 1.234e-5, 3.5e-6};
