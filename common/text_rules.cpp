@@ -147,7 +147,14 @@ double ReadLenient(std::string_view text) {
   return v ? *v : 0;
 }
 
-bool IsNumeric(std::string_view text) { return ReadStrict(text).has_value(); }
+bool IsNumeric(std::string_view text) {
+  const std::string_view t = TrimBlanks(text);
+  if (t.empty() || ScanNumber(t) != t.size()) return false;
+  // Without an exponent, fewer than 309 characters stay below the largest double: no
+  // need to convert to know the number fits.
+  if (t.size() < 309 && t.find_first_of("eE") == std::string_view::npos) return true;
+  return ConvertDecimal(t).has_value();
+}
 
 std::optional<double> ReadStrict(std::string_view text) {
   std::string_view t = TrimBlanks(text);

@@ -155,6 +155,11 @@ LineRead ReadPointRecord(std::string_view gbkLine, PointRecord& out) {
   return ReadCoordinates(out.fields, out.X, out.Y) ? LineRead::Point : LineRead::NotAPoint;
 }
 
+LineRead CheckPointLine(std::string_view gbkLine, PointFields& out) {
+  if (!IsGbkText(gbkLine)) return LineRead::NotGbk;
+  return SplitPointFields(gbkLine, out) ? LineRead::Point : LineRead::NotAPoint;
+}
+
 PointFile ReadPointFile(const std::string& path) {
   PointFile file;
   TextFileResult read = ReadTextFile(path);
@@ -259,13 +264,15 @@ GatherOutcome T_Co_New(const std::string& oldPath, const std::string& newPath,
   Stop oldStop;
   for (std::string_view line; missing > 0 && oldFile.Next(line);) {
     if (line.empty()) break;
-    const LineRead read = ReadPointRecord(line, p);
+    const LineRead read = CheckPointLine(line, p.fields);
     if (read != LineRead::Point) {
       oldStop = StopAt(read, oldFile.lineNumber());
       break;
     }
+    // Most old lines are not asked for: only their validity counts.
     const size_t n = byName.Find(p.fields.Name);
     if (n != std::string_view::npos && !found[n]) {
+      ReadCoordinates(p.fields, p.X, p.Y);
       found[n] = std::make_pair(p.X, p.Y);
       --missing;
     }

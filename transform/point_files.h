@@ -58,6 +58,8 @@ struct PointRecord {
 };
 enum class LineRead { Point, NotAPoint, NotGbk };
 LineRead ReadPointRecord(std::string_view gbkLine, PointRecord& out);
+// The same test without the coordinates, for a reader that needs only a few of them.
+LineRead CheckPointLine(std::string_view gbkLine, PointFields& out);
 
 // The message shown when a point file cannot be read, e.g.
 // "不能读取老坐标文件/x/old.txt：文件或路径不存在".

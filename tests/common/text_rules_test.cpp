@@ -224,7 +224,9 @@ TEST(TextRules, ReadingAgreesWithStrtodBitForBit) {
   std::vector<std::string> texts = {"+4", "-0", ".5", "5.", "5.e3", "+.5e-3", "1e308", "1.8e308",
                                     "1e-320", "1e-400", "2.2250738585072011e-308",
                                     "0.1000000000000000055511151231257827",
-                                    "179769313486231580793728971405301e276", "00012.50"};
+                                    "179769313486231580793728971405301e276", "00012.50",
+                                    std::string(308, '9'), std::string(309, '9'),
+                                    "-" + std::string(309, '9') + ".5", "0." + std::string(400, '0') + "1"};
   const char* parts[] = {"", "+", "-"};
   for (int i = 0; i < 60000; ++i) {
     std::string t = parts[rng() % 3];
@@ -240,6 +242,7 @@ TEST(TextRules, ReadingAgreesWithStrtodBitForBit) {
     const double want = StrtodOracle(t);
     const bool overflow = errno == ERANGE && std::isinf(want);
     ASSERT_EQ(strict.has_value(), !overflow) << t;
+    ASSERT_EQ(IsNumeric(t), !overflow) << t;
     if (strict) {
       ASSERT_EQ(std::memcmp(&*strict, &want, sizeof want), 0) << t;
     }
