@@ -305,10 +305,7 @@ GatherOutcome T_Co_New(const std::string& oldPath, const std::string& newPath,
 }
 
 std::string ResultLine(const std::string& name, double X, double Y, const std::string& rest) {
-  std::string gbk;
-  AppendResultLine(gbk, Utf8ToGbk(name), X, Y, Utf8ToGbk(rest));
-  gbk.resize(gbk.size() - 2);  // without its line end
-  return GbkToUtf8(gbk);
+  return PrintZones({name, FormatPattern(X, "#.0000"), FormatPattern(Y, "#.0000"), rest});
 }
 
 void AppendResultLine(std::string& out, std::string_view gbkName, double X, double Y,

@@ -103,10 +103,11 @@ enum class AppendOutcome {
 
 // One result line of four print-zone items: name, X and Y with "#.0000", and the remark.
 // An empty remark is still an item, so the line runs on in blanks to its zone.
-std::string ResultLine(const std::string& name, double X, double Y, const std::string& rest);
-// The same line from GBK name and remark, added to `out` as GBK with its CR LF.
+// The line is added to `out` as GBK bytes (name and remark as they came) with its CR LF.
 void AppendResultLine(std::string& out, std::string_view gbkName, double X, double Y,
                       std::string_view gbkRest);
+// The same line as UTF-8 text without its end, for callers that write text themselves.
+std::string ResultLine(const std::string& name, double X, double Y, const std::string& rest);
 
 // Transforms every point of the old file with state.TransParam and appends the block
 // (two empty lines, "旋转后结果", one line per point) to the new file. The old list ends

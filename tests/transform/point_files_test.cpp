@@ -171,7 +171,12 @@ TEST(ResultLine, FourPrintZoneItemsEvenWithoutARemark) {
       // Double-byte characters count two columns.
       {"点1", 1, 2, "", "点1           1.0000        2.0000        "},
   };
-  for (const auto& c : cases) EXPECT_EQ(ResultLine(c.name, c.x, c.y, c.rest), c.line) << c.name;
+  for (const auto& c : cases) {
+    std::string gbk = "kept";  // added to what the buffer holds
+    AppendResultLine(gbk, Utf8ToGbk(c.name), c.x, c.y, Utf8ToGbk(c.rest));
+    EXPECT_EQ(gbk, "kept" + Utf8ToGbk(c.line) + "\r\n") << c.name;
+    EXPECT_EQ(ResultLine(c.name, c.x, c.y, c.rest), c.line) << c.name;  // the text form
+  }
 }
 
 TEST_F(PointFiles, OldLookupFirstMatchEmptyLineAndFormatError) {
