@@ -2,6 +2,7 @@
 // Text files as surveyors' instruments and editors write them: GBK (code page 936)
 // bytes, CR LF line ends (LF or lone CR accepted when reading), items in print zones.
 // Inside the program every text is UTF-8; conversion happens only here.
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,10 @@ std::string GbkToUtf8(std::string_view gbk);
 
 // UTF-8 to GBK. A character GBK cannot hold becomes '?'; invalid UTF-8 likewise.
 std::string Utf8ToGbk(std::string_view utf8);
+
+// True when the bytes are GBK text through and through: GbkToUtf8 would put no U+FFFD in.
+// Decoding then encoding such bytes gives them back unchanged.
+bool IsGbkText(std::string_view gbk);
 
 // Splits file bytes into lines at CR LF, LF or a lone CR. A final line without an end
 // is kept; no empty line is made after a final line end.
@@ -32,6 +37,10 @@ int PrintWidth(std::string_view utf8);
 // previous item (an item ending exactly on a zone boundary pushes the next item one
 // more zone on, so items never run together).
 std::string PrintZones(const std::vector<std::string>& items);
+
+// The same layout for items that are GBK bytes already (one column per byte), added to
+// the end of `out` as one line without its end.
+void AppendPrintZones(std::string& out, std::initializer_list<std::string_view> gbkItems);
 
 // The plain-words reason for a failed file operation's errno ("文件或路径不存在", "磁盘已满" ...).
 std::string FileErrorText(int err);

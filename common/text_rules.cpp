@@ -1,11 +1,15 @@
 #include "common/text_rules.h"
 
+#include <locale.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
+#include <cstring>
 
 namespace vantrel {
 namespace {
@@ -43,73 +47,80 @@ size_t ScanNumber(std::string_view s) {
   return i;
 }
 
-// Converts a text already known to be a decimal number. Overflow gives nullopt;
-// underflow gives the (possibly zero) nearest value.
-std::optional<double> ConvertDecimal(const std::string& number) {
+// Converts a text already known to be a decimal number (as ScanNumber takes it). Overflow
+// gives nullopt; underflow gives the (possibly zero) nearest value. from_chars and strtod
+// both round correctly, so they agree; strtod is kept for the out-of-range cases, where
+// only it tells underflow from overflow.
+std::optional<double> ConvertDecimal(std::string_view number) {
+  std::string_view unsigned_ = number;
+  if (!unsigned_.empty() && unsigned_.front() == '+') unsigned_.remove_prefix(1);
+  double v = 0;
+  const auto [end, ec] =
+      std::from_chars(unsigned_.data(), unsigned_.data() + unsigned_.size(), v);
+  if (ec == std::errc{} && end == unsigned_.data() + unsigned_.size()) return v;
+  const std::string text(number);
   errno = 0;
-  char* end = nullptr;
-  double v = strtod_l(number.c_str(), &end, CLocale());
+  char* stop = nullptr;
+  v = strtod_l(text.c_str(), &stop, CLocale());
   if (errno == ERANGE && std::isinf(v)) return std::nullopt;
   return v;
 }
 
 struct Decimal {
   bool negative = false;
-  std::string digits;  // 15 significant digits, first non-zero unless the value is zero
-  int exponent = 0;    // value = 0.d1d2... * 10^(exponent)
+  char digits[15];  // 15 significant digits, the first non-zero unless the value is zero
+  int count = 1;    // digits used: 15, or 1 for zero
+  int exponent = 0; // value = 0.d1d2... * 10^(exponent)
   bool zero = true;
 };
 
-// The value's 15-significant-digit decimal text, as a person reading it sees it.
+// The value's 15-significant-digit decimal text, as a person reading it sees it (the
+// digits of printf's "%.14e", which to_chars gives exactly, without the locale).
 Decimal ToDecimal15(double value) {
   Decimal d;
   d.negative = std::signbit(value);
-  double m = std::fabs(value);
+  const double m = std::fabs(value);
   if (m == 0) {
-    d.digits = "0";
+    d.digits[0] = '0';
     d.exponent = 1;
-    d.zero = true;
     return d;
   }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", m);  // d.dddddddddddddde±XX
-  std::string s(buf);
-  size_t e = s.find('e');
-  d.digits = s.substr(0, 1) + s.substr(2, e - 2);
-  d.exponent = std::atoi(s.c_str() + e + 1) + 1;
+  char buf[32];  // d.dddddddddddddde±XXX
+  const char* end = std::to_chars(buf, buf + sizeof buf, m, std::chars_format::scientific, 14).ptr;
+  d.digits[0] = buf[0];
+  std::memcpy(d.digits + 1, buf + 2, 14);
+  d.count = 15;
+  int e = 0;
+  std::from_chars(buf + (buf[17] == '+' ? 18 : 17), end, e);  // buf[16] is 'e'
+  d.exponent = e + 1;
   d.zero = false;
   return d;
 }
 
 // Rounds the magnitude to `decimals` places, half away from zero on the 15 digits.
-// Returns the integer digit string of value * 10^decimals.
+// Returns the integer digit string of value * 10^decimals, without leading zeros.
 std::string ScaledRounded(const Decimal& d, int decimals) {
   if (d.zero) return "0";
-  int kept = d.exponent + decimals;  // number of leading digits that stay
+  const int kept = d.exponent + decimals;  // number of leading digits that stay
   if (kept < 0) return "0";
-  std::string out;
-  if (kept >= static_cast<int>(d.digits.size())) {
-    out = d.digits + std::string(kept - d.digits.size(), '0');
+  if (kept >= d.count) {
+    std::string out(d.digits, static_cast<std::size_t>(d.count));
+    out.append(static_cast<std::size_t>(kept - d.count), '0');
     return out;
   }
-  out = d.digits.substr(0, kept);
-  bool roundUp = d.digits[kept] >= '5';
-  if (out.empty()) out = "0";
-  if (roundUp) {
-    int i = static_cast<int>(out.size()) - 1;
-    while (i >= 0) {
-      if (out[i] == '9') {
-        out[i] = '0';
-        --i;
-      } else {
-        ++out[i];
-        break;
-      }
-    }
-    if (i < 0) out.insert(out.begin(), '1');
+  // One spare place in front for a carry out of the first digit.
+  char out[16];
+  out[0] = '0';
+  std::memcpy(out + 1, d.digits, static_cast<std::size_t>(kept));
+  int n = kept + 1;
+  if (d.digits[kept] >= '5') {
+    int i = n - 1;
+    while (out[i] == '9') out[i--] = '0';
+    ++out[i];
   }
-  size_t nz = out.find_first_not_of('0');
-  return nz == std::string::npos ? "0" : out.substr(nz);
+  int first = 0;
+  while (first < n && out[first] == '0') ++first;
+  return first == n ? std::string("0") : std::string(out + first, static_cast<std::size_t>(n - first));
 }
 
 }  // namespace
@@ -132,18 +143,25 @@ double ReadLenient(std::string_view text) {
   }
   size_t n = ScanNumber(compact);
   if (n == 0) return 0;
-  auto v = ConvertDecimal(compact.substr(0, n));
+  auto v = ConvertDecimal(std::string_view(compact).substr(0, n));
   return v ? *v : 0;
 }
 
-bool IsNumeric(std::string_view text) { return ReadStrict(text).has_value(); }
+bool IsNumeric(std::string_view text) {
+  const std::string_view t = TrimBlanks(text);
+  if (t.empty() || ScanNumber(t) != t.size()) return false;
+  // Without an exponent, fewer than 309 characters stay below the largest double: no
+  // need to convert to know the number fits.
+  if (t.size() < 309 && t.find_first_of("eE") == std::string_view::npos) return true;
+  return ConvertDecimal(t).has_value();
+}
 
 std::optional<double> ReadStrict(std::string_view text) {
   std::string_view t = TrimBlanks(text);
   if (t.empty()) return std::nullopt;
   size_t n = ScanNumber(t);
   if (n == 0 || n != t.size()) return std::nullopt;
-  return ConvertDecimal(std::string(t));
+  return ConvertDecimal(t);
 }
 
 std::string FormatPattern(double value, std::string_view pattern) {
@@ -155,26 +173,24 @@ std::string FormatPattern(double value, std::string_view pattern) {
   for (char c : intPart)
     if (c == '0') ++minIntDigits;
 
-  Decimal d = ToDecimal15(value);
-  std::string scaled = ScaledRounded(d, decimals);
-  bool isZero = scaled == "0";
-  // Split into integer and fraction digits.
-  if (static_cast<int>(scaled.size()) < decimals + 1)
-    scaled = std::string(decimals + 1 - scaled.size(), '0') + scaled;
-  std::string intDigits = scaled.substr(0, scaled.size() - decimals);
-  std::string fracDigits = scaled.substr(scaled.size() - decimals);
-  size_t nz = intDigits.find_first_not_of('0');
-  intDigits = nz == std::string::npos ? "" : intDigits.substr(nz);
-  if (static_cast<int>(intDigits.size()) < minIntDigits)
-    intDigits = std::string(minIntDigits - intDigits.size(), '0') + intDigits;
-
+  const Decimal d = ToDecimal15(value);
+  const std::string scaled = ScaledRounded(d, decimals);
+  const bool isZero = scaled == "0";
+  // The digits of value * 10^decimals (none for zero): the last `decimals` are the
+  // fraction, the ones before it the integer part, padded to the pattern's zeros.
+  const int digits = isZero ? 0 : static_cast<int>(scaled.size());
+  const int intDigits = std::max(0, digits - decimals);
+  const int fracDigits = digits - intDigits;
   std::string out;
+  out.reserve(static_cast<std::size_t>(std::max(intDigits, minIntDigits) + decimals + 2));
   if (d.negative && !isZero) out.push_back('-');
-  out += intDigits;
+  if (intDigits < minIntDigits) out.append(static_cast<std::size_t>(minIntDigits - intDigits), '0');
+  out.append(scaled, 0, static_cast<std::size_t>(intDigits));
   if (decimals > 0) {
     out.push_back('.');
-    out += fracDigits;
-  } else if (intDigits.empty()) {
+    out.append(static_cast<std::size_t>(decimals - fracDigits), '0');
+    out.append(scaled, static_cast<std::size_t>(intDigits), static_cast<std::size_t>(fracDigits));
+  } else if (intDigits == 0 && minIntDigits == 0) {
     out += "0";
   }
   return out;
@@ -184,7 +200,7 @@ std::string GeneralNumberText(double value) {
   if (!std::isfinite(value)) return "";
   Decimal d = ToDecimal15(value);
   if (d.zero) return "0";
-  std::string digits = d.digits;
+  std::string digits(d.digits, static_cast<std::size_t>(d.count));
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
   std::string out = d.negative ? "-" : "";
   int e = d.exponent;  // value = 0.digits * 10^e

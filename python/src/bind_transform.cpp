@@ -123,7 +123,8 @@ Estimated by iterated least squares as 平面坐标转换1 does.)doc")
           case AppendOutcome::WriteFailed:
             RaiseFile("不能写入新坐标文件" + newPath.string() + "：" + writeError, newPath.string());
           case AppendOutcome::OldFormatError: RaiseInput(told.text, {{"path", py::str(oldPath.string())}});
-          case AppendOutcome::Done: break;
+          case AppendOutcome::Done:
+          case AppendOutcome::Cancelled: break;  // no progress handler given: never cancelled
         }
       }, py::arg("old_path"), py::arg("new_path"),
          R"doc(Transforms every point of the old point file and appends the block (two empty lines,
@@ -159,7 +160,8 @@ an estimation still moving after 41 rounds "不收敛! 坐标转换失败!".)doc
       case GatherOutcome::Unreadable: RaiseFile(told.text, told.text.find("新坐标文件") != std::string::npos ? newPath.string() : oldPath.string());
       case GatherOutcome::NewFormatError: RaiseInput(told.text, {{"path", py::str(newPath.string())}});
       case GatherOutcome::OldFormatError: RaiseInput(told.text, {{"path", py::str(oldPath.string())}});
-      case GatherOutcome::Done: break;
+      case GatherOutcome::Done:
+      case GatherOutcome::Cancelled: break;  // no progress handler given: never cancelled
     }
     if (f.state.CommonCount() < 2) RaiseInput(kFewPoints);
     if (f.state.CommonFound > kMaxCommonPoints) {
@@ -211,7 +213,8 @@ x0, y0 the old and X0, Y0 the new coordinates of the centre (m), theta in radian
         Told told;
         std::string error;
         switch (RotatePointFile(oldFile, resultFile, c, text, told.handler(), error)) {
-          case RotateOutcome::Done: break;
+          case RotateOutcome::Done:
+          case RotateOutcome::Cancelled: break;  // no progress handler given: never cancelled
           case RotateOutcome::FormatError: RaiseInput(told.text, {{"path", py::str(oldFile)}});
           case RotateOutcome::Unreadable: RaiseFile("不能读取老坐标文件" + oldFile + "：" + error, oldFile);
           case RotateOutcome::WriteFailed: RaiseFile("不能写入新坐标文件" + resultFile + "：" + error, resultFile);

@@ -2,9 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <locale.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -108,6 +116,140 @@ TEST(TextRules, BlankHelpers) {
   EXPECT_TRUE(IsBlank(" \t "));
   EXPECT_FALSE(IsBlank(" x "));
   EXPECT_EQ(TrimBlanks("  12.5 \t"), "12.5");
+}
+
+// ------------------------------------------------------------------ the first forms, as oracles
+// Numbers were first read with strtod and formatted from printf's "%.14e" through copied
+// strings; the faster forms (from_chars, to_chars, one buffer) must give every bit and
+// every character the first forms gave.
+
+double StrtodOracle(const std::string& text) {
+  static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  errno = 0;
+  return strtod_l(text.c_str(), nullptr, c);
+}
+
+std::string FormatOracle(double value, std::string_view pattern) {
+  if (!std::isfinite(value)) return "";
+  size_t point = pattern.find('.');
+  int decimals = point == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
+  int minIntDigits = 0;
+  for (char ch : pattern.substr(0, point)) minIntDigits += ch == '0';
+  const bool negative = std::signbit(value);
+  std::string digits = "0";
+  int exponent = 1;
+  if (value != 0) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    std::string s(buf);
+    size_t e = s.find('e');
+    digits = s.substr(0, 1) + s.substr(2, e - 2);
+    exponent = std::atoi(s.c_str() + e + 1) + 1;
+  }
+  std::string scaled = "0";
+  const int kept = exponent + decimals;
+  if (value != 0 && kept >= 0) {
+    if (kept >= static_cast<int>(digits.size())) {
+      scaled = digits + std::string(kept - digits.size(), '0');
+    } else {
+      scaled = "0" + digits.substr(0, kept);
+      if (digits[kept] >= '5') {
+        int i = static_cast<int>(scaled.size()) - 1;
+        while (scaled[i] == '9') scaled[i--] = '0';
+        ++scaled[i];
+      }
+      size_t nz = scaled.find_first_not_of('0');
+      scaled = nz == std::string::npos ? "0" : scaled.substr(nz);
+    }
+  }
+  const bool isZero = scaled == "0";
+  if (static_cast<int>(scaled.size()) < decimals + 1)
+    scaled = std::string(decimals + 1 - scaled.size(), '0') + scaled;
+  std::string intDigits = scaled.substr(0, scaled.size() - decimals);
+  std::string fracDigits = scaled.substr(scaled.size() - decimals);
+  size_t nz = intDigits.find_first_not_of('0');
+  intDigits = nz == std::string::npos ? "" : intDigits.substr(nz);
+  if (static_cast<int>(intDigits.size()) < minIntDigits)
+    intDigits = std::string(minIntDigits - intDigits.size(), '0') + intDigits;
+  std::string out = negative && !isZero ? "-" : "";
+  out += intDigits;
+  if (decimals > 0) {
+    out += "." + fracDigits;
+  } else if (intDigits.empty()) {
+    out += "0";
+  }
+  return out;
+}
+
+// Values a surveyor's files and fields hold, ties at every decimal place, and the edges.
+std::vector<double> OracleValues() {
+  std::mt19937_64 rng(2024);
+  std::vector<double> v = {0.0, -0.0, 0.5, -0.5, 2.675, 99.995, 0.00005, 0.000049999999999,
+                           1234567890123455.0, 1234567890123465.0, 9.9999999999999995e14,
+                           1e15, 1e-300, 5e-324, 1.7976931348623157e308, -1e22, 123456789.5};
+  std::uniform_real_distribution<double> unit(0, 1);
+  for (int i = 0; i < 20000; ++i) {
+    switch (i % 4) {
+      case 0: v.push_back((unit(rng) - 0.5) * std::pow(10.0, static_cast<int>(rng() % 40) - 20)); break;
+      case 1: v.push_back(std::round(unit(rng) * 1e9) / 1e4 + 0.00005); break;  // a tie at 4 places
+      case 2: v.push_back(3.0e6 + static_cast<double>(rng() % 100000000) / 1000); break;
+      default: {
+        double d;
+        const std::uint64_t bits = rng();
+        std::memcpy(&d, &bits, sizeof d);
+        v.push_back(d);  // any bit pattern: NaN and infinities too
+      }
+    }
+  }
+  return v;
+}
+
+TEST(TextRules, FormatsAndGeneralTextAsTheFirstForms) {
+  const char* patterns[] = {"#.0000", "#.000", "0.000", "00", "######0.000", "000000", ".000",
+                            "#.000000000", "#.0", "#####0.00", "####0.000", "0.00", ""};
+  for (double value : OracleValues()) {
+    for (const char* p : patterns)
+      ASSERT_EQ(FormatPattern(value, p), FormatOracle(value, p)) << value << " " << p;
+    // General text carries the same 15 digits: read back they give the value's %.15g.
+    if (std::isfinite(value) && value != 0) {
+      char want[64];
+      std::snprintf(want, sizeof want, "%.15g", value);
+      ASSERT_EQ(StrtodOracle(GeneralNumberText(value)), StrtodOracle(want)) << value;
+    }
+  }
+}
+
+TEST(TextRules, ReadingAgreesWithStrtodBitForBit) {
+  std::mt19937_64 rng(7);
+  std::vector<std::string> texts = {"+4", "-0", ".5", "5.", "5.e3", "+.5e-3", "1e308", "1.8e308",
+                                    "1e-320", "1e-400", "2.2250738585072011e-308",
+                                    "0.1000000000000000055511151231257827",
+                                    "179769313486231580793728971405301e276", "00012.50",
+                                    std::string(308, '9'), std::string(309, '9'),
+                                    "-" + std::string(309, '9') + ".5", "0." + std::string(400, '0') + "1"};
+  const char* parts[] = {"", "+", "-"};
+  for (int i = 0; i < 60000; ++i) {
+    std::string t = parts[rng() % 3];
+    const int intLen = static_cast<int>(rng() % 12), fracLen = static_cast<int>(rng() % 12);
+    for (int k = 0; k < intLen; ++k) t += static_cast<char>('0' + rng() % 10);
+    if (fracLen > 0 || intLen == 0) t += '.';
+    for (int k = 0; k < fracLen || (intLen == 0 && k == 0); ++k) t += static_cast<char>('0' + rng() % 10);
+    if (rng() % 3 == 0) t += "e" + std::string(parts[rng() % 3]) + std::to_string(rng() % 330);
+    texts.push_back(t);
+  }
+  for (const std::string& t : texts) {
+    const std::optional<double> strict = ReadStrict(t);
+    const double want = StrtodOracle(t);
+    const bool overflow = errno == ERANGE && std::isinf(want);
+    ASSERT_EQ(strict.has_value(), !overflow) << t;
+    ASSERT_EQ(IsNumeric(t), !overflow) << t;
+    if (strict) {
+      ASSERT_EQ(std::memcmp(&*strict, &want, sizeof want), 0) << t;
+    }
+    const double lenient = ReadLenient(t);
+    const double lenientWant = overflow ? 0 : want;
+    ASSERT_EQ(std::memcmp(&lenient, &lenientWant, sizeof lenient), 0) << t;
+  }
 }
 
 }  // namespace
