@@ -483,7 +483,7 @@ void PlaneInverse(std::span<const double> x1, std::span<const double> y1,
 void PlaneForward(std::span<const double> distance, std::span<const double> azimuth,
                   std::span<double> dx, std::span<double> dy) {
   const std::size_t n = CheckedLength(distance.size(), azimuth, dx, dy);
-  for (std::size_t i = 0; i < n; ++i) PolarToDifferences(distance[i], azimuth[i], dx[i], dy[i]);
+  for (std::size_t i = 0; i < n; ++i) PolarOffsets(distance[i], azimuth[i], dx[i], dy[i]);
 }
 
 void HeightAnomalies(AngleUnit unit, std::span<const double> B, std::span<const double> L,

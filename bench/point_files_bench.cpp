@@ -1,5 +1,6 @@
-// Common-point gathering (T_Co_New) and the appended result block (T_Co_Rotate) on
-// generated point files of 10^4 to 10^6 lines: the time should grow linearly.
+// Common-point gathering (T_Co_New) and the appended result block (T_Co_Rotate), and the
+// rotation result file (RotatePointFile), on generated point files of 10^4 to 10^6 lines:
+// the time should grow linearly.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "transform/point_files.h"
+#include "transform/rotation_transform.h"
 
 namespace {
 
@@ -58,6 +60,23 @@ void BM_GatherAndRotate(benchmark::State& state) {
   fs::remove(f.newPath);
 }
 BENCHMARK(BM_GatherAndRotate)
+    ->Arg(10'000)->Arg(100'000)->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+void BM_RotatePointFile(benchmark::State& state) {
+  const long n = state.range(0);
+  const Files f = Generate(n);
+  const std::string out = f.newPath + ".rotated";
+  const vantrel::RotationCentres centres{3.0e6, 5.0e5, 3.1e6, 4.9e5, 0.3};
+  std::string error;
+  for (auto _ : state) {
+    vantrel::RotatePointFile(f.oldPath, out, centres, "17.1108", {}, error);
+  }
+  state.SetComplexityN(n);
+  fs::remove(f.oldPath);
+  fs::remove(out);
+}
+BENCHMARK(BM_RotatePointFile)
     ->Arg(10'000)->Arg(100'000)->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 

@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # Every package carries its copyright file and changelog, compressed as Debian wants.
 find_program(GZIP gzip REQUIRED)
 set(VANTREL_CHANGELOG_DATE "Wed, 09 Dec 2026 00:00:00 +0000")
-foreach(pkg vantrel vantrel-dev)
+foreach(pkg vantrel vantrel-dev python3-vantrel)
   set(dir ${CMAKE_BINARY_DIR}/packaging/${pkg})
   set(VANTREL_DEB_PACKAGE ${pkg})
   configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${dir}/changelog @ONLY)
@@ -38,6 +38,8 @@ foreach(pkg vantrel vantrel-dev)
   set(component app)
   if(pkg STREQUAL "vantrel-dev")
     set(component doc_dev)
+  elseif(pkg STREQUAL "python3-vantrel")
+    set(component python)
   endif()
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${dir}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${pkg} COMPONENT ${component})
@@ -50,6 +52,8 @@ foreach(c ${all_components})
   string(TOUPPER ${c} upper)
   if(c MATCHES "_dev$")
     set(CPACK_COMPONENT_${upper}_GROUP dev)
+  elseif(c STREQUAL "python")
+    set(CPACK_COMPONENT_${upper}_GROUP python)
   else()
     set(CPACK_COMPONENT_${upper}_GROUP main)
   endif()
@@ -81,6 +85,21 @@ Headers, development links, CMake package files and pkg-config files of
 Tandrel, Ombrix and their component layer (C++20) and of Pirrow and Nadrix
 (plain C), for building programs against the libraries of the vantrel package.")
 
+
+# The Python module as Debian ships modules: its own package, for the interpreter it was
+# built for, needing numpy at run time.
+find_package(Python3 COMPONENTS Interpreter QUIET)
+math(EXPR python_next_minor "${Python3_VERSION_MINOR} + 1")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-vantrel)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+    "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${python_next_minor}), python3-numpy")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION "Vantrel's surveying routines for Python scripts
+The module vantrel offers the calculator's conversions and computations on
+numpy arrays and scalars, with exactly the calculator's numbers: packed
+D.MMSS angles, geodetic quantities, plane forward and inverse computation,
+intersection and resection, traverse legs and adjustment, common-point and
+seven-parameter fits, point files and receiver sentences.")
 
 include(CPack)
 set(VANTREL_DEB_PACKAGING ON)

@@ -95,15 +95,19 @@ bool LineReader::Fill() {
     pos_ = 0;
   }
   const std::size_t old = buf_.size();
-  buf_.resize(old + block_);
+  // A small file gets a small buffer: what is left of it and one byte to see its end.
+  std::size_t want = block_;
+  if (size_ && *size_ >= read_ && *size_ - read_ < want) want = static_cast<std::size_t>(*size_ - read_) + 1;
+  buf_.resize(old + want);
   for (;;) {
-    const ssize_t r = ::read(fd_, buf_.data() + old, block_);
+    const ssize_t r = ::read(fd_, buf_.data() + old, want);
     if (r < 0) {
       if (errno == EINTR) continue;
       error_ = FileErrorText(errno);
       buf_.resize(old);
       return false;
     }
+    read_ += static_cast<std::uint64_t>(r);
     buf_.resize(old + static_cast<std::size_t>(r));
     if (r == 0) eof_ = true;
     return r > 0;

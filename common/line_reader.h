@@ -71,6 +71,7 @@ class LineReader {
   std::size_t pos_ = 0;
   std::uint64_t line_ = 0;
   std::uint64_t consumed_ = 0;
+  std::uint64_t read_ = 0;  // bytes read from the input so far
   std::optional<std::uint64_t> size_;
   std::string error_;
 };

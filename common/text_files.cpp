@@ -1,5 +1,6 @@
 #include "common/text_files.h"
 
+#include "common/file_replace.h"
 #include "common/line_reader.h"
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdint>
 
 namespace vantrel {
 namespace {
@@ -55,6 +57,35 @@ class Converter {
   iconv_t cd_;
 };
 
+// Which bytes and byte pairs the GBK decoder takes, asked of the decoder itself once.
+struct GbkTable {
+  bool single[256] = {};           // a byte that is a character on its own
+  std::vector<bool> pair;          // lead * 256 + trail: one two-byte character
+  GbkTable() : pair(256 * 256, false) {
+    for (int b = 0; b < 0x80; ++b) single[b] = true;
+    Converter conv("UTF-8", "GBK");
+    if (!conv.ok()) return;
+    auto oneChar = [&conv](const char* bytes, size_t n) {
+      std::string out;
+      const char* in = bytes;
+      size_t left = n;
+      // One character: a lead byte of UTF-8 and its continuation bytes only.
+      if (!conv.Run(in, left, out) || out.empty() || out == kReplacement) return false;
+      for (size_t i = 1; i < out.size(); ++i)
+        if ((static_cast<unsigned char>(out[i]) & 0xC0) != 0x80) return false;
+      return true;
+    };
+    for (int a = 0x80; a < 0x100; ++a) {
+      const char one[1] = {static_cast<char>(a)};
+      single[a] = oneChar(one, 1);
+      for (int b = 0; b < 0x100; ++b) {
+        const char two[2] = {static_cast<char>(a), static_cast<char>(b)};
+        pair[a * 256 + b] = oneChar(two, 2);
+      }
+    }
+  }
+};
+
 size_t Utf8SequenceLength(unsigned char lead) {
   if (lead < 0x80) return 1;
   if ((lead & 0xE0) == 0xC0) return 2;
@@ -80,12 +111,8 @@ std::string FileErrorText(int err) {
   }
 }
 
-namespace {
-
 // Well-formed UTF-8: no stray trail bytes, overlong forms, surrogates or values past
 // U+10FFFF. Chinese GBK text almost never passes, which is what lets a reader tell them apart.
-}  // namespace
-
 bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
@@ -106,7 +133,6 @@ bool IsValidUtf8(std::string_view s) {
   }
   return true;
 }
-
 
 std::string GbkToUtf8(std::string_view gbk) {
   if (AllAscii(gbk)) return std::string(gbk);
@@ -150,6 +176,32 @@ std::string Utf8ToGbk(std::string_view utf8) {
   return out;
 }
 
+bool IsGbkText(std::string_view gbk) {
+  size_t i = 0;
+  const size_t n = gbk.size();
+  // ASCII eight bytes at a time: most lines are ASCII through and through.
+  for (std::uint64_t word; i + 8 <= n; i += 8) {
+    std::memcpy(&word, gbk.data() + i, 8);
+    if (word & 0x8080808080808080ULL) break;
+  }
+  while (i < n && static_cast<unsigned char>(gbk[i]) < 0x80) ++i;
+  if (i == n) return true;
+  static const GbkTable table;
+  while (i < n) {
+    const unsigned char b = static_cast<unsigned char>(gbk[i]);
+    if (b < 0x80) {
+      ++i;
+    } else if (i + 1 < n && table.pair[b * 256 + static_cast<unsigned char>(gbk[i + 1])]) {
+      i += 2;
+    } else if (table.single[b]) {
+      ++i;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> SplitLines(std::string_view bytes) {
   std::vector<std::string> lines;
   LineCursor cursor(bytes);
@@ -174,31 +226,46 @@ int PrintWidth(std::string_view utf8) {
   return static_cast<int>(Utf8ToGbk(utf8).size());
 }
 
-void PadToNextZone(std::string& out, int& column) {
-  constexpr int kZone = 14;
-  const int next = (column / kZone + 1) * kZone;
-  out.append(static_cast<size_t>(next - column), ' ');
-  column = next;
+namespace {
+
+// Where the item after one that ends at `column` begins: the next zone start, which
+// leaves at least one blank.
+size_t NextZone(size_t column) {
+  constexpr size_t kZone = 14;
+  return (column / kZone + 1) * kZone;
 }
 
-void AppendPrintZones(std::string& out, std::span<const std::string_view> items,
-                      std::span<const int> widths) {
-  int column = 0;
+}  // namespace
+
+std::string PrintZones(const std::vector<std::string>& items) {
+  std::string out;
+  size_t column = 0;
   for (size_t n = 0; n < items.size(); ++n) {
-    if (n > 0) PadToNextZone(out, column);
+    if (n > 0) {
+      const size_t next = NextZone(column);
+      out.append(next - column, ' ');
+      column = next;
+    }
     out += items[n];
-    column += widths[n];
+    column += static_cast<size_t>(PrintWidth(items[n]));
+  }
+  return out;
+}
+
+void AppendPrintZones(std::string& out, std::initializer_list<std::string_view> gbkItems) {
+  const size_t start = out.size();
+  bool first = true;
+  for (std::string_view item : gbkItems) {
+    if (!first) out.append(NextZone(out.size() - start) - (out.size() - start), ' ');
+    first = false;
+    out += item;
   }
 }
 
-std::string PrintZones(const std::vector<std::string>& items) {
-  std::vector<std::string_view> views(items.begin(), items.end());
-  std::vector<int> widths;
-  widths.reserve(items.size());
-  for (const auto& item : items) widths.push_back(PrintWidth(item));
-  std::string out;
-  AppendPrintZones(out, views, widths);
-  return out;
+void PadToNextZone(std::string& out, int& column) {
+  const int next = static_cast<int>(NextZone(static_cast<size_t>(column)));
+  out.append(static_cast<size_t>(next - column), ' ');
+  column = next;
 }
 
 FileBytesResult ReadFileBytes(const std::string& path) {
@@ -260,15 +327,21 @@ std::string GbkOrUtf8ToUtf8(std::string_view bytes) {
 WriteResult WriteTextFile(const std::string& path, const std::vector<std::string>& lines,
                           bool append) {
   WriteResult result;
+  if (append) {
+    FileAppend file(path);
+    for (const auto& line : lines)
+      if (!file.Write(Utf8ToGbk(line)) || !file.Write("\r\n")) break;
+    result.ok = file.Commit();
+    result.error = file.error();
+    return result;
+  }
   // Non-blocking open: a pipe nobody reads fails at once instead of hanging the dialog.
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (append ? O_APPEND : O_TRUNC);
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_TRUNC;
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd < 0) {
     result.error = FileErrorText(errno);
     return result;
   }
-  struct stat st {};
-  off_t before = (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ? st.st_size : -1;
   std::string data;
   for (const auto& line : lines) {
     data += Utf8ToGbk(line);
@@ -286,10 +359,6 @@ WriteResult WriteTextFile(const std::string& path, const std::vector<std::string
     }
     p += w;
     left -= static_cast<size_t>(w);
-  }
-  // A half-written block is taken back, so the file holds exactly what it held before.
-  if (err != 0 && append && before >= 0) {
-    if (ftruncate(fd, before) != 0) { /* the write error is what gets reported */ }
   }
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {

@@ -2,7 +2,7 @@
 // Text files as surveyors' instruments and editors write them: GBK (code page 936)
 // bytes, CR LF line ends (LF or lone CR accepted when reading), items in print zones.
 // Inside the program every text is UTF-8; conversion happens only here.
-#include <span>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +15,10 @@ std::string GbkToUtf8(std::string_view gbk);
 
 // UTF-8 to GBK. A character GBK cannot hold becomes '?'; invalid UTF-8 likewise.
 std::string Utf8ToGbk(std::string_view utf8);
+
+// True when the bytes are GBK text through and through: GbkToUtf8 would put no U+FFFD in.
+// Decoding then encoding such bytes gives them back unchanged.
+bool IsGbkText(std::string_view gbk);
 
 // Splits file bytes into lines at CR LF, LF or a lone CR. A final line without an end
 // is kept; no empty line is made after a final line end.
@@ -33,11 +37,10 @@ int PrintWidth(std::string_view utf8);
 // previous item (an item ending exactly on a zone boundary pushes the next item one
 // more zone on, so items never run together).
 std::string PrintZones(const std::vector<std::string>& items);
-// The same layout appended to `out` (which ends where the line starts), for items whose
-// print widths the caller knows: widths[n] is the width of items[n] (PrintWidth of UTF-8
-// text; the byte count of GBK bytes, where a double-byte character is two columns).
-void AppendPrintZones(std::string& out, std::span<const std::string_view> items,
-                      std::span<const int> widths);
+
+// The same layout for items that are GBK bytes already (one column per byte), added to
+// the end of `out` as one line without its end.
+void AppendPrintZones(std::string& out, std::initializer_list<std::string_view> gbkItems);
 // The layout one item at a time, for writers that make each item in place: before every
 // item after the first, this pads `out` from `column` (the print column the line has
 // reached) to the start of the next zone and sets `column` there.

@@ -16,13 +16,15 @@ CompensationResult CompensationPlaneHeight(ProjectionState& state, double X, dou
   xyzblh(B, L, r.H, X, Y, Z, state.ellipsoid());
   r.Bdeg = B * 180 / kPi;
   r.Ldeg = L * 180 / kPi;
-  if (!(r.Bdeg >= 19 && r.Bdeg <= 52)) {
-    r.status = CompensationStatus::LatitudeOutside;
-    return r;
-  }
-  if (!(r.Ldeg >= 74 && r.Ldeg <= 133)) {
-    r.status = CompensationStatus::LongitudeOutside;
-    return r;
+  switch (HeightAnomaly54Range(r.Bdeg, r.Ldeg)) {
+    case AnomalyRange::LatitudeOutside:
+      r.status = CompensationStatus::LatitudeOutside;
+      return r;
+    case AnomalyRange::LongitudeOutside:
+      r.status = CompensationStatus::LongitudeOutside;
+      return r;
+    case AnomalyRange::Inside:
+      break;
   }
   r.zeta = HeightAnomaly54(r.Bdeg, r.Ldeg);
   const double a = state.EllipsoidA, e2 = state.EllipsoidE2;

@@ -18,6 +18,10 @@ Ellipsoid Get_Earth(std::string_view code) {
   return kEllipsoid54;
 }
 
+double SemiMinorAxis(const Ellipsoid& e) { return e.a / std::sqrt(1 + e.e2 / (1 - e.e2)); }
+
+double Flattening(const Ellipsoid& e) { return 1 - SemiMinorAxis(e) / e.a; }
+
 void ProjectionState::ResetTo84() {
   SetEllipsoid(kEllipsoid84);
   FalseNorthingKm = 0;
@@ -94,7 +98,7 @@ const SpaceConstants& SpaceConstantsFor(double a, double e2) {
     c.a = a;
     c.e2 = e2;
     c.ep2 = e2 / (1 - e2);
-    c.b = a / std::sqrt(1 + c.ep2);
+    c.b = SemiMinorAxis({a, e2});
   }
   return c;
 }

@@ -28,6 +28,11 @@ inline constexpr Ellipsoid kEllipsoid54{6378245.0, 0.006693421622966};
 inline constexpr Ellipsoid kEllipsoid80{6378140.0, 0.006694384999588};
 inline constexpr Ellipsoid kEllipsoid84{6378137.0, 0.0066943800229};
 
+// The semi-minor axis b (m) and the flattening f = 1 - b/a, derived from a and e2 the way
+// the space conversions derive b.
+double SemiMinorAxis(const Ellipsoid& e);
+double Flattening(const Ellipsoid& e);
+
 // Code 80 and 84 their own rows; any other code (54 included) the 54 row.
 Ellipsoid Get_Earth(int code);
 // The components compare the code as text: "80", "84", anything else is "54".

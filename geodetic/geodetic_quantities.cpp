@@ -79,4 +79,6 @@ void Three_Cor_cal(const double& xi, const double& eta, const double& A, const d
   }
 }
 
+bool ZenithDistanceUsable(double z) { return std::tan(z) != 0; }
+
 }  // namespace vantrel

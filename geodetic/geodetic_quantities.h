@@ -26,4 +26,8 @@ void Three_Cor_cal(const double& xi, const double& eta, const double& A, const d
                    double& du, double& dh, double& dg,
                    ThreeCorRule rule = ThreeCorRule::Calculator);
 
+// A vertical line of sight (tan z = 0) leaves the deflection correction undefined; the
+// dialog refuses it with "天顶距无效, 不能为0!".
+bool ZenithDistanceUsable(double z);
+
 }  // namespace vantrel

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "geodetic/ellipsoid.h"
+
 namespace vantrel {
 
 namespace {
@@ -88,6 +90,19 @@ const Grid& TheGrid() {
 double HeightAnomaly54Cell(int i, int j) {
   if (i < 0 || i >= kHeightAnomalyRows || j < 0 || j >= kHeightAnomalyColumns) return 0;
   return TheGrid()[i][j];
+}
+
+AnomalyRange HeightAnomaly54Range(double B, double L) {
+  if (!(B >= 19 && B <= 52)) return AnomalyRange::LatitudeOutside;
+  if (!(L >= 74 && L <= 133)) return AnomalyRange::LongitudeOutside;
+  return AnomalyRange::Inside;
+}
+
+AnomalyRange HeightAnomaly54At(double B, double L, double& zeta) {
+  const double Bdeg = B * 180 / kPi, Ldeg = L * 180 / kPi;
+  const AnomalyRange range = HeightAnomaly54Range(Bdeg, Ldeg);
+  if (range == AnomalyRange::Inside) zeta = HeightAnomaly54(Bdeg, Ldeg);
+  return range;
 }
 
 double HeightAnomaly54(double B, double L) {

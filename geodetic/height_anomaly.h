@@ -25,6 +25,15 @@ double HeightAnomaly54(double B, double L);
 // Outside 0..35 x 0..61 it returns 0.
 double HeightAnomaly54Cell(int i, int j);
 
+// Where the model may be read from a decimal position (degrees): 19..52 N and 74..133 E,
+// bounds included, latitude tested first. The dialogs that take packed text test the text.
+enum class AnomalyRange { Inside, LatitudeOutside, LongitudeOutside };
+AnomalyRange HeightAnomaly54Range(double B, double L);
+
+// The model at B, L in radians (degrees by 180/pi with the calculator's pi), range tested
+// as above; zeta is set only when Inside.
+AnomalyRange HeightAnomaly54At(double B, double L, double& zeta);
+
 inline constexpr int kHeightAnomalyRows = 36;
 inline constexpr int kHeightAnomalyColumns = 62;
 

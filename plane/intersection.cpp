@@ -22,11 +22,6 @@ double JoinAzimuth(double degrees, double minutes, double seconds) {
   return a * kPi / 180;
 }
 
-void PolarToDifferences(double s, double alpha, double& dx, double& dy) {
-  dx = std::cos(alpha) * s;
-  dy = std::sin(alpha) * s;
-}
-
 bool ForwardIntersection(double xa, double ya, double xb, double yb, double alpha,
                          double beta, PlanePoint& p) {
   double azAB = Xy2az(xa, ya, xb, yb);

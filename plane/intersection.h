@@ -22,10 +22,6 @@ AzimuthParts SplitAzimuth(double alpha);
 // taken as they stand (30 deg 90 min is 31.5 deg).
 double JoinAzimuth(double degrees, double minutes, double seconds);
 
-// The coordinate differences of a line of length s and azimuth alpha (radians), as the
-// forward case of the coordinate forward/inverse dialog gives them.
-void PolarToDifferences(double s, double alpha, double& dx, double& dy);
-
 // Forward intersection: P on the left of A->B, alpha observed at A, beta at B.
 // Gives false (and leaves p alone) when the two angles give no intersection: sin(gamma)
 // is zero or so small that P would be at no finite place.

@@ -56,6 +56,11 @@ double Xy2d(double x1, double y1, double x2, double y2) {
   return std::sqrt(dy * dy + dx * dx);
 }
 
+void PolarOffsets(double side, double azimuth, double& dx, double& dy) {
+  dx = std::cos(azimuth) * side;
+  dy = std::sin(azimuth) * side;
+}
+
 double Fwj(const float& x1, const float& y1, const float& x2, const float& y2) {
   if (x1 == x2) {
     if (y2 > y1) return kStakePi / 2;

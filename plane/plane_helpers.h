@@ -10,6 +10,10 @@ namespace vantrel {
 double Xy2az(double x1, double y1, double x2, double y2, const PiSet& pi = kCalculatorPi);
 double Xy2d(double x1, double y1, double x2, double y2);
 
+// The coordinate differences a side (m) at an azimuth (radians) spans: the forward
+// computation of the coordinate forward/inverse dialog.
+void PolarOffsets(double side, double azimuth, double& dx, double& dy);
+
 // The stakeout dialog's own routines, on 32-bit inputs and with pi = 3.1415926536.
 inline constexpr double kStakePi = 3.1415926536;
 inline constexpr double kStakeThreeHalfPi = 4.7123889804;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/file_replace.h"
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 
@@ -46,7 +47,7 @@ std::string TraverseRecordLine(const TraverseRecord& r) {
 }
 
 WriteResult CreateTraverseFile(const std::string& path, TraverseHeadings headings) {
-  return WriteTextFile(path, TraverseFileHead(headings), false);
+  return ReplaceTextFile(path, TraverseFileHead(headings));
 }
 
 WriteResult AppendTraverseRecord(const std::string& path, const TraverseRecord& record) {

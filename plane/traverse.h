@@ -39,7 +39,8 @@ struct TraverseRecord {
 // One record line (UTF-8, no line end).
 std::string TraverseRecordLine(const TraverseRecord& record);
 
-// Creates (or empties) the file with its two head lines.
+// Creates the file with its two head lines, or replaces it whole: a failure leaves the
+// file that stood there as it was.
 WriteResult CreateTraverseFile(const std::string& path, TraverseHeadings headings);
 // Appends one record line; never truncates what the file held.
 WriteResult AppendTraverseRecord(const std::string& path, const TraverseRecord& record);

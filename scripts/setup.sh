@@ -16,6 +16,7 @@ PACKAGES=(
   libproj-dev proj-bin
   libcli11-dev libfast-float-dev
   python3
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
 )
 
 # Packages of the extra groups, by group name.

@@ -118,11 +118,35 @@ EstimateOutcome EstimateTransParam(TransformState& state) {
   return EstimateOutcome::Converged;
 }
 
+PlaneSimilarity::PlaneSimilarity(const std::array<double, 4>& p)
+    : dX_(p[kShiftX]),
+      dY_(p[kShiftY]),
+      c_(std::cos(p[kRotation])),
+      s_(std::sin(p[kRotation])),
+      k_(1 + p[kScale]) {}
+
+std::array<double, 4> TransParamStandardErrors(const TransformState& state) {
+  std::array<double, 4> e{};
+  for (int i = 1; i <= kUnknowns; ++i)
+    e[i - 1] = state.UnitWeightError * std::sqrt(std::max(0.0, state.NormalMat[ij2n(i, i) - 1]));
+  return e;
+}
+
+std::vector<PlaneResidual> CommonPointResiduals(const TransformState& state) {
+  const PlaneSimilarity t(state.TransParam);
+  std::vector<PlaneResidual> out;
+  out.reserve(state.CommonPoints.size());
+  for (const CommonPoint& cp : state.CommonPoints) {
+    double X = 0, Y = 0;
+    t.Apply(cp.XOld, cp.YOld, X, Y);
+    out.push_back({cp.XNew - X, cp.YNew - Y});
+  }
+  return out;
+}
+
 ParamTexts FormatTransParam(const TransformState& state) {
-  const double sigma0 = state.UnitWeightError;
-  auto standardError = [&](int i) {
-    return sigma0 * std::sqrt(std::max(0.0, state.NormalMat[ij2n(i, i) - 1]));
-  };
+  const std::array<double, 4> errors = TransParamStandardErrors(state);
+  auto standardError = [&](int i) { return errors[i - 1]; };
   ParamTexts t;
   t.ShiftX = FormatPattern(state.TransParam[kShiftX], "######0.000") + "±" +
              FormatPattern(standardError(1), "####0.000");

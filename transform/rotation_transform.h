@@ -16,19 +16,37 @@ struct RotationCentres {
   double theta = 0;       // radians
 };
 
+// The rotation about the centres, cos θ and sin θ taken once for a whole file of points.
+class RotationMap {
+ public:
+  explicit RotationMap(const RotationCentres& centres);
+  void Apply(double x, double y, double& X, double& Y) const {
+    const double dx = x - k_.x0, dy = y - k_.y0;
+    X = k_.X0 + dx * c_ + dy * s_;
+    Y = k_.Y0 - dx * s_ + dy * c_;
+  }
+
+ private:
+  RotationCentres k_;
+  double c_, s_;
+};
+
 enum class RotateOutcome {
   Done,          // header and every point written
   FormatError,   // header and the points before the faulty line written
   Unreadable,    // the old file could not be read: the result file is untouched
-  WriteFailed,   // the result file could not be written
+  WriteFailed,   // the result file could not be written: it is as it was
+  Cancelled,     // the progress handler said stop: the result file is as it was
 };
 
-// Writes the result file from the start: four header lines (the angle as typed in
-// angleText), then one line per old point up to the first empty line. A line of blanks
-// only is a format error, reported as "老坐标文件<path>数据格式有错!". Failures of
-// reading or writing come back with their reason in `error`.
+// Replaces the result file (a failure leaves the old one as it was): four header lines
+// (the angle as typed in angleText), then one line per old point up to the first empty
+// line. A line of blanks only is a format error, reported as "老坐标文件<path>数据格式有错!"; a line that is not
+// GBK text stops it too, reported as point_files.h says. Failures of reading or writing
+// come back with their reason in `error`.
 RotateOutcome RotatePointFile(const std::string& oldPath, const std::string& resultPath,
                               const RotationCentres& centres, const std::string& angleText,
-                              const MessageHandler& onMessage, std::string& error);
+                              const MessageHandler& onMessage, std::string& error,
+                              const ProgressHandler& progress = {});
 
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 // The platform services a dialog is handed along with the program state.
 #include <memory>
 
+#include "app/platform/clock.h"
 #include "app/platform/file_dialogs.h"
 #include "app/platform/launcher.h"
 #include "app/platform/message_box.h"
@@ -14,6 +15,7 @@ struct Services {
   FileDialogs* files = nullptr;
   Launcher* launcher = nullptr;
   Registry* registry = nullptr;
+  Clock* clock = nullptr;  // none: the progress dialogs keep their own time
 };
 
 // The real implementations, owned for the whole run.
@@ -22,7 +24,8 @@ struct DesktopServices {
   QtFileDialogs files;
   DesktopLauncher launcher;
   FileRegistry registry;
-  Services services() { return {&messages, &files, &launcher, &registry}; }
+  SteadyClock clock;
+  Services services() { return {&messages, &files, &launcher, &registry, &clock}; }
 };
 
 // The test doubles in one place.
@@ -31,7 +34,8 @@ struct FakeServices {
   ScriptedFileDialogs files;
   RecordingLauncher launcher;
   FakeRegistry registry;
-  Services services() { return {&messages, &files, &launcher, &registry}; }
+  ManualClock clock;
+  Services services() { return {&messages, &files, &launcher, &registry, &clock}; }
 };
 
 }  // namespace vantrel

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "common/text_files.h"
+#include "common/file_replace.h"
 #include "common/text_rules.h"
 #include "geodetic/seven_parameter.h"
 #include "geodetic/ui/form_parts.h"
@@ -141,7 +141,7 @@ void FrmSeven::Command2_Click() {
     Message("找不到用户主目录, 修正格网文件无法写入!", MessageIcon::Critical, kTitle);
     return;
   }
-  const WriteResult w = WriteTextFile(gridPath_, CorrectionGridLines(), false);
+  const WriteResult w = ReplaceTextFile(gridPath_, CorrectionGridLines());
   if (!w.ok) {
     Message(QString("修正格网文件 %1 无法写入: %2")
                 .arg(QString::fromStdString(gridPath_), QString::fromStdString(w.error)),

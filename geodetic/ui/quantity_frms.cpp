@@ -168,8 +168,7 @@ void ThreeCorFrm::Radius_cal_Click() {
   const double z = Dms2Rad(lenient(8));
   double du, dh, dg;
   Three_Cor_cal(xi, eta, A, z, B1, B2, H, S, du, dh, dg);
-  // A vertical line of sight (zenith distance 0) leaves the deflection correction undefined.
-  if (std::tan(z) == 0) {
+  if (!ZenithDistanceUsable(z)) {
     Message("天顶距无效, 不能为0!", MessageIcon::Warning, "三差改正");
     return;
   }

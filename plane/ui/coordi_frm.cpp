@@ -110,7 +110,7 @@ void CoordiFrm::Command1_Click() {
     const double alpha = JoinAzimuth(Strict(Text6), Strict(Text7), Strict(Text8));
     clearPoints();
     double dx = 0, dy = 0;
-    PolarToDifferences(s, alpha, dx, dy);
+    PolarOffsets(s, alpha, dx, dy);
     Text9->setText(Q(GeneralNumberText(dx)));
     Text10->setText(Q(GeneralNumberText(dy)));
   }

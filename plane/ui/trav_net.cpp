@@ -2,13 +2,14 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileInfo>
+#include <QBuffer>
 #include <QLabel>
 #include <QPainter>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "common/file_replace.h"
 #include "common/text_files.h"
 #include "plane/traverse.h"
 
@@ -96,11 +97,18 @@ void TravNet::DrawFile() {
 void TravNet::Net_Save() {
   const QString path =
       services_.files ? services_.files->SaveFile(this, "保存", {}, "网图文件 (*.bmp)") : QString();
-  // Something there that is not a plain file (a pipe would block the save) is refused.
-  const QFileInfo there(path);
-  if (path.isEmpty() || (there.exists() && !there.isFile()) || !image_.save(path, "BMP")) {
-    Message("保存失败!", MessageIcon::Critical, "支导线网图");
-  }
+  if (path.isEmpty() || !SaveBitmap(image_, path)) Message("保存失败!", MessageIcon::Critical, "支导线网图");
+}
+
+bool SaveBitmap(const QImage& image, const QString& path) {
+  // The picture is made in memory and replaces the file only once all of it is written,
+  // so a failed save never leaves half a bitmap where a good one stood.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP")) return false;
+  FileReplacement file(path.toStdString());
+  return file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))) &&
+         file.Commit();
 }
 
 }  // namespace vantrel

@@ -37,4 +37,8 @@ class TravNet : public QWidget {
   QLabel* picture_;
 };
 
+// Writes the picture as a BMP file, replacing what stood at the path only when the whole
+// picture is written.
+bool SaveBitmap(const QImage& image, const QString& path);
+
 }  // namespace vantrel

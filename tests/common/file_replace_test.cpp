@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,12 +97,74 @@ TEST_F(FileReplace, KeepsPermissionsAndFollowsLinks) {
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 
+  // A link to a file not there yet makes that file and stays a link.
+  std::filesystem::create_symlink("made.txt", dir_.path() / "ahead.txt");
+  ASSERT_TRUE(ReplaceTextFile(dir_ / "ahead.txt", {"x"}).ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.path() / "ahead.txt"));
+  EXPECT_EQ(Slurp(dir_ / "made.txt"), "x\r\n");
+
   // A new file gets the usual permissions, not the temporary's private ones.
   const mode_t mask = umask(022);
   ASSERT_TRUE(ReplaceTextFile(dir_ / "fresh.txt", {"x"}).ok);
   umask(mask);
   ASSERT_EQ(stat((dir_ / "fresh.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// Appends are all or nothing too: without a commit, or after a write cut off part-way, the
+// file holds what it held (and a file the append created is gone again).
+TEST_F(FileReplace, AnAppendIsTakenBackUnlessCommitted) {
+  const std::string path = dir_ / "new.txt";
+  const std::string old = Gbk({"A 1 2"});
+  const std::string more(3 << 20, 'x');  // past one flush
+  struct Case {
+    const char* what;
+    bool exists, commit;
+    long long limit;  // 0: no limit
+  };
+  const Case cases[] = {
+      {"committed", true, true, 0},
+      {"cancelled", true, false, 0},
+      {"cut off", true, true, 1 << 20},
+      {"cancelled new file", false, false, 0},
+      {"committed new file", false, true, 0},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(path);
+    if (c.exists) Spit(path, old);
+    bool committed = false;
+    std::string error;
+    {
+      std::optional<test::FileSizeLimit> cut;
+      if (c.limit) cut.emplace(c.limit);
+      FileAppend f(path);
+      ASSERT_TRUE(f.ok()) << c.what;
+      f.Write(more);
+      if (c.commit) committed = f.Commit();
+      error = f.error();
+    }
+    const std::string before = c.exists ? old : "";
+    if (committed) {
+      EXPECT_EQ(Slurp(path), before + more) << c.what;
+    } else {
+      EXPECT_EQ(std::filesystem::exists(path), c.exists) << c.what;
+      EXPECT_EQ(Slurp(path), before) << c.what;
+    }
+    EXPECT_EQ(committed, c.commit && !c.limit) << c.what;
+    EXPECT_EQ(error, c.limit ? FileErrorText(EFBIG) : "") << c.what;
+  }
+  Spit(dir_ / "plain", "x");
+  ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  for (const auto& [p, err] : std::vector<std::pair<std::string, int>>{
+           {dir_.path().string(), EISDIR}, {dir_ / "plain/under", ENOTDIR}, {dir_ / "fifo", ENXIO}}) {
+    FileAppend f(p);
+    EXPECT_FALSE(f.ok()) << p;
+    EXPECT_EQ(f.error(), FileErrorText(err)) << p;
+  }
+  FileAppend full("/dev/full");
+  EXPECT_TRUE(full.Write("x"));
+  EXPECT_FALSE(full.Commit());
+  EXPECT_EQ(full.error(), FileErrorText(ENOSPC));
 }
 
 }  // namespace

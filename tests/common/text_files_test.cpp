@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace vantrel {
@@ -97,8 +98,41 @@ TEST(TextFileCodec, PrintZonesAreFourteenColumnsWide) {
       {{"", "x"}, std::string(14, ' ') + "x"},
       {{"a", "b", "c"}, "a" + std::string(13, ' ') + "b" + std::string(13, ' ') + "c"},
   };
-  for (const auto& c : cases) EXPECT_EQ(PrintZones(c.items), c.line);
+  for (const auto& c : cases) {
+    EXPECT_EQ(PrintZones(c.items), c.line);
+    // Laid out from GBK bytes, the same line in GBK.
+    std::string gbk = "kept ";
+    std::vector<std::string> encoded;
+    for (const auto& item : c.items) encoded.push_back(Utf8ToGbk(item));
+    if (encoded.size() == 2) AppendPrintZones(gbk, {encoded[0], encoded[1]});
+    if (encoded.size() == 3) AppendPrintZones(gbk, {encoded[0], encoded[1], encoded[2]});
+    EXPECT_EQ(gbk, "kept " + Utf8ToGbk(c.line));
+  }
   EXPECT_EQ(PrintWidth("测站A"), 5);
+}
+
+// The quick test of GBK text against the decoder itself, on bytes made to hit its edges:
+// lead bytes at the end, lead bytes before bytes that are no trail, 0x80 and 0xFF.
+TEST(TextFileCodec, IsGbkTextAgreesWithTheDecoder) {
+  std::mt19937 rng(936);
+  const unsigned char edges[] = {0x00, 0x20, 0x3F, 0x40, 0x7E, 0x7F, 0x80, 0x81,
+                                 0xA1, 0xA9, 0xAA, 0xB0, 0xD7, 0xF7, 0xFE, 0xFF};
+  for (int n = 0; n < 200000; ++n) {
+    std::string s(rng() % 7, ' ');
+    for (char& ch : s) {
+      const unsigned r = rng();
+      ch = static_cast<char>(r % 3 == 0 ? edges[(r >> 8) % sizeof edges] : (r >> 8) & 0xFF);
+    }
+    // An ASCII run of any length in front, so the bytes after it fall at every offset.
+    s = std::string(rng() % 20, 'P') + s;
+    const bool decodes = GbkToUtf8(s).find("\xEF\xBF\xBD") == std::string::npos;
+    ASSERT_EQ(IsGbkText(s), decodes) << testing::PrintToString(s);
+    if (decodes) {
+      ASSERT_EQ(Utf8ToGbk(GbkToUtf8(s)), s) << testing::PrintToString(s);
+    }
+  }
+  EXPECT_TRUE(IsGbkText(Utf8ToGbk("测站 A1 界桩")));
+  EXPECT_FALSE(IsGbkText("A\xB2"));
 }
 
 TEST_F(TextFiles, WriteThenReadBackWithCrLfAndGbk) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -109,78 +111,102 @@ TEST(TextRules, GeneralTextReadsBackToTheSameFifteenDigits) {
   }
 }
 
-// The reading and formatting forms without copies must give what the first forms gave, on
-// every value and text: random bit patterns, random decimals of every magnitude, the ties
-// of each pattern's last digit and the carries into the next power of ten.
-TEST(TextRules, FastFormsEqualTheFirstForms) {
-  const char* const patterns[] = {"#.000", "#.0000", "#.000000000", "#.0", "0.000", "0.0000",
-                                  "####0.000", "######0.000", "#####0.00", "#######.000", "00",
-                                  "000", "000000", "00.0", ".000", "#", "#.00000000000000"};
-  std::mt19937_64 rng(15);
-  std::vector<double> values = {0.0, -0.0, 1e-7, 9.9999999999999e-8, 1e15, 999999999999999.5,
-                                0.0005, 0.00049999999999999, 2.675, 1.0005, 99.995, 9.9995,
-                                5e-324, 1.7976931348623157e308, 0.1 + 0.2, 4503599627370495.5};
-  for (int i = 0; i < 3000; ++i) {
-    values.push_back(std::bit_cast<double>(rng()));                       // any double
-    const double mag = std::pow(10.0, static_cast<int>(rng() % 30) - 12);  // 1e-12 .. 1e17
-    values.push_back((static_cast<double>(rng() % 2000000) - 1e6) / 1e6 * mag);
-    // A decimal with a 5 just past a pattern's last place, and its neighbours.
-    const double tie = static_cast<double>(rng() % 100000000) / 1000 + 0.0005;
-    values.push_back(tie);
-    values.push_back(std::nextafter(tie, 0.0));
-    values.push_back(std::nextafter(tie, 1e9));
-  }
-  // Each pattern at its own rounding boundaries and ties, whole numbers included, over
-  // magnitudes from 1e-3 to 1e14.
-  const char* const byDecimals[] = {"00", "#.0", "#####0.00", "#.000", "#.0000", "#.000000000"};
-  const int decimalsOf[] = {0, 1, 2, 3, 4, 9};
-  for (int k = 0; k < 6; ++k) {
-    const double scale = std::pow(10.0, decimalsOf[k]);
-    for (int i = 0; i < 2000; ++i) {
-      const double n = static_cast<double>(rng() % static_cast<uint64_t>(std::pow(10.0, 3 + i % 12)));
-      for (double v : {n / scale, (n + 0.5) / scale, n, -(n + 0.5) / scale}) {
-        for (double w : {v, std::nextafter(v, 0.0), std::nextafter(v, 1e300)}) {
-          ASSERT_EQ(FormatPattern(w, byDecimals[k]), oracle::FormatPattern(w, byDecimals[k]))
-              << std::bit_cast<uint64_t>(w) << " " << byDecimals[k];
-          ASSERT_EQ(GeneralNumberText(w), oracle::GeneralNumberText(w)) << std::bit_cast<uint64_t>(w);
-        }
-      }
-    }
-  }
-  for (double v : values) {
-    if (!std::isfinite(v)) continue;
-    ASSERT_EQ(GeneralNumberText(v), oracle::GeneralNumberText(v)) << std::bit_cast<uint64_t>(v);
-    for (const char* p : patterns)
-      ASSERT_EQ(FormatPattern(v, p), oracle::FormatPattern(v, p))
-          << std::bit_cast<uint64_t>(v) << " " << p;
-  }
-
-  const char alphabet[] = "0123456789+-.eE \t\r\nx,";
-  std::vector<std::string> texts = {"1e400", "-1e400", "1e-400", "4e-320", "+.5e+3", "5.e3",
-                                    "00012", "1 2.5", ".", "+", "-.e1", "1e+", "2.2250738585072011e-308"};
-  for (int i = 0; i < 20000; ++i) {
-    std::string t;
-    const size_t n = rng() % 12;
-    for (size_t k = 0; k < n; ++k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
-    texts.push_back(t);
-    texts.push_back(GeneralNumberText(std::bit_cast<double>(rng())));
-  }
-  for (const std::string& t : texts) {
-    ASSERT_EQ(std::bit_cast<uint64_t>(ReadLenient(t)), std::bit_cast<uint64_t>(oracle::ReadLenient(t)))
-        << t;
-    const auto a = ReadStrict(t), b = oracle::ReadStrict(t);
-    ASSERT_EQ(a.has_value(), b.has_value()) << t;
-    if (a) {
-      ASSERT_EQ(std::bit_cast<uint64_t>(*a), std::bit_cast<uint64_t>(*b)) << t;
-    }
-  }
-}
-
 TEST(TextRules, BlankHelpers) {
   EXPECT_TRUE(IsBlank(""));
   EXPECT_TRUE(IsBlank(" \t "));
   EXPECT_FALSE(IsBlank(" x "));
   EXPECT_EQ(TrimBlanks("  12.5 \t"), "12.5");
+}
+
+// ------------------------------------------------------------------ the first forms, as oracles
+// Numbers were first read with strtod and formatted from printf's "%.14e" through copied
+// strings (tests/support/text_rules_oracle.h, which fuzz_text_rules compares with too); the
+// faster forms must give every bit and every character the first forms gave.
+
+// Values a surveyor's files and fields hold, ties at every decimal place, and the edges.
+std::vector<double> OracleValues() {
+  std::mt19937_64 rng(2024);
+  std::vector<double> v = {0.0, -0.0, 0.5, -0.5, 2.675, 99.995, 0.00005, 0.000049999999999,
+                           1234567890123455.0, 1234567890123465.0, 9.9999999999999995e14,
+                           1e15, 1e-300, 5e-324, 1.7976931348623157e308, -1e22, 123456789.5};
+  std::uniform_real_distribution<double> unit(0, 1);
+  for (int i = 0; i < 20000; ++i) {
+    switch (i % 4) {
+      case 0: v.push_back((unit(rng) - 0.5) * std::pow(10.0, static_cast<int>(rng() % 40) - 20)); break;
+      case 1: v.push_back(std::round(unit(rng) * 1e9) / 1e4 + 0.00005); break;  // a tie at 4 places
+      case 2: v.push_back(3.0e6 + static_cast<double>(rng() % 100000000) / 1000); break;
+      default: {
+        double d;
+        const std::uint64_t bits = rng();
+        std::memcpy(&d, &bits, sizeof d);
+        v.push_back(d);  // any bit pattern: NaN and infinities too
+      }
+    }
+  }
+  return v;
+}
+
+TEST(TextRules, FormatsAndGeneralTextAsTheFirstForms) {
+  const char* patterns[] = {"#.0000", "#.000", "0.000", "00", "######0.000", "000000", ".000",
+                            "#.000000000", "#.0", "#####0.00", "####0.000", "0.00", "",
+                            "#######.000", "00.0", "000", "#.00000000000000"};
+  std::vector<double> values = OracleValues();
+  // Each pattern at its own rounding boundaries and ties, whole numbers included, over
+  // magnitudes from 1e-3 to 1e14, with the neighbouring doubles on both sides.
+  std::mt19937_64 rng(15);
+  for (int decimals : {0, 1, 2, 3, 4, 9}) {
+    const double scale = std::pow(10.0, decimals);
+    for (int i = 0; i < 1500; ++i) {
+      const double n = static_cast<double>(rng() % static_cast<uint64_t>(std::pow(10.0, 3 + i % 12)));
+      for (double v : {n / scale, (n + 0.5) / scale, n, -(n + 0.5) / scale}) {
+        values.push_back(v);
+        values.push_back(std::nextafter(v, 0.0));
+        values.push_back(std::nextafter(v, 1e300));
+      }
+    }
+  }
+  for (double value : values) {
+    for (const char* p : patterns)
+      ASSERT_EQ(FormatPattern(value, p), oracle::FormatPattern(value, p))
+          << std::bit_cast<uint64_t>(value) << " " << p;
+    ASSERT_EQ(GeneralNumberText(value), oracle::GeneralNumberText(value)) << std::bit_cast<uint64_t>(value);
+  }
+}
+
+TEST(TextRules, ReadingAsTheFirstFormBitForBit) {
+  std::mt19937_64 rng(7);
+  std::vector<std::string> texts = {"+4", "-0", ".5", "5.", "5.e3", "+.5e-3", "1e308", "1.8e308",
+                                    "1e-320", "1e-400", "2.2250738585072011e-308",
+                                    "0.1000000000000000055511151231257827",
+                                    "179769313486231580793728971405301e276", "00012.50",
+                                    std::string(308, '9'), std::string(309, '9'),
+                                    "-" + std::string(309, '9') + ".5", "0." + std::string(400, '0') + "1"};
+  const char* parts[] = {"", "+", "-"};
+  for (int i = 0; i < 60000; ++i) {
+    std::string t = parts[rng() % 3];
+    const int intLen = static_cast<int>(rng() % 12), fracLen = static_cast<int>(rng() % 12);
+    for (int k = 0; k < intLen; ++k) t += static_cast<char>('0' + rng() % 10);
+    if (fracLen > 0 || intLen == 0) t += '.';
+    for (int k = 0; k < fracLen || (intLen == 0 && k == 0); ++k) t += static_cast<char>('0' + rng() % 10);
+    if (rng() % 3 == 0) t += "e" + std::string(parts[rng() % 3]) + std::to_string(rng() % 330);
+    texts.push_back(t);
+  }
+  // And texts that are not numbers or not only numbers: blanks, signs, points, letters.
+  const char alphabet[] = "0123456789+-.eE \t\r\nx,";
+  for (int i = 0; i < 20000; ++i) {
+    std::string t;
+    for (std::size_t k = rng() % 12; k > 0; --k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+    texts.push_back(t);
+  }
+  for (const std::string& t : texts) {
+    const std::optional<double> strict = ReadStrict(t), want = oracle::ReadStrict(t);
+    ASSERT_EQ(strict.has_value(), want.has_value()) << t;
+    ASSERT_EQ(IsNumeric(t), want.has_value()) << t;
+    if (strict) {
+      ASSERT_EQ(std::bit_cast<uint64_t>(*strict), std::bit_cast<uint64_t>(*want)) << t;
+    }
+    ASSERT_EQ(std::bit_cast<uint64_t>(ReadLenient(t)), std::bit_cast<uint64_t>(oracle::ReadLenient(t))) << t;
+  }
 }
 
 }  // namespace

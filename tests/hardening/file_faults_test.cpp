@@ -1,8 +1,9 @@
 // Every file writer of the calculator driven through its dialog against faults that stop
 // root too: the path is a folder, the path runs through a regular file, the disk is full
-// (/dev/full), and an append cut off part-way (file size limit, EFBIG). Each fault must give
-// its message, count nothing as written, keep what an appended-to file held, and leave the
-// dialog working: once the fault is gone, the next press writes exactly what a run that
+// (/dev/full), and a write cut off part-way (file size limit, EFBIG). Each fault must give
+// its message, count nothing as written, keep byte for byte what the file held before (an
+// appended-to file and a replaced one alike, with no temporary left beside it), and leave
+// the dialog working: once the fault is gone, the next press writes exactly what a run that
 // never met the fault writes.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -459,6 +460,8 @@ TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
   if (fault == Fault::DiskFull) fs::create_symlink(real, target);
   rig->Open(dir, target);
   rig->Prepare();
+  // A file replaced whole must survive a failed replace: give it an earlier good one.
+  if (!rig->Appends()) WriteBytes(target, "an earlier result, kept\r\n");
   const std::optional<std::string> earlier = Bytes(target);
 
   // Set the fault up under a writer that has already taken its path.
@@ -503,11 +506,17 @@ TEST_P(FileFaults, MessageNothingCountedNothingLostAndUsableAfterwards) {
   EXPECT_EQ(rig->LastMessage()->title, want.title);
   EXPECT_EQ(rig->LastMessage()->icon, want.icon);
   rig->CheckNothingCounted();
-  if (rig->Appends()) {
-    const fs::path held = fault == Fault::DiskFull ? real : target;
-    if (fault == Fault::CutOff || fault == Fault::DiskFull) {
-      EXPECT_EQ(Bytes(held), earlier) << "earlier content lost";
-    }
+  // Where the earlier file is now: moved aside for the fault, behind the link, or in place.
+  const fs::path held = fault == Fault::DiskFull    ? real
+                        : fault == Fault::UnderFile ? dir / "kept" / w.leaf
+                        : fault == Fault::CutOff    ? target
+                                                    : dir / "kept";
+  EXPECT_EQ(Bytes(held), earlier) << "earlier content lost";
+  for (const fs::path& folder : {sub, dir / "kept"}) {
+    if (!fs::is_directory(folder)) continue;
+    for (const auto& e : fs::directory_iterator(folder))
+      EXPECT_NE(e.path().filename().string().rfind("." + std::string(w.leaf) + ".", 0), 0u)
+          << "temporary left behind: " << e.path();
   }
 
   // Take the fault away; the dialog writes what a clean run writes.

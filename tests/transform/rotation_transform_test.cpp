@@ -9,6 +9,7 @@
 
 #include "common/text_files.h"
 #include "geodetic/ellipsoid.h"
+#include "transform/point_files.h"
 
 namespace vantrel {
 namespace {
@@ -65,15 +66,15 @@ TEST_F(Rotation, ZeroAngleShiftsKeepingNamesAndRemarks) {
             Gbk({"坐标转换：", "老坐标旋转中心：            .0000         .0000",
                  "新坐标旋转中心：            1000.0000     2000.0000", "旋转角：      0",
                  "A             1010.0000     2020.0000     界桩 甲",
-                 "B             994.5000      2000.0000"}));
+                 "B             994.5000      2000.0000     "}));
   EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(Rotation, NinetyDegreesTurnsTowardsNegativeY) {
   Spit(oldPath_, Gbk({"P 10 0", "Q 0 10"}));
   ASSERT_EQ(Run({0, 0, 0, 0, Dms2Rad(90)}, "90"), RotateOutcome::Done);
-  EXPECT_EQ(Slurp(outPath_), kHeaderZero + Gbk({"P             .0000         -10.0000",
-                                                "Q             10.0000       .0000"}));
+  EXPECT_EQ(Slurp(outPath_), kHeaderZero + Gbk({"P             .0000         -10.0000      ",
+                                                "Q             10.0000       .0000         "}));
 }
 
 TEST_F(Rotation, EndsAtEmptyLineAndRewritesTheResultFile) {
@@ -89,8 +90,23 @@ TEST_F(Rotation, EndsAtEmptyLineAndRewritesTheResultFile) {
 TEST_F(Rotation, BlankLineIsFormatErrorKeepingLinesBefore) {
   Spit(oldPath_, Gbk({"P 10 0", "   ", "Q 0 10"}));
   EXPECT_EQ(Run({0, 0, 0, 0, Dms2Rad(90)}, "90"), RotateOutcome::FormatError);
-  EXPECT_EQ(Slurp(outPath_), kHeaderZero + Gbk({"P             .0000         -10.0000"}));
+  EXPECT_EQ(Slurp(outPath_), kHeaderZero + Gbk({"P             .0000         -10.0000      "}));
   EXPECT_EQ(messages_, std::vector<std::string>{"老坐标文件" + oldPath_ + "数据格式有错!"});
+}
+
+TEST_F(Rotation, ALineThatIsNotGbkStopsItAndIsNeverWrittenBack) {
+  const std::string header = Gbk({"坐标转换：", "老坐标旋转中心：            .0000         .0000",
+                                  "新坐标旋转中心：            .0000         .0000", "旋转角：      0"});
+  Spit(oldPath_, Gbk({"A 10 20 界桩"}) + "B 1 2 \xB2\x20stone\r\n" + Gbk({"C 3 4"}));
+  EXPECT_EQ(Run({}, "0"), RotateOutcome::FormatError);
+  EXPECT_EQ(Slurp(outPath_), header + Gbk({"A             10.0000       20.0000       界桩"}));
+  EXPECT_EQ(messages_, std::vector<std::string>{NotGbkLineMessage("老坐标文件", oldPath_, 2)});
+  // After the end of the list the bytes are never read.
+  messages_.clear();
+  Spit(oldPath_, Gbk({"A 10 20", ""}) + "\xFF\xFF\r\n");
+  EXPECT_EQ(Run({}, "0"), RotateOutcome::Done);
+  EXPECT_EQ(Slurp(outPath_), header + Gbk({"A             10.0000       20.0000       "}));
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(Rotation, ReadAndWriteFailuresComeBackWithReasons) {

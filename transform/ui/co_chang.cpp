@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "app/file_progress.h"
 #include "common/text_rules.h"
 #include "transform/common_point_transform.h"
 #include "transform/point_files.h"
@@ -188,33 +189,48 @@ void Co_Chang::Command1_Click() {
   if (!QFileInfo::exists(newPath)) return Fail("新坐标文件不存在!");
 
   TransformState& ts = state().Transform;
-  auto routineMessage = [this](const std::string& text) {
+  // A large file shows its progress; every message takes the progress dialog away first.
+  FileProgress progress(this, services().clock);
+  auto routineMessage = [this, &progress](const std::string& text) {
+    progress.Close();
     Message(QString::fromStdString(text), MessageIcon::None, kProgram);
   };
+  auto fail = [this, &progress](const QString& text) {
+    progress.Close();
+    Fail(text);
+  };
   const std::string oldFile = oldPath.toStdString(), newFile = newPath.toStdString();
-  GatherOutcome gathered = T_Co_New(oldFile, newFile, text3_->text().toStdString(),
-                                    text4_->text().toStdString(), ts, routineMessage);
-  if (gathered == GatherOutcome::Unreadable) return;
-  if (ts.CommonCount() < 2) return Fail("公共点少于2个,不能转换!");
-  if (ts.CommonFound > kMaxCommonPoints)
+  GatherOutcome gathered =
+      T_Co_New(oldFile, newFile, text3_->text().toStdString(), text4_->text().toStdString(), ts,
+               routineMessage, progress.Stage("正在读取坐标文件…"));
+  // Nothing was read into the state: it stays as it was.
+  if (gathered == GatherOutcome::Unreadable || gathered == GatherOutcome::Cancelled) return;
+  if (ts.CommonCount() < 2) return fail("公共点少于2个,不能转换!");
+  if (ts.CommonFound > kMaxCommonPoints) {
+    progress.Close();
     Message(QString("共有%1个公共点,只用前%2个公共点计算转换参数!")
                 .arg(ts.CommonFound)
                 .arg(kMaxCommonPoints),
             MessageIcon::Information, kTitle);
+  }
 
   switch (EstimateTransParam(ts)) {
     case EstimateOutcome::Converged:
       break;
     case EstimateOutcome::Rejected:
       ts.ParamsReady = false;
-      return Fail("公共点不能确定转换参数,不能转换!");
+      return fail("公共点不能确定转换参数,不能转换!");
     default:
       ts.ParamsReady = false;
-      return Fail("不收敛! 坐标转换失败!");
+      return fail("不收敛! 坐标转换失败!");
   }
   std::string writeError;
-  switch (T_Co_Rotate(oldFile, newFile, ts, routineMessage, &writeError)) {
+  const AppendOutcome appended = T_Co_Rotate(oldFile, newFile, ts, routineMessage, &writeError,
+                                             progress.Stage("正在写入新坐标文件…"));
+  progress.Close();
+  switch (appended) {
     case AppendOutcome::Unreadable:
+    case AppendOutcome::Cancelled:
       ts.ParamsReady = false;
       return;
     case AppendOutcome::WriteFailed:

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/file_progress.h"
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 #include "transform/rotation_transform.h"
@@ -122,13 +123,22 @@ void Co_Chang2::Rotate_Click() {
   auto lenient = [this](int i) { return ReadLenient(text_[i]->text().toStdString()); };
   RotationCentres c{lenient(2), lenient(3), lenient(4), lenient(5), Dms2Rad(lenient(6))};
   std::string error;
-  auto onMessage = [this](const std::string& text) { Fail(QString::fromStdString(text)); };
-  switch (RotatePointFile(oldPath.toStdString(), resultPath.toStdString(), c,
-                          text_[6]->text().toStdString(), onMessage, error)) {
+  FileProgress progress(this, services().clock);
+  auto onMessage = [this, &progress](const std::string& text) {
+    progress.Close();
+    Fail(QString::fromStdString(text));
+  };
+  const RotateOutcome rotated =
+      RotatePointFile(oldPath.toStdString(), resultPath.toStdString(), c,
+                      text_[6]->text().toStdString(), onMessage, error,
+                      progress.Stage("正在写入新坐标文件…"));
+  progress.Close();
+  switch (rotated) {
     case RotateOutcome::Done:
       Message("坐标旋转结束!", MessageIcon::Information, kTitle);
       break;
     case RotateOutcome::FormatError:
+    case RotateOutcome::Cancelled:
       break;
     case RotateOutcome::Unreadable:
       Fail("不能读取老坐标文件" + oldPath + "：" + QString::fromStdString(error));

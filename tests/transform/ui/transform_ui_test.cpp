@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -145,9 +149,9 @@ TEST_F(CoChang, ShiftGivesParametersAppendsBlockAndShowsParamWindow) {
   EXPECT_TRUE(state_.Transform.ParamsReady);
   EXPECT_EQ(Slurp(new_), Gbk({"A 1100 1950", "B 1600 2050", "C 1000 2550", "", "", "旋转后结果",
                               "A             1100.0000     1950.0000     界桩",
-                              "B             1600.0000     2050.0000",
-                              "C             1000.0000     2550.0000",
-                              "D             200.0000      50.0000"}));
+                              "B             1600.0000     2050.0000     ",
+                              "C             1000.0000     2550.0000     ",
+                              "D             200.0000      50.0000       "}));
   Click(dlg_.get(), "Command4");
   ASSERT_NE(dlg_->ParamWindow(), nullptr);
   EXPECT_EQ(dlg_->ParamWindow()->windowTitle(), "转换参数");
@@ -297,7 +301,7 @@ TEST_F(CoChang2, ZeroAndNinetyDegrees) {
   EXPECT_EQ(Slurp(new_), Gbk({"坐标转换：", "老坐标旋转中心：            .0000         .0000",
                               "新坐标旋转中心：            1000.0000     2000.0000", "旋转角：      0",
                               "A             1010.0000     2000.0000     界桩",
-                              "B             1000.0000     2010.0000"}));
+                              "B             1000.0000     2010.0000     "}));
   Set("Text4", "0");
   Set("Text5", "0");
   Set("Text6", "90");
@@ -305,7 +309,7 @@ TEST_F(CoChang2, ZeroAndNinetyDegrees) {
   EXPECT_EQ(Slurp(new_), Gbk({"坐标转换：", "老坐标旋转中心：            .0000         .0000",
                               "新坐标旋转中心：            .0000         .0000", "旋转角：      90",
                               "A             .0000         -10.0000      界桩",
-                              "B             10.0000       .0000"}));
+                              "B             10.0000       .0000         "}));
 }
 
 TEST_F(CoChang2, RefusesBeforeTouchingTheResultFile) {
@@ -378,6 +382,158 @@ TEST_F(CoChang2, LeavingANumericFieldWithTextShowsItsMessage) {
   Find<QLineEdit>(dlg_.get(), "Text7")->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(t2->text(), "12.5");
   EXPECT_EQ(fake_.messages.messages.size(), 5u);
+}
+
+// ---------------------------------------------------------------- progress on large files
+// The clock moves on by hand at every reading, so a run "takes" as long as the test says;
+// its hook looks at the progress dialog while the run goes on and can press Cancel.
+
+class LargeFiles : public TransformUi {
+ protected:
+  void SetUp() override {
+    TransformUi::SetUp();
+    // The common points come last, so gathering reads the whole old file.
+    std::string oldBytes, newBytes;
+    char line[96];
+    for (int i = 0; i < 120000; ++i) {
+      std::snprintf(line, sizeof line, "P%d %.3f %.3f %s\r\n", i, 3.0e6 + i * 0.731,
+                    5.0e5 + i * 0.377, i % 3 ? "code" : "\xBD\xE7\xD7\xAE");
+      oldBytes += line;
+    }
+    for (int i = 119990; i < 120000; ++i) {
+      std::snprintf(line, sizeof line, "P%d %.3f %.3f\r\n", i, 3.0e6 + i * 0.731 + 100,
+                    5.0e5 + i * 0.377 - 50);
+      newBytes += line;
+    }
+    Spit(old_, oldBytes);
+    newBytes_ = newBytes;
+    Spit(new_, newBytes_);
+  }
+
+  // Watches the progress dialog at every clock reading; presses Cancel (through the event
+  // loop, as a user's click arrives) once it shows `cancelAt`.
+  void Watch(QWidget* dlg, const QString& cancelAt = {}) {
+    fake_.clock.onRead = [this, dlg, cancelAt] {
+      auto* p = dlg->findChild<QProgressDialog*>("FileProgress");
+      if (!p || !p->isVisible()) return;
+      EXPECT_EQ(p->windowModality(), Qt::ApplicationModal);
+      seen_.push_back({p->labelText(), p->value()});
+      if (!cancelAt.isEmpty() && p->labelText() == cancelAt && !pressed_) {
+        pressed_ = true;
+        QPushButton* cancel = p->findChild<QPushButton*>();
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_EQ(cancel->text(), "取消");
+        QTimer::singleShot(0, cancel, [cancel] { cancel->click(); });
+      }
+    };
+  }
+  std::vector<QString> Labels() const {
+    std::vector<QString> labels;
+    for (const auto& [label, value] : seen_)
+      if (labels.empty() || labels.back() != label) labels.push_back(label);
+    return labels;
+  }
+
+  std::string newBytes_;
+  std::vector<std::pair<QString, int>> seen_;
+  bool pressed_ = false;
+};
+
+const QString kReading = "正在读取坐标文件…";
+const QString kWriting = "正在写入新坐标文件…";
+
+TEST_F(LargeFiles, CoChangShowsProgressOnlyAfterHalfASecondAndWritesTheSame) {
+  Co_Chang dlg(state_, fake_.services());
+  dlg.findChild<QLineEdit*>("Text1")->setText(Q(old_));
+  dlg.findChild<QLineEdit*>("Text2")->setText(Q(new_));
+  struct Case {
+    qint64 step;                  // milliseconds per clock reading
+    std::vector<QString> stages;  // progress shown while
+  };
+  const Case cases[] = {{0, {}}, {1, {}}, {100, {kReading, kWriting}}};
+  std::string expected;
+  for (const Case& c : cases) {
+    Spit(new_, newBytes_);
+    fake_.messages.messages.clear();
+    seen_.clear();
+    fake_.clock.step = c.step;
+    Watch(&dlg);
+    Click(&dlg, "Command1");
+    EXPECT_EQ(Texts(), std::vector<QString>{"坐标旋转结束!"}) << c.step;
+    EXPECT_EQ(Labels(), c.stages) << c.step;
+    for (size_t i = 1; i < seen_.size(); ++i) {
+      if (seen_[i].first == seen_[i - 1].first) {
+        EXPECT_GE(seen_[i].second, seen_[i - 1].second);
+      }
+    }
+    if (!seen_.empty()) {
+      EXPECT_GT(seen_.back().second, 900);  // near the end of the old file
+    }
+    EXPECT_EQ(dlg.findChild<QProgressDialog*>(), nullptr) << "gone once the run ends";
+    const std::string now = Slurp(new_);
+    if (expected.empty()) expected = now;
+    EXPECT_TRUE(now == expected) << c.step;
+  }
+  EXPECT_GT(expected.size(), 120000u * 40);
+}
+
+TEST_F(LargeFiles, CoChangCancelledInEitherStageLeavesFileAndStateAsTheyWere) {
+  Co_Chang dlg(state_, fake_.services());
+  dlg.findChild<QLineEdit*>("Text1")->setText(Q(old_));
+  dlg.findChild<QLineEdit*>("Text2")->setText(Q(new_));
+  fake_.clock.step = 100;
+  for (const QString& stage : {kReading, kWriting}) {
+    state_.Transform.CommonPoints = {{"KEEP", 1, 2, 3, 4}};
+    state_.Transform.ParamsReady = false;
+    pressed_ = false;
+    Watch(&dlg, stage);
+    Click(&dlg, "Command1");
+    EXPECT_TRUE(pressed_);
+    EXPECT_TRUE(Texts().empty()) << "a cancel says nothing";
+    EXPECT_TRUE(Slurp(new_) == newBytes_) << "the appended block is taken back";
+    EXPECT_FALSE(state_.Transform.ParamsReady);
+    if (stage == kReading) {
+      EXPECT_EQ(state_.Transform.CommonPoints[0].Name, "KEEP");
+    }
+    EXPECT_EQ(dlg.findChild<QProgressDialog*>(), nullptr);
+  }
+  // Usable afterwards.
+  fake_.clock.onRead = {};
+  Click(&dlg, "Command1");
+  EXPECT_EQ(Texts(), std::vector<QString>{"坐标旋转结束!"});
+  EXPECT_TRUE(state_.Transform.ParamsReady);
+}
+
+TEST_F(LargeFiles, CoChang2CancelledKeepsTheOldResultFileAndLeavesNoTemporary) {
+  Co_Chang2 dlg(state_, fake_.services());
+  const fs::path out = dir_ / "rotated.txt";
+  Spit(out, "an earlier result\r\n");
+  Find<QLineEdit>(&dlg, "Text7")->setText(Q(old_));
+  Find<QLineEdit>(&dlg, "Text1")->setText(Q(out));
+  Find<QLineEdit>(&dlg, "Text6")->setText("30.1500");
+  fake_.clock.step = 100;
+  Watch(&dlg, kWriting);
+  Click(&dlg, "Rotate");
+  EXPECT_TRUE(pressed_);
+  EXPECT_TRUE(Texts().empty());
+  EXPECT_EQ(Slurp(out), "an earlier result\r\n");
+  std::vector<std::string> entries;
+  for (const auto& e : fs::directory_iterator(dir_)) entries.push_back(e.path().filename());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"new.txt", "old.txt", "rotated.txt"}));
+
+  // Not cancelled: the progress shows and the file is what a run without it writes.
+  pressed_ = false;
+  seen_.clear();
+  Watch(&dlg);
+  Click(&dlg, "Rotate");
+  EXPECT_EQ(Labels(), std::vector<QString>{kWriting});
+  const std::string withProgress = Slurp(out);
+  fake_.clock.step = 0;
+  Click(&dlg, "Rotate");
+  EXPECT_TRUE(Slurp(out) == withProgress);
+  EXPECT_EQ(Texts(), (std::vector<QString>{"坐标旋转结束!", "坐标旋转结束!"}));
+  EXPECT_GT(withProgress.size(), 120000u * 40);
 }
 
 TEST(TransformCatalogue, EntriesOpenTheirDialogs) {

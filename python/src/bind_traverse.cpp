@@ -1,0 +1,196 @@
+// Closed and connecting traverse adjustment: the observation file, the adjustment and its
+// text and HTML reports.
+#include <cmath>
+
+#include "batch/traverse_adjustment.h"
+#include "batch/traverse_file.h"
+#include "batch/traverse_report.h"
+#include "binding.h"
+#include "common/text_files.h"
+
+namespace vantrel::python {
+
+namespace {
+
+using batch::TraverseInput;
+
+// An adjustment keeps the input it was made from: the reports need both.
+struct Adjusted {
+  TraverseInput input;
+  batch::TraverseAdjustment result;
+};
+
+TraverseInput Parsed(const batch::TraverseFileResult& r) {
+  if (!r.ok) RaiseInput(r.error);
+  return r.input;
+}
+
+TraverseInput ReadTraverse(const std::string& path) {
+  FileBytesResult file = ReadFileBytes(path);
+  if (!file.ok) RaiseFile(path + ": " + file.error, path);
+  return Parsed(batch::ParseTraverseText(file.bytes, path));
+}
+
+py::object Optional(const std::optional<double>& v) { return v ? py::object(py::float_(*v)) : py::object(py::none()); }
+
+py::object PointTuple(const batch::TraversePoint& p) { return py::make_tuple(p.name, p.x, p.y); }
+
+py::object OptionalPoint(const std::optional<batch::TraversePoint>& p) {
+  return p ? PointTuple(*p) : py::object(py::none());
+}
+
+template <class T, class F>
+py::array_t<double> Column(const std::vector<T>& rows, F get) {
+  py::array_t<double> a(static_cast<py::ssize_t>(rows.size()));
+  for (std::size_t i = 0; i < rows.size(); ++i) a.mutable_data()[i] = get(rows[i]);
+  return a;
+}
+
+}  // namespace
+
+void BindTraverse(py::module_& m) {
+  py::class_<TraverseInput>(m, "TraverseInput", R"doc(A closed (闭合) or connecting (附合) traverse as read from its observation file.
+
+kind 'closed' or 'connecting', side 'left' or 'right' (angles left or right of the direction
+of travel); points as (name, x, y) tuples in metres; angles and azimuths in radians; stations
+in travel order as (name, angle, distance) with the distance to the next station.)doc")
+      .def_property_readonly("kind", [](const TraverseInput& t) {
+        return t.kind == batch::TraverseKind::Closed ? "closed" : "connecting";
+      })
+      .def_property_readonly("side", [](const TraverseInput& t) { return t.side == batch::AngleSide::Left ? "left" : "right"; })
+      .def_property_readonly("start", [](const TraverseInput& t) { return PointTuple(t.start); }, "B, the known start point.")
+      .def_property_readonly("back_sight", [](const TraverseInput& t) { return OptionalPoint(t.backSight); })
+      .def_property_readonly("start_azimuth", [](const TraverseInput& t) { return Optional(t.startAzimuth); })
+      .def_property_readonly("connection_angle", [](const TraverseInput& t) { return Optional(t.connectionAngle); })
+      .def_property_readonly("first_leg_azimuth", [](const TraverseInput& t) { return Optional(t.firstLegAzimuth); })
+      .def_property_readonly("end", [](const TraverseInput& t) {
+        return t.kind == batch::TraverseKind::Connecting ? PointTuple(t.end) : py::object(py::none());
+      }, "C, the known end point of a connecting traverse (None for a closed one).")
+      .def_property_readonly("fore_sight", [](const TraverseInput& t) { return OptionalPoint(t.foreSight); })
+      .def_property_readonly("end_azimuth", [](const TraverseInput& t) { return Optional(t.endAzimuth); })
+      .def_property_readonly("stations", [](const TraverseInput& t) {
+        py::list l;
+        for (const auto& s : t.stations) l.append(py::make_tuple(s.name, s.angle, s.distance));
+        return l;
+      })
+      .def("__repr__", [](const TraverseInput& t) {
+        return std::string("<TraverseInput ") + (t.kind == batch::TraverseKind::Closed ? "closed" : "connecting") +
+               ", " + std::to_string(t.stations.size()) + " stations>";
+      });
+
+  m.def("read_traverse_file", [](const std::filesystem::path& path) { return ReadTraverse(path.string()); }, py::arg("path"), R"doc(Reads a traverse observation file (GBK or UTF-8; see the README for its layout).
+
+A file that cannot be read raises FileError; a faulty line raises InputError "FILE:LINE: reason".)doc");
+
+  m.def("parse_traverse_text", [](py::object text, const std::string& name) {
+    std::string bytes = py::isinstance<py::bytes>(text) ? text.cast<std::string>()
+                                                        : py::str(text).cast<std::string>();
+    return Parsed(batch::ParseTraverseText(bytes, name));
+  }, py::arg("text"), py::arg("name") = "<text>",
+     "The same from the file's text (str) or bytes (GBK or UTF-8); name is used in messages.");
+
+  py::class_<Adjusted>(m, "TraverseAdjustment", R"doc(A compass-rule (Bowditch) traverse adjustment.
+
+Angles in radians unless named *_seconds (arc seconds); distances and coordinates in metres.
+stations: per station name, observed, correction_seconds, adjusted, azimuth (of the line
+leaving it), x, y, known. legs: per leg from, to, azimuth, distance, dx, dy, vx, vy,
+dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect closure).)doc")
+      .def_property_readonly("input", [](const Adjusted& a) { return a.input; })
+      .def_property_readonly("angle_count", [](const Adjusted& a) { return a.result.angleCount; })
+      .def_property_readonly("start_azimuth", [](const Adjusted& a) { return a.result.startAzimuth; })
+      .def_property_readonly("end_azimuth_known", [](const Adjusted& a) { return a.result.endAzimuthKnown; })
+      .def_property_readonly("end_azimuth_observed", [](const Adjusted& a) { return a.result.endAzimuthObserved; })
+      .def_property_readonly("end_azimuth_adjusted", [](const Adjusted& a) { return a.result.endAzimuthAdjusted; })
+      .def_property_readonly("sum_observed", [](const Adjusted& a) { return a.result.sumObserved; })
+      .def_property_readonly("sum_theoretical", [](const Adjusted& a) { return a.result.sumTheoretical; })
+      .def_property_readonly("f_beta_seconds", [](const Adjusted& a) { return a.result.fBetaSeconds; },
+                             "Angular misclosure, arc seconds.")
+      .def_property_readonly("allowance_seconds", [](const Adjusted& a) { return a.result.allowanceSeconds; },
+                             "Its allowance c·√n, arc seconds.")
+      .def_property_readonly("over_limit", [](const Adjusted& a) { return a.result.overLimit; })
+      .def_property_readonly("sum_distance", [](const Adjusted& a) { return a.result.sumDistance; })
+      .def_property_readonly("fx", [](const Adjusted& a) { return a.result.fx; })
+      .def_property_readonly("fy", [](const Adjusted& a) { return a.result.fy; })
+      .def_property_readonly("fs", [](const Adjusted& a) { return a.result.fs; })
+      .def_property_readonly("K", [](const Adjusted& a) { return a.result.K; })
+      .def_property_readonly("names", [](const Adjusted& a) {
+        std::vector<std::string> n;
+        for (const auto& s : a.result.stations) n.push_back(s.name);
+        return n;
+      })
+      .def_property_readonly("xy", [](const Adjusted& a) {
+        const auto& s = a.result.stations;
+        py::array_t<double> out({static_cast<py::ssize_t>(s.size()), py::ssize_t{2}});
+        auto r = out.mutable_unchecked<2>();
+        for (std::size_t i = 0; i < s.size(); ++i) r(i, 0) = s[i].x, r(i, 1) = s[i].y;
+        return out;
+      }, "(n, 2) adjusted coordinates of the stations, in input order.")
+      .def_property_readonly("corrections_seconds", [](const Adjusted& a) {
+        return Column(a.result.stations, [](const batch::AdjustedStation& s) { return s.correctionSeconds; });
+      })
+      .def_property_readonly("stations", [](const Adjusted& a) {
+        py::list l;
+        for (const auto& s : a.result.stations) {
+          py::dict d("name"_a = s.name, "observed"_a = s.observed, "correction_seconds"_a = s.correctionSeconds,
+                     "adjusted"_a = s.adjusted, "azimuth"_a = s.azimuth, "x"_a = s.x, "y"_a = s.y, "known"_a = s.known);
+          l.append(d);
+        }
+        return l;
+      })
+      .def_property_readonly("legs", [](const Adjusted& a) {
+        py::list l;
+        for (const auto& g : a.result.legs) {
+          py::dict d("from"_a = g.from, "to"_a = g.to, "azimuth"_a = g.azimuth, "distance"_a = g.distance,
+                     "dx"_a = g.dx, "dy"_a = g.dy, "vx"_a = g.vx, "vy"_a = g.vy, "dx_adjusted"_a = g.dxAdjusted,
+                     "dy_adjusted"_a = g.dyAdjusted);
+          l.append(d);
+        }
+        return l;
+      })
+      .def("report_lines", [](const Adjusted& a, int decimals) {
+        return batch::TraverseReportText(a.input, a.result, {decimals});
+      }, py::arg("seconds_decimals") = -1,
+         "The computation table (导线坐标计算表) as lines in print zones; seconds_decimals -1 chooses.")
+      .def("report", [](const Adjusted& a, int decimals) {
+        return JoinLines(batch::TraverseReportText(a.input, a.result, {decimals}));
+      }, py::arg("seconds_decimals") = -1, "The same as one str, lines ended by \\n.")
+      .def("report_html", [](const Adjusted& a, int decimals) {
+        return batch::TraverseReportHtml(a.input, a.result, {decimals});
+      }, py::arg("seconds_decimals") = -1, "The table and an SVG sketch as a whole HTML page (A4).")
+      .def("sketch_svg", [](const Adjusted& a) { return batch::TraverseSketchSvg(a.input, a.result); },
+           "The SVG sketch of the traverse on its own.")
+      .def("__repr__", [](const Adjusted& a) {
+        return "<TraverseAdjustment " + std::to_string(a.result.stations.size()) + " stations, f_beta=" +
+               py::repr(py::float_(a.result.fBetaSeconds)).cast<std::string>() + "\", fs=" +
+               py::repr(py::float_(a.result.fs)).cast<std::string>() + " m>";
+      });
+
+  m.def("adjust_traverse", [](py::object source, double allowance, double step, bool force) {
+    TraverseInput input;
+    if (py::isinstance<TraverseInput>(source)) {
+      input = source.cast<TraverseInput>();
+    } else {
+      input = ReadTraverse(py::module_::import("os").attr("fspath")(source).cast<std::string>());
+    }
+    Adjusted a{input, {}};
+    {
+      py::gil_scoped_release unlocked;
+      a.result = batch::AdjustTraverse(a.input, {allowance, step, force});
+    }
+    if (!a.result.ok) {
+      if (a.result.overLimit) RaiseInput(a.result.error, {{"adjustment", py::cast(a)}});
+      RaiseInput(a.result.error);
+    }
+    return a;
+  }, py::arg("traverse"), py::arg("allowance") = 40.0, py::arg("correction_step") = 1.0,
+     py::arg("force") = false,
+     R"doc(Adjusts a closed or connecting traverse by the compass rule (Bowditch).
+
+traverse: a TraverseInput or the path of an observation file. allowance: c in the angular
+allowance ±c″·√n (40 by default). correction_step: angle corrections in whole steps of this
+many arc seconds, the leftover steps on the last angles (0 spreads them exactly). An angular
+misclosure over its allowance is refused unless force=True: InputError with the reason, and
+the figures in its .adjustment. Bad geometry raises InputError with the reason.)doc");
+}
+
+}  // namespace vantrel::python

@@ -1,0 +1,145 @@
+#pragma once
+// What every part of the Python module shares: the exception classes, the record types
+// (named tuples) and the loop that runs a routine over scalars or numpy arrays.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <array>
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "geodetic/ellipsoid.h"
+
+namespace vantrel::python {
+
+namespace py = pybind11;
+using namespace pybind11::literals;
+
+// vantrel.Error and its two kinds: InputError (also a ValueError) for data a routine refuses,
+// FileError (also an OSError) for a file that cannot be read or written.
+void DefineErrors(py::module_& m);
+[[noreturn]] void RaiseInput(const std::string& message,
+                             std::initializer_list<std::pair<const char*, py::object>> attrs = {});
+[[noreturn]] void RaiseFile(const std::string& message, const std::string& path);
+
+// A named tuple class made once and kept as a module attribute.
+py::object DefineRecord(py::module_& m, const char* name, std::initializer_list<const char*> fields,
+                        const char* doc);
+
+// An ellipsoid argument: an Ellipsoid object, or a code (54, 80, 84, 2000 as int or str).
+struct NamedEllipsoid {
+  std::string code;
+  Ellipsoid e;
+};
+NamedEllipsoid ResolveEllipsoid(py::handle arg);
+
+// The text every refusal of a number starts with (the calculator's "输入信息错误!").
+inline constexpr const char* kBadInput = "输入信息错误!";
+
+// Arguments converted to float64, broadcast against each other and made contiguous.
+// Non-finite values are refused with the argument's name and index unless allowed.
+class Broadcast {
+ public:
+  Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite = false);
+  std::size_t count() const { return plain_ ? values_.size() : arrays_.size(); }
+  py::ssize_t size() const { return size_; }
+  bool scalar() const { return scalar_; }
+  const std::vector<py::ssize_t>& shape() const { return shape_; }
+  const double* data(std::size_t i) const { return plain_ ? &values_[i] : arrays_[i].data(); }
+  // The index of flat position k in this shape: an int for one axis, else a tuple.
+  py::object IndexOf(py::ssize_t k) const;
+
+ private:
+  std::vector<py::array_t<double, py::array::c_style>> arrays_;
+  std::vector<double> values_;  // when every argument is a Python float or int
+  bool plain_ = false;
+  std::vector<py::ssize_t> shape_;
+  py::ssize_t size_ = 1;
+  bool scalar_ = true;
+};
+
+// Runs f(in, out) over every element with the GIL released. f returns nullptr, or the
+// message of a refusal (a static string), which stops the loop and is raised as InputError
+// carrying the element's index. One output gives a float or an array; several give the
+// record (or a plain tuple when record is None) of floats or arrays.
+template <std::size_t In, std::size_t Out, class F>
+py::object Elementwise(const Broadcast& b, py::handle record, F f) {
+  static_assert(Out >= 1);
+  if (b.scalar()) {
+    // One element: no arrays to allocate and no loop worth releasing the GIL for.
+    std::array<double, In> x{};
+    std::array<double, Out> y{};
+    for (std::size_t i = 0; i < In; ++i) x[i] = *b.data(i);
+    if (const char* refusal = f(x, y)) RaiseInput(refusal);
+    if constexpr (Out == 1) {
+      return py::float_(y[0]);
+    } else {
+      py::tuple t(Out);
+      for (std::size_t j = 0; j < Out; ++j) t[j] = py::float_(y[j]);
+      return record.is_none() ? py::object(t) : record(*t);
+    }
+  }
+  std::array<py::array_t<double>, Out> outs;
+  std::array<double*, Out> o{};
+  for (std::size_t j = 0; j < Out; ++j) {
+    outs[j] = py::array_t<double>(b.shape());
+    o[j] = outs[j].mutable_data();
+  }
+  std::array<const double*, In> in{};
+  for (std::size_t i = 0; i < In; ++i) in[i] = b.data(i);
+  const char* refusal = nullptr;
+  py::ssize_t at = 0;
+  {
+    py::gil_scoped_release unlocked;
+    std::array<double, In> x{};
+    std::array<double, Out> y{};
+    for (py::ssize_t k = 0; k < b.size(); ++k) {
+      for (std::size_t i = 0; i < In; ++i) x[i] = in[i][k];
+      if ((refusal = f(x, y)) != nullptr) {
+        at = k;
+        break;
+      }
+      for (std::size_t j = 0; j < Out; ++j) o[j][k] = y[j];
+    }
+  }
+  if (refusal) {
+    if (b.scalar()) RaiseInput(refusal);
+    RaiseInput(std::string(refusal) + " (index " + py::str(b.IndexOf(at)).cast<std::string>() + ")",
+               {{"index", b.IndexOf(at)}});
+  }
+  auto value = [&](std::size_t j) -> py::object {
+    if (b.scalar()) return py::float_(o[j][0]);
+    return outs[j];
+  };
+  if constexpr (Out == 1) {
+    return value(0);
+  } else {
+    py::tuple t(Out);
+    for (std::size_t j = 0; j < Out; ++j) t[j] = value(j);
+    return record.is_none() ? py::object(t) : record(*t);
+  }
+}
+
+// Parts of the module, one per area.
+void BindAngles(py::module_& m);
+void BindGeodetic(py::module_& m);
+void BindSeven(py::module_& m);
+void BindPlane(py::module_& m);
+void BindTraverse(py::module_& m);
+void BindTransform(py::module_& m);
+void BindPointFiles(py::module_& m);
+void BindSentences(py::module_& m);
+
+// Report lines as one text, each ended by "\n".
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Shapes of (n, k) coordinate tables.
+py::array_t<double, py::array::c_style> Table(py::handle arg, const char* name, py::ssize_t columns);
+std::vector<std::string> Names(py::handle names, std::size_t n, const char* prefix);
+
+}  // namespace vantrel::python

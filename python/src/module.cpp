@@ -1,0 +1,259 @@
+// The compiled part of the vantrel Python module: a thin binding over the calculator's
+// routines and the batch layer. No formula lives here; every number comes from the routine
+// a dialog or the command line calls.
+#include <cmath>
+
+#include "batch/ellipsoids.h"
+#include "binding.h"
+
+namespace vantrel::python {
+
+namespace {
+
+py::object g_error, g_inputError, g_fileError;
+
+py::object NewException(py::module_& m, const char* name, py::tuple bases, const char* doc) {
+  const std::string qualified = std::string("vantrel.") + name;
+  PyObject* cls = PyErr_NewExceptionWithDoc(qualified.c_str(), doc, bases.ptr(), nullptr);
+  if (!cls) throw py::error_already_set();
+  py::object o = py::reinterpret_steal<py::object>(cls);
+  m.attr(name) = o;
+  return o;
+}
+
+[[noreturn]] void Raise(const py::object& cls, const std::string& message,
+                        std::initializer_list<std::pair<const char*, py::object>> attrs) {
+  py::object e = cls(message);
+  for (const auto& [name, value] : attrs) e.attr(name) = value;
+  PyErr_SetObject(cls.ptr(), e.ptr());
+  throw py::error_already_set();
+}
+
+const char* EllipsoidName(std::string_view code) {
+  if (code == "54") return "北京54";
+  if (code == "80") return "北京80";
+  if (code == "84") return "WGS84";
+  return "CGCS2000";
+}
+
+std::string KnownCodes() {
+  std::string s;
+  for (auto c : batch::EllipsoidCodes()) s += (s.empty() ? "" : ", ") + std::string(c);
+  return s;
+}
+
+}  // namespace
+
+void DefineErrors(py::module_& m) {
+  g_error = NewException(m, "Error", py::make_tuple(py::handle(PyExc_Exception)),
+                         "Base class of every error the vantrel module raises; str(e) is the "
+                         "calculator's message text (Chinese).");
+  g_inputError = NewException(m, "InputError", py::make_tuple(g_error, py::handle(PyExc_ValueError)),
+                              "Data a routine refuses: wrong shapes, a number that is not finite, a "
+                              "position outside a model, a geometry with no solution, a faulty "
+                              "line of a file. Array calls set .index to the element refused.");
+  g_fileError = NewException(m, "FileError", py::make_tuple(g_error, py::handle(PyExc_OSError)),
+                             "A file that cannot be read or written; .path names it.");
+}
+
+void RaiseInput(const std::string& message,
+                std::initializer_list<std::pair<const char*, py::object>> attrs) {
+  Raise(g_inputError, message, attrs);
+}
+
+void RaiseFile(const std::string& message, const std::string& path) {
+  Raise(g_fileError, message, {{"path", py::str(path)}});
+}
+
+py::object DefineRecord(py::module_& m, const char* name, std::initializer_list<const char*> fields,
+                        const char* doc) {
+  py::list names;
+  for (const char* f : fields) names.append(f);
+  py::object cls = py::module_::import("collections").attr("namedtuple")(name, names);
+  cls.attr("__module__") = "vantrel";
+  cls.attr("__doc__") = doc;
+  m.attr(name) = cls;
+  return cls;
+}
+
+NamedEllipsoid ResolveEllipsoid(py::handle arg) {
+  if (py::isinstance<NamedEllipsoid>(arg)) return arg.cast<NamedEllipsoid>();
+  std::string code;
+  if (py::isinstance<py::int_>(arg) || py::isinstance<py::str>(arg)) code = py::str(arg).cast<std::string>();
+  auto e = batch::EllipsoidByCode(code);
+  if (!e) {
+    RaiseInput("未知的椭球代码 " + py::repr(arg).cast<std::string>() + " (可用: " + KnownCodes() + ")");
+  }
+  return {code, *e};
+}
+
+Broadcast::Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite) {
+  // Plain Python numbers, the common case of a script's loop, skip numpy altogether.
+  bool plain = true;
+  for (const auto& [name, arg] : args) plain = plain && (PyFloat_Check(arg.ptr()) || PyLong_Check(arg.ptr()));
+  if (plain) {
+    for (const auto& [name, arg] : args) {
+      const double d = PyFloat_AsDouble(arg.ptr());  // an int too large for a double raises here
+      if (d == -1.0 && PyErr_Occurred()) {
+        PyErr_Clear();
+        RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(arg).cast<std::string>(),
+                   {{"argument", py::str(name)}});
+      }
+      if (!allowNonFinite && !std::isfinite(d))
+        RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(py::float_(d)).cast<std::string>(),
+                   {{"argument", py::str(name)}});
+      values_.push_back(d);
+    }
+    plain_ = true;
+    return;
+  }
+  py::module_ np = py::module_::import("numpy");
+  py::list converted;
+  for (const auto& [name, arg] : args) {
+    try {
+      converted.append(np.attr("asarray")(arg, "dtype"_a = np.attr("float64")));
+    } catch (py::error_already_set& e) {
+      RaiseInput(std::string(kBadInput) + " " + name + ": " + py::str(e.value()).cast<std::string>(),
+                 {{"argument", py::str(name)}});
+    }
+  }
+  py::tuple wide;
+  try {
+    wide = np.attr("broadcast_arrays")(*converted);
+  } catch (py::error_already_set& e) {
+    std::string shapes;
+    for (auto a : converted) shapes += " " + py::str(a.attr("shape")).cast<std::string>();
+    RaiseInput(std::string(kBadInput) + " 数组形状不一致:" + shapes);
+  }
+  std::size_t i = 0;
+  for (const auto& [name, arg] : args) {
+    (void)arg;
+    auto a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(wide[i]);
+    if (i == 0) {
+      scalar_ = a.ndim() == 0;
+      shape_.assign(a.shape(), a.shape() + a.ndim());
+      size_ = a.size();
+    }
+    if (!allowNonFinite) {
+      const double* d = a.data();
+      for (py::ssize_t k = 0; k < a.size(); ++k) {
+        if (std::isfinite(d[k])) continue;
+        const std::string value = py::repr(py::float_(d[k])).cast<std::string>();
+        if (scalar_) RaiseInput(std::string(kBadInput) + " " + name + " = " + value, {{"argument", py::str(name)}});
+        const std::string where = py::str(IndexOf(k)).cast<std::string>();
+        RaiseInput(std::string(kBadInput) + " " + name + "[" + where + "] = " + value,
+                   {{"argument", py::str(name)}, {"index", IndexOf(k)}});
+      }
+    }
+    arrays_.push_back(std::move(a));
+    ++i;
+  }
+}
+
+py::object Broadcast::IndexOf(py::ssize_t k) const {
+  if (shape_.size() <= 1) return py::int_(k);
+  py::tuple shape(shape_.size());
+  for (std::size_t i = 0; i < shape_.size(); ++i) shape[i] = shape_[i];
+  py::tuple idx = py::module_::import("numpy").attr("unravel_index")(k, shape);
+  py::tuple plain(idx.size());
+  for (std::size_t i = 0; i < idx.size(); ++i) plain[i] = py::int_(idx[i]);
+  return plain;
+}
+
+py::array_t<double, py::array::c_style> Table(py::handle arg, const char* name, py::ssize_t columns) {
+  py::module_ np = py::module_::import("numpy");
+  py::array_t<double, py::array::c_style> a;
+  try {
+    a = py::array_t<double, py::array::c_style>::ensure(
+        np.attr("ascontiguousarray")(arg, "dtype"_a = np.attr("float64")));
+  } catch (py::error_already_set& e) {
+    RaiseInput(std::string(kBadInput) + " " + name + ": " + py::str(e.value()).cast<std::string>());
+  }
+  if (!a || a.ndim() != 2 || a.shape(1) != columns) {
+    const std::string shape = a ? py::str(a.attr("shape")).cast<std::string>() : "?";
+    RaiseInput(std::string(kBadInput) + " " + name + " 应为 (n, " + std::to_string(columns) + ") 数组, 实为 " +
+                   shape,
+               {{"argument", py::str(name)}});
+  }
+  const double* d = a.data();
+  for (py::ssize_t k = 0; k < a.size(); ++k) {
+    if (!std::isfinite(d[k])) {
+      py::tuple at = py::make_tuple(k / columns, k % columns);
+      RaiseInput(std::string(kBadInput) + " " + name + py::str(at).cast<std::string>() + " = " +
+                     py::repr(py::float_(d[k])).cast<std::string>(),
+                 {{"argument", py::str(name)}, {"index", at}});
+    }
+  }
+  return a;
+}
+
+std::vector<std::string> Names(py::handle names, std::size_t n, const char* prefix) {
+  std::vector<std::string> out;
+  if (names.is_none()) {
+    for (std::size_t i = 0; i < n; ++i) out.push_back(prefix + std::to_string(i + 1));
+    return out;
+  }
+  for (py::handle h : names) out.push_back(py::str(h).cast<std::string>());
+  if (out.size() != n)
+    RaiseInput(std::string(kBadInput) + " names 有 " + std::to_string(out.size()) + " 个, 点有 " +
+               std::to_string(n) + " 个");
+  return out;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const auto& l : lines) s += l + "\n";
+  return s;
+}
+
+namespace {
+
+void BindEllipsoids(py::module_& m) {
+  py::class_<NamedEllipsoid>(m, "Ellipsoid", R"doc(A reference ellipsoid the calculator knows by code.
+
+Ellipsoid(code) with code 54 (北京54, Krassovsky), 80 (北京80, IAG 1975), 84 (WGS84) or 2000
+(CGCS2000), as int or str. a is the semi-major axis in metres, e2 the first eccentricity
+squared: the values the calculator computes with. b (metres) and f are derived from them
+for information. Every function taking an ellipsoid also takes the code itself.)doc")
+      .def(py::init([](py::object code) { return ResolveEllipsoid(code); }), py::arg("code"))
+      .def_property_readonly("code", [](const NamedEllipsoid& e) { return e.code; }, "The code: '54', '80', '84' or '2000'.")
+      .def_property_readonly("name", [](const NamedEllipsoid& e) { return EllipsoidName(e.code); },
+                             "The name the calculator shows: 北京54, 北京80, WGS84, CGCS2000.")
+      .def_property_readonly("a", [](const NamedEllipsoid& e) { return e.e.a; }, "Semi-major axis, m.")
+      .def_property_readonly("e2", [](const NamedEllipsoid& e) { return e.e.e2; }, "First eccentricity squared.")
+      .def_property_readonly("b", [](const NamedEllipsoid& e) { return SemiMinorAxis(e.e); }, "Semi-minor axis, m (derived).")
+      .def_property_readonly("f", [](const NamedEllipsoid& e) { return Flattening(e.e); }, "Flattening 1 - b/a (derived).")
+      .def("__eq__", [](const NamedEllipsoid& x, py::object y) {
+        return py::isinstance<NamedEllipsoid>(y) && y.cast<NamedEllipsoid>().code == x.code;
+      })
+      .def("__hash__", [](const NamedEllipsoid& e) { return py::hash(py::str(e.code)); })
+      .def("__repr__", [](const NamedEllipsoid& e) {
+        return "Ellipsoid('" + e.code + "')  # " + EllipsoidName(e.code) + ", a=" +
+               py::repr(py::float_(e.e.a)).cast<std::string>() + " m, e2=" +
+               py::repr(py::float_(e.e.e2)).cast<std::string>();
+      });
+  m.def("ellipsoid_codes", [] {
+    std::vector<std::string> codes;
+    for (auto c : batch::EllipsoidCodes()) codes.emplace_back(c);
+    return codes;
+  }, "The ellipsoid codes the module knows, as str: ['54', '80', '84', '2000'].");
+}
+
+}  // namespace
+
+}  // namespace vantrel::python
+
+PYBIND11_MODULE(_vantrel, m) {
+  using namespace vantrel::python;
+  m.doc() = "Compiled part of the vantrel module; import vantrel instead.";
+  DefineErrors(m);
+  BindEllipsoids(m);
+  BindAngles(m);
+  BindGeodetic(m);
+  BindSeven(m);
+  BindPlane(m);
+  BindTraverse(m);
+  BindTransform(m);
+  BindPointFiles(m);
+  BindSentences(m);
+}

@@ -1,0 +1,69 @@
+"""Vantrel's surveying routines for scripts and notebooks.
+
+The numbers are those of the Vantrel calculator's dialogs: every function calls the routine
+a dialog calls, on scalars or numpy arrays (inputs broadcast against each other; the GIL is
+released over array work).
+
+Conventions
+-----------
+* Angles are radians everywhere. Packed D.MMSS values (121.3030 is 121°30'30") go through
+  ``dms_to_rad`` and ``rad_to_dms`` / ``rad_to_dms_text`` with the calculator's rules; the
+  calculator's pi is 3.14159265358979.
+* Lengths, coordinates and heights are metres. Plane coordinates: x is the first coordinate
+  and points north, y the second and points east; azimuths are clockwise from north.
+* Ellipsoids are ``Ellipsoid`` objects or their codes 54, 80, 84, 2000 (int or str).
+* A scalar call returns floats, an array call float64 arrays of the broadcast shape; several
+  results come as named tuples.
+* Errors are exceptions carrying the calculator's message text (Chinese): ``InputError``
+  (a ``ValueError``) for data a routine refuses, ``FileError`` (an ``OSError``) for a file
+  that cannot be read or written; both derive from ``vantrel.Error``.
+
+Areas
+-----
+angles and texts   dms_to_rad, rad_to_dms, rad_to_dms_text, format_pattern, general_text
+geodetic           Ellipsoid, radii, meridian_arc, parallel_arc, three_difference,
+                   height_anomaly_54, compensation_plane_height
+seven parameters   SevenParameters, estimate_seven_parameters(_geodetic), read_common_point_file
+plane              azimuth, distance, plane_forward, plane_inverse, split_azimuth, join_azimuth,
+                   forward_intersection, resection, traverse_leg, create_traverse_file,
+                   append_traverse_record
+traverse           read_traverse_file, parse_traverse_text, adjust_traverse
+transformations    fit_common_points, fit_point_files, CommonPointFit, Rotation
+point files        read_point_file, write_point_file
+receiver           SentenceStream, read_sentences
+"""
+import os as _os
+
+from ._vantrel import *  # noqa: F401,F403
+from ._vantrel import Error, FileError, InputError, SentenceStream  # noqa: F401
+
+__all__ = [name for name in dir() if not name.startswith("_")]
+__all__ += ["read_sentences"]
+
+
+def read_sentences(source, checksum=True, chunk_size=4096):
+    """Yields the records of every receiver sentence in ``source``.
+
+    source: a path, bytes, or a binary file object (a recorded log, or a serial port the
+    caller opened, read until it returns no more bytes). Records as ``SentenceStream.feed``
+    gives them (GGA, VTG, HDT, GSN, POS, Sentence); ``checksum`` as there.
+    """
+    stream = SentenceStream(checksum=checksum)
+    if isinstance(source, (bytes, bytearray, memoryview)):
+        yield from stream.feed(bytes(source))
+        stream.finish()
+        return
+    if isinstance(source, (str, _os.PathLike)):
+        with open(source, "rb") as f:
+            yield from _drain(stream, f, chunk_size)
+        return
+    yield from _drain(stream, source, chunk_size)
+
+
+def _drain(stream, f, chunk_size):
+    while True:
+        data = f.read(chunk_size)
+        if not data:
+            break
+        yield from stream.feed(data)
+    stream.finish()

@@ -1,0 +1,325 @@
+# Type stubs of the vantrel module. Angles in radians, lengths in metres unless a name says
+# otherwise; array arguments broadcast, scalars give floats.
+import os
+from typing import Any, BinaryIO, Iterator, NamedTuple, Sequence, Union, overload
+
+import numpy as np
+import numpy.typing as npt
+
+ArrayLike = npt.ArrayLike
+FloatOrArray = Union[float, npt.NDArray[np.float64]]
+EllipsoidLike = Union["Ellipsoid", int, str]
+PathLike = Union[str, os.PathLike[str]]
+
+class Error(Exception): ...
+class InputError(Error, ValueError):
+    argument: str
+    index: Any
+    path: str
+    line: int
+    adjustment: "TraverseAdjustment"
+class FileError(Error, OSError):
+    path: str
+
+class Ellipsoid:
+    def __init__(self, code: Union[int, str]) -> None: ...
+    @property
+    def code(self) -> str: ...
+    @property
+    def name(self) -> str: ...
+    @property
+    def a(self) -> float: ...
+    @property
+    def e2(self) -> float: ...
+    @property
+    def b(self) -> float: ...
+    @property
+    def f(self) -> float: ...
+
+def ellipsoid_codes() -> list[str]: ...
+
+def dms_to_rad(dms: ArrayLike) -> FloatOrArray: ...
+def rad_to_dms(rad: ArrayLike) -> FloatOrArray: ...
+def rad_to_dms_text(rad: ArrayLike) -> Union[str, list[Any]]: ...
+def format_pattern(value: ArrayLike, pattern: str) -> Union[str, list[Any]]: ...
+def general_text(value: ArrayLike) -> Union[str, list[Any]]: ...
+
+class Radii(NamedTuple):
+    N: FloatOrArray
+    M: FloatOrArray
+    R: FloatOrArray
+    RA: FloatOrArray
+
+class ThreeDifference(NamedTuple):
+    deflection: FloatOrArray
+    height: FloatOrArray
+    geodesic: FloatOrArray
+
+class CompensationPlane(NamedTuple):
+    lat_deg: FloatOrArray
+    lon_deg: FloatOrArray
+    H: FloatOrArray
+    zeta: FloatOrArray
+    N: FloatOrArray
+    M: FloatOrArray
+    R: FloatOrArray
+    xg: FloatOrArray
+    yg: FloatOrArray
+    hg: FloatOrArray
+    dH1: FloatOrArray
+    dE: FloatOrArray
+    dH2: FloatOrArray
+    dH3: FloatOrArray
+
+def radii(lat: ArrayLike, azimuth: ArrayLike = 0.0, ellipsoid: EllipsoidLike = 54) -> Radii: ...
+def meridian_arc(lat1: ArrayLike, lat2: ArrayLike, ellipsoid: EllipsoidLike = 54) -> FloatOrArray: ...
+def parallel_arc(lat: ArrayLike, dlon: ArrayLike, ellipsoid: EllipsoidLike = 54) -> FloatOrArray: ...
+def three_difference(lat1: ArrayLike, lat2: ArrayLike, xi: ArrayLike, eta: ArrayLike, height: ArrayLike,
+                     distance: ArrayLike, azimuth: ArrayLike, zenith: ArrayLike) -> ThreeDifference: ...
+def height_anomaly_54(lat: ArrayLike, lon: ArrayLike) -> FloatOrArray: ...
+def compensation_plane_height(X: ArrayLike, Y: ArrayLike, Z: ArrayLike, h: ArrayLike,
+                              central_meridian: ArrayLike) -> CompensationPlane: ...
+
+class SevenParameters:
+    dX: float
+    dY: float
+    dZ: float
+    m: float
+    ex: float
+    ey: float
+    ez: float
+    def __init__(self, dX: float = 0.0, dY: float = 0.0, dZ: float = 0.0, m: float = 0.0,
+                 ex: float = 0.0, ey: float = 0.0, ez: float = 0.0) -> None: ...
+    def as_tuple(self) -> tuple[float, float, float, float, float, float, float]: ...
+    def transform(self, X: ArrayLike, Y: ArrayLike, Z: ArrayLike) -> tuple[FloatOrArray, FloatOrArray, FloatOrArray]: ...
+
+class SevenFit:
+    @property
+    def parameters(self) -> SevenParameters: ...
+    @property
+    def sigma(self) -> SevenParameters: ...
+    sigma0: float
+    redundancy: int
+    iterations: int
+    @property
+    def names(self) -> list[str]: ...
+    @property
+    def residuals(self) -> npt.NDArray[np.float64]: ...
+    @property
+    def flagged(self) -> npt.NDArray[np.bool_]: ...
+    def report_lines(self) -> list[str]: ...
+    def report(self) -> str: ...
+
+def estimate_seven_parameters(old: ArrayLike, new: ArrayLike, names: Sequence[str] | None = None) -> SevenFit: ...
+def estimate_seven_parameters_geodetic(old: ArrayLike, new: ArrayLike, old_ellipsoid: EllipsoidLike,
+                                       new_ellipsoid: EllipsoidLike, names: Sequence[str] | None = None) -> SevenFit: ...
+
+class CommonPoints(NamedTuple):
+    names: list[str]
+    old: npt.NDArray[np.float64]
+    new: npt.NDArray[np.float64]
+
+def read_common_point_file(path: PathLike, geodetic: bool = False) -> CommonPoints: ...
+
+class Offsets(NamedTuple):
+    dx: FloatOrArray
+    dy: FloatOrArray
+
+class Polar(NamedTuple):
+    distance: FloatOrArray
+    azimuth: FloatOrArray
+
+class AzimuthParts(NamedTuple):
+    degrees: FloatOrArray
+    minutes: FloatOrArray
+    seconds: FloatOrArray
+
+class PlanePoint(NamedTuple):
+    x: FloatOrArray
+    y: FloatOrArray
+
+class TraverseLeg(NamedTuple):
+    x: FloatOrArray
+    y: FloatOrArray
+    azimuth: FloatOrArray
+    left_angle: FloatOrArray
+    reverse_azimuth: FloatOrArray
+
+def azimuth(x1: ArrayLike, y1: ArrayLike, x2: ArrayLike, y2: ArrayLike) -> FloatOrArray: ...
+def distance(x1: ArrayLike, y1: ArrayLike, x2: ArrayLike, y2: ArrayLike) -> FloatOrArray: ...
+def plane_forward(distance: ArrayLike, azimuth: ArrayLike) -> Offsets: ...
+def plane_inverse(x1: ArrayLike, y1: ArrayLike, x2: ArrayLike, y2: ArrayLike) -> Polar: ...
+def split_azimuth(azimuth: ArrayLike) -> AzimuthParts: ...
+def join_azimuth(degrees: ArrayLike, minutes: ArrayLike, seconds: ArrayLike) -> FloatOrArray: ...
+def forward_intersection(xa: ArrayLike, ya: ArrayLike, xb: ArrayLike, yb: ArrayLike, alpha: ArrayLike,
+                         beta: ArrayLike) -> PlanePoint: ...
+def resection(xa: ArrayLike, ya: ArrayLike, xb: ArrayLike, yb: ArrayLike, xc: ArrayLike, yc: ArrayLike,
+              alpha: ArrayLike, beta: ArrayLike) -> PlanePoint: ...
+def traverse_leg(x0: ArrayLike, y0: ArrayLike, back_azimuth: ArrayLike, angle: ArrayLike, side: ArrayLike,
+                 left: bool = True) -> TraverseLeg: ...
+def create_traverse_file(path: PathLike, chosen: bool = True) -> None: ...
+def append_traverse_record(path: PathLike, name: str, x: float, y: float, x0: float, y0: float,
+                           back_azimuth: float, side: float, left_angle: float) -> None: ...
+
+class TraverseInput:
+    @property
+    def kind(self) -> str: ...
+    @property
+    def side(self) -> str: ...
+    @property
+    def start(self) -> tuple[str, float, float]: ...
+    @property
+    def back_sight(self) -> tuple[str, float, float] | None: ...
+    @property
+    def start_azimuth(self) -> float | None: ...
+    @property
+    def connection_angle(self) -> float | None: ...
+    @property
+    def first_leg_azimuth(self) -> float | None: ...
+    @property
+    def end(self) -> tuple[str, float, float] | None: ...
+    @property
+    def fore_sight(self) -> tuple[str, float, float] | None: ...
+    @property
+    def end_azimuth(self) -> float | None: ...
+    @property
+    def stations(self) -> list[tuple[str, float, float]]: ...
+
+class TraverseAdjustment:
+    @property
+    def input(self) -> TraverseInput: ...
+    angle_count: int
+    start_azimuth: float
+    end_azimuth_known: float
+    end_azimuth_observed: float
+    end_azimuth_adjusted: float
+    sum_observed: float
+    sum_theoretical: float
+    f_beta_seconds: float
+    allowance_seconds: float
+    over_limit: bool
+    sum_distance: float
+    fx: float
+    fy: float
+    fs: float
+    K: float
+    names: list[str]
+    xy: npt.NDArray[np.float64]
+    corrections_seconds: npt.NDArray[np.float64]
+    stations: list[dict[str, Any]]
+    legs: list[dict[str, Any]]
+    def report_lines(self, seconds_decimals: int = -1) -> list[str]: ...
+    def report(self, seconds_decimals: int = -1) -> str: ...
+    def report_html(self, seconds_decimals: int = -1) -> str: ...
+    def sketch_svg(self) -> str: ...
+
+def read_traverse_file(path: PathLike) -> TraverseInput: ...
+def parse_traverse_text(text: Union[str, bytes], name: str = "<text>") -> TraverseInput: ...
+def adjust_traverse(traverse: Union[TraverseInput, PathLike], allowance: float = 40.0,
+                    correction_step: float = 1.0, force: bool = False) -> TraverseAdjustment: ...
+
+class ParameterTexts(NamedTuple):
+    shift_x: str
+    shift_y: str
+    rotation: str
+    scale: str
+
+class CommonPointFit:
+    shift_x: float
+    shift_y: float
+    rotation: float
+    scale: float
+    parameters: tuple[float, float, float, float]
+    standard_errors: tuple[float, float, float, float]
+    sigma0: float
+    names: list[str]
+    old: npt.NDArray[np.float64]
+    new: npt.NDArray[np.float64]
+    common_found: int
+    residuals: npt.NDArray[np.float64]
+    texts: ParameterTexts
+    def apply(self, x: ArrayLike, y: ArrayLike) -> tuple[FloatOrArray, FloatOrArray]: ...
+    def transform_file(self, old_path: PathLike, new_path: PathLike) -> None: ...
+
+def fit_common_points(old: ArrayLike, new: ArrayLike, names: Sequence[str] | None = None) -> CommonPointFit: ...
+def fit_point_files(old_path: PathLike, new_path: PathLike) -> CommonPointFit: ...
+
+class Rotation:
+    x0: float
+    y0: float
+    X0: float
+    Y0: float
+    theta: float
+    def __init__(self, x0: float, y0: float, X0: float, Y0: float, theta: float) -> None: ...
+    def apply(self, x: ArrayLike, y: ArrayLike) -> tuple[FloatOrArray, FloatOrArray]: ...
+    def rotate_file(self, old_path: PathLike, result_path: PathLike, angle_text: str | None = None) -> None: ...
+
+class PointFileData(NamedTuple):
+    names: list[str]
+    xy: npt.NDArray[np.float64]
+    remarks: list[str]
+
+def read_point_file(path: PathLike, encoding: str = "auto") -> PointFileData: ...
+def write_point_file(path: PathLike, names: Sequence[str], xy: ArrayLike, remarks: Sequence[str | None] | None = None,
+                     append: bool = False) -> None: ...
+
+class Sentence(NamedTuple):
+    name: str
+    sentence: str
+    fields: list[str]
+
+class GGA(NamedTuple):
+    name: str
+    sentence: str
+    fields: list[str]
+    time: float
+    lat: float
+    lon: float
+    height: float
+    quality: int
+    satellites: int
+    hdop: float
+    ns: str
+    ew: str
+    altitude: float
+
+class VTG(NamedTuple):
+    name: str
+    sentence: str
+    fields: list[str]
+    course: float
+    speed_kmh: float
+
+class HDT(NamedTuple):
+    name: str
+    sentence: str
+    fields: list[str]
+    heading: float
+
+class GSN(NamedTuple):
+    name: str
+    sentence: str
+    fields: list[str]
+    satellites: int
+    ttt: int
+
+class POS(NamedTuple):
+    name: str
+    sentence: str
+    fields: list[str]
+    send_pos: int
+
+Record = Union[Sentence, GGA, VTG, HDT, GSN, POS]
+
+class SentenceStream:
+    sentences: int
+    rejected: int
+    dropped: int
+    pending: int
+    checksum: bool
+    def __init__(self, checksum: bool = True) -> None: ...
+    def feed(self, data: Union[bytes, bytearray, memoryview]) -> list[Record]: ...
+    def finish(self) -> None: ...
+
+def read_sentences(source: Union[PathLike, bytes, BinaryIO], checksum: bool = True,
+                   chunk_size: int = 4096) -> Iterator[Record]: ...
