@@ -288,6 +288,7 @@ Command PlaneTransformCommand(const Model& model, int decimals) {
               Column("y", {}, kFormatError, Msg(kFormatError))};
   c.outputs = {Value("x", 0, Metres(decimals, 4)), Value("y", 1, Metres(decimals, 4))};
   c.values = 2;
+  c.remarkZone = true;
   c.kernel = [model](In in, Out out, std::span<Status> st) {
     for (std::size_t i = 0; i < st.size(); ++i) {
       model.Apply(in[0][i], in[1][i], out[0][i], out[1][i]);

@@ -217,7 +217,7 @@ class BlockConverter {
       AppendOutput(rec, i, o, out);
       column += static_cast<int>(out.size() - before);
     }
-    if (!rec.rest.empty()) {
+    if (!rec.rest.empty() || command_.remarkZone) {
       PadToNextZone(out, column);
       out += rec.rest;
     }

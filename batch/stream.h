@@ -51,6 +51,9 @@ struct Command {
   std::vector<OutputColumn> outputs;
   int values = 0;  // number of computed output values
   Kernel kernel;
+  // Point files: the remark's print zone is laid out even when there is no remark, as the
+  // plane transformations' result lines are.
+  bool remarkZone = false;
 };
 
 struct RunOptions {
