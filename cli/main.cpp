@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -19,7 +20,10 @@
 #include "batch/ellipsoids.h"
 #include "batch/nmea.h"
 #include "batch/plane_fit.h"
+#include "batch/seven_estimation.h"
 #include "batch/stream.h"
+#include "batch/traverse_file.h"
+#include "batch/traverse_report.h"
 #include "common/file_replace.h"
 #include "common/line_reader.h"
 #include "common/text_files.h"
@@ -45,6 +49,25 @@ const char* const kFooter =
     "  布局、编码、行尾与输入相同; 点名、备注逐字节照抄。\n"
     "出错的行写到标准错误: 文件:行号: 原因。\n"
     "退出状态: 0 全部转换成功; 1 有数据行或文件不能转换; 2 用法错误。";
+
+const char* const kTraverseFooter =
+    "导线观测文件: 每项以空格分隔, GBK 或 UTF-8, # 后为注释; 角度、方位角为度.分秒 D.MMSS, 坐标、距离为米。\n"
+    "  导线 闭合|附合 左角|右角;  起点 B X Y;  后视 A X Y 或 起始方位 D.MMSS;\n"
+    "  附合: 终点 C X Y, 前视 D X Y 或 终止方位 D.MMSS;  闭合: 连接角 D.MMSS 或 首边方位 D.MMSS;\n"
+    "  其余每行一个测站, 按前进顺序: 点名 观测角 到下一站的边长 (附合导线的终点无边长)。\n"
+    "  详见 man vantrel-cli 与用户手册 /usr/share/vantrel/manual/index.html。\n"
+    "输出: 标准输出 (UTF-8), 或 -o 文件 (文字计算表为 GBK、CR LF, 同计算器保存的文件; 网页为 UTF-8;\n"
+    "  先写临时文件, 成功才改名替换)。\n"
+    "角度闭合差超限时不平差: 原因写到标准错误, 不写 -o 文件 (--force 照样平差)。\n"
+    "退出状态: 0 平差成功; 1 文件有错 (文件:行号: 原因) 或不能平差; 2 用法错误。";
+
+const char* const kFit7Footer =
+    "公共点文件: 每行一点, 点名 老坐标 新坐标, 以空格分隔, GBK 或 UTF-8, # 后为注释;\n"
+    "  空间坐标 点名 X Y Z X' Y' Z' (米), 或 --geodetic 时 点名 B L H B' L' H' (度.分秒, 米)。至少 3 点, 不能共线。\n"
+    "七参数同 七参数坐标转换 对话框: 平移 dX dY dZ (米), 尺度 m (ppm), 旋转 ex ey ez (秒);\n"
+    "  结果最后一行 --params ... 可直接给 vantrel-cli seven。残差为新坐标减转换后的老坐标, 超过 3σ0 的点注明。\n"
+    "输出: 标准输出 (UTF-8), 或 -o 文件 (GBK、CR LF; 先写临时文件, 成功才改名替换)。\n"
+    "退出状态: 0 求得参数; 1 文件有错 (文件:行号: 原因) 或不能求 (公共点少于 3 个、共线); 2 用法错误。";
 
 struct Io {
   std::vector<std::string> files;
@@ -406,6 +429,153 @@ int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
   return failed ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- reports
+
+// A report to standard output as UTF-8 lines, or to -o FILE as the calculator saves its text
+// files (GBK, CR LF); an HTML page is UTF-8 either way. The file is replaced only whole.
+bool Deliver(const std::string& output, const std::vector<std::string>& lines, const std::string* html) {
+  std::string bytes;
+  if (html) {
+    bytes = *html;
+  } else {
+    for (const auto& l : lines) bytes += output.empty() ? l + "\n" : Utf8ToGbk(l) + "\r\n";
+  }
+  if (output.empty()) {
+    if (WriteOut(1, bytes)) return true;
+    Say("不能写到标准输出");
+    return false;
+  }
+  FileReplacement file(output);
+  if (file.Write(bytes) && file.Commit()) return true;
+  Say("不能写入" + output + "：" + file.error());
+  return false;
+}
+
+// The bytes of a named file, or of standard input for "-".
+std::optional<std::string> InputBytes(const std::string& path, std::string& error) {
+  if (path != "-") {
+    FileBytesResult f = ReadFileBytes(path);
+    if (f.ok) return std::move(f.bytes);
+    error = path + ": " + f.error;
+    return std::nullopt;
+  }
+  std::string bytes;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(0, buf, sizeof buf);
+    if (n == 0) return bytes;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = "<stdin>: 不能读取";
+      return std::nullopt;
+    }
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+}
+
+struct TraverseArgs {
+  std::string file;
+  std::string allowance = "40";
+  std::string step = "1";
+  bool force = false;
+  std::string report = "text";
+};
+
+int RunTraverse(const TraverseArgs& t, const std::string& output) {
+  batch::TraverseOptions opt;
+  opt.allowanceSeconds = Number(t.allowance, "--allowance");
+  if (!(opt.allowanceSeconds > 0)) throw UsageError("--allowance 应为正数 (秒)");
+  opt.correctionStepSeconds = Number(t.step, "--step");
+  const double step = opt.correctionStepSeconds;
+  if (!(step == 0 || (step >= 0.01 && step <= 60))) throw UsageError("--step 应为 0 或 0.01 至 60 (秒)");
+  opt.force = t.force;
+  if (t.report != "text" && t.report != "html") throw UsageError("--report 应为 text 或 html");
+  const std::string name = t.file == "-" ? "<stdin>" : t.file;
+  std::string error;
+  const auto bytes = InputBytes(t.file, error);
+  if (!bytes) {
+    Say(error);
+    return 1;
+  }
+  const batch::TraverseFileResult read = batch::ParseTraverseText(*bytes, name);
+  if (!read.ok) {
+    Say(read.error);
+    return 1;
+  }
+  const batch::TraverseAdjustment adj = batch::AdjustTraverse(read.input, opt);
+  if (!adj.ok) {
+    Say(name + ": " + adj.error);
+    return 1;
+  }
+  if (t.report == "html") {
+    const std::string html = batch::TraverseReportHtml(read.input, adj);
+    return Deliver(output, {}, &html) ? 0 : 1;
+  }
+  return Deliver(output, batch::TraverseReportText(read.input, adj), nullptr) ? 0 : 1;
+}
+
+struct Fit7Args {
+  std::string file;
+  bool geodetic = false;
+  std::string fromEllipsoid, toEllipsoid;
+  std::string paramsOut;
+};
+
+Ellipsoid EllipsoidCode(const std::string& code, const std::string& option) {
+  const auto e = batch::EllipsoidByCode(code);
+  if (!e) throw UsageError(option + " 应为 54、80、84 或 2000, 而不是 \"" + code + "\"");
+  return *e;
+}
+
+// The parameters as `seven --params` takes them: 15 significant digits, comma separated.
+std::string ParamsText(const SevenParameters& p) {
+  std::string s;
+  for (double v : {p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez}) s += (s.empty() ? "" : ",") + GeneralNumberText(v);
+  return s;
+}
+
+int RunFit7(const Fit7Args& f, const std::string& output) {
+  std::optional<Ellipsoid> from, to;
+  if (f.geodetic) {
+    if (f.fromEllipsoid.empty() || f.toEllipsoid.empty())
+      throw UsageError("--geodetic 需要 --ellipsoid (老坐标的椭球) 和 --to-ellipsoid (新坐标的椭球)");
+    from = EllipsoidCode(f.fromEllipsoid, "--ellipsoid");
+    to = EllipsoidCode(f.toEllipsoid, "--to-ellipsoid");
+  } else if (!f.fromEllipsoid.empty() || !f.toEllipsoid.empty()) {
+    throw UsageError("--ellipsoid 和 --to-ellipsoid 只用于 --geodetic (空间坐标不需要椭球)");
+  }
+  const std::string name = f.file == "-" ? "<stdin>" : f.file;
+  std::string error;
+  const auto bytes = InputBytes(f.file, error);
+  if (!bytes) {
+    Say(error);
+    return 1;
+  }
+  const batch::CommonPointFileResult read = batch::ParseCommonPointText(*bytes, name, f.geodetic);
+  if (!read.ok) {
+    Say(read.error);
+    return 1;
+  }
+  const batch::SevenEstimate e = f.geodetic ? batch::EstimateSevenParameters(read.geodetic, *from, *to)
+                                            : batch::EstimateSevenParameters(read.space);
+  if (!e.ok) {
+    Say(name + ": " + e.error);
+    return 1;
+  }
+  std::vector<std::string> lines = batch::SevenEstimateReportText(e);
+  lines.push_back("");
+  lines.push_back("用于 vantrel-cli seven 的参数:");
+  lines.push_back("--params " + ParamsText(e.parameters));
+  if (!f.paramsOut.empty()) {
+    FileReplacement file(f.paramsOut);
+    if (!file.Write(ParamsText(e.parameters) + "\n") || !file.Commit()) {
+      Say("不能写入" + f.paramsOut + "：" + file.error());
+      return 1;
+    }
+  }
+  return Deliver(output, lines, nullptr) ? 0 : 1;
+}
+
 // ---------------------------------------------------------------- the program
 
 int Run(int argc, char** argv) {
@@ -539,6 +709,26 @@ int Run(int argc, char** argv) {
   nmea.app->add_option("--baud", nm.baud, "串口波特率 (默认 9600)");
   nmea.app->add_option("--count", nm.count, "写出这么多个位置后停止");
 
+  TraverseArgs tr;
+  Sub& traverse = sub("traverse", "闭合导线/附合导线 平差: 导线观测文件 → 导线坐标计算表 (角度闭合差按限差检查, 坐标增量按边长比例分配)");
+  traverse.app->add_option("file", tr.file, "导线观测文件 (- 为标准输入)")->type_name("FILE")->required();
+  traverse.app->add_option("-o,--output", traverse.io.output, "计算表写到文件 (默认标准输出)")->type_name("FILE");
+  traverse.app->add_option("--allowance", tr.allowance, "角度闭合差限差 ±c″√n 的 c (秒, 默认 40)")->type_name("SECONDS");
+  traverse.app->add_option("--step", tr.step, "角度改正数取至几秒 (默认 1; 0 为不取整, 平均分配)")->type_name("SECONDS");
+  traverse.app->add_flag("--force", tr.force, "角度闭合差超限也平差 (计算表注明超限)");
+  traverse.app->add_option("--report", tr.report, "计算表: text 文字 (默认) 或 html 网页 (含导线略图 SVG)")->type_name("text|html");
+  traverse.app->footer(kTraverseFooter);
+
+  Fit7Args f7;
+  Sub& fit7 = sub("fit7", "由公共点求七参数 (布尔莎模型, 最小二乘): 参数及中误差、σ0、各点残差; 参数可直接用于 seven --params");
+  fit7.app->add_option("file", f7.file, "公共点文件, 每行 点名 X Y Z X' Y' Z' (- 为标准输入)")->type_name("FILE")->required();
+  fit7.app->add_option("-o,--output", fit7.io.output, "结果写到文件 (默认标准输出)")->type_name("FILE");
+  fit7.app->add_flag("--geodetic", f7.geodetic, "公共点为大地坐标: 每行 点名 B L H B' L' H' (度.分秒 D.MMSS, 米)");
+  fit7.app->add_option("--ellipsoid", f7.fromEllipsoid, "--geodetic 时老坐标的椭球: 54, 80, 84 或 2000")->type_name("CODE");
+  fit7.app->add_option("--to-ellipsoid", f7.toEllipsoid, "--geodetic 时新坐标的椭球: 54, 80, 84 或 2000")->type_name("CODE");
+  fit7.app->add_option("--params-out", f7.paramsOut, "另把七参数写到文件, 一行 dX,dY,dZ,m,ex,ey,ez (seven --params 的写法)")->type_name("FILE");
+  fit7.app->footer(kFit7Footer);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -564,6 +754,8 @@ int Run(int argc, char** argv) {
   Io& io = subs.at(name).io;
   Geo& g = subs.at(name).g;
   try {
+    if (name == "traverse") return RunTraverse(tr, io.output);
+    if (name == "fit7") return RunFit7(f7, io.output);
     const int decimals = DecimalsOf(io);
     batch::Command command;
     batch::RunOptions ro = RunOptionsOf(io);

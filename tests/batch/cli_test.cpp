@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/support/temp_files.h"
+#include "tests/support/cli_run.h"
 
 namespace vantrel {
 namespace {
@@ -19,20 +19,7 @@ namespace {
 using test::Slurp;
 using test::Spit;
 
-class CliTest : public test::TempDirTest {
- protected:
-  // Runs vantrel-cli with the arguments (shell words) and the given standard input.
-  int Cli(const std::string& args, const std::string& input = "") {
-    Spit(dir_ / "stdin", input);
-    const std::string cmd = std::string(VANTREL_CLI) + " " + args + " < " + dir_ / "stdin" + " > " +
-                            dir_ / "stdout" + " 2> " + dir_ / "stderr";
-    const int status = std::system(cmd.c_str());
-    out_ = Slurp(dir_ / "stdout");
-    err_ = Slurp(dir_ / "stderr");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string out_, err_;
-};
+using CliTest = test::CliRunTest;
 
 TEST_F(CliTest, EveryHelpIsReadableAndNamesItsDialog) {
   ASSERT_EQ(Cli("--help"), 0);
@@ -44,7 +31,7 @@ TEST_F(CliTest, EveryHelpIsReadableAndNamesItsDialog) {
       {"zone", "高斯坐标换带"}, {"seven", "七参数坐标转换"}, {"utm", "BL2XYg_UTM"},
       {"lambert", "BL2XYg_Lambert"}, {"fit4", "平面坐标转换1"}, {"rotate", "平面坐标转换2"},
       {"inverse", "坐标正反算"}, {"forward", "坐标正反算"}, {"anomaly", "54椭球大地水准面差距"},
-      {"nmea", "Tandrel"},
+      {"nmea", "Tandrel"}, {"traverse", "闭合导线/附合导线 平差"}, {"fit7", "seven --params"},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(Cli(std::string(c.sub) + " --help"), 0) << c.sub;

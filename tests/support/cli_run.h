@@ -1,0 +1,45 @@
+#pragma once
+// Runs the command-line program as a user does, in a folder of the test's own: arguments as
+// shell words, a given standard input, standard output and error kept, the exit status.
+// VANTREL_CLI is the program's path, defined by the test target.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_files.h"
+
+namespace vantrel::test {
+
+class CliRunTest : public TempDirTest {
+ protected:
+  // Runs vantrel-cli with the arguments (shell words) and the given standard input.
+  int Cli(const std::string& args, const std::string& input = "") {
+    Spit(dir_ / "stdin", input);
+    const std::string cmd = std::string(VANTREL_CLI) + " " + args + " < " + dir_ / "stdin" + " > " +
+                            dir_ / "stdout" + " 2> " + dir_ / "stderr";
+    const int status = std::system(cmd.c_str());
+    out_ = Slurp(dir_ / "stdout");
+    err_ = Slurp(dir_ / "stderr");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string out_, err_;
+};
+
+// The blank-separated items of each non-empty line of a text.
+inline std::vector<std::vector<std::string>> Words(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream items(line);
+    std::vector<std::string> row;
+    for (std::string w; items >> w;) row.push_back(w);
+    if (!row.empty()) rows.push_back(row);
+  }
+  return rows;
+}
+
+}  // namespace vantrel::test
