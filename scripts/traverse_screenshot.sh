@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Makes the worked traverse examples' reports (examples/traverse/*_report.*) and the picture
 # of the closed traverse's HTML report as a browser renders it (docs/traverse_report.png).
-# Installs the headless browser through the set-up's docs group; builds what it needs.
+# Installs the headless browser through the set-up's docs group; builds vantrel-cli, which
+# writes the reports.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh docs
 if [ ! -f build/default/CMakeCache.txt ]; then cmake --preset default; fi
-cmake --build build/default -j 2 --target traverse_reports
+cmake --build build/default -j 2 --target vantrel-cli
 
 examples=examples/traverse
-build/default/examples/traverse/traverse_reports "$examples" "$examples/closed.txt" "$examples/connecting.txt"
+for name in closed connecting; do
+  build/default/cli/vantrel-cli traverse -o "$examples/${name}_report.txt" "$examples/$name.txt"
+  build/default/cli/vantrel-cli traverse --report html -o "$examples/${name}_report.html" "$examples/$name.txt"
+done
 
 mkdir -p docs
 profile=$(mktemp -d)
