@@ -566,14 +566,19 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
   lines.push_back("");
   lines.push_back("用于 vantrel-cli seven 的参数:");
   lines.push_back("--params " + ParamsText(e.parameters));
-  if (!f.paramsOut.empty()) {
-    FileReplacement file(f.paramsOut);
-    if (!file.Write(ParamsText(e.parameters) + "\n") || !file.Commit()) {
-      Say("不能写入" + f.paramsOut + "：" + file.error());
-      return 1;
-    }
+  // The parameter file is put in place only after the report went out, so that a failed run
+  // leaves neither.
+  std::optional<FileReplacement> params;
+  if (!f.paramsOut.empty() && !params.emplace(f.paramsOut).Write(ParamsText(e.parameters) + "\n")) {
+    Say("不能写入" + f.paramsOut + "：" + params->error());
+    return 1;
   }
-  return Deliver(output, lines, nullptr) ? 0 : 1;
+  if (!Deliver(output, lines, nullptr)) return 1;
+  if (params && !params->Commit()) {
+    Say("不能写入" + f.paramsOut + "：" + params->error());
+    return 1;
+  }
+  return 0;
 }
 
 // ---------------------------------------------------------------- the program

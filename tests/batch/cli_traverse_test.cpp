@@ -31,6 +31,16 @@ std::string Num(double v, int decimals) {
   return buf;
 }
 
+// The numbers of a comma list such as seven --params takes.
+std::vector<double> CommaNumbers(std::string text) {
+  for (char& ch : text)
+    if (ch == ',') ch = ' ';
+  const auto rows = Words(text);
+  std::vector<double> v;
+  for (const auto& w : rows.at(0)) v.push_back(std::stod(w));
+  return v;
+}
+
 // An observation file for a traverse input, angles to a hundredth of a second, metres to a
 // tenth of a millimetre.
 std::string TraverseFileText(const batch::TraverseInput& in) {
@@ -233,6 +243,33 @@ TEST_F(CliTraverseTest, UsageErrorsExitTwo) {
     EXPECT_NE(out_.find(says), std::string::npos) << says;
 }
 
+// An output that cannot be written fails the run with status 1 and leaves no other file.
+TEST_F(CliTraverseTest, UnwritableOutputsFailWithoutLeftovers) {
+  Spit(dir_ / "common.txt", "A 0 0 0 1 1 1\nB 1000 0 0 1001 1 1\nC 0 1000 0 1 1001 1\nD 0 0 1000 1 1 1001\n");
+  const std::string nowhere = dir_ / "no/such/folder/out.txt";
+  struct Case { std::string args; const char* says; };
+  const Case cases[] = {
+      {"traverse -o " + nowhere + " " + kExamples + "closed.txt", "不能写入"},
+      {"traverse --report html -o " + nowhere + " " + kExamples + "closed.txt", "不能写入"},
+      {"fit7 -o " + nowhere + " --params-out " + dir_ / "p.txt " + dir_ / "common.txt", "不能写入"},
+      {"fit7 --params-out " + nowhere + " -o " + dir_ / "r.txt " + dir_ / "common.txt", "不能写入"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Cli(c.args), 1) << c.args;
+    EXPECT_NE(err_.find(std::string(c.says) + nowhere), std::string::npos) << err_;
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"common.txt", "stderr", "stdin", "stdout"})) << c.args;
+  }
+  // Both files when both can be written.
+  ASSERT_EQ(Cli("fit7 --params-out " + dir_ / "p.txt -o " + dir_ / "r.txt " + dir_ / "common.txt"), 0) << err_;
+  std::string params = Slurp(dir_ / "p.txt");
+  ASSERT_EQ(params.back(), '\n');
+  params.pop_back();
+  EXPECT_NE(GbkOrUtf8ToUtf8(Slurp(dir_ / "r.txt")).find("\r\n--params " + params + "\r\n"), std::string::npos);
+  const auto v = CommaNumbers(params);
+  ASSERT_EQ(v.size(), 7u);
+  for (int k = 0; k < 7; ++k) EXPECT_NEAR(v[k], k < 3 ? 1 : 0, 1e-9) << params;
+}
+
 // ---------------------------------------------------------------- fit7
 
 struct Xyz { std::string name; double X, Y, Z; };
@@ -311,10 +348,7 @@ TEST_F(CliTraverseTest, Fit7FindsTheParametersSevenUsed) {
       fitted.pop_back();
       EXPECT_EQ(LineStarting(report, "--params "), "--params " + fitted);
       // The numbers themselves, within what seven's seventh decimal leaves.
-      std::string spaced = fitted, given = params;
-      for (char& ch : spaced) if (ch == ',') ch = ' ';
-      for (char& ch : given) if (ch == ',') ch = ' ';
-      const auto f = Rows("p " + spaced + "\n").at("p"), g = Rows("p " + given + "\n").at("p");
+      const auto f = CommaNumbers(fitted), g = CommaNumbers(params);
       ASSERT_EQ(f.size(), 7u);
       for (int k = 0; k < 7; ++k) EXPECT_NEAR(f[k], g[k], k < 3 ? 2e-3 : 2e-4) << "parameter " << k;
       // Fed back: the target points to the micrometre.
