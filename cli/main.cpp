@@ -451,12 +451,15 @@ bool Deliver(const std::string& output, const std::vector<std::string>& lines, c
   return false;
 }
 
-// The bytes of a named file, or of standard input for "-".
-std::optional<std::string> InputBytes(const std::string& path, std::string& error) {
+// The name messages give a file: standard input is "<stdin>".
+std::string InputName(const std::string& path) { return path == "-" ? "<stdin>" : path; }
+
+// The bytes of a named file, or of standard input for "-"; a failure is told on stderr.
+std::optional<std::string> InputBytes(const std::string& path) {
   if (path != "-") {
     FileBytesResult f = ReadFileBytes(path);
     if (f.ok) return std::move(f.bytes);
-    error = path + ": " + f.error;
+    Say(path + ": " + f.error);
     return std::nullopt;
   }
   std::string bytes;
@@ -466,7 +469,7 @@ std::optional<std::string> InputBytes(const std::string& path, std::string& erro
     if (n == 0) return bytes;
     if (n < 0) {
       if (errno == EINTR) continue;
-      error = "<stdin>: 不能读取";
+      Say("<stdin>: 不能读取");
       return std::nullopt;
     }
     bytes.append(buf, static_cast<std::size_t>(n));
@@ -490,13 +493,9 @@ int RunTraverse(const TraverseArgs& t, const std::string& output) {
   if (!(step == 0 || (step >= 0.01 && step <= 60))) throw UsageError("--step 应为 0 或 0.01 至 60 (秒)");
   opt.force = t.force;
   if (t.report != "text" && t.report != "html") throw UsageError("--report 应为 text 或 html");
-  const std::string name = t.file == "-" ? "<stdin>" : t.file;
-  std::string error;
-  const auto bytes = InputBytes(t.file, error);
-  if (!bytes) {
-    Say(error);
-    return 1;
-  }
+  const std::string name = InputName(t.file);
+  const auto bytes = InputBytes(t.file);
+  if (!bytes) return 1;
   const batch::TraverseFileResult read = batch::ParseTraverseText(*bytes, name);
   if (!read.ok) {
     Say(read.error);
@@ -544,13 +543,9 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
   } else if (!f.fromEllipsoid.empty() || !f.toEllipsoid.empty()) {
     throw UsageError("--ellipsoid 和 --to-ellipsoid 只用于 --geodetic (空间坐标不需要椭球)");
   }
-  const std::string name = f.file == "-" ? "<stdin>" : f.file;
-  std::string error;
-  const auto bytes = InputBytes(f.file, error);
-  if (!bytes) {
-    Say(error);
-    return 1;
-  }
+  const std::string name = InputName(f.file);
+  const auto bytes = InputBytes(f.file);
+  if (!bytes) return 1;
   const batch::CommonPointFileResult read = batch::ParseCommonPointText(*bytes, name, f.geodetic);
   if (!read.ok) {
     Say(read.error);

@@ -18,6 +18,8 @@ namespace vantrel {
 namespace {
 
 using test::Spit;
+using test::Decimals;
+using test::NumberRows;
 using test::Words;
 
 using Cli2000Test = test::CliRunTest;
@@ -32,12 +34,6 @@ using Proj = std::unique_ptr<PJ, ProjDeleter>;
 
 Proj MakeProj(const std::string& definition) { return Proj(proj_create(PJ_DEFAULT_CTX, definition.c_str())); }
 
-std::string Num(double v, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
-
 struct Geo { std::string name; double lat, lon, h; };  // degrees, metres
 
 // Points across China within 3° of the meridian 117° E, high and low.
@@ -50,38 +46,27 @@ std::vector<Geo> Points() {
   return p;
 }
 
-// The numbers of each output line by point name.
-std::map<std::string, std::vector<double>> Rows(const std::string& text) {
-  std::map<std::string, std::vector<double>> rows;
-  for (const auto& w : Words(text)) {
-    std::vector<double> v;
-    for (size_t i = 1; i < w.size(); ++i) v.push_back(std::stod(w[i]));
-    rows[w[0]] = v;
-  }
-  return rows;
-}
-
 TEST_F(Cli2000Test, GaussProjectionBothWaysAgreesWithProj) {
   const Proj tmerc = MakeProj("+proj=tmerc +lat_0=0 +k=1 +x_0=0 +y_0=0 +lon_0=117" + kCgcs2000);
   ASSERT_TRUE(tmerc);
   std::string blText, xyText;
   std::map<std::string, PJ_COORD> ref;
   for (const Geo& g : Points()) {
-    blText += g.name + " " + Num(g.lat, 10) + " " + Num(g.lon, 10) + "\n";
+    blText += g.name + " " + Decimals(g.lat, 10) + " " + Decimals(g.lon, 10) + "\n";
     ref[g.name] = proj_trans(tmerc.get(), PJ_FWD, proj_coord(g.lon * kDeg, g.lat * kDeg, 0, 0));
-    xyText += g.name + " " + Num(ref[g.name].xy.y, 6) + " " + Num(ref[g.name].xy.x, 6) + "\n";
+    xyText += g.name + " " + Decimals(ref[g.name].xy.y, 6) + " " + Decimals(ref[g.name].xy.x, 6) + "\n";
   }
   Spit(dir_ / "bl.txt", blText);
   Spit(dir_ / "xy.txt", xyText);
   ASSERT_EQ(Cli("blh2gauss --ellipsoid 2000 --cm 117 --angles deg --decimals 6 " + dir_ / "bl.txt"), 0) << err_;
-  const auto xy = Rows(out_);
+  const auto xy = NumberRows(out_);
   ASSERT_EQ(xy.size(), Points().size());
   for (const Geo& g : Points()) {
     EXPECT_NEAR(xy.at(g.name)[0], ref[g.name].xy.y, 2e-4) << g.name;  // PROJ gives easting first
     EXPECT_NEAR(xy.at(g.name)[1], ref[g.name].xy.x, 2e-4) << g.name;
   }
   ASSERT_EQ(Cli("gauss2blh --ellipsoid 2000 --cm 117 --angles deg " + dir_ / "xy.txt"), 0) << err_;
-  const auto bl = Rows(out_);
+  const auto bl = NumberRows(out_);
   for (const Geo& g : Points()) {
     EXPECT_NEAR(bl.at(g.name)[0], g.lat, 1e-8) << g.name;
     EXPECT_NEAR(bl.at(g.name)[1], g.lon, 1e-8) << g.name;
@@ -94,10 +79,10 @@ TEST_F(Cli2000Test, SpaceAndGeodeticBothWaysAgreeWithProj) {
   std::string blhText, xyzText;
   std::map<std::string, PJ_COORD> ref;
   for (const Geo& g : Points()) {
-    blhText += g.name + " " + Num(g.lat, 12) + " " + Num(g.lon, 12) + " " + Num(g.h, 4) + "\n";
+    blhText += g.name + " " + Decimals(g.lat, 12) + " " + Decimals(g.lon, 12) + " " + Decimals(g.h, 4) + "\n";
     ref[g.name] = proj_trans(cart.get(), PJ_FWD, proj_coord(g.lon * kDeg, g.lat * kDeg, g.h, 0));
-    xyzText += g.name + " " + Num(ref[g.name].xyz.x, 7) + " " + Num(ref[g.name].xyz.y, 7) + " " +
-               Num(ref[g.name].xyz.z, 7) + "\n";
+    xyzText += g.name + " " + Decimals(ref[g.name].xyz.x, 7) + " " + Decimals(ref[g.name].xyz.y, 7) + " " +
+               Decimals(ref[g.name].xyz.z, 7) + "\n";
   }
   Spit(dir_ / "blh.txt", blhText);
   Spit(dir_ / "xyz.txt", xyzText);
@@ -107,7 +92,7 @@ TEST_F(Cli2000Test, SpaceAndGeodeticBothWaysAgreeWithProj) {
   for (const char* code : {"2000", "54"}) {
     ASSERT_EQ(Cli(std::string("blh2xyz --angles deg --decimals 7 --ellipsoid ") + code + " " + dir_ / "blh.txt"), 0)
         << err_;
-    const auto xyz = Rows(out_);
+    const auto xyz = NumberRows(out_);
     ASSERT_EQ(xyz.size(), Points().size());
     for (const Geo& g : Points()) {
       const double d = std::max({std::fabs(xyz.at(g.name)[0] - ref[g.name].xyz.x),
@@ -119,7 +104,7 @@ TEST_F(Cli2000Test, SpaceAndGeodeticBothWaysAgreeWithProj) {
   }
   EXPECT_GT(worst54, 1.0);
   ASSERT_EQ(Cli("xyz2blh --angles deg --decimals 7 --ellipsoid 2000 " + dir_ / "xyz.txt"), 0) << err_;
-  const auto blh = Rows(out_);
+  const auto blh = NumberRows(out_);
   for (const Geo& g : Points()) {
     EXPECT_NEAR(blh.at(g.name)[0], g.lat, 1e-9) << g.name;
     EXPECT_NEAR(blh.at(g.name)[1], g.lon, 1e-9) << g.name;
@@ -137,13 +122,13 @@ TEST_F(Cli2000Test, SevenGaussOutputAgreesWithProj) {
   std::map<std::string, PJ_COORD> ref;
   for (const Geo& g : Points()) {
     const PJ_COORD c = proj_trans(cart.get(), PJ_FWD, proj_coord(g.lon * kDeg, g.lat * kDeg, g.h, 0));
-    xyzText += g.name + " " + Num(c.xyz.x, 7) + " " + Num(c.xyz.y, 7) + " " + Num(c.xyz.z, 7) + "\n";
+    xyzText += g.name + " " + Decimals(c.xyz.x, 7) + " " + Decimals(c.xyz.y, 7) + " " + Decimals(c.xyz.z, 7) + "\n";
     ref[g.name] = proj_trans(tmerc.get(), PJ_FWD, proj_coord(g.lon * kDeg, g.lat * kDeg, 0, 0));
   }
   Spit(dir_ / "xyz.txt", xyzText);
   ASSERT_EQ(Cli("seven --gauss --ellipsoid 2000 --cm 117 --decimals 6 --params 0,0,0,0,0,0,0 " + dir_ / "xyz.txt"), 0)
       << err_;
-  const auto rows = Rows(out_);
+  const auto rows = NumberRows(out_);
   ASSERT_EQ(rows.size(), Points().size());
   for (const Geo& g : Points()) {
     const auto& r = rows.at(g.name);

@@ -19,17 +19,13 @@ namespace {
 
 using test::Slurp;
 using test::Spit;
+using test::Decimals;
+using test::NumberRows;
 using test::Words;
 
 using CliTraverseTest = test::CliRunTest;
 
 const std::string kExamples = std::string(VANTREL_SOURCE) + "/examples/traverse/";
-
-std::string Num(double v, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
 
 // The numbers of a comma list such as seven --params takes.
 std::vector<double> CommaNumbers(std::string text) {
@@ -46,7 +42,7 @@ std::vector<double> CommaNumbers(std::string text) {
 std::string TraverseFileText(const batch::TraverseInput& in) {
   const bool closed = in.kind == batch::TraverseKind::Closed;
   auto point = [](const char* word, const batch::TraversePoint& p) {
-    return std::string(word) + " " + p.name + " " + Num(p.x, 4) + " " + Num(p.y, 4) + "\n";
+    return std::string(word) + " " + p.name + " " + Decimals(p.x, 4) + " " + Decimals(p.y, 4) + "\n";
   };
   auto angle = [](double a) { return batch::PackedAngleText(a, 2); };
   std::string s = std::string("导线 ") + (closed ? "闭合 " : "附合 ") +
@@ -64,7 +60,7 @@ std::string TraverseFileText(const batch::TraverseInput& in) {
   for (size_t i = 0; i < in.stations.size(); ++i) {
     const auto& st = in.stations[i];
     s += st.name + " " + angle(st.angle);
-    if (closed || i + 1 < in.stations.size()) s += " " + Num(st.distance, 4);
+    if (closed || i + 1 < in.stations.size()) s += " " + Decimals(st.distance, 4);
     s += "\n";
   }
   return s;
@@ -293,19 +289,8 @@ std::vector<Xyz> GroundPoints(int n, unsigned seed) {
 
 std::string PointsText(const std::vector<Xyz>& p) {
   std::string s;
-  for (const Xyz& q : p) s += q.name + " " + Num(q.X, 5) + " " + Num(q.Y, 5) + " " + Num(q.Z, 5) + "\n";
+  for (const Xyz& q : p) s += q.name + " " + Decimals(q.X, 5) + " " + Decimals(q.Y, 5) + " " + Decimals(q.Z, 5) + "\n";
   return s;
-}
-
-// The name -> numbers of a point-file output.
-std::map<std::string, std::vector<double>> Rows(const std::string& text) {
-  std::map<std::string, std::vector<double>> rows;
-  for (const auto& w : Words(text)) {
-    std::vector<double> v;
-    for (size_t i = 1; i < w.size(); ++i) v.push_back(std::stod(w[i]));
-    rows[w[0]] = v;
-  }
-  return rows;
 }
 
 // The line of the report that starts with the given words.
@@ -330,12 +315,12 @@ TEST_F(CliTraverseTest, Fit7FindsTheParametersSevenUsed) {
       const auto old = GroundPoints(n, n + 7);
       Spit(dir_ / "old.txt", PointsText(old));
       ASSERT_EQ(Cli(std::string("seven --decimals 7 --params ") + params + " " + dir_ / "old.txt"), 0) << err_;
-      const auto target = Rows(out_);
+      const auto target = NumberRows(out_);
       std::string common;
       for (const Xyz& q : old) {
         const auto& t = target.at(q.name);
-        common += q.name + " " + Num(q.X, 5) + " " + Num(q.Y, 5) + " " + Num(q.Z, 5) + " " + Num(t[0], 7) + " " +
-                  Num(t[1], 7) + " " + Num(t[2], 7) + "\n";
+        common += q.name + " " + Decimals(q.X, 5) + " " + Decimals(q.Y, 5) + " " + Decimals(q.Z, 5) + " " + Decimals(t[0], 7) + " " +
+                  Decimals(t[1], 7) + " " + Decimals(t[2], 7) + "\n";
       }
       Spit(dir_ / "common.txt", common);
       ASSERT_EQ(Cli("fit7 --params-out " + dir_ / "p.txt " + dir_ / "common.txt"), 0) << err_;
@@ -353,7 +338,7 @@ TEST_F(CliTraverseTest, Fit7FindsTheParametersSevenUsed) {
       for (int k = 0; k < 7; ++k) EXPECT_NEAR(f[k], g[k], k < 3 ? 2e-3 : 2e-4) << "parameter " << k;
       // Fed back: the target points to the micrometre.
       ASSERT_EQ(Cli("seven --decimals 7 --params " + fitted + " " + dir_ / "old.txt"), 0) << err_;
-      const auto again = Rows(out_);
+      const auto again = NumberRows(out_);
       for (const Xyz& q : old)
         for (int k = 0; k < 3; ++k) EXPECT_NEAR(again.at(q.name)[k], target.at(q.name)[k], 2e-6) << q.name;
     }
@@ -388,7 +373,7 @@ TEST_F(CliTraverseTest, Fit7FromGeodeticCoordinatesOnTwoEllipsoids) {
     std::string fitted = Slurp(dir_ / "p.txt");
     fitted.pop_back();
     ASSERT_EQ(Cli("seven --decimals 7 --params " + fitted + " " + dir_ / "xyz.txt"), 0) << err_;
-    const auto again = Rows(out_), want = Rows(Slurp(dir_ / "new.txt"));
+    const auto again = NumberRows(out_), want = NumberRows(Slurp(dir_ / "new.txt"));
     for (const Xyz& q : pts)
       for (int k = 0; k < 3; ++k) EXPECT_NEAR(again.at(q.name)[k], want.at(q.name)[k], 2e-4) << q.name;
   }
@@ -398,13 +383,13 @@ TEST_F(CliTraverseTest, Fit7FlagsABlunderAndRefusesBadSets) {
   const auto old = GroundPoints(12, 5);
   Spit(dir_ / "old.txt", PointsText(old));
   ASSERT_EQ(Cli(std::string("seven --decimals 7 --params ") + kParamSets[0] + " " + dir_ / "old.txt"), 0) << err_;
-  const auto target = Rows(out_);
+  const auto target = NumberRows(out_);
   std::string common;
   for (const Xyz& q : old) {
     const auto& t = target.at(q.name);
     const double blunder = q.name == "G4" ? 0.5 : 0;
-    common += q.name + " " + Num(q.X, 5) + " " + Num(q.Y, 5) + " " + Num(q.Z, 5) + " " + Num(t[0] + blunder, 7) + " " +
-              Num(t[1], 7) + " " + Num(t[2], 7) + "\n";
+    common += q.name + " " + Decimals(q.X, 5) + " " + Decimals(q.Y, 5) + " " + Decimals(q.Z, 5) + " " + Decimals(t[0] + blunder, 7) + " " +
+              Decimals(t[1], 7) + " " + Decimals(t[2], 7) + "\n";
   }
   Spit(dir_ / "common.txt", common);
   ASSERT_EQ(Cli("fit7 " + dir_ / "common.txt"), 0) << err_;

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,6 +42,24 @@ inline std::vector<std::vector<std::string>> Words(const std::string& text) {
     if (!row.empty()) rows.push_back(row);
   }
   return rows;
+}
+
+// The numbers after the name on each line of a point-file output, by name.
+inline std::map<std::string, std::vector<double>> NumberRows(const std::string& text) {
+  std::map<std::string, std::vector<double>> rows;
+  for (const auto& w : Words(text)) {
+    std::vector<double> v;
+    for (size_t i = 1; i < w.size(); ++i) v.push_back(std::stod(w[i]));
+    rows[w[0]] = v;
+  }
+  return rows;
+}
+
+// A number with so many decimals, for writing input files.
+inline std::string Decimals(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
 }
 
 }  // namespace vantrel::test
