@@ -43,7 +43,8 @@ TEST_F(CliTest, EveryHelpIsReadableAndNamesItsDialog) {
 }
 
 TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithStatusTwo) {
-  struct Case { const char* args; const char* says; };
+  const std::string in = std::string(VANTREL_SOURCE) + "/examples/traverse/closed.txt";
+  struct Case { std::string args; const char* says; };
   const Case cases[] = {
       {"", "缺少必需的子命令"},
       {"blh2gauss", "需要 --cm"},
@@ -63,6 +64,19 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithStatusTwo) {
       {"zone --cm 120", "--to-cm"},
       {"blh2gauss --cm 120 --bogus", "不认识的参数"},
       {"blh2gauss --cm", "选项缺少取值"},
+      {"traverse", "缺少必需的子命令或选项"},
+      {"traverse --allowance 0 " + in, "--allowance 应为正数"},
+      {"traverse --allowance x " + in, "--allowance 应为数值"},
+      {"traverse --step 61 " + in, "--step 应为 0 或 0.01 至 60"},
+      {"traverse --step -1 " + in, "--step 应为"},
+      {"traverse --report pdf " + in, "--report 应为 text 或 html"},
+      {"traverse " + in + " --report", "选项缺少取值"},
+      {"traverse " + in + " " + in, "多余或不认识的参数"},
+      {"fit7", "缺少必需的子命令或选项"},
+      {"fit7 --geodetic --ellipsoid 54 c.txt", "--geodetic 需要 --ellipsoid"},
+      {"fit7 --geodetic --ellipsoid 55 --to-ellipsoid 2000 c.txt", "--ellipsoid 应为 54、80、84 或 2000"},
+      {"fit7 --geodetic --ellipsoid 54 --to-ellipsoid 1980 c.txt", "--to-ellipsoid 应为"},
+      {"fit7 --ellipsoid 2000 c.txt", "只用于 --geodetic"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Cli(c.args), 2) << c.args;
