@@ -160,11 +160,13 @@ std::vector<double> Numbers(const std::string& text, const std::string& option, 
   return v;
 }
 
-Ellipsoid EllipsoidOf(const Geo& g) {
-  const auto e = batch::EllipsoidByCode(g.ellipsoid);
-  if (!e) throw UsageError("--ellipsoid 应为 54、80、84 或 2000, 而不是 \"" + g.ellipsoid + "\"");
+Ellipsoid EllipsoidCode(const std::string& code, const std::string& option) {
+  const auto e = batch::EllipsoidByCode(code);
+  if (!e) throw UsageError(option + " 应为 54、80、84 或 2000, 而不是 \"" + code + "\"");
   return *e;
 }
+
+Ellipsoid EllipsoidOf(const Geo& g) { return EllipsoidCode(g.ellipsoid, "--ellipsoid"); }
 
 // The component methods know the calculator's three codes only.
 std::string ComponentEllipsoid(const Geo& g) {
@@ -520,12 +522,6 @@ struct Fit7Args {
   std::string paramsOut;
 };
 
-Ellipsoid EllipsoidCode(const std::string& code, const std::string& option) {
-  const auto e = batch::EllipsoidByCode(code);
-  if (!e) throw UsageError(option + " 应为 54、80、84 或 2000, 而不是 \"" + code + "\"");
-  return *e;
-}
-
 // The parameters as `seven --params` takes them: 15 significant digits, comma separated.
 std::string ParamsText(const SevenParameters& p) {
   std::string s;
@@ -579,7 +575,7 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
 // ---------------------------------------------------------------- the program
 
 int Run(int argc, char** argv) {
-  CLI::App app{"Vantrel 批量计算: 整个点文件或 CSV 的坐标转换, 与计算器对话框同一算法、同样位数。"};
+  CLI::App app{"Vantrel 批量计算: 整个点文件或 CSV 的坐标转换 (与计算器对话框同一算法、同样位数), 导线平差, 由公共点求七参数。"};
   app.name("vantrel-cli");
   app.require_subcommand(1);
   app.footer(kFooter);
