@@ -1,5 +1,5 @@
 // --ellipsoid 2000 through the program, against PROJ given CGCS2000's defining constants
-// (+a=6378137 +rf=298.257222101): the Gauss projection both ways, space and geodetic
+// (+a=6378137 +rf=298.257222101): the Gauss projection both ways and its zone change, space and geodetic
 // coordinates both ways, and the seven-parameter command's Gauss output.
 #include <gtest/gtest.h>
 #include <proj.h>
@@ -65,6 +65,21 @@ TEST_F(Cli2000Test, GaussProjectionBothWaysAgreesWithProj) {
     EXPECT_NEAR(xy.at(g.name)[0], ref[g.name].xy.y, 2e-4) << g.name;  // PROJ gives easting first
     EXPECT_NEAR(xy.at(g.name)[1], ref[g.name].xy.x, 2e-4) << g.name;
   }
+  // The zone change to 120° E lands where PROJ projects the points on that meridian (those
+  // within 3° of both: farther out the series leaves PROJ's exact form by millimetres).
+  const Proj tmerc120 = MakeProj("+proj=tmerc +lat_0=0 +k=1 +x_0=0 +y_0=0 +lon_0=120" + kCgcs2000);
+  ASSERT_TRUE(tmerc120);
+  ASSERT_EQ(Cli("zone --ellipsoid 2000 --cm 117 --to-cm 120 --decimals 6 " + dir_ / "xy.txt"), 0) << err_;
+  const auto moved = NumberRows(out_);
+  int between = 0;
+  for (const Geo& g : Points()) {
+    if (g.lon < 117) continue;
+    ++between;
+    const PJ_COORD to = proj_trans(tmerc120.get(), PJ_FWD, proj_coord(g.lon * kDeg, g.lat * kDeg, 0, 0));
+    EXPECT_NEAR(moved.at(g.name)[0], to.xy.y, 2e-4) << g.name;
+    EXPECT_NEAR(moved.at(g.name)[1], to.xy.x, 2e-4) << g.name;
+  }
+  EXPECT_EQ(between, 14);  // two longitudes east of 117° on each of seven latitudes
   ASSERT_EQ(Cli("gauss2blh --ellipsoid 2000 --cm 117 --angles deg " + dir_ / "xy.txt"), 0) << err_;
   const auto bl = NumberRows(out_);
   for (const Geo& g : Points()) {
