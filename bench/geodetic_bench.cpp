@@ -128,6 +128,25 @@ void BM_ProjTmercForward(benchmark::State& st) {
 }
 BENCHMARK(BM_ProjTmercForward);
 
+// The inverse on the plane points of the same set (projected without lift by PROJ itself).
+void BM_ProjTmercInverse(benchmark::State& st) {
+  PJ* P = proj_create(PJ_DEFAULT_CTX, "+proj=tmerc +lat_0=0 +lon_0=120 +k=1 +x_0=0 +y_0=0 +ellps=krass");
+  if (P == nullptr) {
+    st.SkipWithError("PROJ tmerc not available");
+    return;
+  }
+  std::vector<PJ_COORD> plane;
+  for (const Point& p : Points()) plane.push_back(proj_trans(P, PJ_FWD, proj_coord(p.L, p.B, 0, 0)));
+  for (auto _ : st)
+    for (const PJ_COORD& c : plane) {
+      PJ_COORD g = proj_trans(P, PJ_INV, c);
+      benchmark::DoNotOptimize(g.lp.lam + g.lp.phi);
+    }
+  st.SetItemsProcessed(st.iterations() * plane.size());
+  proj_destroy(P);
+}
+BENCHMARK(BM_ProjTmercInverse);
+
 void BM_ProjGeocentricInverse(benchmark::State& st) {
   PJ* P = proj_create(PJ_DEFAULT_CTX, "+proj=cart +ellps=krass");
   if (P == nullptr) {

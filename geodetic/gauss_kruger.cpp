@@ -106,45 +106,62 @@ void Inverse(const GaussConstants& g, double x, double y, double L0, double& B, 
   L = L0 + l;
 }
 
-// Heights and lifts up to which the lifted forward finds the new latitude by one Halley
-// step; there it agrees with the closed form through space coordinates to about 1e-8 m,
-// that form's own error. Beyond them the closed form is taken as it stands.
+// Heights and lifts up to which a latitude is carried between two axes by one Halley step.
 constexpr double kShortLift = 1e4;
+
+// The latitude, on the axis aTo, of the point at latitude B (sine sB, cosine cB) and height H
+// over the axis aFrom (same e2): the root of
+// F(phi) = P sin phi - Z cos phi - e2 aTo sin phi cos phi / W(phi), with P and Z the point's
+// distance from the polar axis and from the equator. At B, F, F' and F'' have closed forms,
+// and the shift is below 1e-5 for heights and lifts up to kShortLift, so one Halley step from
+// B leaves an error near its cube. N is the prime-vertical radius aTo / W at the new latitude.
+struct ShiftedLatitude {
+  double dB, sB, cB, N;
+};
+
+ShiftedLatitude ShiftLatitude(double aFrom, double aTo, double e2, double sB, double cB,
+                              double H) {
+  const double W = std::sqrt(1 - e2 * sB * sB);
+  const double invW = 1 / W;
+  const double lift = aTo - aFrom;
+  const double sc = sB * cB, c2 = cB * cB - sB * sB, iW2 = invW * invW;
+  const double gp = c2 + e2 * sc * sc * iW2;  // W dg/dphi for g = sin cos / W
+  const double F = -e2 * sc * invW * lift;
+  const double F1 = aFrom * W + H - e2 * aTo * invW * gp;
+  const double F2 = e2 * sc * invW * (aTo * (4 - 3 * e2 * iW2 * gp) - aFrom);
+  const double d1 = -F / F1;
+  ShiftedLatitude r;
+  r.dB = d1 * (1 - d1 * F2 / (2 * F1));
+  // Series of the small angle dB; the terms left out are under 1e-22.
+  constexpr double k6 = 1.0 / 6, k24 = 1.0 / 24;
+  const double dB2 = r.dB * r.dB;
+  const double cm1 = -dB2 * (0.5 - dB2 * k24);  // cos dB - 1
+  const double sn = r.dB * (1 - dB2 * k6);
+  const double dsB = sB * cm1 + cB * sn;  // sin B' - sin B
+  r.sB = sB + dsB;
+  r.cB = cB + (cB * cm1 - sB * sn);
+  // aTo / W' with W'^2 = W^2 (1 - q): the binomial series of (1 - q)^(-1/2), q ~ 1e-7.
+  const double q = e2 * dsB * (r.sB + sB) * iW2;
+  r.N = aTo * invW * (1 + q * (0.5 + 0.375 * q));
+  return r;
+}
+
+// Whether a point of latitude B and height H is carried to a lift by ShiftLatitude; there
+// it agrees with the closed form through space coordinates to about 1e-8 m, that form's own
+// error. Beyond, the closed form is taken as it stands.
+bool ShortLift(double B, double H, double lift, const PiSet& pi) {
+  return std::fabs(B) <= pi.halfPi && std::fabs(H) <= kShortLift && std::fabs(lift) <= kShortLift;
+}
 
 // The forward projection on the ellipsoid enlarged to aLifted: the point (B, H on the
 // caller's axis a) is carried over to its latitude B' on the larger axis and projected
 // there. The longitude does not change when only the axis grows.
 void LiftedForward(double aLifted, double e2, double a, const PiSet& pi, double B, double L,
                    double H, double L0, double& x, double& y) {
-  const double sB = std::sin(B), cB = std::cos(B);
-  const double W = std::sqrt(1 - e2 * sB * sB);
-  const double invW = 1 / W;
-  const double lift = aLifted - a;
   const GaussConstants& g = ConstantsFor(aLifted, e2);
-  if (std::fabs(B) <= pi.halfPi && std::fabs(H) <= kShortLift && std::fabs(lift) <= kShortLift) {
-    // B' is the root of F(phi) = P sin phi - Z cos phi - e2 a' sin phi cos phi / W(phi),
-    // with P and Z the point's distance from the polar axis and from the equator. At B,
-    // F, F' and F'' have closed forms, and B' - B is below 1e-5, so one Halley step
-    // leaves an error near (B' - B)^3.
-    const double sc = sB * cB, c2 = cB * cB - sB * sB, iW2 = invW * invW;
-    const double gp = c2 + e2 * sc * sc * iW2;  // W dg/dphi for g = sin cos / W
-    const double F = -e2 * sc * invW * lift;
-    const double F1 = a * W + H - e2 * aLifted * invW * gp;
-    const double F2 = e2 * sc * invW * (aLifted * (4 - 3 * e2 * iW2 * gp) - a);
-    const double d1 = -F / F1;
-    const double dB = d1 * (1 - d1 * F2 / (2 * F1));
-    // Series of the small angle dB; the terms left out are under 1e-22.
-    constexpr double k6 = 1.0 / 6, k24 = 1.0 / 24;
-    const double dB2 = dB * dB;
-    const double cm1 = -dB2 * (0.5 - dB2 * k24);  // cos dB - 1
-    const double sn = dB * (1 - dB2 * k6);
-    const double dsB = sB * cm1 + cB * sn;  // sin B' - sin B
-    const double sBl = sB + dsB;
-    const double cBl = cB + (cB * cm1 - sB * sn);
-    // a' / W' with W'^2 = W^2 (1 - q): the binomial series of (1 - q)^(-1/2), q ~ 1e-7.
-    const double q = e2 * dsB * (sBl + sB) * iW2;
-    const double Nl = aLifted * invW * (1 + q * (0.5 + 0.375 * q));
-    Forward(g, B + dB, sBl, cBl, sBl / cBl, Nl, L, L0, pi, x, y);
+  if (ShortLift(B, H, aLifted - a, pi)) {
+    const ShiftedLatitude s = ShiftLatitude(a, aLifted, e2, std::sin(B), std::cos(B), H);
+    Forward(g, B + s.dB, s.sB, s.cB, s.sB / s.cB, s.N, L, L0, pi, x, y);
     return;
   }
   // Through space coordinates, step by step.
@@ -156,6 +173,31 @@ void LiftedForward(double aLifted, double e2, double a, const PiSet& pi, double 
   const double cBl = s.polar ? std::cos(s.B) : 1 / std::sqrt(1 + s.w * s.w);
   const double sBl = s.polar ? std::sin(s.B) : s.w * cBl;
   Forward(g, s.B, sBl, cBl, s.w, PrimeVertical(g, cBl), L, L0, pi, x, y);
+}
+
+// Latitudes this close to a pole (cos B below it) go the step-by-step way back, where the
+// space conversion has its own rules on the polar axis.
+constexpr double kNearPoleCosine = 1e-9;
+
+// The way back from the lifted plane: B and L found on the axis aLifted, with the height H
+// over it, are taken to the caller's axis a, given in [0, 2pi) as the space conversion gives
+// them (the calculator shows southern and western points that way).
+void LiftedBack(double aLifted, double e2, double a, const PiSet& pi, double& B, double& L,
+                double H) {
+  const double cB = std::cos(B);
+  if (ShortLift(B, H, aLifted - a, pi) && cB > kNearPoleCosine) {
+    B += ShiftLatitude(aLifted, a, e2, std::sin(B), cB, H).dB;
+    if (B < 0) B += pi.twoPi;
+    // fmod is exact, so a longitude within a turn of [0, 2pi) ends as one subtraction would
+    // leave it; a far-off one (from a y of any size) does not loop.
+    L = std::fmod(L, pi.twoPi);
+    if (L < 0) L += pi.twoPi;
+    return;
+  }
+  double X, Y, Z;
+  BLHXYZ(B, L, H, X, Y, Z, {aLifted, e2});
+  double discarded;
+  xyzblh(B, L, discarded, X, Y, Z, {a, e2}, pi);
 }
 
 // The one projection body: the calculator passes its state and zeta, the components their
@@ -185,11 +227,9 @@ void Project(double& a, double e2, double L0, double X0, double Y0, double H0, d
     Inverse(g, x, y, L0, B, L);
     H = h + zeta;
     if (withHeight != 0) {
-      double X, Y, Z;
-      BLHXYZ(B, L, H, X, Y, Z, {a, e2});
+      const double lifted = a;
       a = (a - zeta) - H0;
-      double discarded;
-      xyzblh(B, L, discarded, X, Y, Z, {a, e2}, spacePi);
+      LiftedBack(lifted, e2, a, spacePi, B, L, H);
     }
   } else if (onMessage) {
     onMessage("Unknown k in Sub4");

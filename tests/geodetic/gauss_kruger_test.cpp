@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "literal_forms.h"
@@ -191,6 +192,66 @@ TEST(Sub4, LiftedForwardMatchesTheThreeConversionsToThePolesAndForHugeLifts) {
 }
 
 // Without any lift the three conversions change nothing, on every side of the globe.
+// The lifted inverse against its conversions by hand, from the poles to the equator, on
+// both sides of the central meridian and of Greenwich, for small and huge lifts (past 10 km
+// it hands over to the step-by-step form). Both give B and L in [0, 2pi).
+TEST(Sub4, LiftedInverseMatchesTheConversionsByHand) {
+  double worst = 0;
+  for (const Ellipsoid& e : {kEllipsoid54, kEllipsoid80, kEllipsoid84})
+    for (double L0deg : {-75.0, 0.0, 117.0, 357.0})
+      for (double lift : {0.0, 62.9 + 1500, -420.0, 9000.0, 3e6})
+        for (double lat : {-89.9999, -89.95, -86.5, -45.0, -0.01, 0.0, 7.5, 33.3, 60.0, 84.0, 89.9, 89.9999})
+          for (double dl : {-3.0, -0.2, 0.0, 1.1, 3.0})
+            for (double h : {-300.0, 0.0, 2500.0}) {
+              ProjectionState s;
+              s.SetEllipsoid(e);
+              s.CentralMeridian = L0deg * kPi / 180;
+              s.FalseEastingKm = 500;
+              s.GeoidUndulation = lift == 0 ? 0 : 62.9;
+              s.PlaneHeight = lift - s.GeoidUndulation;
+              // The plane point of (lat, L0 + dl) on the grown axis.
+              double x, y, hf, B = lat * kPi / 180, L = s.CentralMeridian + dl * kPi / 180, H = 0;
+              ProjectionState onLifted = s;
+              onLifted.SetEllipsoid({e.a + lift, e.e2});
+              Sub4(onLifted, x, y, hf, B, L, H, 0, 2);
+              x += 1000 * s.FalseNorthingKm;
+
+              double Bl, Ll;
+              testing::LiteralLiftedInverse(s, x, y, h, Bl, Ll);
+              double xi = x, yi = y, hi = h, Bi, Li, Hi;
+              XYg2BL(s, xi, yi, hi, Bi, Li, Hi);
+              ASSERT_NEAR(s.EllipsoidA, e.a, 1e-8);
+              // Metres on the ground; B and L wrap at 2pi alike, so compare across the seam.
+              const double dB = std::remainder(Bi - Bl, kCalculatorPi.twoPi) * e.a;
+              const double dL = std::remainder(Li - Ll, kCalculatorPi.twoPi) * e.a * std::cos(lat * kPi / 180);
+              worst = std::max({worst, std::fabs(dB), std::fabs(dL)});
+              ASSERT_NEAR(dB, 0, 1e-7) << e.a << " " << L0deg << " " << lift << " " << lat << " " << dl << " " << h;
+              ASSERT_NEAR(dL, 0, 1e-7) << e.a << " " << L0deg << " " << lift << " " << lat << " " << dl << " " << h;
+              ASSERT_GE(Bi, 0);
+              ASSERT_LT(Bi, kCalculatorPi.twoPi);
+              ASSERT_GE(Li, 0);
+              ASSERT_LT(Li, kCalculatorPi.twoPi);
+            }
+  RecordProperty("worst_m", ::testing::PrintToString(worst));
+}
+
+// Plane coordinates of any size come back (a dialog field takes 1e300): a longitude
+// far from [0, 2pi) or not finite at all must not keep the way back turning.
+TEST(Sub4, LiftedInverseReturnsForPlaneCoordinatesOfAnySize) {
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double x : {0.0, 3e6, -1e300, 1e300, inf, std::nan("")})
+    for (double y : {1e5, 1e12, -1e20, 1e300, -inf, std::nan("")}) {
+      ProjectionState s = State54(120, 0, 500);
+      s.GeoidUndulation = 62.9;
+      double xi = x, yi = y, h = 0, B, L, H;
+      XYg2BL(s, xi, yi, h, B, L, H);
+      if (std::isfinite(L)) {
+        EXPECT_GE(L, 0) << x << " " << y;
+        EXPECT_LT(L, kCalculatorPi.twoPi) << x << " " << y;
+      }
+    }
+}
+
 TEST(Sub4, LiftOfZeroKeepsSouthernAndWesternPointsWhereTheyAre) {
   struct Case {
     double lat, lon, L0;

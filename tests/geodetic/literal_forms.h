@@ -42,4 +42,18 @@ inline void LiteralLiftedForward(const ProjectionState& s, double B, double L, d
   Sub4(byHand, x, y, h, Bl, Ll, Hl, 0, 2);
 }
 
+// The lifted inverse as its conversions by hand: the plain inverse on the grown axis, space
+// coordinates there with the height h + zeta, then geodetic on the caller's axis.
+inline void LiteralLiftedInverse(const ProjectionState& s, double x, double y, double h,
+                                 double& B, double& L) {
+  const Ellipsoid e = s.ellipsoid();
+  const Ellipsoid lifted{(e.a + s.GeoidUndulation) + s.PlaneHeight, e.e2};
+  ProjectionState byHand = s;
+  byHand.SetEllipsoid(lifted);
+  double Bl, Ll, Hl, X, Y, Z, discarded;
+  Sub4(byHand, x, y, h, Bl, Ll, Hl, 0, 1);
+  BLHXYZ(Bl, Ll, h + s.GeoidUndulation, X, Y, Z, lifted);
+  LiteralXyzblh(B, L, discarded, X, Y, Z, e);
+}
+
 }  // namespace vantrel::testing
