@@ -48,6 +48,17 @@ import os as _os
 from ._vantrel import *  # noqa: F401,F403
 from ._vantrel import Error, FileError, InputError, SentenceStream  # noqa: F401
 
+def _manual():
+    # <prefix>/lib/python3[.X]/dist-packages/vantrel/__init__.py -> <prefix>/share/vantrel/manual
+    here = _os.path.dirname(_os.path.abspath(__file__))
+    prefix = _os.path.dirname(_os.path.dirname(_os.path.dirname(_os.path.dirname(here))))
+    path = _os.path.join(prefix, "share", "vantrel", "manual", "index.html")
+    return path if _os.path.isfile(path) else None
+
+
+if _manual() and __doc__:
+    __doc__ += "\nManual of this installation: " + _manual() + "\n"
+
 __all__ = [name for name in dir() if not name.startswith("_")]
 __all__ += ["read_sentences"]
 
