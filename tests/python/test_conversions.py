@@ -270,6 +270,11 @@ def test_other_round_trips(china_points):
                          (v.Lambert(CM120, v.dms_to_rad(25), v.dms_to_rad(47), ellipsoid=54), L == L)):
         Bi, Li = proj.inverse(*proj.forward(B[inside], L[inside]))
         assert np.abs(Bi - B[inside]).max() < 1e-9 and np.abs(Li - L[inside]).max() < 1e-9
+    # A meridian in radians reaches the component as the packed value of the zone's meridian.
+    for zone, cm in ((50, 117), (51, 123), (1, 183)):
+        by_meridian = v.UTM(central_meridian=v.dms_to_rad(cm))
+        assert by_meridian.central_meridian_dms == cm == v.UTM(zone=zone).central_meridian_dms
+        np.testing.assert_array_equal(np.stack(by_meridian.forward(B, L)), np.stack(v.UTM(zone=zone).forward(B, L)))
     u = v.UTM()
     Bi, Li = u.inverse(*u.forward(B, L), zone=u.zones(L))
     assert np.abs(Bi - B).max() < 1e-9 and np.abs(Li - L).max() < 1e-9
