@@ -6,7 +6,8 @@ The points are those bench/batch_bench.sh generates (random.seed(15): 20-50 N wi
 geodetic -> Gauss (tmerc forward, central meridian 120, k = 1, no false origin), Gauss ->
 geodetic (its inverse) and space -> geodetic (geocentric inverse). Each conversion is
 timed as the best of a few repetitions, the arrays made beforehand; the table gives the
-seconds, the ratio vantrel / pyproj and the largest difference between the two results.
+seconds (vantrel with its default threads and with one), the ratio vantrel / pyproj and the
+largest difference between the two results.
 
     PYTHONPATH=build/default/python /usr/bin/python3 bench/python_bench.py [POINTS] [REPEATS]
 """
@@ -58,7 +59,7 @@ def best(f, repeats):
 
 def main():
     n = int(sys.argv[1]) if len(sys.argv) > 1 else 1_000_000
-    repeats = int(sys.argv[2]) if len(sys.argv) > 2 else 3
+    repeats = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     print(f"machine: {os.cpu_count()} cores; load average before: {' '.join(open('/proc/loadavg').read().split()[:3])}")
     print(f"vantrel threads: {v.get_threads()}; pyproj {pyproj.__version__} (PROJ {pyproj.proj_version_str})")
     print(f"generating {n} points ...")
@@ -74,26 +75,40 @@ def main():
     geo_inv = pyproj.Transformer.from_crs("+proj=geocent +ellps=krass +units=m",
                                           "+proj=longlat +ellps=krass +no_defs", always_xy=True)
 
-    rows = []
-    t1, (x, y) = best(lambda: gk.forward(B, L), repeats)
-    t2, (e, nn) = best(lambda: tm_fwd.transform(l, b), repeats)
-    rows.append(("B L → Gauss x y (tmerc forward)", t1, t2, max(np.abs(x - nn).max(), np.abs(y - e).max()), "m"))
+    threads = v.get_threads()
 
-    t1, (Bi, Li) = best(lambda: gk.inverse(x, y), repeats)
+    def ours(f):
+        """Best times with the default threads and with one, and the result."""
+        t, out = best(f, repeats)
+        v.set_threads(1)
+        try:
+            t1, _ = best(f, repeats)
+        finally:
+            v.set_threads(threads)
+        return t, t1, out
+
+    rows = []
+    t1, s1, (x, y) = ours(lambda: gk.forward(B, L))
+    t2, (e, nn) = best(lambda: tm_fwd.transform(l, b), repeats)
+    rows.append(("B L → Gauss x y (tmerc forward)", t1, s1, t2, max(np.abs(x - nn).max(), np.abs(y - e).max()), "m"))
+
+    t1, s1, (Bi, Li) = ours(lambda: gk.inverse(x, y))
     t2, (lo, la) = best(lambda: tm_inv.transform(y, x), repeats)
     d = max(np.abs(np.degrees(Bi) - la).max(), np.abs(np.degrees(Li) - lo).max()) * 3600
-    rows.append(("Gauss x y → B L (tmerc inverse)", t1, t2, d, "″"))
+    rows.append(("Gauss x y → B L (tmerc inverse)", t1, s1, t2, d, "″"))
 
-    t1, (Bs, Ls, Hs) = best(lambda: v.to_geodetic(X, Y, Z, 54), repeats)
+    t1, s1, (Bs, Ls, Hs) = ours(lambda: v.to_geodetic(X, Y, Z, 54))
     t2, (lo, la, hh) = best(lambda: geo_inv.transform(X, Y, Z), repeats)
     d = max(np.abs(np.degrees(Bs) - la).max(), np.abs(np.degrees(Ls) - lo).max()) * 3600
-    rows.append(("X Y Z → B L H (geocentric inverse)", t1, t2, d, "″"))
+    rows.append(("X Y Z → B L H (geocentric inverse)", t1, s1, t2, d, "″"))
 
     print()
-    print(f"| conversion ({n} points) | vantrel s | pyproj s | vantrel / pyproj | largest difference |")
-    print("|---|---|---|---|---|")
-    for name, ours, theirs, diff, unit in rows:
-        print(f"| {name} | {ours:.3f} | {theirs:.3f} | {ours / theirs:.3f}× | {diff:.2g} {unit} |")
+    print(f"| conversion ({n} points) | vantrel s ({threads} threads) | vantrel s (1 thread) | pyproj s "
+          f"| vantrel / pyproj | 1 thread / pyproj | largest difference |")
+    print("|---|---|---|---|---|---|---|")
+    for name, mine, single, theirs, diff, unit in rows:
+        print(f"| {name} | {mine:.3f} | {single:.3f} | {theirs:.3f} | {mine / theirs:.3f}× | {single / theirs:.3f}× "
+              f"| {diff:.2g} {unit} |")
     print()
     print(f"load average after: {' '.join(open('/proc/loadavg').read().split()[:3])}")
 
