@@ -251,8 +251,9 @@ the model at the point the last found; a round outside 19°–52° N, 74°–133
 InputError "点位不在中国范围内, ...". With zone_width the zone comes from the number in front
 of y (zone_prefix) or from zone (same shape rules; a number that is no zone of that width
 raises InputError "带号不对!"). With the height h (m): Geodetic(B, L, H), H = h + anomaly,
-as the calculator's inverse gives them. B and L of a point east of 180° or south of the
-equator are signed as the routine gives them.)doc")
+as the calculator's inverse gives them. B and L come back in [0, 2π), as the inverse's last
+step, the space conversion, gives them (to_geodetic's convention): a southern latitude or a
+western longitude has 2π added.)doc")
       .def("zones", [](const Gauss& g, py::object L) {
         if (g.p.zoneWidth == 0) RaiseInput(std::string(kBadInput) + " zones 只用于 zone_width 的投影");
         const int w = g.p.zoneWidth;
