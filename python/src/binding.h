@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -177,13 +178,24 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
     py::gil_scoped_release unlocked;
     const std::size_t threads = b.size() < kThreadedPoints ? 1 : std::min<std::size_t>(PointThreads(), n);
     const std::size_t step = (n + threads - 1) / std::max<std::size_t>(threads, 1);
+    // A failure inside a piece (out of memory, say) is handed on once every thread is done.
+    std::vector<std::exception_ptr> failed(threads);
+    auto guarded = [&](std::size_t t, std::size_t begin, std::size_t count) {
+      try {
+        piece(begin, count);
+      } catch (...) {
+        failed[t] = std::current_exception();
+      }
+    };
     std::vector<std::thread> workers;
     for (std::size_t t = 1; t < threads; ++t) {
       const std::size_t begin = t * step;
-      if (begin < n) workers.emplace_back(piece, begin, std::min(step, n - begin));
+      if (begin < n) workers.emplace_back(guarded, t, begin, std::min(step, n - begin));
     }
-    piece(0, std::min(step, n));
+    guarded(0, 0, std::min(step, n));
     for (auto& w : workers) w.join();
+    for (const auto& e : failed)
+      if (e) std::rethrow_exception(e);
   }
   RaiseFirstRefused(b, status);
   auto value = [&](std::size_t j) -> py::object {
