@@ -218,7 +218,8 @@ index of the first such point.)doc")
 Without H the point is taken on the ellipsoid (H = 0), which is what the dialog does. With
 the ellipsoidal height H (m) the calculator's projection takes it into the lift onto the
 plane (x and y then change with H when plane_height or anomaly is not 0) and gives
-h = H − anomaly: PlaneXYH(x, y, h). B, L (and H) broadcast against each other.)doc")
+h = H − anomaly: PlaneXYH(x, y, h). B, L (and H) broadcast against each other. With
+zone_width and no zone_prefix, zones(L) gives each point's zone, which inverse needs.)doc")
       .def("inverse", [latLon, geodetic](const Gauss& g, py::object x, py::object y, py::object h, py::object zone) {
         const bool zoneColumn = g.p.zoneWidth != 0 && !g.p.zonePrefix;
         if (zoneColumn && zone.is_none())
