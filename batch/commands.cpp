@@ -6,7 +6,6 @@
 #include "geodetic/seven_parameter.h"
 #include "geodetic/zone_change.h"
 #include "plane/intersection.h"
-#include "transform/plane_models.h"
 
 namespace vantrel::batch {
 namespace {
@@ -281,31 +280,32 @@ namespace {
 // the dialogs' format error.
 constexpr std::string_view kFormatError = "数据格式有错!";
 
-template <class Model>
-Command PlaneTransformCommand(const Model& model, int decimals) {
+Command PlaneTransformCommand(int decimals) {
   Command c;
   c.inputs = {Column("x", {}, kFormatError, Msg(kFormatError)),
               Column("y", {}, kFormatError, Msg(kFormatError))};
   c.outputs = {Value("x", 0, Metres(decimals, 4)), Value("y", 1, Metres(decimals, 4))};
   c.values = 2;
   c.remarkZone = true;
-  c.kernel = [model](In in, Out out, std::span<Status> st) {
-    for (std::size_t i = 0; i < st.size(); ++i) {
-      model.Apply(in[0][i], in[1][i], out[0][i], out[1][i]);
-      st[i] = std::isfinite(out[0][i]) && std::isfinite(out[1][i]) ? Status::Ok : Status::NotFinite;
-    }
-  };
   return c;
 }
 
 }  // namespace
 
 Command FourParameterCommand(const TransformState& state, int decimals) {
-  return PlaneTransformCommand(FourParameterModel(state.TransParam), decimals);
+  Command c = PlaneTransformCommand(decimals);
+  c.kernel = [p = state.TransParam](In in, Out out, std::span<Status> st) {
+    FourParameterPoints(p, in[0], in[1], out[0], out[1], st);
+  };
+  return c;
 }
 
 Command RotationCommand(const RotationCentres& centres, int decimals) {
-  return PlaneTransformCommand(RotationModel(centres), decimals);
+  Command c = PlaneTransformCommand(decimals);
+  c.kernel = [centres](In in, Out out, std::span<Status> st) {
+    RotationPoints(centres, in[0], in[1], out[0], out[1], st);
+  };
+  return c;
 }
 
 }  // namespace vantrel::batch

@@ -12,6 +12,7 @@
 #include "plane/intersection.h"
 #include "plane/plane_helpers.h"
 #include "tandrel/tandrel.h"
+#include "transform/plane_models.h"
 
 namespace vantrel::batch {
 namespace {
@@ -193,13 +194,23 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
                      std::span<const double> L, std::span<double> x, std::span<double> y,
                      std::span<double> zone, std::span<double> anomaly,
                      std::span<Status> status) {
+  GeodeticToGauss(p, unit, B, L, {}, x, y, {}, zone, anomaly, status);
+}
+
+void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const double> B,
+                     std::span<const double> L, std::span<const double> H, std::span<double> x,
+                     std::span<double> y, std::span<double> h, std::span<double> zone,
+                     std::span<double> anomaly, std::span<Status> status) {
   const std::size_t n = CheckedLength(B.size(), L, x, y, status);
+  CheckOptional(n, H);
+  CheckOptional(n, h);
   CheckOptional(n, zone);
   CheckOptional(n, anomaly);
   ProjectionState s = StateFor(p.ellipsoid, p.centralMeridian, p.falseNorthingKm,
                                p.falseEastingKm, p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = y[i] = kNaN;
+    Put(h, i, kNaN);
     Put(zone, i, kNaN);
     Put(anomaly, i, kNaN);
     if (p.autoAnomaly) {
@@ -215,16 +226,17 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
         continue;
       }
     }
-    double xi = 0, yi = 0;
-    GaussForwardPoint(s, b, l, p.autoAnomaly, xi, yi);
+    double xi = 0, yi = 0, hi = 0;
+    GaussForwardPoint(s, b, l, H.empty() ? 0.0 : H[i], p.autoAnomaly, xi, yi, hi);
     if (p.zonePrefix) yi += z * kZonePrefixUnit;
-    if (!Finite(xi, yi)) {
+    if (!Finite(xi, yi, hi)) {
       status[i] = Status::NotFinite;
       continue;
     }
     status[i] = Status::Ok;
     x[i] = xi;
     y[i] = yi;
+    Put(h, i, hi);
     if (p.zoneWidth != 0) Put(zone, i, static_cast<double>(z));
     Put(anomaly, i, s.GeoidUndulation);
   }
@@ -233,12 +245,22 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
 void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<const double> y,
                      std::span<const double> zone, std::span<double> B, std::span<double> L,
                      std::span<Status> status) {
+  GaussToGeodetic(p, x, y, {}, zone, B, L, {}, status);
+}
+
+void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<const double> y,
+                     std::span<const double> h, std::span<const double> zone,
+                     std::span<double> B, std::span<double> L, std::span<double> H,
+                     std::span<Status> status) {
   const std::size_t n = CheckedLength(x.size(), y, B, L, status);
+  CheckOptional(n, h);
+  CheckOptional(n, H);
   if (p.zoneWidth != 0 && !p.zonePrefix) CheckedLength(n, zone);
   ProjectionState s = StateFor(p.ellipsoid, p.centralMeridian, p.falseNorthingKm,
                                p.falseEastingKm, p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     B[i] = L[i] = kNaN;
+    Put(H, i, kNaN);
     double yi = y[i];
     if (p.zoneWidth != 0) {
       int z = 0;
@@ -258,19 +280,21 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
     }
     // Each point starts as the dialog's press does: with the typed anomaly (0 for AUTO).
     s.GeoidUndulation = p.anomaly;
-    double b = 0, l = 0;
-    const std::string_view outside = GaussInversePoint(s, x[i], yi, p.autoAnomaly, b, l);
+    double b = 0, l = 0, height = 0;
+    const std::string_view outside =
+        GaussInversePoint(s, x[i], yi, h.empty() ? 0.0 : h[i], p.autoAnomaly, b, l, height);
     if (!outside.empty()) {
       status[i] = Status::PointOutsideChina;
       continue;
     }
-    if (!Finite(b, l)) {
+    if (!Finite(b, l, height)) {
       status[i] = Status::NotFinite;
       continue;
     }
     status[i] = Status::Ok;
     B[i] = b;
     L[i] = l;
+    Put(H, i, height);
   }
 }
 
@@ -466,6 +490,36 @@ void LambertToGeodetic(const LambertParams& p, std::span<const double> x,
     B[i] = good ? phi : kNaN;
     L[i] = good ? lam : kNaN;
   }
+}
+
+namespace {
+
+template <class Model>
+void PlanePoints(const Model& model, std::span<const double> x, std::span<const double> y,
+                 std::span<double> X, std::span<double> Y, std::span<Status> status) {
+  const std::size_t n = CheckedLength(x.size(), y, X, Y, status);
+  for (std::size_t i = 0; i < n; ++i) {
+    double a = 0, b = 0;
+    model.Apply(x[i], y[i], a, b);
+    const bool ok = Finite(a, b);
+    status[i] = ok ? Status::Ok : Status::NotFinite;
+    X[i] = ok ? a : kNaN;
+    Y[i] = ok ? b : kNaN;
+  }
+}
+
+}  // namespace
+
+void FourParameterPoints(const std::array<double, 4>& params, std::span<const double> x,
+                         std::span<const double> y, std::span<double> X, std::span<double> Y,
+                         std::span<Status> status) {
+  PlanePoints(FourParameterModel(params), x, y, X, Y, status);
+}
+
+void RotationPoints(const RotationCentres& centres, std::span<const double> x,
+                    std::span<const double> y, std::span<double> X, std::span<double> Y,
+                    std::span<Status> status) {
+  PlanePoints(RotationModel(centres), x, y, X, Y, status);
 }
 
 void PlaneInverse(std::span<const double> x1, std::span<const double> y1,

@@ -11,6 +11,7 @@
 //    dialogs by default); angles given back are radians.
 //  * status[i] says whether point i was computed (Status::Ok) or why not; the outputs of
 //    a point that was not computed are NaN.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -18,6 +19,7 @@
 
 #include "geodetic/ellipsoid.h"
 #include "geodetic/seven_parameter.h"
+#include "transform/rotation_transform.h"
 
 namespace vantrel::batch {
 
@@ -97,6 +99,18 @@ void GeodeticToGauss(const GaussParams& params, AngleUnit unit, std::span<const 
 void GaussToGeodetic(const GaussParams& params, std::span<const double> x,
                      std::span<const double> y, std::span<const double> zone,
                      std::span<double> B, std::span<double> L, std::span<Status> status);
+// Both with heights: the forward takes the ellipsoidal height H (m) into the lift onto the
+// plane and gives h = H - anomaly, the inverse takes h and gives H = h + anomaly, as BL2XYg
+// and XYg2BL do. The forms above are these with H = 0 and h = 0, the dialog's; an empty
+// H or h span means 0, and an empty output span is skipped.
+void GeodeticToGauss(const GaussParams& params, AngleUnit unit, std::span<const double> B,
+                     std::span<const double> L, std::span<const double> H, std::span<double> x,
+                     std::span<double> y, std::span<double> h, std::span<double> zone,
+                     std::span<double> anomaly, std::span<Status> status);
+void GaussToGeodetic(const GaussParams& params, std::span<const double> x,
+                     std::span<const double> y, std::span<const double> h,
+                     std::span<const double> zone, std::span<double> B, std::span<double> L,
+                     std::span<double> H, std::span<Status> status);
 
 // ---------------------------------------------------------------- zone change
 // 高斯坐标换带: from one central meridian to another on one ellipsoid (the dialog's: 54).
@@ -155,6 +169,16 @@ void GeodeticToLambert(const LambertParams& params, AngleUnit unit, std::span<co
 void LambertToGeodetic(const LambertParams& params, std::span<const double> x,
                        std::span<const double> y, std::span<double> B, std::span<double> L,
                        std::span<Status> status);
+
+// ---------------------------------------------------------------- plane transformations
+// 平面坐标转换1 with its parameters (dX, dY, theta, m; transform/transform_state.h) and
+// 平面坐标转换2 with its centres: old x y -> new X Y, as the dialogs' file loops compute.
+void FourParameterPoints(const std::array<double, 4>& params, std::span<const double> x,
+                         std::span<const double> y, std::span<double> X, std::span<double> Y,
+                         std::span<Status> status);
+void RotationPoints(const RotationCentres& centres, std::span<const double> x,
+                    std::span<const double> y, std::span<double> X, std::span<double> Y,
+                    std::span<Status> status);
 
 // ---------------------------------------------------------------- plane
 // 坐标正反算. Inverse: from point 1 to point 2 the differences, the distance and the

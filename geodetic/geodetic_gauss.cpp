@@ -57,17 +57,29 @@ GaussSetup ReadGaussSetup(ProjectionState& state, std::string_view planeHeight,
 
 void GaussForwardPoint(ProjectionState& state, double B, double L, bool automatic, double& x,
                        double& y) {
+  double h = 0;
+  GaussForwardPoint(state, B, L, 0.0, automatic, x, y, h);
+}
+
+void GaussForwardPoint(ProjectionState& state, double B, double L, double H, bool automatic,
+                       double& x, double& y, double& h) {
   if (automatic) state.GeoidUndulation = HeightAnomaly54(B * 180 / kPi, L * 180 / kPi);
-  double H = 0, h = 0;
+  h = 0;
   BL2XYg(state, x, y, h, B, L, H);
 }
 
 std::string_view GaussInversePoint(ProjectionState& state, double x, double y, bool automatic,
                                    double& B, double& L) {
   double H = 0;
+  return GaussInversePoint(state, x, y, 0.0, automatic, B, L, H);
+}
+
+std::string_view GaussInversePoint(ProjectionState& state, double x, double y, double h,
+                                   bool automatic, double& B, double& L, double& H) {
+  H = 0;
   for (int round = 1;; ++round) {
-    double xr = x, yr = y, h = 0;
-    XYg2BL(state, xr, yr, h, B, L, H);
+    double xr = x, yr = y, hr = h;
+    XYg2BL(state, xr, yr, hr, B, L, H);
     if (!automatic) break;
     const double Bd = B * 180 / kPi, Ld = L * 180 / kPi;
     if (!(Bd >= 19 && Bd <= 52 && Ld >= 74 && Ld <= 133)) return kPointOutsideChina;

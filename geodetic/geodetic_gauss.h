@@ -42,6 +42,11 @@ GaussSetup ReadGaussSetup(ProjectionState& state, std::string_view planeHeight,
 // AnomalyWindowMessage), then BL2XYg. x and y include the false origin.
 void GaussForwardPoint(ProjectionState& state, double B, double L, bool automatic, double& x,
                        double& y);
+// The same for a point at the ellipsoidal height H (m), which BL2XYg takes into the lift
+// onto the projection plane; h = H - anomaly comes back as BL2XYg gives it. The dialog's
+// form above is this one with H = 0.
+void GaussForwardPoint(ProjectionState& state, double B, double L, double H, bool automatic,
+                       double& x, double& y, double& h);
 
 // One point back: XYg2BL; with `automatic` three rounds, the first with no anomaly and
 // each next one with the model at the point the last one found. Gives the message
@@ -49,5 +54,9 @@ void GaussForwardPoint(ProjectionState& state, double B, double L, bool automati
 // 74-133 E; "" otherwise.
 std::string_view GaussInversePoint(ProjectionState& state, double x, double y, bool automatic,
                                    double& B, double& L);
+// The same with the height h (m) XYg2BL takes; H = h + anomaly comes back as it gives it.
+// The dialog's form above is this one with h = 0.
+std::string_view GaussInversePoint(ProjectionState& state, double x, double y, double h,
+                                   bool automatic, double& B, double& L, double& H);
 
 }  // namespace vantrel

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "binding.h"
+#include "common/line_reader.h"
 #include "common/text_files.h"
 #include "transform/point_files.h"
 
@@ -13,18 +14,43 @@ namespace {
 struct PointTable {
   std::vector<std::string> names, remarks;
   std::vector<double> xy;
+  std::uint64_t stop = 0;  // the faulty line's number, 0 when the list ended normally
+  bool notGbk = false;     // that line is not GBK text
 };
 
-std::vector<std::string> FileLines(const std::string& path, const std::string& encoding) {
-  if (encoding == "gbk") {
-    PointFile f = ReadPointFile(path);
-    if (!f.ok) RaiseFile(UnreadableFileMessage("坐标文件", path, f.error), path);
-    return std::move(f.lines);
+// The list as the calculator's readers take it, line by line: it ends at the first empty
+// line or the end; a line that is no point line, or (GBK) not GBK text, stops it there.
+PointTable ReadTable(std::string_view bytes, bool gbk) {
+  PointTable t;
+  LineCursor cursor(bytes);
+  std::string_view line;
+  for (std::uint64_t number = 1; cursor.Next(line); ++number) {
+    if (line.empty()) break;
+    if (gbk) {
+      PointRecord r;
+      const LineRead read = ReadPointRecord(line, r);
+      if (read != LineRead::Point) {
+        t.stop = number;
+        t.notGbk = read == LineRead::NotGbk;
+        break;
+      }
+      t.names.push_back(GbkToUtf8(r.fields.Name));
+      t.remarks.push_back(GbkToUtf8(r.fields.Rest));
+      t.xy.push_back(r.X);
+      t.xy.push_back(r.Y);
+    } else {
+      PointLine pl;
+      if (!SplitPointLine(line, pl)) {
+        t.stop = number;
+        break;
+      }
+      t.names.push_back(std::move(pl.Name));
+      t.remarks.push_back(std::move(pl.Rest));
+      t.xy.push_back(pl.X);
+      t.xy.push_back(pl.Y);
+    }
   }
-  if (encoding != "auto") RaiseInput(std::string(kBadInput) + " encoding 应为 'auto' 或 'gbk'");
-  FileBytesResult f = ReadFileBytes(path);
-  if (!f.ok) RaiseFile(UnreadableFileMessage("坐标文件", path, f.error), path);
-  return SplitLines(GbkOrUtf8ToUtf8(f.bytes));
+  return t;
 }
 
 }  // namespace
@@ -35,24 +61,27 @@ void BindPointFiles(py::module_& m) {
                                    "and Y (east) in metres, remarks (list of str, '' where a line has none).");
   m.def("read_point_file", [points](const std::filesystem::path& p, const std::string& encoding) {
     const std::string path = p.string();
-    const std::vector<std::string> lines = FileLines(path, encoding);
+    if (encoding != "auto" && encoding != "gbk") RaiseInput(std::string(kBadInput) + " encoding 应为 'auto' 或 'gbk'");
+    FileBytesResult f = ReadFileBytes(path);
+    if (!f.ok) RaiseFile(UnreadableFileMessage("坐标文件", path, f.error), path);
+    std::string_view bytes = f.bytes;
+    bool gbk = encoding == "gbk";
+    if (!gbk) {
+      // 'auto': well-formed UTF-8 (its byte-order mark dropped) as it is, anything else GBK.
+      constexpr std::string_view kBom = "\xEF\xBB\xBF";
+      if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+      gbk = !IsValidUtf8(bytes);
+    }
     PointTable t;
     {
       py::gil_scoped_release unlocked;
-      for (const std::string& line : lines) {
-        if (line.empty()) break;
-        PointLine pl;
-        if (!SplitPointLine(line, pl)) break;
-        t.names.push_back(std::move(pl.Name));
-        t.remarks.push_back(std::move(pl.Rest));
-        t.xy.push_back(pl.X);
-        t.xy.push_back(pl.Y);
-      }
+      t = ReadTable(bytes, gbk);
     }
     const std::size_t n = t.names.size();
-    if (n < lines.size() && !lines[n].empty()) {
-      RaiseInput("坐标文件" + path + "数据格式有错 (第" + std::to_string(n + 1) + "行)",
-                 {{"path", py::str(path)}, {"line", py::int_(n + 1)}});
+    if (t.stop != 0) {
+      const std::string message = t.notGbk ? NotGbkLineMessage("坐标文件", path, t.stop)
+                                           : "坐标文件" + path + "数据格式有错 (第" + std::to_string(t.stop) + "行)";
+      RaiseInput(message, {{"path", py::str(path)}, {"line", py::int_(t.stop)}});
     }
     py::array_t<double> xy({static_cast<py::ssize_t>(n), py::ssize_t{2}});
     std::copy(t.xy.begin(), t.xy.end(), xy.mutable_data());
@@ -61,11 +90,13 @@ void BindPointFiles(py::module_& m) {
      R"doc(Reads a point file: one point a line, "name X Y [remark...]", fields separated by spaces.
 
 The list ends at the first empty line or the end of the file, as the calculator's readers end
-it. X and Y must pass the strict numeric test. encoding 'auto' takes UTF-8 (a byte-order mark
-dropped) and anything else as GBK; 'gbk' reads as the calculator does, refusing bytes that are
-not GBK. Returns PointFileData(names, xy, remarks). A file that cannot be read raises FileError
-"不能读取坐标文件PATH：reason"; a faulty line InputError "坐标文件PATH数据格式有错 (第N行) "
-with .line.)doc");
+it. X and Y must pass the strict numeric test. encoding 'gbk' reads as the calculator does,
+line by line: a line that is not GBK text stops the list only when it is reached (InputError
+"不能读取坐标文件PATH：第N行不是GBK文本"); bytes after the list's end are never looked at.
+'auto' takes a file of well-formed UTF-8 (a byte-order mark dropped) as UTF-8 and any other
+file as 'gbk' does. Returns PointFileData(names, xy, remarks). A file that cannot be read
+raises FileError "不能读取坐标文件PATH：reason"; a faulty line InputError
+"坐标文件PATH数据格式有错 (第N行)"; both InputErrors carry .line and .path.)doc");
 
   m.def("write_point_file", [](const std::filesystem::path& p, py::object names, py::object xy,
                                py::object remarks, bool append) {

@@ -1,4 +1,6 @@
 // The seven-parameter (Bursa-Wolf) transformation and its estimation from common points.
+#include <cmath>
+
 #include "batch/seven_estimation.h"
 #include "binding.h"
 #include "common/text_files.h"
@@ -35,6 +37,9 @@ batch::CommonPointFileResult ReadCommonPoints(const std::string& path, bool geod
 }  // namespace
 
 void BindSeven(py::module_& m) {
+  py::object sevenGauss = DefineRecord(m, "SevenGauss", {"X", "Y", "Z", "xg", "yg", "hg"},
+                                       "The seven-parameter dialog's results: new space coordinates X, Y, Z and "
+                                       "the Gauss coordinates xg (north), yg (east) and height hg, metres.");
   py::class_<SevenParameters>(m, "SevenParameters", R"doc(The seven parameters of the space similarity transformation.
 
 dX, dY, dZ translations in metres, m scale change in parts per million, ex, ey, ez rotations
@@ -57,12 +62,44 @@ Z' = dZ + k (ey X/ρ - ex Y/ρ + Z), k = 1 + m·1e-6, ρ = 648000/π.)doc")
            "(dX, dY, dZ, m, ex, ey, ez).")
       .def("transform", [](const SevenParameters& p, py::object X, py::object Y, py::object Z) {
         Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}});
-        return Elementwise<3, 3>(b, py::none(), [p](const auto& x, auto& y) {
-          SevenParameterTransform(p, x[0], x[1], x[2], y[0], y[1], y[2]);
-          return (const char*)nullptr;
+        batch::SevenParams params;
+        params.parameters = p;
+        return RunPoints<3>(b, py::none(), [&params](const InSpans& in, const OutSpans<3>& out, std::span<batch::Status> st) {
+          batch::SevenParameterPoints(params, in[0], in[1], in[2], out[0], out[1], out[2], {}, {}, {}, st);
         });
       }, py::arg("X"), py::arg("Y"), py::arg("Z"),
-         "Transforms space coordinates (m, scalars or arrays): returns the tuple (X', Y', Z').")
+         R"doc(Transforms space coordinates (m, scalars or arrays, broadcast): returns the tuple (X', Y', Z').
+
+A result that leaves the range of numbers raises InputError "计算结果超出数值范围!" with the
+index of the first such point.)doc")
+      .def("to_gauss", [sevenGauss](const SevenParameters& p, py::object X, py::object Y, py::object Z,
+                                    py::object ellipsoid, double centralMeridianDeg, double falseNorthingKm,
+                                    double falseEastingKm, double planeHeight, double anomaly) {
+        batch::SevenParams params;
+        params.parameters = p;
+        params.ellipsoid = ResolveEllipsoid(ellipsoid).e;
+        const std::pair<const char*, double> fields[] = {{"central_meridian_deg", centralMeridianDeg},
+            {"false_northing_km", falseNorthingKm}, {"false_easting_km", falseEastingKm},
+            {"plane_height", planeHeight}, {"anomaly", anomaly}};
+        for (const auto& [name, value] : fields)
+          if (!std::isfinite(value)) RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(py::float_(value)).cast<std::string>());
+        params.centralMeridianDeg = centralMeridianDeg;
+        params.falseNorthingKm = falseNorthingKm;
+        params.falseEastingKm = falseEastingKm;
+        params.planeHeight = planeHeight;
+        params.anomaly = anomaly;
+        Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}});
+        return RunPoints<6>(b, sevenGauss, [&params](const InSpans& in, const OutSpans<6>& out, std::span<batch::Status> st) {
+          batch::SevenParameterPoints(params, in[0], in[1], in[2], out[0], out[1], out[2], out[3], out[4], out[5], st);
+        });
+      }, py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("ellipsoid") = 54, py::arg("central_meridian_deg") = 123.0,
+         py::arg("false_northing_km") = 0.0, py::arg("false_easting_km") = 500.0, py::arg("plane_height") = 0.0,
+         py::arg("anomaly") = 0.0,
+         R"doc(The whole computation of 七参数坐标转换: the space transformation, then on the chosen
+ellipsoid to geodetic and onto the Gauss plane lifted by plane_height + anomaly (m).
+
+central_meridian_deg is decimal degrees as the dialog's field (123 by default), the false
+origin kilometres (0 and 500 by default). Returns SevenGauss(X, Y, Z, xg, yg, hg), metres.)doc")
       .def("__repr__", [](const SevenParameters& p) {
         auto f = [](double v) { return py::repr(py::float_(v)).cast<std::string>(); };
         return "SevenParameters(dX=" + f(p.dX) + ", dY=" + f(p.dY) + ", dZ=" + f(p.dZ) + ", m=" + f(p.m) +

@@ -8,11 +8,15 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <initializer_list>
+#include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "batch/conversions.h"
 #include "geodetic/ellipsoid.h"
 
 namespace vantrel::python {
@@ -125,6 +129,88 @@ py::object Elementwise(const Broadcast& b, py::handle record, F f) {
   }
 }
 
+// The threads an array call of the batch layer is split over (set_threads).
+unsigned PointThreads();
+// Below this many points one thread does the whole array: starting threads costs more.
+inline constexpr py::ssize_t kThreadedPoints = 1 << 15;
+
+// Raises the InputError of the first point a batch function did not compute: its status
+// message and, for arrays, " (index k)" with .index. Returns when every point is Ok.
+void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status);
+
+// Runs a batch array function over the broadcast arguments: kernel(in, out, status) gets
+// one input span per argument and Out output spans, all of one length. The GIL is
+// released; a large array is cut into as many consecutive pieces as PointThreads() says,
+// each computed by the same kernel, so the values do not depend on the split. A point whose
+// status is not Ok raises (RaiseFirstRefused). Scalars give floats, arrays float64 arrays
+// of the broadcast shape; one output is returned bare, several as the record (a tuple
+// when record is None).
+using InSpans = std::vector<std::span<const double>>;
+template <std::size_t Out>
+using OutSpans = std::array<std::span<double>, Out>;
+
+template <std::size_t Out, class Kernel>
+py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
+  static_assert(Out >= 1);
+  const std::size_t n = static_cast<std::size_t>(b.size());
+  std::array<py::array_t<double>, Out> arrays;
+  std::array<double, Out> scalars{};
+  std::array<double*, Out> o{};
+  for (std::size_t j = 0; j < Out; ++j) {
+    if (b.scalar()) {
+      o[j] = &scalars[j];
+    } else {
+      arrays[j] = py::array_t<double>(b.shape());
+      o[j] = arrays[j].mutable_data();
+    }
+  }
+  std::vector<batch::Status> status(n);
+  auto piece = [&](std::size_t begin, std::size_t count) {
+    InSpans in;
+    for (std::size_t i = 0; i < b.count(); ++i) in.emplace_back(b.data(i) + begin, count);
+    OutSpans<Out> out;
+    for (std::size_t j = 0; j < Out; ++j) out[j] = std::span<double>(o[j] + begin, count);
+    kernel(in, out, std::span<batch::Status>(status.data() + begin, count));
+  };
+  if (b.scalar()) {
+    piece(0, n);
+  } else {
+    py::gil_scoped_release unlocked;
+    const std::size_t threads = b.size() < kThreadedPoints ? 1 : std::min<std::size_t>(PointThreads(), n);
+    const std::size_t step = (n + threads - 1) / std::max<std::size_t>(threads, 1);
+    // A failure inside a piece (out of memory, say) is handed on once every thread is done.
+    std::vector<std::exception_ptr> failed(threads);
+    auto guarded = [&](std::size_t t, std::size_t begin, std::size_t count) {
+      try {
+        piece(begin, count);
+      } catch (...) {
+        failed[t] = std::current_exception();
+      }
+    };
+    std::vector<std::thread> workers;
+    for (std::size_t t = 1; t < threads; ++t) {
+      const std::size_t begin = t * step;
+      if (begin < n) workers.emplace_back(guarded, t, begin, std::min(step, n - begin));
+    }
+    guarded(0, 0, std::min(step, n));
+    for (auto& w : workers) w.join();
+    for (const auto& e : failed)
+      if (e) std::rethrow_exception(e);
+  }
+  RaiseFirstRefused(b, status);
+  auto value = [&](std::size_t j) -> py::object {
+    if (b.scalar()) return py::float_(scalars[j]);
+    return std::move(arrays[j]);
+  };
+  if constexpr (Out == 1) {
+    return value(0);
+  } else {
+    py::tuple t(Out);
+    for (std::size_t j = 0; j < Out; ++j) t[j] = value(j);
+    return record.is_none() ? py::object(t) : record(*t);
+  }
+}
+
 // Parts of the module, one per area.
 void BindAngles(py::module_& m);
 void BindGeodetic(py::module_& m);
@@ -134,6 +220,7 @@ void BindTraverse(py::module_& m);
 void BindTransform(py::module_& m);
 void BindPointFiles(py::module_& m);
 void BindSentences(py::module_& m);
+void BindConversions(py::module_& m);
 
 // Report lines as one text, each ended by "\n".
 std::string JoinLines(const std::vector<std::string>& lines);

@@ -1,7 +1,9 @@
 // The compiled part of the vantrel Python module: a thin binding over the calculator's
 // routines and the batch layer. No formula lives here; every number comes from the routine
 // a dialog or the command line calls.
+#include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "batch/ellipsoids.h"
 #include "binding.h"
@@ -200,6 +202,25 @@ std::vector<std::string> Names(py::handle names, std::size_t n, const char* pref
   return out;
 }
 
+namespace {
+unsigned g_threads = 0;  // 0: not chosen yet, the machine's cores
+}  // namespace
+
+unsigned PointThreads() {
+  if (g_threads == 0) g_threads = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
+  return g_threads;
+}
+
+void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status) {
+  for (std::size_t k = 0; k < status.size(); ++k) {
+    if (status[k] == batch::Status::Ok) continue;
+    const std::string message(batch::StatusMessage(status[k]));
+    if (b.scalar()) RaiseInput(message);
+    const py::object at = b.IndexOf(static_cast<py::ssize_t>(k));
+    RaiseInput(message + " (index " + py::str(at).cast<std::string>() + ")", {{"index", at}});
+  }
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string s;
   for (const auto& l : lines) s += l + "\n";
@@ -256,4 +277,11 @@ PYBIND11_MODULE(_vantrel, m) {
   BindTransform(m);
   BindPointFiles(m);
   BindSentences(m);
+  BindConversions(m);
+  m.def("set_threads", [](unsigned n) {
+    if (n < 1 || n > 64) RaiseInput(std::string(kBadInput) + " threads 应在 1..64 之间");
+    g_threads = n;
+  }, py::arg("n"), R"doc(The threads an array conversion is split over (1..64; by default the machine's
+cores, at most 8). Arrays under 32768 points always use one. The values do not depend on it.)doc");
+  m.def("get_threads", [] { return PointThreads(); }, "The threads array conversions use (set_threads).");
 }

@@ -1,5 +1,9 @@
 """Vantrel's surveying routines for scripts and notebooks.
 
+The user manual, with every dialog these routines come from, is installed as HTML under
+the install prefix: <prefix>/share/vantrel/manual/index.html (a Debian package:
+/usr/share/vantrel/manual/index.html).
+
 The numbers are those of the Vantrel calculator's dialogs: every function calls the routine
 a dialog calls, on scalars or numpy arrays (inputs broadcast against each other; the GIL is
 released over array work).
@@ -13,7 +17,12 @@ Conventions
   and points north, y the second and points east; azimuths are clockwise from north.
 * Ellipsoids are ``Ellipsoid`` objects or their codes 54, 80, 84, 2000 (int or str).
 * A scalar call returns floats, an array call float64 arrays of the broadcast shape; several
-  results come as named tuples.
+  results come as named tuples. Arguments broadcast by numpy's rule: arrays of one shape, or
+  of shapes numpy can broadcast (a scalar against an array, (n, 1) against (m,) ...).
+* Array conversions release the GIL and, from 32768 points on, are split over
+  ``get_threads()`` threads (``set_threads`` to change); the values do not depend on it.
+* A point a conversion refuses raises ``InputError`` with the calculator's message and
+  " (index k)" of the first such point (``.index``: an int, or a tuple for n-D arrays).
 * Errors are exceptions carrying the calculator's message text (Chinese): ``InputError``
   (a ``ValueError``) for data a routine refuses, ``FileError`` (an ``OSError``) for a file
   that cannot be read or written; both derive from ``vantrel.Error``.
@@ -31,11 +40,24 @@ traverse           read_traverse_file, parse_traverse_text, adjust_traverse
 transformations    fit_common_points, fit_point_files, CommonPointFit, Rotation
 point files        read_point_file, write_point_file
 receiver           SentenceStream, read_sentences
+conversions        to_geodetic, to_space (also Ellipsoid methods), GaussKruger, change_zone,
+                   UTM, Lambert, SevenParameters.transform / to_gauss, set_threads
 """
 import os as _os
 
 from ._vantrel import *  # noqa: F401,F403
 from ._vantrel import Error, FileError, InputError, SentenceStream  # noqa: F401
+
+def _manual():
+    # <prefix>/lib/python3[.X]/dist-packages/vantrel/__init__.py -> <prefix>/share/vantrel/manual
+    here = _os.path.dirname(_os.path.abspath(__file__))
+    prefix = _os.path.dirname(_os.path.dirname(_os.path.dirname(_os.path.dirname(here))))
+    path = _os.path.join(prefix, "share", "vantrel", "manual", "index.html")
+    return path if _os.path.isfile(path) else None
+
+
+if _manual() and __doc__:
+    __doc__ += "\nManual of this installation: " + _manual() + "\n"
 
 __all__ = [name for name in dir() if not name.startswith("_")]
 __all__ += ["read_sentences"]

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "geodetic/ellipsoid.h"
+#include "transform/plane_models.h"
 
 namespace vantrel::batch {
 namespace {
@@ -115,6 +117,84 @@ TEST(BatchGauss, EachPointAsIfAloneAndRoundTripsInEveryMode) {
       EXPECT_NEAR(L[k], Dms2Rad(p.L[k]), tolerance * 2) << k;
     }
   }
+}
+
+// With heights the forward lifts each point from its own height (BL2XYg with H) and the
+// inverse gives it back; H = 0 and h = 0 are the dialog's forms bit for bit.
+TEST(BatchGauss, HeightsGoThroughTheRoutineAndBack) {
+  const Points p(200, 7);
+  const std::size_t n = p.B.size();
+  struct Mode { int width; bool automatic; double h0; double anomaly; };
+  for (const Mode m : {Mode{0, false, 0, 0}, Mode{0, false, 400, -20}, Mode{3, true, 100, 0},
+                       Mode{6, false, 0, 35}}) {
+    GaussParams g;
+    g.centralMeridian = Dms2Rad(117);
+    g.zoneWidth = m.width;
+    g.planeHeight = m.h0;
+    g.anomaly = m.anomaly;
+    g.autoAnomaly = m.automatic;
+    std::vector<double> H(n), x(n), y(n), h(n), x0(n), y0(n), h0(n), zone(n), zeta(n), B(n), L(n), Hb(n);
+    for (std::size_t k = 0; k < n; ++k) H[k] = -100.0 + 25.0 * static_cast<double>(k);
+    std::vector<Status> st(n), st0(n), back(n);
+    GeodeticToGauss(g, AngleUnit::Dms, p.B, p.L, x0, y0, zone, zeta, st0);
+    const std::vector<double> zeros(n, 0.0);
+    GeodeticToGauss(g, AngleUnit::Dms, p.B, p.L, zeros, x, y, h0, {}, {}, st);
+    for (std::size_t k = 0; k < n; ++k) {
+      ASSERT_EQ(st[k], st0[k]);
+      ASSERT_EQ(x[k], x0[k]) << k;
+      ASSERT_EQ(y[k], y0[k]) << k;
+      ASSERT_EQ(h0[k], -zeta[k]) << k;  // h = H - anomaly
+    }
+    GeodeticToGauss(g, AngleUnit::Dms, p.B, p.L, H, x, y, h, {}, {}, st);
+    GaussToGeodetic(g, x, y, h, zone, B, L, Hb, back);
+    for (std::size_t k = 0; k < n; ++k) {
+      ASSERT_EQ(st[k], Status::Ok) << k;
+      ASSERT_EQ(back[k], Status::Ok) << k;
+      EXPECT_NEAR(h[k], H[k] - zeta[k], 1e-9) << k;
+      EXPECT_NEAR(Hb[k], H[k], m.automatic ? 1e-3 : 1e-8) << k;
+      const double tolerance = m.automatic ? 1e-8 : 2e-10;
+      EXPECT_NEAR(B[k], Dms2Rad(p.B[k]), tolerance) << k;
+      EXPECT_NEAR(L[k], Dms2Rad(p.L[k]), tolerance * 2) << k;
+    }
+  }
+}
+
+// The plane transformations' arrays give the models' digits point by point and refuse a
+// result that leaves the numbers.
+TEST(BatchPlaneTransforms, ModelsPointByPointAndOverflowRefused) {
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(-5e5, 5e6);
+  std::vector<double> x(500), y(500), X(500), Y(500);
+  for (std::size_t k = 0; k < x.size(); ++k) x[k] = u(rng), y[k] = u(rng);
+  x.back() = y.back() = std::numeric_limits<double>::max();
+  std::vector<Status> st(500);
+  for (const std::array<double, 4>& p : {std::array<double, 4>{100.5, -20.25, 1e-4, 2e-6},
+                                         std::array<double, 4>{-5e3, 8e3, 1.5, -1e-5}}) {
+    FourParameterPoints(p, x, y, X, Y, st);
+    const FourParameterModel model(p);
+    for (std::size_t k = 0; k + 1 < x.size(); ++k) {
+      double a, b;
+      model.Apply(x[k], y[k], a, b);
+      ASSERT_EQ(st[k], Status::Ok);
+      ASSERT_EQ(X[k], a);
+      ASSERT_EQ(Y[k], b);
+    }
+    EXPECT_EQ(st.back(), Status::NotFinite);
+    EXPECT_TRUE(std::isnan(X.back()));
+  }
+  const RotationCentres c{3400000, 400000, 3400100, 399950, 0.01};
+  RotationPoints(c, x, y, X, Y, st);
+  const RotationModel model(c);
+  for (std::size_t k = 0; k + 1 < x.size(); ++k) {
+    double a, b;
+    model.Apply(x[k], y[k], a, b);
+    ASSERT_EQ(X[k], a);
+    ASSERT_EQ(Y[k], b);
+  }
+  x.back() = y.back() = 1;
+  RotationPoints(c, x, y, X, Y, st);
+  EXPECT_EQ(st.back(), Status::Ok);
+  EXPECT_THROW(RotationPoints(c, x, std::span(y).first(3), X, Y, st), std::invalid_argument);
 }
 
 TEST(BatchGauss, RefusalsNameTheirReason) {

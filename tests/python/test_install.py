@@ -32,7 +32,9 @@ def test_installed_package_imports_from_the_prefix(tmp_path, prefix_name):
     env["PYTHONPATH"] = str(package.parent)
     code = ("import vantrel, pydoc; print(vantrel.__file__); "
             "print(vantrel.format_pattern(vantrel.radii(0.0).M, '#.0000')); "
-            "assert 'radians' in pydoc.render_doc(vantrel)")
+            "assert 'radians' in pydoc.render_doc(vantrel); "
+            "assert 'share/vantrel/manual/index.html' in pydoc.render_doc(vantrel); "
+            "assert 'radians' in pydoc.render_doc(vantrel.GaussKruger)")
     out = subprocess.run([sys.executable, "-c", code], env=env, cwd=tmp_path, check=True,
                          capture_output=True, text=True).stdout.split()
     assert pathlib.Path(out[0]).resolve().is_relative_to(prefix.resolve())

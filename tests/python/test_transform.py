@@ -151,8 +151,11 @@ def test_point_file_encodings_and_faults(tmp_path):
     utf8 = tmp_path / "u.txt"
     utf8.write_bytes("\ufeff甲 1 2 备注\n乙 3 4\n".encode("utf-8"))
     assert v.read_point_file(utf8).names == ["甲", "乙"]
-    with pytest.raises(v.FileError, match="文件内容不是GBK文本"):
+    # Read as GBK the calculator's way, line by line: the first line's bytes happen to be
+    # GBK, the second's are not, and the reader stops there with its number.
+    with pytest.raises(v.InputError, match="不能读取坐标文件.*u.txt：第2行不是GBK文本") as e:
         v.read_point_file(utf8, encoding="gbk")
+    assert e.value.line == 2
     bad = tmp_path / "b.txt"
     write(bad, ["A 1 2", "B 1,5 2", "C 3 4"])
     with pytest.raises(v.InputError, match="数据格式有错 \\(第2行\\)") as e:
