@@ -71,6 +71,42 @@ void BM_BL2XYgLifted(benchmark::State& st) {
 }
 BENCHMARK(BM_BL2XYgLifted);
 
+// The dialog's defaults: plane height and anomaly 0, so nothing is lifted.
+void BM_BL2XYgNoLift(benchmark::State& st) {
+  ProjectionState s = State();
+  s.GeoidUndulation = 0;
+  s.PlaneHeight = 0;
+  for (auto _ : st)
+    for (Point p : Points()) {
+      double x, y, h;
+      BL2XYg(s, x, y, h, p.B, p.L, p.H);
+      benchmark::DoNotOptimize(x + y);
+    }
+  st.SetItemsProcessed(st.iterations() * Points().size());
+}
+BENCHMARK(BM_BL2XYgNoLift);
+
+void BM_XYg2BLNoLift(benchmark::State& st) {
+  ProjectionState s = State();
+  s.GeoidUndulation = 0;
+  s.PlaneHeight = 0;
+  std::vector<double> xs, ys;
+  for (Point p : Points()) {
+    double x, y, h;
+    BL2XYg(s, x, y, h, p.B, p.L, p.H);
+    xs.push_back(x);
+    ys.push_back(y);
+  }
+  for (auto _ : st)
+    for (size_t i = 0; i < xs.size(); ++i) {
+      double x = xs[i], y = ys[i], h = 0, B, L, H;
+      XYg2BL(s, x, y, h, B, L, H);
+      benchmark::DoNotOptimize(B + L);
+    }
+  st.SetItemsProcessed(st.iterations() * xs.size());
+}
+BENCHMARK(BM_XYg2BLNoLift);
+
 void BM_XYg2BLLifted(benchmark::State& st) {
   ProjectionState s = State();
   std::vector<double> xs, ys;

@@ -160,7 +160,14 @@ void LiftedForward(double aLifted, double e2, double a, const PiSet& pi, double 
                    double H, double L0, double& x, double& y) {
   const GaussConstants& g = ConstantsFor(aLifted, e2);
   if (ShortLift(B, H, aLifted - a, pi)) {
-    const ShiftedLatitude s = ShiftLatitude(a, aLifted, e2, std::sin(B), std::cos(B), H);
+    const double sB = std::sin(B), cB = std::cos(B);
+    if (aLifted == a) {
+      // Nothing lifted: the step is zero and leaves sin, cos and a / W as they are, so
+      // they are used without it, bit for bit what the step would give.
+      Forward(g, B, sB, cB, sB / cB, aLifted * (1 / std::sqrt(1 - e2 * sB * sB)), L, L0, pi, x, y);
+      return;
+    }
+    const ShiftedLatitude s = ShiftLatitude(a, aLifted, e2, sB, cB, H);
     Forward(g, B + s.dB, s.sB, s.cB, s.sB / s.cB, s.N, L, L0, pi, x, y);
     return;
   }
@@ -175,18 +182,17 @@ void LiftedForward(double aLifted, double e2, double a, const PiSet& pi, double 
   Forward(g, s.B, sBl, cBl, s.w, PrimeVertical(g, cBl), L, L0, pi, x, y);
 }
 
-// Latitudes this close to a pole (cos B below it) go the step-by-step way back, where the
-// space conversion has its own rules on the polar axis.
-constexpr double kNearPoleCosine = 1e-9;
+// Latitudes this close to a pole (radians) go the step-by-step way back, where the space
+// conversion has its own rules on the polar axis.
+constexpr double kNearPole = 1e-9;
 
 // The way back from the lifted plane: B and L found on the axis aLifted, with the height H
 // over it, are taken to the caller's axis a, given in [0, 2pi) as the space conversion gives
 // them (the calculator shows southern and western points that way).
 void LiftedBack(double aLifted, double e2, double a, const PiSet& pi, double& B, double& L,
                 double H) {
-  const double cB = std::cos(B);
-  if (ShortLift(B, H, aLifted - a, pi) && cB > kNearPoleCosine) {
-    B += ShiftLatitude(aLifted, a, e2, std::sin(B), cB, H).dB;
+  if (ShortLift(B, H, aLifted - a, pi) && std::fabs(B) < pi.halfPi - kNearPole) {
+    if (aLifted != a) B += ShiftLatitude(aLifted, a, e2, std::sin(B), std::cos(B), H).dB;
     if (B < 0) B += pi.twoPi;
     // fmod is exact, so a longitude within a turn of [0, 2pi) ends as one subtraction would
     // leave it; a far-off one (from a y of any size) does not loop.
