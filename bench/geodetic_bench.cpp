@@ -59,8 +59,16 @@ void BM_Sub4ForwardNoLift(benchmark::State& st) {
 }
 BENCHMARK(BM_Sub4ForwardNoLift);
 
-void BM_BL2XYgLifted(benchmark::State& st) {
+// range(0) 1: the state's plane height and anomaly (lifted); 0: both 0, the dialog's
+// defaults, where nothing is lifted.
+ProjectionState StateFor(const benchmark::State& st) {
   ProjectionState s = State();
+  if (st.range(0) == 0) s.GeoidUndulation = s.PlaneHeight = 0;
+  return s;
+}
+
+void BM_BL2XYg(benchmark::State& st) {
+  ProjectionState s = StateFor(st);
   for (auto _ : st)
     for (Point p : Points()) {
       double x, y, h;
@@ -69,27 +77,10 @@ void BM_BL2XYgLifted(benchmark::State& st) {
     }
   st.SetItemsProcessed(st.iterations() * Points().size());
 }
-BENCHMARK(BM_BL2XYgLifted);
+BENCHMARK(BM_BL2XYg)->ArgName("lifted")->Arg(1)->Arg(0);
 
-// The dialog's defaults: plane height and anomaly 0, so nothing is lifted.
-void BM_BL2XYgNoLift(benchmark::State& st) {
-  ProjectionState s = State();
-  s.GeoidUndulation = 0;
-  s.PlaneHeight = 0;
-  for (auto _ : st)
-    for (Point p : Points()) {
-      double x, y, h;
-      BL2XYg(s, x, y, h, p.B, p.L, p.H);
-      benchmark::DoNotOptimize(x + y);
-    }
-  st.SetItemsProcessed(st.iterations() * Points().size());
-}
-BENCHMARK(BM_BL2XYgNoLift);
-
-void BM_XYg2BLNoLift(benchmark::State& st) {
-  ProjectionState s = State();
-  s.GeoidUndulation = 0;
-  s.PlaneHeight = 0;
+void BM_XYg2BL(benchmark::State& st) {
+  ProjectionState s = StateFor(st);
   std::vector<double> xs, ys;
   for (Point p : Points()) {
     double x, y, h;
@@ -105,26 +96,7 @@ void BM_XYg2BLNoLift(benchmark::State& st) {
     }
   st.SetItemsProcessed(st.iterations() * xs.size());
 }
-BENCHMARK(BM_XYg2BLNoLift);
-
-void BM_XYg2BLLifted(benchmark::State& st) {
-  ProjectionState s = State();
-  std::vector<double> xs, ys;
-  for (Point p : Points()) {
-    double x, y, h;
-    BL2XYg(s, x, y, h, p.B, p.L, p.H);
-    xs.push_back(x);
-    ys.push_back(y);
-  }
-  for (auto _ : st)
-    for (size_t i = 0; i < xs.size(); ++i) {
-      double x = xs[i], y = ys[i], h = 0, B, L, H;
-      XYg2BL(s, x, y, h, B, L, H);
-      benchmark::DoNotOptimize(B + L);
-    }
-  st.SetItemsProcessed(st.iterations() * xs.size());
-}
-BENCHMARK(BM_XYg2BLLifted);
+BENCHMARK(BM_XYg2BL)->ArgName("lifted")->Arg(1)->Arg(0);
 
 void BM_xyzblh(benchmark::State& st) {
   for (auto _ : st)

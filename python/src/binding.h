@@ -67,6 +67,19 @@ class Broadcast {
   bool scalar_ = true;
 };
 
+// The results of a call: value(j) is output j; one output is returned bare, several as
+// the record (a plain tuple when record is None).
+template <std::size_t Out, class Value>
+py::object PackResults(py::handle record, Value value) {
+  if constexpr (Out == 1) {
+    return value(0);
+  } else {
+    py::tuple t(Out);
+    for (std::size_t j = 0; j < Out; ++j) t[j] = value(j);
+    return record.is_none() ? py::object(t) : record(*t);
+  }
+}
+
 // Runs f(in, out) over every element with the GIL released. f returns nullptr, or the
 // message of a refusal (a static string), which stops the loop and is raised as InputError
 // carrying the element's index. One output gives a float or an array; several give the
@@ -80,13 +93,7 @@ py::object Elementwise(const Broadcast& b, py::handle record, F f) {
     std::array<double, Out> y{};
     for (std::size_t i = 0; i < In; ++i) x[i] = *b.data(i);
     if (const char* refusal = f(x, y)) RaiseInput(refusal);
-    if constexpr (Out == 1) {
-      return py::float_(y[0]);
-    } else {
-      py::tuple t(Out);
-      for (std::size_t j = 0; j < Out; ++j) t[j] = py::float_(y[j]);
-      return record.is_none() ? py::object(t) : record(*t);
-    }
+    return PackResults<Out>(record, [&](std::size_t j) -> py::object { return py::float_(y[j]); });
   }
   std::array<py::array_t<double>, Out> outs;
   std::array<double*, Out> o{};
@@ -116,17 +123,7 @@ py::object Elementwise(const Broadcast& b, py::handle record, F f) {
     RaiseInput(std::string(refusal) + " (index " + py::str(b.IndexOf(at)).cast<std::string>() + ")",
                {{"index", b.IndexOf(at)}});
   }
-  auto value = [&](std::size_t j) -> py::object {
-    if (b.scalar()) return py::float_(o[j][0]);
-    return outs[j];
-  };
-  if constexpr (Out == 1) {
-    return value(0);
-  } else {
-    py::tuple t(Out);
-    for (std::size_t j = 0; j < Out; ++j) t[j] = value(j);
-    return record.is_none() ? py::object(t) : record(*t);
-  }
+  return PackResults<Out>(record, [&](std::size_t j) -> py::object { return outs[j]; });
 }
 
 // The threads an array call of the batch layer is split over (set_threads).
@@ -198,17 +195,10 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
       if (e) std::rethrow_exception(e);
   }
   RaiseFirstRefused(b, status);
-  auto value = [&](std::size_t j) -> py::object {
+  return PackResults<Out>(record, [&](std::size_t j) -> py::object {
     if (b.scalar()) return py::float_(scalars[j]);
     return std::move(arrays[j]);
-  };
-  if constexpr (Out == 1) {
-    return value(0);
-  } else {
-    py::tuple t(Out);
-    for (std::size_t j = 0; j < Out; ++j) t[j] = value(j);
-    return record.is_none() ? py::object(t) : record(*t);
-  }
+  });
 }
 
 // Parts of the module, one per area.
