@@ -318,9 +318,16 @@ TextFileResult ReadTextFile(const std::string& path) {
   return result;
 }
 
+bool TakeAsUtf8(std::string_view& bytes) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+  return IsValidUtf8(bytes);
+}
+
 std::string GbkOrUtf8ToUtf8(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+  // A mark followed by bytes that are no UTF-8 is read as GBK too: passing them on as they
+  // are would hand invalid UTF-8 to every later step.
+  if (TakeAsUtf8(bytes)) return std::string(bytes);
   return GbkToUtf8(bytes);
 }
 

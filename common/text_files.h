@@ -71,8 +71,11 @@ FileBytesResult ReadFileBytes(const std::string& path);
 // U+10FFFF; a sequence cut short is not).
 bool IsValidUtf8(std::string_view bytes);
 
-// Text from a file that may be GBK or UTF-8: a UTF-8 byte-order mark is dropped and
-// well-formed UTF-8 is taken as it is; anything else is read as GBK.
+// How a file that may be GBK or UTF-8 is told apart: a UTF-8 byte-order mark is dropped
+// from `bytes`, and what is left is UTF-8 when it is well-formed UTF-8, else GBK.
+bool TakeAsUtf8(std::string_view& bytes);
+
+// Text from such a file, by that rule, as UTF-8.
 std::string GbkOrUtf8ToUtf8(std::string_view bytes);
 
 struct WriteResult {

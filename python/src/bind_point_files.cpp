@@ -65,13 +65,8 @@ void BindPointFiles(py::module_& m) {
     FileBytesResult f = ReadFileBytes(path);
     if (!f.ok) RaiseFile(UnreadableFileMessage("坐标文件", path, f.error), path);
     std::string_view bytes = f.bytes;
-    bool gbk = encoding == "gbk";
-    if (!gbk) {
-      // 'auto': well-formed UTF-8 (its byte-order mark dropped) as it is, anything else GBK.
-      constexpr std::string_view kBom = "\xEF\xBB\xBF";
-      if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
-      gbk = !IsValidUtf8(bytes);
-    }
+    // 'auto' tells UTF-8 from GBK as every reader of ours does.
+    const bool gbk = encoding == "gbk" || !TakeAsUtf8(bytes);
     PointTable t;
     {
       py::gil_scoped_release unlocked;

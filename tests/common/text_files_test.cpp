@@ -48,6 +48,7 @@ TEST(TextFileCodec, GbkOrUtf8TellsTheTwoApart) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {zh, zh},                                  // UTF-8 as it is
       {"\xEF\xBB\xBF" + zh, zh},                // its byte-order mark dropped
+      {"\xEF\xBB\xBF" + Utf8ToGbk(zh), zh},     // a mark before GBK: still GBK, never invalid UTF-8
       {Utf8ToGbk(zh), zh},                       // GBK decoded
       {"P1 100 200", "P1 100 200"},              // ASCII is both
       {"\xC0\x80", GbkToUtf8("\xC0\x80")},       // overlong: not UTF-8
