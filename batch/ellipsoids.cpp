@@ -13,4 +13,8 @@ const std::vector<std::string_view>& EllipsoidCodes() {
   return codes;
 }
 
+bool ComponentKnowsEllipsoid(std::string_view code) {
+  return code == "54" || code == "80" || code == "84";
+}
+
 }  // namespace vantrel::batch

@@ -22,4 +22,10 @@ std::optional<Ellipsoid> EllipsoidByCode(std::string_view code);
 // The codes EllipsoidByCode knows, in the order a help text lists them.
 const std::vector<std::string_view>& EllipsoidCodes();
 
+// Whether the Tandrel component, which UTM and Lambert go through, knows a code: it takes
+// any text but its three for 54, so 2000 would be computed on the wrong ellipsoid.
+bool ComponentKnowsEllipsoid(std::string_view code);
+inline constexpr std::string_view kComponentEllipsoidsMessage =
+    "UTM 和兰勃特投影用 Tandrel 组件计算, 只有 54、80、84";
+
 }  // namespace vantrel::batch

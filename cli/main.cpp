@@ -170,8 +170,8 @@ Ellipsoid EllipsoidOf(const Geo& g) { return EllipsoidCode(g.ellipsoid, "--ellip
 
 // The component methods know the calculator's three codes only.
 std::string ComponentEllipsoid(const Geo& g) {
-  if (g.ellipsoid != "54" && g.ellipsoid != "80" && g.ellipsoid != "84")
-    throw UsageError("--ellipsoid: UTM 和兰勃特投影用 Tandrel 组件计算, 只有 54、80、84");
+  if (!batch::ComponentKnowsEllipsoid(g.ellipsoid))
+    throw UsageError("--ellipsoid: " + std::string(batch::kComponentEllipsoidsMessage));
   return g.ellipsoid;
 }
 

@@ -19,10 +19,11 @@ using batch::Status;
 
 constexpr AngleUnit kRad = AngleUnit::Radians;
 
+std::string Repr(double v) { return py::repr(py::float_(v)).cast<std::string>(); }
+
 double Finite(double v, const char* name) {
   if (!std::isfinite(v))
-    RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(py::float_(v)).cast<std::string>(),
-               {{"argument", py::str(name)}});
+    RaiseInput(std::string(kBadInput) + " " + name + " = " + Repr(v), {{"argument", py::str(name)}});
   return v;
 }
 
@@ -30,13 +31,11 @@ double Finite(double v, const char* name) {
 // computed on the wrong ellipsoid without a word, so only its three codes pass.
 std::string ComponentEllipsoid(py::handle arg) {
   const NamedEllipsoid e = ResolveEllipsoid(arg);
-  if (e.code != "54" && e.code != "80" && e.code != "84")
-    RaiseInput("UTM 和兰勃特投影用 Tandrel 组件计算, 只有 54、80、84 椭球 (不是 " + e.code + ")",
+  if (!batch::ComponentKnowsEllipsoid(e.code))
+    RaiseInput(std::string(batch::kComponentEllipsoidsMessage) + " 椭球 (不是 " + e.code + ")",
                {{"argument", py::str("ellipsoid")}});
   return e.code;
 }
-
-std::string Repr(double v) { return py::repr(py::float_(v)).cast<std::string>(); }
 
 // ---------------------------------------------------------------- Gauss-Krueger
 struct Gauss {
