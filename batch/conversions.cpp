@@ -68,18 +68,6 @@ double DegreesNear(double degrees, double near) {
 }
 double MeridianNear(double degrees, double near) { return Dms2Rad(DegreesNear(degrees, near)); }
 
-ProjectionState StateFor(const Ellipsoid& e, double l0, double xKm, double yKm, double h0,
-                         double zeta) {
-  ProjectionState s;
-  s.SetEllipsoid(e);
-  s.CentralMeridian = l0;
-  s.FalseNorthingKm = xKm;
-  s.FalseEastingKm = yKm;
-  s.PlaneHeight = h0;
-  s.GeoidUndulation = zeta;
-  return s;
-}
-
 // A zone number read from a file: a whole number.
 bool WholeZone(double z, int& zone) {
   if (!(z >= 1 && z <= 1000) || z != std::floor(z)) return false;
@@ -164,9 +152,10 @@ void SpaceToGeodetic(const Ellipsoid& e, std::span<const double> X, std::span<co
                      std::span<const double> Z, std::span<double> B, std::span<double> L,
                      std::span<double> H, std::span<Status> status) {
   const std::size_t n = CheckedLength(X.size(), Y, Z, B, L, H, status);
+  const Geocentric space(e);
   for (std::size_t i = 0; i < n; ++i) {
     double b = 0, l = 0, h = 0;
-    xyzblh(b, l, h, X[i], Y[i], Z[i], e);
+    space.Inverse(X[i], Y[i], Z[i], b, l, h);
     const bool ok = Finite(b, l, h);
     status[i] = ok ? Status::Ok : Status::NotFinite;
     B[i] = ok ? b : kNaN;
@@ -179,9 +168,10 @@ void GeodeticToSpace(const Ellipsoid& e, AngleUnit unit, std::span<const double>
                      std::span<const double> L, std::span<const double> H, std::span<double> X,
                      std::span<double> Y, std::span<double> Z, std::span<Status> status) {
   const std::size_t n = CheckedLength(B.size(), L, H, X, Y, Z, status);
+  const Geocentric space(e);
   for (std::size_t i = 0; i < n; ++i) {
     double x = 0, y = 0, z = 0;
-    BLHXYZ(AngleToRadians(B[i], unit), AngleToRadians(L[i], unit), H[i], x, y, z, e);
+    space.Forward(AngleToRadians(B[i], unit), AngleToRadians(L[i], unit), H[i], x, y, z);
     const bool ok = Finite(x, y, z);
     status[i] = ok ? Status::Ok : Status::NotFinite;
     X[i] = ok ? x : kNaN;
@@ -206,8 +196,8 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
   CheckOptional(n, h);
   CheckOptional(n, zone);
   CheckOptional(n, anomaly);
-  ProjectionState s = StateFor(p.ellipsoid, p.centralMeridian, p.falseNorthingKm,
-                               p.falseEastingKm, p.planeHeight, p.anomaly);
+  GaussPoints s(p.ellipsoid, p.centralMeridian, p.falseNorthingKm, p.falseEastingKm,
+                p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = y[i] = kNaN;
     Put(h, i, kNaN);
@@ -221,13 +211,15 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
     int z = 0;
     if (p.zoneWidth != 0) {
       z = ZoneNumber(AngleToDegrees(L[i], unit), p.zoneWidth);
-      if (!ZoneMeridian(z, p.zoneWidth, l, s.CentralMeridian)) {
+      double meridian = 0;
+      if (!ZoneMeridian(z, p.zoneWidth, l, meridian)) {
         status[i] = Status::NotFinite;
         continue;
       }
+      s.SetCentralMeridian(meridian);
     }
     double xi = 0, yi = 0, hi = 0;
-    GaussForwardPoint(s, b, l, H.empty() ? 0.0 : H[i], p.autoAnomaly, xi, yi, hi);
+    s.Forward(b, l, H.empty() ? 0.0 : H[i], p.autoAnomaly, xi, yi, hi);
     if (p.zonePrefix) yi += z * kZonePrefixUnit;
     if (!Finite(xi, yi, hi)) {
       status[i] = Status::NotFinite;
@@ -238,7 +230,7 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
     y[i] = yi;
     Put(h, i, hi);
     if (p.zoneWidth != 0) Put(zone, i, static_cast<double>(z));
-    Put(anomaly, i, s.GeoidUndulation);
+    Put(anomaly, i, s.anomaly());
   }
 }
 
@@ -256,8 +248,8 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
   CheckOptional(n, h);
   CheckOptional(n, H);
   if (p.zoneWidth != 0 && !p.zonePrefix) CheckedLength(n, zone);
-  ProjectionState s = StateFor(p.ellipsoid, p.centralMeridian, p.falseNorthingKm,
-                               p.falseEastingKm, p.planeHeight, p.anomaly);
+  GaussPoints s(p.ellipsoid, p.centralMeridian, p.falseNorthingKm, p.falseEastingKm,
+                p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     B[i] = L[i] = kNaN;
     Put(H, i, kNaN);
@@ -273,16 +265,18 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
         known = WholeZone(zone[i], z);
       }
       // The zone's meridian is taken in [0, 360) degrees, the convention the inverse gives.
-      if (!known || !ZoneMeridian(z, p.zoneWidth, kPi, s.CentralMeridian)) {
+      double meridian = 0;
+      if (!known || !ZoneMeridian(z, p.zoneWidth, kPi, meridian)) {
         status[i] = Status::BadZone;
         continue;
       }
+      s.SetCentralMeridian(meridian);
     }
     // Each point starts as the dialog's press does: with the typed anomaly (0 for AUTO).
-    s.GeoidUndulation = p.anomaly;
+    s.SetAnomaly(p.anomaly);
     double b = 0, l = 0, height = 0;
     const std::string_view outside =
-        GaussInversePoint(s, x[i], yi, h.empty() ? 0.0 : h[i], p.autoAnomaly, b, l, height);
+        s.Inverse(x[i], yi, h.empty() ? 0.0 : h[i], p.autoAnomaly, b, l, height);
     if (!outside.empty()) {
       status[i] = Status::PointOutsideChina;
       continue;
@@ -301,11 +295,11 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
 void ChangeZones(const ZoneChangeParams& p, std::span<const double> x, std::span<const double> y,
                  std::span<double> xNew, std::span<double> yNew, std::span<Status> status) {
   const std::size_t n = CheckedLength(x.size(), y, xNew, yNew, status);
-  ProjectionState s = StateFor(p.ellipsoid, p.fromMeridian, p.falseNorthingKm,
-                               p.falseEastingKm, p.planeHeight, p.anomaly);
+  const ZoneChanger change(p.ellipsoid, p.fromMeridian, p.toMeridian, p.falseNorthingKm,
+                           p.falseEastingKm, p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     double xi = x[i], yi = y[i];
-    ChangeZone(s, p.ellipsoid, p.fromMeridian, p.toMeridian, xi, yi);
+    change.Change(xi, yi);
     const bool ok = Finite(xi, yi);
     status[i] = ok ? Status::Ok : Status::NotFinite;
     xNew[i] = ok ? xi : kNaN;
@@ -321,16 +315,13 @@ void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
   const std::size_t n = CheckedLength(X.size(), Y, Z, Xn, Yn, Zn, status);
   const bool gauss = !xg.empty() || !yg.empty() || !hg.empty();
   if (gauss) CheckedLength(n, xg, yg, hg);
-  ProjectionState s;
-  s.GeoidUndulation = p.anomaly;
+  const GaussKruger projection(p.ellipsoid, SevenMeridian(p.centralMeridianDeg),
+                               p.falseNorthingKm, p.falseEastingKm, p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     double xn = 0, yn = 0, zn = 0;
     bool ok = true;
     if (gauss) {
-      const SevenResult r =
-          SevenParameterCompute(s, p.parameters, X[i], Y[i], Z[i], p.ellipsoid,
-                                p.centralMeridianDeg, p.falseNorthingKm, p.falseEastingKm,
-                                p.planeHeight);
+      const SevenResult r = SevenParameterCompute(projection, p.parameters, X[i], Y[i], Z[i]);
       xn = r.Xn, yn = r.Yn, zn = r.Zn;
       ok = Finite(r.Xg, r.Yg, r.Hg);
       xg[i] = ok ? r.Xg : kNaN;

@@ -87,32 +87,39 @@ double Datan2(double Y, double X, const PiSet& pi) {
 
 namespace {
 
-// ep2 and b of the last ellipsoid seen: a caller converts many points on one ellipsoid.
+// e'2, b and e of an ellipsoid; those of the named ones are derived once at start.
 struct SpaceConstants {
-  double a = 0, e2 = -1, ep2 = 0, b = 0;
+  double a, e2, ep2, b, e;
 };
 
-const SpaceConstants& SpaceConstantsFor(double a, double e2) {
-  thread_local SpaceConstants c;
-  if (c.a != a || c.e2 != e2) {
-    c.a = a;
-    c.e2 = e2;
-    c.ep2 = e2 / (1 - e2);
-    c.b = SemiMinorAxis({a, e2});
-  }
-  return c;
+SpaceConstants DeriveSpace(const Ellipsoid& ell) {
+  return {ell.a, ell.e2, ell.e2 / (1 - ell.e2), SemiMinorAxis(ell), std::sqrt(ell.e2)};
+}
+
+SpaceConstants SpaceConstantsOf(const Ellipsoid& ell) {
+  static const SpaceConstants kNamed[] = {DeriveSpace(kEllipsoid54), DeriveSpace(kEllipsoid80),
+                                          DeriveSpace(kEllipsoid84)};
+  for (const SpaceConstants& k : kNamed)
+    if (k.a == ell.a && k.e2 == ell.e2) return k;
+  return DeriveSpace(ell);
 }
 
 }  // namespace
 
-SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
-                                const PiSet& pi) {
-  const double a = ell.a;
-  const double e2 = ell.e2;
-  const SpaceConstants& k = SpaceConstantsFor(a, e2);
-  const double ep2 = k.ep2;
+Geocentric::Geocentric(const Ellipsoid& ellipsoid, const PiSet& pi) : ell_(ellipsoid), pi_(pi) {
+  const SpaceConstants k = SpaceConstantsOf(ellipsoid);
+  ep2_ = k.ep2;
+  b_ = k.b;
+  e_ = k.e;
+}
+
+SpaceLatitude Geocentric::Latitude(double X, double Y, double Z) const {
+  const double a = ell_.a;
+  const double e2 = ell_.e2;
+  const double ep2 = ep2_;
+  const PiSet& pi = pi_;
   SpaceLatitude r;
-  r.b = k.b;
+  r.b = b_;
   r.P = std::sqrt(X * X + Y * Y);
   // On the polar axis the closed form divides by P (and the arctangents lose their
   // quadrant below 1e-10); the answer there is known without it.
@@ -143,6 +150,11 @@ SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& e
   return r;
 }
 
+SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
+                                const PiSet& pi) {
+  return Geocentric(ell, pi).Latitude(X, Y, Z);
+}
+
 namespace {
 
 // Datan2's answer of pi/2 near X = 0 is right for a plane direction read the usual way,
@@ -154,9 +166,10 @@ double SpaceLongitude(double Y, double X, const PiSet& pi) {
 
 }  // namespace
 
-void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
-            const Ellipsoid& ell, const PiSet& pi) {
-  const SpaceLatitude s = LatitudeFromSpace(X, Y, Z, ell, pi);
+void Geocentric::Inverse(double X, double Y, double Z, double& Phi, double& Lam,
+                         double& h) const {
+  const PiSet& pi = pi_;
+  const SpaceLatitude s = Latitude(X, Y, Z);
   if (s.polar) {
     Phi = Z >= 0 ? pi.halfPi : pi.halfPi * 3;
     Lam = 0;
@@ -170,10 +183,10 @@ void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
   // Reduced latitude u = arctan(b tan B / a); its sine and cosine come from that quotient,
   // and tan B from the one whose arctangent gave B. Going through the angle added the
   // rounded 2pi for southern points and shifted their heights by up to 8e-8 m.
-  const double q = s.b * s.w / ell.a;
+  const double q = s.b * s.w / ell_.a;
   const double r = std::sqrt(1 + q * q);
   const double dz = Z - s.b * (q / r);
-  const double dp = s.P - ell.a * (1 / r);
+  const double dp = s.P - ell_.a * (1 / r);
   double H = std::sqrt(dz * dz + dp * dp);
   if (dp < 0) H = -H;
   Phi = B;
@@ -181,16 +194,25 @@ void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
   h = H;
 }
 
-void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
-            const Ellipsoid& ell) {
-  const double e = std::sqrt(ell.e2);
-  const double es = e * std::sin(Phi);
+void Geocentric::Forward(double Phi, double Lam, double h, double& X, double& Y,
+                         double& Z) const {
+  const double es = e_ * std::sin(Phi);
   const double W = std::sqrt(1 - es * es);
-  const double N = ell.a / W;
+  const double N = ell_.a / W;
   const double cB = std::cos(Phi);
   X = (N + h) * cB * std::cos(Lam);
   Y = (N + h) * cB * std::sin(Lam);
-  Z = (N * (1 - ell.e2) + h) * std::sin(Phi);
+  Z = (N * (1 - ell_.e2) + h) * std::sin(Phi);
+}
+
+void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
+            const Ellipsoid& ell, const PiSet& pi) {
+  Geocentric(ell, pi).Inverse(X, Y, Z, Phi, Lam, h);
+}
+
+void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
+            const Ellipsoid& ell) {
+  Geocentric(ell).Forward(Phi, Lam, h, X, Y, Z);
 }
 
 }  // namespace vantrel

@@ -38,6 +38,12 @@ Ellipsoid Get_Earth(int code);
 // The components compare the code as text: "80", "84", anything else is "54".
 Ellipsoid Get_Earth(std::string_view code);
 
+// What the Gauss-Krueger series derive from an axis a and e2 (gauss_kruger.h).
+struct GaussSeries {
+  double a = 0, e2 = -1;
+  double ep2 = 0, c = 0, alpha0 = 0, K0 = 0, K2 = 0, K4 = 0, F0 = 0, F2 = 0, F4 = 0;
+};
+
 // The program-wide current ellipsoid and projection values. Starts on the 84 ellipsoid
 // with everything else zero, the state the coordinate dialog leaves on unload.
 struct ProjectionState {
@@ -48,6 +54,9 @@ struct ProjectionState {
   double GeoidUndulation = 0;
   double PlaneHeight = 0;
   double CentralMeridian = 0;  // radians
+  // The series Sub4 last derived, for the axis in Series.a: a run of calls on one state
+  // derives them once, and any other axis derives them again.
+  GaussSeries Series;
 
   Ellipsoid ellipsoid() const { return {EllipsoidA, EllipsoidE2}; }
   void SetEllipsoid(const Ellipsoid& e) {
@@ -89,14 +98,6 @@ inline double ReduceLongitudeDifference(double dl, const PiSet& pi = kCalculator
   return dl;
 }
 
-// Space Cartesian (m) to geodetic (radians, m) on the given ellipsoid.
-// B and L come back in [0, 2pi): southern latitudes and western longitudes have 2pi added.
-// A point within 1e-10 m of the plane X = 0 has L = pi/2 for Y >= 0 and 3pi/2 for Y < 0.
-// On the polar axis (X = Y = 0) the answer is B = pi/2 (Z >= 0) or 3pi/2 (Z < 0), L = 0,
-// H = |Z| - b, instead of a division by zero.
-void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
-            const Ellipsoid& ell, const PiSet& pi = kCalculatorPi);
-
 // The part of xyzblh before its range convention, for callers that go on to project:
 // B in [-pi/2, pi/2] with tan B = w (exact quotient, no arctangent round trip),
 // P = sqrt(X^2 + Y^2) and b = semi-minor axis. On the polar axis (P b < 1e-10) `polar`
@@ -105,6 +106,33 @@ struct SpaceLatitude {
   double B = 0, w = 0, P = 0, b = 0;
   bool polar = false;
 };
+// Space Cartesian <-> geodetic on one ellipsoid, set up once (b and e'2 derived in the
+// constructor). Inverse is xyzblh, Forward is BLHXYZ; both keep no state between calls.
+class Geocentric {
+ public:
+  explicit Geocentric(const Ellipsoid& ellipsoid, const PiSet& pi = kCalculatorPi);
+  // Geodetic (radians, m) to space Cartesian (m).
+  void Forward(double B, double L, double H, double& X, double& Y, double& Z) const;
+  // Space Cartesian (m) to geodetic, with xyzblh's ranges and rules below.
+  void Inverse(double X, double Y, double Z, double& B, double& L, double& H) const;
+  // LatitudeFromSpace below.
+  SpaceLatitude Latitude(double X, double Y, double Z) const;
+
+ private:
+  Ellipsoid ell_;
+  double ep2_, b_, e_;
+  PiSet pi_;
+};
+
+// Space Cartesian (m) to geodetic (radians, m) on the given ellipsoid.
+// B and L come back in [0, 2pi): southern latitudes and western longitudes have 2pi added.
+// A point within 1e-10 m of the plane X = 0 has L = pi/2 for Y >= 0 and 3pi/2 for Y < 0.
+// On the polar axis (X = Y = 0) the answer is B = pi/2 (Z >= 0) or 3pi/2 (Z < 0), L = 0,
+// H = |Z| - b, instead of a division by zero.
+void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
+            const Ellipsoid& ell, const PiSet& pi = kCalculatorPi);
+
+// Geocentric(ell, pi).Latitude(X, Y, Z).
 SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
                                 const PiSet& pi = kCalculatorPi);
 

@@ -6,15 +6,13 @@ namespace vantrel {
 
 namespace {
 
-// Everything the projection derives from a and e2; kept for the last ellipsoid used,
-// since a caller projects many points on one ellipsoid.
-struct GaussConstants {
-  double a = 0, e2 = -1;
-  double ep2, c, alpha0, K0, K2, K4, F0, F2, F4;
-};
 
-GaussConstants Derive(double a, double e2) {
-  GaussConstants g;
+}  // namespace
+
+namespace {
+
+GaussSeries Derive(double a, double e2) {
+  GaussSeries g;
   g.a = a;
   g.e2 = e2;
   g.ep2 = e2 / (1 - e2);
@@ -51,14 +49,21 @@ GaussConstants Derive(double a, double e2) {
   return g;
 }
 
-const GaussConstants& ConstantsFor(double a, double e2) {
-  thread_local GaussConstants cached;
-  if (cached.a != a || cached.e2 != e2) cached = Derive(a, e2);
-  return cached;
+}  // namespace
+
+GaussSeries DeriveGaussSeries(double a, double e2) {
+  static const GaussSeries kNamed[] = {Derive(kEllipsoid54.a, kEllipsoid54.e2),
+                                       Derive(kEllipsoid80.a, kEllipsoid80.e2),
+                                       Derive(kEllipsoid84.a, kEllipsoid84.e2)};
+  for (const GaussSeries& g : kNamed)
+    if (g.a == a && g.e2 == e2) return g;
+  return Derive(a, e2);
 }
 
+namespace {
+
 // The prime-vertical radius N = c / V at a latitude of cosine cB.
-double PrimeVertical(const GaussConstants& g, double cB) {
+double PrimeVertical(const GaussSeries& g, double cB) {
   return g.c / std::sqrt(1 + g.ep2 * cB * cB);
 }
 
@@ -66,7 +71,7 @@ double PrimeVertical(const GaussConstants& g, double cB) {
 // the lifted path has them from quotients and short series without any call. L - L0 is
 // reduced here, once for every caller, so L and L0 may each be signed or in [0, 2pi) and
 // a zone may straddle 180 degrees.
-void Forward(const GaussConstants& g, double B, double sB, double cB, double t, double N,
+void Forward(const GaussSeries& g, double B, double sB, double cB, double t, double N,
              double L, double L0, const PiSet& pi, double& x, double& y) {
   const double n2 = g.ep2 * cB * cB;
   const double V2 = 1 + n2;
@@ -83,7 +88,7 @@ void Forward(const GaussConstants& g, double B, double sB, double cB, double t, 
       (1 + (m2 / 6) * (V2 - t2 + (m2 / 20) * (5 - 18 * t2 + t4 + 14 * n2 - 58 * n2 * t2)));
 }
 
-void Inverse(const GaussConstants& g, double x, double y, double L0, double& B, double& L) {
+void Inverse(const GaussSeries& g, double x, double y, double L0, double& B, double& L) {
   const double beta = x / g.alpha0;
   const double sb = std::sin(beta);
   const double cb = std::cos(beta);
@@ -156,9 +161,9 @@ bool ShortLift(double B, double H, double lift, const PiSet& pi) {
 // The forward projection on the ellipsoid enlarged to aLifted: the point (B, H on the
 // caller's axis a) is carried over to its latitude B' on the larger axis and projected
 // there. The longitude does not change when only the axis grows.
-void LiftedForward(double aLifted, double e2, double a, const PiSet& pi, double B, double L,
+void LiftedForward(const GaussSeries& g, double a, const PiSet& pi, double B, double L,
                    double H, double L0, double& x, double& y) {
-  const GaussConstants& g = ConstantsFor(aLifted, e2);
+  const double aLifted = g.a, e2 = g.e2;
   if (ShortLift(B, H, aLifted - a, pi)) {
     const double sB = std::sin(B), cB = std::cos(B);
     if (aLifted == a) {
@@ -206,49 +211,90 @@ void LiftedBack(double aLifted, double e2, double a, const PiSet& pi, double& B,
   xyzblh(B, L, discarded, X, Y, Z, {a, e2}, pi);
 }
 
-// The one projection body: the calculator passes its state and zeta, the components their
-// arguments and zeta = 0. `a` is the caller's semi-major axis, enlarged and given back.
-void Project(double& a, double e2, double L0, double X0, double Y0, double H0, double zeta,
-             const PiSet& spacePi, double& x, double& y, double& h, double& B, double& L,
-             double& H, int withHeight, int k, const MessageHandler& onMessage) {
-  if (k == 2) {
-    if (withHeight != 0) {
-      const double onCaller = a;
-      a = (a + zeta) + H0;
-      LiftedForward(a, e2, onCaller, spacePi, B, L, H, L0, x, y);
-    } else {
-      const GaussConstants& g = ConstantsFor(a, e2);
-      const double cB = std::cos(B);
-      Forward(g, B, std::sin(B), cB, std::tan(B), PrimeVertical(g, cB), L, L0, spacePi, x, y);
-    }
-    x = x + 1000 * X0;
-    y = y + 1000 * Y0;
-    h = H - zeta;
-    if (withHeight != 0) a = (a - zeta) - H0;
-  } else if (k == 1) {
-    if (withHeight != 0) a = (a + zeta) + H0;
-    const GaussConstants& g = ConstantsFor(a, e2);
-    y = y - 1000 * Y0;
-    x = x - 1000 * X0;
-    Inverse(g, x, y, L0, B, L);
-    H = h + zeta;
-    if (withHeight != 0) {
-      const double lifted = a;
-      a = (a - zeta) - H0;
-      LiftedBack(lifted, e2, a, spacePi, B, L, H);
-    }
-  } else if (onMessage) {
-    onMessage("Unknown k in Sub4");
-  }
+}  // namespace
+
+GaussKruger::GaussKruger(const Ellipsoid& ellipsoid, double centralMeridian,
+                         double falseNorthingKm, double falseEastingKm, double planeHeight,
+                         double anomaly, bool lifted, const PiSet& pi)
+    : GaussKruger(DeriveGaussSeries(ProjectedAxis(ellipsoid.a, planeHeight, anomaly, lifted),
+                                    ellipsoid.e2),
+                  ellipsoid, centralMeridian, falseNorthingKm, falseEastingKm, planeHeight,
+                  anomaly, lifted, pi) {}
+
+GaussKruger::GaussKruger(const GaussSeries& series, const Ellipsoid& ellipsoid,
+                         double centralMeridian, double falseNorthingKm, double falseEastingKm,
+                         double planeHeight, double anomaly, bool lifted, const PiSet& pi)
+    : g_(series),
+      a_(ellipsoid.a),
+      e2_(ellipsoid.e2),
+      L0_(centralMeridian),
+      X0_(falseNorthingKm),
+      Y0_(falseEastingKm),
+      zeta_(anomaly),
+      // The calculator's state keeps the axis restored by the steps of the enlargement
+      // taken backwards, last bit included.
+      aRestored_(lifted ? (g_.a - anomaly) - planeHeight : ellipsoid.a),
+      lifted_(lifted),
+      pi_(pi) {}
+
+GaussKruger GaussKruger::OnMeridian(double centralMeridian) const {
+  GaussKruger p = *this;
+  p.L0_ = centralMeridian;
+  return p;
 }
 
-}  // namespace
+void GaussKruger::Forward(double B, double L, double H, double& x, double& y, double& h) const {
+  if (lifted_) {
+    LiftedForward(g_, a_, pi_, B, L, H, L0_, x, y);
+  } else {
+    const double cB = std::cos(B);
+    vantrel::Forward(g_, B, std::sin(B), cB, std::tan(B), PrimeVertical(g_, cB), L, L0_, pi_, x,
+                     y);
+  }
+  x = x + 1000 * X0_;
+  y = y + 1000 * Y0_;
+  h = H - zeta_;
+}
+
+void GaussKruger::Inverse(double x, double y, double h, double& B, double& L, double& H) const {
+  InverseReduced(x - 1000 * X0_, y - 1000 * Y0_, h, B, L, H);
+}
+
+void GaussKruger::InverseReduced(double x, double y, double h, double& B, double& L,
+                                 double& H) const {
+  vantrel::Inverse(g_, x, y, L0_, B, L);
+  H = h + zeta_;
+  // The way back goes to the restored axis, as the calculator's state holds it by then.
+  if (lifted_) LiftedBack(g_.a, e2_, aRestored_, pi_, B, L, H);
+}
+
+void GaussKruger::Apply(const GaussKruger& p, double& a, double& x, double& y, double& h,
+                        double& B, double& L, double& H, int withHeight, int k,
+                        const MessageHandler& onMessage) {
+  if (k == 2) {
+    p.Forward(B, L, H, x, y, h);
+  } else if (k == 1) {
+    y = y - 1000 * p.Y0_;
+    x = x - 1000 * p.X0_;
+    p.InverseReduced(x, y, h, B, L, H);
+  } else {
+    if (onMessage) onMessage("Unknown k in Sub4");
+    return;
+  }
+  if (withHeight != 0) a = p.aRestored_;
+}
 
 void Sub4(ProjectionState& state, double& x, double& y, double& h, double& B, double& L,
           double& H, int withHeight, int k, const MessageHandler& onMessage) {
-  Project(state.EllipsoidA, state.EllipsoidE2, state.CentralMeridian, state.FalseNorthingKm,
-          state.FalseEastingKm, state.PlaneHeight, state.GeoidUndulation, kCalculatorPi, x, y,
-          h, B, L, H, withHeight, k, onMessage);
+  const bool lifted = withHeight != 0;
+  const double axis = GaussKruger::ProjectedAxis(state.EllipsoidA, state.PlaneHeight,
+                                                 state.GeoidUndulation, lifted);
+  if (state.Series.a != axis || state.Series.e2 != state.EllipsoidE2)
+    state.Series = DeriveGaussSeries(axis, state.EllipsoidE2);
+  const GaussKruger p(state.Series, state.ellipsoid(), state.CentralMeridian,
+                      state.FalseNorthingKm, state.FalseEastingKm, state.PlaneHeight,
+                      state.GeoidUndulation, lifted, kCalculatorPi);
+  GaussKruger::Apply(p, state.EllipsoidA, x, y, h, B, L, H, withHeight, k, onMessage);
 }
 
 void BL2XYg(ProjectionState& state, double& x, double& y, double& h, double& B, double& L,
@@ -267,8 +313,8 @@ void XYg2BL(ProjectionState& state, double& x, double& y, double& h, double& B, 
 void Sub4Component(ComponentProjection& p, double& x, double& y, double& h, double& B,
                    double& L, double& H, int withHeight, int k,
                    const MessageHandler& onMessage) {
-  Project(p.a, p.e2, p.L0, p.X0, p.Y0, p.H0, 0.0, kComponentPi, x, y, h, B, L, H,
-          withHeight, k, onMessage);
+  const GaussKruger g({p.a, p.e2}, p.L0, p.X0, p.Y0, p.H0, 0.0, withHeight != 0, kComponentPi);
+  GaussKruger::Apply(g, p.a, x, y, h, B, L, H, withHeight, k, onMessage);
 }
 
 }  // namespace vantrel

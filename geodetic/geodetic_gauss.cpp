@@ -55,6 +55,56 @@ GaussSetup ReadGaussSetup(ProjectionState& state, std::string_view planeHeight,
   return setup;
 }
 
+GaussPoints::GaussPoints(const Ellipsoid& ellipsoid, double centralMeridian,
+                         double falseNorthingKm, double falseEastingKm, double planeHeight,
+                         double anomaly)
+    : a_(ellipsoid.a),
+      e2_(ellipsoid.e2),
+      L0_(centralMeridian),
+      X0_(falseNorthingKm),
+      Y0_(falseEastingKm),
+      H0_(planeHeight),
+      zeta_(anomaly) {}
+
+GaussPoints::GaussPoints(const ProjectionState& s)
+    : GaussPoints(s.ellipsoid(), s.CentralMeridian, s.FalseNorthingKm, s.FalseEastingKm,
+                  s.PlaneHeight, s.GeoidUndulation) {}
+
+void GaussPoints::Store(ProjectionState& state) const {
+  state.EllipsoidA = a_;
+  state.GeoidUndulation = zeta_;
+}
+
+GaussKruger GaussPoints::SetUp() {
+  const double axis = GaussKruger::ProjectedAxis(a_, H0_, zeta_, true);
+  if (series_.a != axis || series_.e2 != e2_) series_ = DeriveGaussSeries(axis, e2_);
+  return GaussKruger(series_, {a_, e2_}, L0_, X0_, Y0_, H0_, zeta_, true);
+}
+
+void GaussPoints::Forward(double B, double L, double H, bool automatic, double& x, double& y,
+                          double& h) {
+  if (automatic) zeta_ = HeightAnomaly54(B * 180 / kPi, L * 180 / kPi);
+  const GaussKruger p = SetUp();
+  p.Forward(B, L, H, x, y, h);
+  a_ = p.RestoredAxis();
+}
+
+std::string_view GaussPoints::Inverse(double x, double y, double h, bool automatic, double& B,
+                                      double& L, double& H) {
+  H = 0;
+  for (int round = 1;; ++round) {
+    const GaussKruger p = SetUp();
+    p.Inverse(x, y, h, B, L, H);
+    a_ = p.RestoredAxis();
+    if (!automatic) break;
+    const double Bd = B * 180 / kPi, Ld = L * 180 / kPi;
+    if (!(Bd >= 19 && Bd <= 52 && Ld >= 74 && Ld <= 133)) return kPointOutsideChina;
+    zeta_ = HeightAnomaly54(Bd, Ld);
+    if (round == 3) break;
+  }
+  return {};
+}
+
 void GaussForwardPoint(ProjectionState& state, double B, double L, bool automatic, double& x,
                        double& y) {
   double h = 0;
@@ -63,9 +113,9 @@ void GaussForwardPoint(ProjectionState& state, double B, double L, bool automati
 
 void GaussForwardPoint(ProjectionState& state, double B, double L, double H, bool automatic,
                        double& x, double& y, double& h) {
-  if (automatic) state.GeoidUndulation = HeightAnomaly54(B * 180 / kPi, L * 180 / kPi);
-  h = 0;
-  BL2XYg(state, x, y, h, B, L, H);
+  GaussPoints points(state);
+  points.Forward(B, L, H, automatic, x, y, h);
+  points.Store(state);
 }
 
 std::string_view GaussInversePoint(ProjectionState& state, double x, double y, bool automatic,
@@ -76,17 +126,10 @@ std::string_view GaussInversePoint(ProjectionState& state, double x, double y, b
 
 std::string_view GaussInversePoint(ProjectionState& state, double x, double y, double h,
                                    bool automatic, double& B, double& L, double& H) {
-  H = 0;
-  for (int round = 1;; ++round) {
-    double xr = x, yr = y, hr = h;
-    XYg2BL(state, xr, yr, hr, B, L, H);
-    if (!automatic) break;
-    const double Bd = B * 180 / kPi, Ld = L * 180 / kPi;
-    if (!(Bd >= 19 && Bd <= 52 && Ld >= 74 && Ld <= 133)) return kPointOutsideChina;
-    state.GeoidUndulation = HeightAnomaly54(Bd, Ld);
-    if (round == 3) break;
-  }
-  return {};
+  GaussPoints points(state);
+  const std::string_view message = points.Inverse(x, y, h, automatic, B, L, H);
+  points.Store(state);
+  return message;
 }
 
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "geodetic/ellipsoid.h"
+#include "geodetic/gauss_kruger.h"
 
 namespace vantrel {
 
@@ -36,6 +37,34 @@ struct GaussSetup {
 GaussSetup ReadGaussSetup(ProjectionState& state, std::string_view planeHeight,
                           std::string_view anomaly, bool ellipsoid54,
                           std::optional<std::string_view> meridian);
+
+// The points of one geodetic <-> Gauss run, forward or back, as the dialog's presses compute
+// them one after another on its state: the lifted projection (BL2XYg, XYg2BL) set up from the
+// values below, each call leaving the axis as enlarged and restored for the next one, and
+// set up anew only when the axis or the anomaly changes. The batch layer's loops use it.
+class GaussPoints {
+ public:
+  GaussPoints(const Ellipsoid& ellipsoid, double centralMeridian, double falseNorthingKm,
+              double falseEastingKm, double planeHeight, double anomaly);
+  // From and back to the program-wide state (the axis and the anomaly are what change).
+  explicit GaussPoints(const ProjectionState& state);
+  void Store(ProjectionState& state) const;
+
+  void SetCentralMeridian(double radians) { L0_ = radians; }
+  void SetAnomaly(double metres) { zeta_ = metres; }
+  double anomaly() const { return zeta_; }
+
+  // GaussForwardPoint and GaussInversePoint below.
+  void Forward(double B, double L, double H, bool automatic, double& x, double& y, double& h);
+  std::string_view Inverse(double x, double y, double h, bool automatic, double& B, double& L,
+                           double& H);
+
+ private:
+  GaussKruger SetUp();
+
+  double a_, e2_, L0_, X0_, Y0_, H0_, zeta_;
+  GaussSeries series_;  // for the last axis set up on
+};
 
 // One point forward, B and L in radians: with `automatic`, GeoidUndulation becomes the
 // 1954 model at the point (the caller has checked the China window on what was typed,

@@ -6,7 +6,6 @@
 
 #include "common/text_files.h"
 #include "common/text_rules.h"
-#include "geodetic/gauss_kruger.h"
 
 namespace vantrel {
 
@@ -46,20 +45,30 @@ void SevenParameterTransform(const SevenParameters& p, double X, double Y, doubl
   Zn = p.dZ + k * (Z + p.ey * X / kSevenRho - p.ex * Y / kSevenRho);
 }
 
+double SevenMeridian(double degrees) { return degrees / 180 * kSevenPi; }
+
+SevenResult SevenParameterCompute(const GaussKruger& projection, const SevenParameters& p,
+                                  double X, double Y, double Z) {
+  SevenResult r;
+  SevenParameterTransform(p, X, Y, Z, r.Xn, r.Yn, r.Zn);
+  xyzblh(r.B, r.L, r.H, r.Xn, r.Yn, r.Zn, projection.ellipsoid());
+  projection.Forward(r.B, r.L, r.H, r.Xg, r.Yg, r.Hg);
+  return r;
+}
+
 SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters& p, double X,
                                   double Y, double Z, const Ellipsoid& ellipsoid,
                                   double centralMeridianDeg, double falseNorthingKm,
                                   double falseEastingKm, double planeHeight) {
-  SevenResult r;
-  SevenParameterTransform(p, X, Y, Z, r.Xn, r.Yn, r.Zn);
   state.SetEllipsoid(ellipsoid);
-  xyzblh(r.B, r.L, r.H, r.Xn, r.Yn, r.Zn, state.ellipsoid());
-  state.CentralMeridian = centralMeridianDeg / 180 * kSevenPi;
+  state.CentralMeridian = SevenMeridian(centralMeridianDeg);
   state.FalseNorthingKm = falseNorthingKm;
   state.FalseEastingKm = falseEastingKm;
   state.PlaneHeight = planeHeight;
-  BL2XYg(state, r.Xg, r.Yg, r.Hg, r.B, r.L, r.H);
-  return r;
+  const GaussKruger projection(ellipsoid, state.CentralMeridian, falseNorthingKm, falseEastingKm,
+                               planeHeight, state.GeoidUndulation);
+  state.EllipsoidA = projection.RestoredAxis();
+  return SevenParameterCompute(projection, p, X, Y, Z);
 }
 
 std::string_view SevenFieldCaption(int field) {

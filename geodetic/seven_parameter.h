@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geodetic/ellipsoid.h"
+#include "geodetic/gauss_kruger.h"
 
 namespace vantrel {
 
@@ -38,6 +39,14 @@ SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters&
                                   double Y, double Z, const Ellipsoid& ellipsoid,
                                   double centralMeridianDeg, double falseNorthingKm,
                                   double falseEastingKm, double planeHeight);
+
+// The same on a projection set up once (lifted, with its ellipsoid, meridian, false origin,
+// plane height and anomaly): what the dialog computes for every point of a file.
+SevenResult SevenParameterCompute(const GaussKruger& projection, const SevenParameters& p,
+                                  double X, double Y, double Z);
+// The central meridian in radians as the dialog takes its field in decimal degrees (with
+// pi as 4*atan(1)).
+double SevenMeridian(double degrees);
 
 // The captions of the dialog's fields Text1..Text14 (1-based), as its labels show them.
 std::string_view SevenFieldCaption(int field);

@@ -1,7 +1,6 @@
 #include "geodetic/zone_change.h"
 
 #include "common/text_rules.h"
-#include "geodetic/gauss_kruger.h"
 
 namespace vantrel {
 
@@ -11,14 +10,27 @@ std::string_view ZoneFieldMessage(std::string_view text) {
   return {};
 }
 
+ZoneChanger::ZoneChanger(const Ellipsoid& ellipsoid, double oldMeridian, double newMeridian,
+                         double falseNorthingKm, double falseEastingKm, double planeHeight,
+                         double anomaly)
+    : from_(ellipsoid, oldMeridian, falseNorthingKm, falseEastingKm, planeHeight, anomaly),
+      to_({from_.RestoredAxis(), ellipsoid.e2}, newMeridian, falseNorthingKm, falseEastingKm,
+          planeHeight, anomaly) {}
+
+void ZoneChanger::Change(double& x, double& y) const {
+  double h = 0, B = 0, L = 0, H = 0;
+  from_.Inverse(x, y, 0.0, B, L, H);
+  to_.Forward(B, L, H, x, y, h);
+}
+
 void ChangeZone(ProjectionState& state, const Ellipsoid& ellipsoid, double oldMeridian,
                 double newMeridian, double& x, double& y) {
   state.SetEllipsoid(ellipsoid);
-  state.CentralMeridian = oldMeridian;
-  double h = 0, B = 0, L = 0, H = 0;
-  XYg2BL(state, x, y, h, B, L, H);
+  const ZoneChanger change(ellipsoid, oldMeridian, newMeridian, state.FalseNorthingKm,
+                           state.FalseEastingKm, state.PlaneHeight, state.GeoidUndulation);
+  change.Change(x, y);
   state.CentralMeridian = newMeridian;
-  BL2XYg(state, x, y, h, B, L, H);
+  state.EllipsoidA = change.RestoredAxis();
 }
 
 }  // namespace vantrel

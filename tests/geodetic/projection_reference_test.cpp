@@ -113,6 +113,39 @@ TEST(ProjectionReference, CalculatorForwardTakesEveryLongitudeConvention) {
 
 // The one reduction every forward projection shares: into (-180, 180], and a difference
 // already inside comes back with the same bits.
+// The accuracy gauss_kruger.h states for the series, by distance from the central meridian:
+// the forward and the inverse of PROJ's exact projection (Poder/Engsager) over 0-80 N on the
+// 1954 ellipsoid, as ground distances.
+TEST(ProjectionReference, SeriesAccuracyByDistanceFromTheMeridian) {
+  struct Band {
+    double dl, forward, inverse;  // degrees, m, m
+  };
+  const Band bands[] = {{1.5, 4e-5, 1.2e-4}, {3, 1.1e-4, 4e-4}, {4, 8e-4, 3e-3},
+                        {6, 0.012, 0.05},   {9, 0.2, 0.9}};
+  const Ellipsoid e = kEllipsoid54;
+  const Proj p("+proj=tmerc +algo=poder_engsager +lat_0=0 +lon_0=120 +k=1 +x_0=0 +y_0=0 +a=" +
+               Num(e.a) + " +es=" + Num(e.e2));
+  const GaussKruger g(e, 120 * kPi / 180, 0, 0, 0, 0, false);
+  for (const Band& b : bands) {
+    double forward = 0, inverse = 0;
+    for (double lat = 0; lat <= 80; lat += 0.5)
+      for (int k = 0; k <= 20; ++k) {
+        const double lon = 120 + b.dl * k / 20;
+        const PJ_COORD c = p.Forward(lat, lon);
+        double x, y, h, B, L, H;
+        g.Forward(lat * kPi / 180, lon * kPi / 180, 0, x, y, h);
+        forward = std::max(forward, std::hypot(x - c.xy.y, y - c.xy.x));
+        g.Inverse(c.xy.y, c.xy.x, 0, B, L, H);
+        inverse = std::max(inverse, std::hypot((B - lat * kRad) * e.a,
+                                               (L - lon * kRad) * e.a * std::cos(lat * kRad)));
+      }
+    EXPECT_LE(forward, b.forward) << b.dl;
+    EXPECT_LE(inverse, b.inverse) << b.dl;
+    // The bands are tight: a series that lost a term would pass them by far.
+    EXPECT_GT(forward, b.forward / 10) << b.dl;
+  }
+}
+
 TEST(ProjectionReference, LongitudeDifferenceReduction) {
   const PiSet& c = kCalculatorPi;
   struct Case {
