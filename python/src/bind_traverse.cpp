@@ -78,7 +78,7 @@ in travel order as (name, angle, distance) with the distance to the next station
                ", " + std::to_string(t.stations.size()) + " stations>";
       });
 
-  m.def("read_traverse_file", [](const std::filesystem::path& path) { return ReadTraverse(path.string()); }, py::arg("path"), R"doc(Reads a traverse observation file (GBK or UTF-8; see the README for its layout).
+  m.def("read_traverse_file", [](const std::filesystem::path& path) { return ReadTraverse(path.string()); }, py::arg("path"), R"doc(Reads a traverse observation file (GBK or UTF-8; see docs/traverse.md for its layout).
 
 A file that cannot be read raises FileError; a faulty line raises InputError "FILE:LINE: reason".)doc");
 
