@@ -1,4 +1,5 @@
 #include "common/text_files.h"
+#include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,26 +14,14 @@
 namespace vantrel {
 namespace {
 
-namespace fs = std::filesystem;
+using test::Slurp;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+namespace fs = std::filesystem;
 
 class TextFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vantrel_text_files_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  test::TempDir tmp_;
+  const fs::path& dir_ = tmp_.path();
 };
 
 TEST(TextFileCodec, GbkRoundTripAndKnownBytes) {

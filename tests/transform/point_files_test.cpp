@@ -13,45 +13,25 @@
 #include <unordered_map>
 
 #include "common/text_files.h"
+#include "tests/support/temp_files.h"
 #include "common/text_rules.h"
 #include "transform/rotation_transform.h"
 
 namespace vantrel {
 namespace {
 
+using test::Gbk;
+using test::Slurp;
+using test::Spit;
+
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-// Lines (UTF-8) as a GBK file with CR LF ends.
-std::string Gbk(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += Utf8ToGbk(l) + "\r\n";
-  return s;
-}
 
 class PointFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vantrel_point_files_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     oldPath_ = (dir_ / "old.txt").string();
     newPath_ = (dir_ / "new.txt").string();
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   MessageHandler Recorder() {
     return [this](const std::string& m) { messages_.push_back(m); };
@@ -75,7 +55,8 @@ class PointFiles : public ::testing::Test {
     return n;
   }
 
-  fs::path dir_;
+  test::TempDir tmp_;
+  const fs::path& dir_ = tmp_.path();
   std::string oldPath_, newPath_;
   TransformState state_;
   std::vector<std::string> messages_;

@@ -8,49 +8,31 @@
 #include <sstream>
 
 #include "common/text_files.h"
+#include "tests/support/temp_files.h"
 #include "geodetic/ellipsoid.h"
 #include "transform/point_files.h"
 
 namespace vantrel {
 namespace {
 
+using test::Gbk;
+using test::Slurp;
+using test::Spit;
+
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::string Gbk(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += Utf8ToGbk(l) + "\r\n";
-  return s;
-}
 
 class Rotation : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vantrel_rotation_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     oldPath_ = (dir_ / "old.txt").string();
     outPath_ = (dir_ / "out.txt").string();
   }
-  void TearDown() override { fs::remove_all(dir_); }
   RotateOutcome Run(const RotationCentres& c, const std::string& angle) {
     return RotatePointFile(oldPath_, outPath_, c, angle,
                            [this](const std::string& m) { messages_.push_back(m); }, error_);
   }
-  fs::path dir_;
+  test::TempDir tmp_;
+  const fs::path& dir_ = tmp_.path();
   std::string oldPath_, outPath_, error_;
   std::vector<std::string> messages_;
 };

@@ -18,45 +18,27 @@
 
 #include "app/catalogue.h"
 #include "common/text_files.h"
+#include "tests/support/temp_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
 
 namespace vantrel {
 namespace {
 
+using test::Gbk;
+using test::Slurp;
+using test::Spit;
+
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Gbk(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += Utf8ToGbk(l) + "\r\n";
-  return s;
-}
 
 QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
 class TransformUi : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vantrel_transform_ui_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     old_ = dir_ / "old.txt";
     new_ = dir_ / "new.txt";
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   template <class T>
   T* Find(QWidget* w, const char* name) {
@@ -77,7 +59,9 @@ class TransformUi : public ::testing::Test {
   }
   const RecordingMessageBox::Message& Last() const { return fake_.messages.messages.back(); }
 
-  fs::path dir_, old_, new_;
+  test::TempDir tmp_;
+  const fs::path& dir_ = tmp_.path();
+  fs::path old_, new_;
   AppState state_;
   FakeServices fake_;
 };
