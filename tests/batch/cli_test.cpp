@@ -127,16 +127,30 @@ TEST_F(CliTest, ReceiverLogsAndCommonPointFits) {
   EXPECT_EQ(err_, "公共点少于2个,不能转换!\n");
 }
 
-TEST_F(CliTest, SerialPortPositionsUntilTheCount) {
+// vantrel-cli reading a pseudo-terminal in a thread while the test talks as the receiver.
+class CliPortTest : public CliTest {
+ protected:
+  void Start(const std::string& args) {
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    run = std::thread([this, args] {
+      status = Cli(args + " --port " + name);
+      done = true;
+    });
+  }
+  void Join() {
+    run.join();
+    ::close(master);
+    ::close(slave);
+  }
   int master = -1, slave = -1;
-  char name[256];
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  char name[256] = {};
   std::atomic<bool> done{false};
   int status = -1;
-  std::thread run([&] {
-    status = Cli(std::string("nmea --zone-width 6 --count 2 --on-error skip --port ") + name);
-    done = true;
-  });
+  std::thread run;
+};
+
+TEST_F(CliPortTest, SerialPortPositionsUntilTheCount) {
+  Start("nmea --zone-width 6 --count 2 --on-error skip");
   // The receiver talks until the program has had its two positions (or 20 s passed).
   const std::string bad = "$GPGGA,092751.000,5321.6803,N,00630.3373,W,2,9,0.95,61.8,M,55.2,M,1.2,0000*00\r\n";
   const std::string good = "$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n";
@@ -145,9 +159,7 @@ TEST_F(CliTest, SerialPortPositionsUntilTheCount) {
     if (::write(master, s.data(), s.size()) < 0) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  run.join();
-  ::close(master);
-  ::close(slave);
+  Join();
   EXPECT_EQ(status, 1);  // the sentence with the wrong checksum was reported
   EXPECT_NE(err_.find(std::string(name) + ": 语句校验和不对!"), std::string::npos) << err_;
   EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2) << out_;
@@ -156,16 +168,8 @@ TEST_F(CliTest, SerialPortPositionsUntilTheCount) {
 
 // A GGA whose start has exactly half the cutters' limit when a read leaves the buffer over
 // that much is kept and completes with the next read (before, the port dropped it).
-TEST_F(CliTest, SerialPortKeepsASentenceStartOfHalfTheCutterLimit) {
-  int master = -1, slave = -1;
-  char name[256];
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-  std::atomic<bool> done{false};
-  int status = -1;
-  std::thread run([&] {
-    status = Cli(std::string("nmea --zone-width 6 --count 2 --port ") + name);
-    done = true;
-  });
+TEST_F(CliPortTest, SerialPortKeepsASentenceStartOfHalfTheCutterLimit) {
+  Start("nmea --zone-width 6 --count 2");
   // Bytes written before the program puts the port in raw mode would be taken as lines.
   termios tio{};
   for (int i = 0; i < 2000 && !done && tcgetattr(slave, &tio) == 0 && (tio.c_lflag & ICANON); ++i)
@@ -188,9 +192,7 @@ TEST_F(CliTest, SerialPortKeepsASentenceStartOfHalfTheCutterLimit) {
     if (::write(master, s.data(), s.size()) < 0) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  run.join();
-  ::close(master);
-  ::close(slave);
+  Join();
   EXPECT_EQ(status, 0) << err_;
   EXPECT_EQ(out_.rfind("092750.000    53.2140812000 -6.3020231999 116.900", 0), 0u) << out_.substr(0, 200);
 }
