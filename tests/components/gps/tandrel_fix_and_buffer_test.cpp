@@ -84,7 +84,9 @@ TEST(ReceiveBuffer, TrimKeepsASentenceStartOfAtMostHalfTheCutterLimit) {
     if (c.hasDollar) buff.Append("$" + std::string(c.tail - 1, 'y'));
     EXPECT_EQ(buff.Trim(), c.dropped) << c.before << "+" << c.tail;
     EXPECT_EQ(buff.size(), c.before + c.tail - c.dropped);
-    if (c.dropped) EXPECT_LE(buff.size(), keep);
+    if (c.dropped) {
+      EXPECT_LE(buff.size(), keep);
+    }
   }
 }
 
