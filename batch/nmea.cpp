@@ -1,11 +1,39 @@
 #include "batch/nmea.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "common/text_rules.h"
 #include "tandrel/sentences.h"
 
 namespace vantrel::batch {
+
+namespace {
+
+// Field k (1-based) of a sentence split at ",", as the component's Read_Aline stores it:
+// a sentence of exactly 101 fields does not fit its array and gives no fields at all.
+std::string_view Field(std::string_view aline, int k) {
+  if (std::count(aline.begin(), aline.end(), ',') == 100) return {};
+  for (int i = 1; i < k; ++i) {
+    const std::size_t comma = aline.find(',');
+    if (comma == std::string_view::npos) return {};
+    aline.remove_prefix(comma + 1);
+  }
+  return aline.substr(0, aline.find(','));
+}
+
+// A GGA with more than 20 commas: the parser takes no value from it, yet a position is
+// written with the time, the hemisphere signs and the altitude from the raw fields.
+SentenceKind OverlongGga(std::string_view aline, NmeaPosition& p) {
+  p.time = std::string(Field(aline, 2));
+  p.B = TrimBlanks(Field(aline, 4)) == "S" ? -0.0 : 0.0;
+  p.L = TrimBlanks(Field(aline, 6)) == "W" ? -0.0 : 0.0;
+  p.H = ReadLenient(Field(aline, 10)) + 0.0;
+  p.quality = p.satellites = 0;
+  p.hdop = 0;
+  return SentenceKind::Position;
+}
+
+}  // namespace
 
 SentenceKind ReadSentence(std::string_view aline, NmeaPosition& p) {
   // The cutter tests the checksum; here the sentence is already cut, so it is handed over
@@ -14,29 +42,19 @@ SentenceKind ReadSentence(std::string_view aline, NmeaPosition& p) {
   buffer += "\r\n";
   std::string cut;
   if (!tandrel::GetAline_Ok(buffer, cut)) return SentenceKind::Rejected;
-  // $GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76
   const std::size_t comma = cut.find(',');
   if (comma != 6 || cut.compare(3, 3, "GGA") != 0) return SentenceKind::Ignored;
-  double obsSec = 0, phi = 0, lam = 0, sep = 0, hdop = 0;
-  std::int32_t quality = 0, sats = 0, n = 0;
-  if (!tandrel::Read_GGA(cut, obsSec, phi, lam, sep, quality, sats, hdop)) return SentenceKind::Rejected;
-  std::vector<std::string> fields(101);
-  const bool split = tandrel::Read_Aline(
-      cut, n,
-      [&](std::int32_t i, std::string_view text) {
-        if (i < 1 || i > 100) return false;
-        fields[static_cast<std::size_t>(i)].assign(text);
-        return true;
-      },
-      [] {});
-  auto field = [&](int k) { return split && k <= n ? std::string_view(fields[k]) : std::string_view(); };
-  p.time = std::string(field(2));
-  p.B = TrimBlanks(field(4)) == "S" ? -phi : phi;
-  p.L = TrimBlanks(field(6)) == "W" ? -lam : lam;
-  p.H = ReadLenient(field(10)) + sep;
-  p.quality = quality;
-  p.satellites = sats;
-  p.hdop = hdop;
+  tandrel::GgaFix fix;
+  const tandrel::GgaRead read = tandrel::ParseGga(cut, fix);
+  if (read == tandrel::GgaRead::Unreadable) return SentenceKind::Rejected;
+  if (read == tandrel::GgaRead::Overlong) return OverlongGga(cut, p);
+  p.time = std::string(Field(cut, 2));
+  p.B = fix.latitude;
+  p.L = fix.longitude;
+  p.H = fix.EllipsoidalHeight();
+  p.quality = fix.quality;
+  p.satellites = fix.satellites;
+  p.hdop = fix.hdop;
   return SentenceKind::Position;
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 // Positions from a receiver's sentences, through Tandrel's cutter (GetAline_Ok: from "$"
-// to CR LF, checksum tested), its GGA parser (Read_GGA) and its field splitter
-// (Read_Aline). Read_GGA leaves out the hemisphere letters and the antenna altitude; they
-// are taken from the same sentence's fields 4, 6 and 10, so that southern and western
-// positions are signed and H is the ellipsoidal height: altitude above the geoid (field 10)
-// plus the geoid separation (field 12, which Read_GGA gives as its H).
+// to CR LF, checksum tested) and its GGA parser (ParseGga): southern and western positions
+// are signed and H is the ellipsoidal height, the altitude (field 10) plus the geoid
+// separation (field 12).
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -96,45 +96,50 @@ void Report(benchmark::State& state, long sentences, long cut) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(TheStream().bytes.size()));
 }
 
+// The whole stream replayed through one cutter per iteration.
+template <class Cut>
+void CutStream(benchmark::State& state, Cut cut) {
+  const Stream& s = TheStream();
+  long count = 0;
+  for (auto _ : state) {
+    count = Replay(s.bytes, cut);
+    benchmark::DoNotOptimize(count);
+  }
+  Report(state, s.sentences, count);
+}
+
 void BM_Cut_GetAline_Command(benchmark::State& state) {
   auto t = tandrel::CreateTandrel();
-  const Stream& s = TheStream();
-  long cut = 0;
-  for (auto _ : state) {
-    cut = Replay(s.bytes, [&](std::string& b, std::string& l) { return t->GetAline_Command(b, l); });
-    benchmark::DoNotOptimize(cut);
-  }
-  Report(state, s.sentences, cut);
+  CutStream(state, [&](std::string& b, std::string& l) { return t->GetAline_Command(b, l); });
 }
 BENCHMARK(BM_Cut_GetAline_Command);
 
 void BM_Cut_GetAline_Ok(benchmark::State& state) {
   auto t = tandrel::CreateTandrel();
-  const Stream& s = TheStream();
-  long cut = 0;
-  for (auto _ : state) {
-    cut = Replay(s.bytes, [&](std::string& b, std::string& l) { return t->GetAline_Ok(b, l); });
-    benchmark::DoNotOptimize(cut);
-  }
-  Report(state, s.sentences, cut);
+  CutStream(state, [&](std::string& b, std::string& l) { return t->GetAline_Ok(b, l); });
 }
 BENCHMARK(BM_Cut_GetAline_Ok);
 
 void BM_Cut_GetBlank_Line_Ok(benchmark::State& state) {
   auto t = tandrel::CreateTandrel();
-  const Stream& s = TheStream();
   SafeArray fields = SafeArray::Texts(1, 32);
-  long cut = 0;
-  for (auto _ : state) {
-    cut = Replay(s.bytes, [&](std::string& b, std::string& l) {
-      int32_t n = 0;
-      return t->GetBlank_Line_Ok(b, l, "$", "", ",", true, 2, n, fields);
-    });
-    benchmark::DoNotOptimize(cut);
-  }
-  Report(state, s.sentences, cut);
+  CutStream(state, [&](std::string& b, std::string& l) {
+    int32_t n = 0;
+    return t->GetBlank_Line_Ok(b, l, "$", "", ",", true, 2, n, fields);
+  });
 }
 BENCHMARK(BM_Cut_GetBlank_Line_Ok);
+
+// The sentences with a correct checksum, cut out of the stream once; only GGA when asked.
+std::vector<std::string> GoodSentences(tandrel::ITandrel& t, bool ggaOnly) {
+  std::vector<std::string> lines;
+  Replay(TheStream().bytes, [&](std::string& b, std::string& l) {
+    if (!t.GetAline_Ok(b, l)) return false;
+    if (!ggaOnly || l.compare(3, 3, "GGA") == 0) lines.push_back(l);
+    return true;
+  });
+  return lines;
+}
 
 // The whole client loop: cut with the checksum test, then parse by sentence name.
 void BM_CutAndParse(benchmark::State& state) {
@@ -169,12 +174,7 @@ BENCHMARK(BM_CutAndParse);
 // One parser on its own, over the GGA sentences already cut out of the stream.
 void BM_Read_GGA(benchmark::State& state) {
   auto t = tandrel::CreateTandrel();
-  std::vector<std::string> gga;
-  Replay(TheStream().bytes, [&](std::string& b, std::string& l) {
-    if (!t->GetAline_Ok(b, l)) return false;
-    if (l.compare(3, 3, "GGA") == 0) gga.push_back(l);
-    return true;
-  });
+  const std::vector<std::string> gga = GoodSentences(*t, true);
   double obs, phi, lam, h, hdop, sum = 0;
   int32_t quality, sats;
   for (auto _ : state) {
@@ -190,12 +190,7 @@ BENCHMARK(BM_Read_GGA);
 
 void BM_Read_Aline(benchmark::State& state) {
   auto t = tandrel::CreateTandrel();
-  std::vector<std::string> lines;
-  Replay(TheStream().bytes, [&](std::string& b, std::string& l) {
-    if (!t->GetAline_Ok(b, l)) return false;
-    lines.push_back(l);
-    return true;
-  });
+  const std::vector<std::string> lines = GoodSentences(*t, false);
   SafeArray fields = SafeArray::Texts(1, 100);
   int32_t n = 0;
   long total = 0;

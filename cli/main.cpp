@@ -29,6 +29,7 @@
 #include "common/text_files.h"
 #include "common/text_rules.h"
 #include "geodetic/geodetic_gauss.h"
+#include "tandrel/receive_buffer.h"
 #include "tandrel/sentences.h"
 #include "tandrel/serial_port.h"
 
@@ -368,7 +369,7 @@ int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
     }
     signal(SIGINT, OnSignal);
     signal(SIGTERM, OnSignal);
-    std::string buffer;
+    tandrel::ReceiveBuffer buffer;
     bool go = true;
     while (go && !g_stop) {
       const std::string got = port->Input();
@@ -376,8 +377,8 @@ int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
         usleep(50000);
         continue;
       }
-      buffer += got;
-      for (std::string aline; tandrel::CutSentence(buffer, aline);) {
+      buffer.Append(got);
+      for (std::string aline; buffer.Next(tandrel::CutSentence, aline) == tandrel::ReceiveBuffer::Cut::Sentence;) {
         batch::NmeaPosition pos;
         const auto kind = batch::ReadSentence(aline, pos);
         if (!handle(n.port, 0, kind, pos)) {
@@ -386,13 +387,7 @@ int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
           break;
         }
       }
-      // A buffer the cutter refuses for its length: keep only a last sentence start.
-      if (buffer.size() > tandrel::kMaxCutBuffer / 2) {
-        const std::size_t last = buffer.rfind('$');
-        buffer.erase(0, last != std::string::npos && buffer.size() - last < tandrel::kMaxCutBuffer / 2
-                            ? last
-                            : buffer.size());
-      }
+      buffer.Trim();
     }
     port->SetPortOpen(false);
   } else {

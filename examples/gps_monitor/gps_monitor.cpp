@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "tandrel/receive_buffer.h"
 #include "tandrel/sentences.h"
 #include "tandrel/serial_port.h"
 #include "tandrel/tandrel.h"
@@ -28,9 +29,6 @@ namespace {
 // the degrees back exactly.
 constexpr double kGgaPi = 3.14159265358979;
 
-// The cutters refuse a buffer longer than kMaxCutBuffer; a line that never completes a
-// sentence is dropped well before that.
-constexpr std::size_t kKeepAtMost = tandrel::kMaxCutBuffer / 2;
 constexpr std::size_t kChunk = 4096;
 
 volatile sig_atomic_t g_stop = 0;
@@ -93,13 +91,6 @@ int ParseArgs(int argc, char** argv, Options& o) {
   return o.file.empty() == o.device.empty() ? 2 : 0;
 }
 
-// Whether the buffer holds a "$" followed by a CR LF: then a false from the cutter means
-// the sentence was rejected, not that more characters are needed.
-bool HoldsCompleteSentence(const std::string& buff) {
-  auto dollar = buff.find('$');
-  return dollar != std::string::npos && buff.find("\r\n", dollar + 1) != std::string::npos;
-}
-
 bool IsGga(const std::string& line) {
   auto comma = line.find(',');
   return comma == 6 && line.compare(3, 3, "GGA") == 0;
@@ -112,43 +103,38 @@ class Monitor {
   // Appends newly received characters and handles every sentence they complete. False
   // once the requested number of positions has been printed.
   bool Feed(std::string_view chunk) {
-    buff_.append(chunk);
+    // The buffer tells a sentence refused (checksum) from one not complete yet, and trims
+    // a tail that never completes one before the cutters would refuse the whole buffer.
+    buff_.Append(chunk);
+    const auto cutter = [this](std::string& b, std::string& l) { return t_.GetAline_Ok(b, l); };
     std::string line;
     for (;;) {
-      const std::size_t before = buff_.size();
-      const bool complete = HoldsCompleteSentence(buff_);
-      if (t_.GetAline_Ok(buff_, line)) {
-        ++counts_.sentences;
-        if (IsGga(line) && Print(line) && limit_ > 0 && counts_.positions >= limit_) return false;
+      const auto cut = buff_.Next(cutter, line);
+      if (cut == tandrel::ReceiveBuffer::Cut::Wait) break;
+      if (cut == tandrel::ReceiveBuffer::Cut::Rejected) {
+        ++counts_.rejected;
         continue;
       }
-      if (!complete || buff_.size() == before) break;
-      ++counts_.rejected;
+      ++counts_.sentences;
+      if (IsGga(line) && Print(line) && limit_ > 0 && counts_.positions >= limit_) return false;
     }
-    if (buff_.size() > kKeepAtMost) {
-      // Keep only a last sentence start that could still complete.
-      const std::size_t last = buff_.rfind('$');
-      Drop(last != std::string::npos && buff_.size() - last <= kKeepAtMost ? last : buff_.size());
-    }
+    counts_.dropped += long(buff_.Trim());
     return true;
   }
 
   // What is left at the end: the start of a sentence, and after --count stopped the loop
   // also complete sentences never read, which are passed over without counting as dropped.
   void Finish() {
+    const auto cutter = [this](std::string& b, std::string& l) { return t_.GetAline_Command(b, l); };
     std::string line;
-    while (t_.GetAline_Command(buff_, line)) {
+    while (buff_.Next(cutter, line) == tandrel::ReceiveBuffer::Cut::Sentence) {
     }
-    Drop(buff_.size());
+    counts_.dropped += long(buff_.DropAll());
   }
 
   const Counts& counts() const { return counts_; }
 
  private:
-  void Drop(std::size_t n) {
-    buff_.erase(0, n);
-    counts_.dropped += long(n);
-  }
 
   std::string Field(int32_t n, int k) {
     if (k > n) return {};
@@ -176,7 +162,7 @@ class Monitor {
   tandrel::ITandrel& t_;
   long limit_;
   vantrel::rt::SafeArray fields_;
-  std::string buff_;
+  tandrel::ReceiveBuffer buff_;
   Counts counts_;
 };
 

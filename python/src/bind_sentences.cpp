@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "binding.h"
-#include "common/text_rules.h"
+#include "tandrel/receive_buffer.h"
 #include "tandrel/sentences.h"
 
 namespace vantrel::python {
@@ -13,9 +13,8 @@ namespace vantrel::python {
 namespace {
 
 // The cutters refuse a buffer past kMaxCutBuffer; bytes are handed over in pieces well
-// below it, and a line that never completes a sentence is dropped before it grows that far.
+// below it, and the receive buffer trims what never completes a sentence.
 constexpr std::size_t kPiece = 4096;
-constexpr std::size_t kKeepAtMost = tandrel::kMaxCutBuffer / 2;
 
 enum class Kind { Other, GGA, VTG, HDT, GSN, POS };
 
@@ -53,14 +52,14 @@ Cut Parse(std::string line) {
   Cut c;
   c.fields = Fields(line);
   const std::string type = Type(c.fields);
-  if (type == "GGA" && !TooManyFields(c.fields)) {
-    double obs = 0, phi = 0, lam = 0, h = 0, hdop = 0;
-    int32_t q = 0, sats = 0;
-    if (tandrel::Read_GGA(line, obs, phi, lam, h, q, sats, hdop)) {
+  if (type == "GGA") {
+    // lat and lon stay as sent: the record carries the hemisphere letters beside them.
+    tandrel::GgaFix fix;
+    if (tandrel::ParseGga(line, fix) == tandrel::GgaRead::Fix) {
       c.kind = Kind::GGA;
-      c.v[0] = obs, c.v[1] = phi, c.v[2] = lam, c.v[3] = h, c.v[4] = hdop;
-      c.v[5] = ReadLenient(Field(c.fields, 10));
-      c.n[0] = q, c.n[1] = sats;
+      c.v[0] = fix.time, c.v[1] = fix.LatitudeAsSent(), c.v[2] = fix.LongitudeAsSent(), c.v[3] = fix.separation;
+      c.v[4] = fix.hdop, c.v[5] = fix.height;
+      c.n[0] = fix.quality, c.n[1] = fix.satellites;
     }
   } else if (type == "VTG" && !TooManyFields(c.fields)) {
     double vx = 0, vy = 0;
@@ -82,11 +81,6 @@ Cut Parse(std::string line) {
   return c;
 }
 
-bool HoldsCompleteSentence(const std::string& buff) {
-  auto dollar = buff.find('$');
-  return dollar != std::string::npos && buff.find("\r\n", dollar + 1) != std::string::npos;
-}
-
 class SentenceStream {
  public:
   explicit SentenceStream(bool checksum) : checksum_(checksum) {}
@@ -96,16 +90,13 @@ class SentenceStream {
     while (!data.empty()) {
       const std::string_view piece = data.substr(0, kPiece);
       data.remove_prefix(piece.size());
-      buff_.append(piece);
+      buff_.Append(piece);
       CutAll(out);
     }
     return out;
   }
 
-  void Finish() {
-    dropped_ += buff_.size();
-    buff_.clear();
-  }
+  void Finish() { dropped_ += buff_.DropAll(); }
 
   bool checksum() const { return checksum_; }
   std::size_t sentences = 0, rejected = 0;
@@ -114,29 +105,23 @@ class SentenceStream {
 
  private:
   void CutAll(std::vector<Cut>& out) {
+    const tandrel::ReceiveBuffer::Cutter cutter = checksum_ ? tandrel::GetAline_Ok : tandrel::GetAline_Command;
     std::string line;
     for (;;) {
-      const std::size_t before = buff_.size();
-      const bool complete = HoldsCompleteSentence(buff_);
-      const bool cut = checksum_ ? tandrel::GetAline_Ok(buff_, line) : tandrel::GetAline_Command(buff_, line);
-      if (cut) {
-        ++sentences;
-        out.push_back(Parse(std::move(line)));
+      const auto cut = buff_.Next(cutter, line);
+      if (cut == tandrel::ReceiveBuffer::Cut::Wait) break;
+      if (cut == tandrel::ReceiveBuffer::Cut::Rejected) {
+        ++rejected;
         continue;
       }
-      if (!complete || buff_.size() == before) break;
-      ++rejected;
+      ++sentences;
+      out.push_back(Parse(std::move(line)));
     }
-    if (buff_.size() > kKeepAtMost) {
-      const std::size_t last = buff_.rfind('$');
-      const std::size_t drop = last != std::string::npos && buff_.size() - last <= kKeepAtMost ? last : buff_.size();
-      buff_.erase(0, drop);
-      dropped_ += drop;
-    }
+    dropped_ += buff_.Trim();
   }
 
   bool checksum_;
-  std::string buff_;
+  tandrel::ReceiveBuffer buff_;
   std::size_t dropped_ = 0;
 };
 

@@ -2,6 +2,8 @@
 // status 1, standard input and output, receiver logs.
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,16 +127,30 @@ TEST_F(CliTest, ReceiverLogsAndCommonPointFits) {
   EXPECT_EQ(err_, "公共点少于2个,不能转换!\n");
 }
 
-TEST_F(CliTest, SerialPortPositionsUntilTheCount) {
+// vantrel-cli reading a pseudo-terminal in a thread while the test talks as the receiver.
+class CliPortTest : public CliTest {
+ protected:
+  void Start(const std::string& args) {
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    run = std::thread([this, args] {
+      status = Cli(args + " --port " + name);
+      done = true;
+    });
+  }
+  void Join() {
+    run.join();
+    ::close(master);
+    ::close(slave);
+  }
   int master = -1, slave = -1;
-  char name[256];
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  char name[256] = {};
   std::atomic<bool> done{false};
   int status = -1;
-  std::thread run([&] {
-    status = Cli(std::string("nmea --zone-width 6 --count 2 --on-error skip --port ") + name);
-    done = true;
-  });
+  std::thread run;
+};
+
+TEST_F(CliPortTest, SerialPortPositionsUntilTheCount) {
+  Start("nmea --zone-width 6 --count 2 --on-error skip");
   // The receiver talks until the program has had its two positions (or 20 s passed).
   const std::string bad = "$GPGGA,092751.000,5321.6803,N,00630.3373,W,2,9,0.95,61.8,M,55.2,M,1.2,0000*00\r\n";
   const std::string good = "$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n";
@@ -143,13 +159,42 @@ TEST_F(CliTest, SerialPortPositionsUntilTheCount) {
     if (::write(master, s.data(), s.size()) < 0) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  run.join();
-  ::close(master);
-  ::close(slave);
+  Join();
   EXPECT_EQ(status, 1);  // the sentence with the wrong checksum was reported
   EXPECT_NE(err_.find(std::string(name) + ": 语句校验和不对!"), std::string::npos) << err_;
   EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 2) << out_;
   EXPECT_EQ(out_.rfind("092750.000    53.2140812000 -6.3020231999 116.900", 0), 0u) << out_;
+}
+
+// A GGA whose start has exactly half the cutters' limit when a read leaves the buffer over
+// that much is kept and completes with the next read (before, the port dropped it).
+TEST_F(CliPortTest, SerialPortKeepsASentenceStartOfHalfTheCutterLimit) {
+  Start("nmea --zone-width 6 --count 2");
+  // Bytes written before the program puts the port in raw mode would be taken as lines.
+  termios tio{};
+  for (int i = 0; i < 2000 && !done && tcgetattr(slave, &tio) == 0 && (tio.c_lflag & ICANON); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::string body = "GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,";
+  body += std::string(16383 - 4 - body.size(), '0');  // "$" body "*hh": 16383 bytes
+  unsigned char x = 0;
+  for (unsigned char c : body) x ^= c;
+  char star[4];
+  std::snprintf(star, sizeof star, "*%02X", x);
+  const std::string start = "$junk$" + body + star;
+  ASSERT_EQ(::write(master, start.data(), start.size()), ssize_t(start.size()));
+  // The line end goes in a later read, after the program has trimmed its buffer.
+  for (int i = 0, queued = 1; i < 2000 && queued > 0 && ::ioctl(slave, FIONREAD, &queued) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const std::string later = "\r\n$GNGGA,120000.50,3345.1234,S,15112.5678,E,4,14,0.7,35.0,M,22.3,M,1.0,0001*7A\r\n";
+  for (int i = 0; i < 200 && !done; ++i) {
+    const std::string s = i == 0 ? later : later.substr(2);
+    if (::write(master, s.data(), s.size()) < 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  Join();
+  EXPECT_EQ(status, 0) << err_;
+  EXPECT_EQ(out_.rfind("092750.000    53.2140812000 -6.3020231999 116.900", 0), 0u) << out_.substr(0, 200);
 }
 
 }  // namespace

@@ -214,25 +214,49 @@ bool GetBlank_Line_Ok(std::string& inBuff, std::string& aline, std::string_view 
   return true;
 }
 
-// $GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76
+GgaRead ParseGga(std::string_view aline, GgaFix& fix) {
+  std::vector<std::string_view> f;
+  if (!SplitFields(aline, f)) return GgaRead::Overlong;
+  int32_t q, s;
+  if (!RoundInt(vantrel::ReadLenient(Field(f, 7)), q) || !RoundInt(vantrel::ReadLenient(Field(f, 8)), s)) {
+    fix = GgaFix{};
+    return GgaRead::Unreadable;
+  }
+  fix.time = vantrel::ReadLenient(Field(f, 2));
+  fix.south = vantrel::TrimBlanks(Field(f, 4)) == "S";
+  fix.west = vantrel::TrimBlanks(Field(f, 6)) == "W";
+  const double phi = PackedDegreesToRadians(vantrel::ReadLenient(Field(f, 3)));
+  const double lam = PackedDegreesToRadians(vantrel::ReadLenient(Field(f, 5)));
+  fix.latitude = fix.south ? -phi : phi;
+  fix.longitude = fix.west ? -lam : lam;
+  fix.quality = q;
+  fix.satellites = s;
+  fix.hdop = vantrel::ReadLenient(Field(f, 9));
+  fix.height = vantrel::ReadLenient(Field(f, 10));
+  fix.separation = vantrel::ReadLenient(Field(f, 12));
+  return GgaRead::Fix;
+}
+
 bool Read_GGA(std::string_view aline, double& obsSec, double& phi, double& lam, double& h, int32_t& quality,
               int32_t& satNo, double& hdop) {
-  std::vector<std::string_view> f;
-  if (!SplitFields(aline, f)) return true;
-  int32_t q, s;
-  double hd = vantrel::ReadLenient(Field(f, 9));
-  if (!RoundInt(vantrel::ReadLenient(Field(f, 7)), q) || !RoundInt(vantrel::ReadLenient(Field(f, 8)), s)) {
-    phi = lam = obsSec = hdop = 0;
-    satNo = 0;
-    return false;
+  GgaFix fix;
+  switch (ParseGga(aline, fix)) {
+    case GgaRead::Overlong:
+      return true;
+    case GgaRead::Unreadable:
+      phi = lam = obsSec = hdop = 0;
+      satNo = 0;
+      return false;
+    case GgaRead::Fix:
+      break;
   }
-  obsSec = vantrel::ReadLenient(Field(f, 2));
-  phi = PackedDegreesToRadians(vantrel::ReadLenient(Field(f, 3)));
-  lam = PackedDegreesToRadians(vantrel::ReadLenient(Field(f, 5)));
-  quality = q;
-  satNo = s;
-  hdop = hd;
-  h = vantrel::ReadLenient(Field(f, 12));
+  obsSec = fix.time;
+  phi = fix.LatitudeAsSent();
+  lam = fix.LongitudeAsSent();
+  quality = fix.quality;
+  satNo = fix.satellites;
+  hdop = fix.hdop;
+  h = fix.separation;
   return true;
 }
 
