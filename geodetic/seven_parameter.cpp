@@ -46,15 +46,26 @@ void SevenParameterTransform(const SevenParameters& p, double X, double Y, doubl
   Zn = p.dZ + k * (Z + p.ey * X / kSevenRho - p.ex * Y / kSevenRho);
 }
 
+double SevenMeridianRadians(double degrees) { return degrees / 180 * kSevenPi; }
+
 SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters& p, double X,
                                   double Y, double Z, const Ellipsoid& ellipsoid,
                                   double centralMeridianDeg, double falseNorthingKm,
                                   double falseEastingKm, double planeHeight) {
+  return SevenParameterComputeRadians(state, p, X, Y, Z, ellipsoid,
+                                      SevenMeridianRadians(centralMeridianDeg), falseNorthingKm,
+                                      falseEastingKm, planeHeight);
+}
+
+SevenResult SevenParameterComputeRadians(ProjectionState& state, const SevenParameters& p,
+                                         double X, double Y, double Z, const Ellipsoid& ellipsoid,
+                                         double centralMeridian, double falseNorthingKm,
+                                         double falseEastingKm, double planeHeight) {
   SevenResult r;
   SevenParameterTransform(p, X, Y, Z, r.Xn, r.Yn, r.Zn);
   state.SetEllipsoid(ellipsoid);
   xyzblh(r.B, r.L, r.H, r.Xn, r.Yn, r.Zn, state.ellipsoid());
-  state.CentralMeridian = centralMeridianDeg / 180 * kSevenPi;
+  state.CentralMeridian = centralMeridian;
   state.FalseNorthingKm = falseNorthingKm;
   state.FalseEastingKm = falseEastingKm;
   state.PlaneHeight = planeHeight;

@@ -39,6 +39,14 @@ SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters&
                                   double centralMeridianDeg, double falseNorthingKm,
                                   double falseEastingKm, double planeHeight);
 
+// The dialog's central meridian field (decimal degrees) in radians, as the computation above
+// takes it; and the computation with the meridian already in radians (the same bits).
+double SevenMeridianRadians(double degrees);
+SevenResult SevenParameterComputeRadians(ProjectionState& state, const SevenParameters& p,
+                                         double X, double Y, double Z, const Ellipsoid& ellipsoid,
+                                         double centralMeridian, double falseNorthingKm,
+                                         double falseEastingKm, double planeHeight);
+
 // The captions of the dialog's fields Text1..Text14 (1-based), as its labels show them.
 std::string_view SevenFieldCaption(int field);
 // The message for a field that is not a number: "“尺度因子”必须是数字!".
