@@ -109,6 +109,14 @@ void AddSeven(Registry& r) {
   AddFalseOrigin(app, c->g, "东偏 (公里, 默认 500, 同对话框)", "北偏 (公里, 默认 0)");
 }
 
+// The false origin (east `east` km unless given) and the plane height of UTM and Lambert.
+template <class Params>
+void ReadFalseOrigin(const Geo& g, double east, Params& p) {
+  p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
+  p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", east);
+  p.planeHeight = Number(g.planeHeight, "--plane-height");
+}
+
 void AddUtm(Registry& r) {
   CLI::App* app = nullptr;
   auto c = AddFileCommand(
@@ -122,9 +130,7 @@ void AddUtm(Registry& r) {
         p.zoned = width == 6;
         if (p.zoned == !g.cm.empty()) throw UsageError("需要 --cm 或 --zone-width 6 (只给一个)");
         if (!p.zoned) p.centralMeridian = batch::ComponentMeridian(Number(g.cm, "--cm"));
-        p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
-        p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 500);
-        p.planeHeight = Number(g.planeHeight, "--plane-height");
+        ReadFalseOrigin(g, 500, p);
         return g.inverse ? batch::UtmToGeodeticCommand(p, AnglesOf(g))
                          : batch::GeodeticToUtmCommand(p, AnglesOf(g), decimals);
       }, &app);
@@ -149,9 +155,7 @@ void AddLambert(Registry& r) {
         const auto b = Numbers(*parallels, "--parallels", 2);
         p.parallel1 = Dms2Rad(b[0]);
         p.parallel2 = Dms2Rad(b[1]);
-        p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
-        p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 0);
-        p.planeHeight = Number(g.planeHeight, "--plane-height");
+        ReadFalseOrigin(g, 0, p);
         return g.inverse ? batch::LambertToGeodeticCommand(p, AnglesOf(g))
                          : batch::GeodeticToLambertCommand(p, AnglesOf(g), decimals);
       }, &app);

@@ -112,8 +112,7 @@ void AddFit7(Registry& r) {
                         [o] { return RunFit7(o->f7, o->output); });
   Fit7Args& f7 = o->f7;
   const std::string codes = batch::EllipsoidCodeText(", ", " 或 ");
-  app->add_option("file", f7.file, "公共点文件, 每行 点名 X Y Z X' Y' Z' (- 为标准输入)")->type_name("FILE")->required();
-  app->add_option("-o,--output", o->output, "结果写到文件 (默认标准输出)")->type_name("FILE");
+  AddReportFiles(app, f7.file, o->output, "公共点文件, 每行 点名 X Y Z X' Y' Z' (- 为标准输入)", "结果写到文件 (默认标准输出)");
   app->add_flag("--geodetic", f7.geodetic, "公共点为大地坐标: 每行 点名 B L H B' L' H' (度.分秒 D.MMSS, 米)");
   app->add_option("--ellipsoid", f7.fromEllipsoid, "--geodetic 时老坐标的椭球: " + codes)->type_name("CODE");
   app->add_option("--to-ellipsoid", f7.toEllipsoid, "--geodetic 时新坐标的椭球: " + codes)->type_name("CODE");

@@ -83,6 +83,12 @@ void AddFalseOrigin(CLI::App* app, Geo& g, const std::string& easting, const std
   app->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
 }
 
+void AddReportFiles(CLI::App* app, std::string& file, std::string& output, const std::string& fileText,
+                    const std::string& outputText) {
+  app->add_option("file", file, fileText)->type_name("FILE")->required();
+  app->add_option("-o,--output", output, outputText)->type_name("FILE");
+}
+
 // ---------------------------------------------------------------- option values
 
 double Number(const std::string& text, const std::string& option) {

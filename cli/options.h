@@ -77,6 +77,10 @@ void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly);
 // --false-easting, --false-northing and --plane-height with their own help texts.
 void AddFalseOrigin(CLI::App* app, Geo& g, const std::string& easting, const std::string& northing);
 
+// The one input file of a report ("-" standard input) and its -o file.
+void AddReportFiles(CLI::App* app, std::string& file, std::string& output, const std::string& fileText,
+                    const std::string& outputText);
+
 // ---------------------------------------------------------------- option values
 double Number(const std::string& text, const std::string& option);
 double NumberOr(const std::string& text, const std::string& option, double dflt);

@@ -67,8 +67,7 @@ void AddTraverse(Registry& r) {
   CLI::App* app = r.Add("traverse", "闭合导线/附合导线 平差: 导线观测文件 → 导线坐标计算表 (角度闭合差按限差检查, 坐标增量按边长比例分配)",
                         [o] { return RunTraverse(o->tr, o->output); });
   TraverseArgs& tr = o->tr;
-  app->add_option("file", tr.file, "导线观测文件 (- 为标准输入)")->type_name("FILE")->required();
-  app->add_option("-o,--output", o->output, "计算表写到文件 (默认标准输出)")->type_name("FILE");
+  AddReportFiles(app, tr.file, o->output, "导线观测文件 (- 为标准输入)", "计算表写到文件 (默认标准输出)");
   app->add_option("--allowance", tr.allowance, "角度闭合差限差 ±c″√n 的 c (秒, 默认 40)")->type_name("SECONDS");
   app->add_option("--step", tr.step, "角度改正数取至几秒 (默认 1; 0 为不取整, 平均分配)")->type_name("SECONDS");
   app->add_flag("--force", tr.force, "角度闭合差超限也平差 (计算表注明超限)");
