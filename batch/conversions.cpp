@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "batch/ellipsoids.h"
 #include "common/text_rules.h"
 #include "geodetic/geodetic_gauss.h"
 #include "geodetic/height_anomaly.h"
@@ -315,7 +316,7 @@ void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
   const std::size_t n = CheckedLength(X.size(), Y, Z, Xn, Yn, Zn, status);
   const bool gauss = !xg.empty() || !yg.empty() || !hg.empty();
   if (gauss) CheckedLength(n, xg, yg, hg);
-  const GaussKruger projection(p.ellipsoid, SevenMeridian(p.centralMeridianDeg),
+  const GaussKruger projection(p.ellipsoid, p.centralMeridian,
                                p.falseNorthingKm, p.falseEastingKm, p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     double xn = 0, yn = 0, zn = 0;
@@ -337,6 +338,8 @@ void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
     Zn[i] = ok ? zn : kNaN;
   }
 }
+
+double ComponentMeridian(double dms) { return Dms2Rad(dms, kComponentPi); }
 
 int UtmZoneNumber(double degrees) {
   const double d = TurnDegrees(degrees);
@@ -365,6 +368,13 @@ bool ComponentCall(F&& call) {
   }
 }
 
+// The component knows its ellipsoids by code; the code of the row the ellipsoid is.
+std::string ComponentCode(const Ellipsoid& e) {
+  const EllipsoidRow* row = ComponentRow(e);
+  if (!row) throw std::invalid_argument("vantrel::batch: the Tandrel component has no such ellipsoid");
+  return std::string(row->code);
+}
+
 }  // namespace
 
 void GeodeticToUtm(const UtmParams& p, AngleUnit unit, std::span<const double> B,
@@ -372,12 +382,10 @@ void GeodeticToUtm(const UtmParams& p, AngleUnit unit, std::span<const double> B
                    std::span<double> zone, std::span<Status> status) {
   const std::size_t n = CheckedLength(B.size(), L, x, y, status);
   CheckOptional(n, zone);
+  std::string elli = ComponentCode(p.ellipsoid);
   auto t = tandrel::CreateTandrel();
-  std::string elli = p.ellipsoid;
   double xxo = p.falseNorthingKm, yyo = p.falseEastingKm, hho = p.planeHeight;
-  // The forward method takes the meridian in radians; the component's own conversion
-  // gives it the value its inverse reads from the packed one.
-  const double given = Dms2Rad(p.centralMeridian, kComponentPi);
+  const double given = p.centralMeridian;
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = y[i] = kNaN;
     Put(zone, i, kNaN);
@@ -391,7 +399,7 @@ void GeodeticToUtm(const UtmParams& p, AngleUnit unit, std::span<const double> B
         status[i] = Status::NotFinite;
         continue;
       }
-      lo = Dms2Rad(degrees, kComponentPi);
+      lo = ComponentMeridian(degrees);
     }
     double xi = 0, yi = 0;
     const bool ok = ComponentCall([&] { t->BL2XYg_UTM(xi, yi, phi, lam, lo, xxo, yyo, hho, elli); });
@@ -411,22 +419,25 @@ void UtmToGeodetic(const UtmParams& p, std::span<const double> x, std::span<cons
                    std::span<Status> status) {
   const std::size_t n = CheckedLength(x.size(), y, B, L, status);
   if (p.zoned) CheckedLength(n, zone);
-  auto t = tandrel::CreateTandrel();
+  const std::string elli = ComponentCode(p.ellipsoid);
   for (std::size_t i = 0; i < n; ++i) {
     B[i] = L[i] = kNaN;
     double lo = p.centralMeridian;
     if (p.zoned) {
       int z = 0;
-      // Meridians of whole degrees are their own packed values; taken in [0, 360).
-      if (!WholeZone(zone[i], z) || !UtmZoneMeridian(z, kPi, lo)) {
+      double degrees = 0;
+      // Taken in [0, 360), the convention the inverse gives.
+      if (!WholeZone(zone[i], z) || !UtmZoneMeridian(z, kPi, degrees)) {
         status[i] = Status::BadZone;
         continue;
       }
+      lo = ComponentMeridian(degrees);
     }
     double phi = 0, lam = 0;
+    // XYg2BL_UTM without its packed meridian: the radians it would read from it.
     const bool ok = ComponentCall([&] {
-      t->XYg2BL_UTM(x[i], y[i], phi, lam, lo, p.falseNorthingKm, p.falseEastingKm,
-                    p.planeHeight, p.ellipsoid);
+      tandrel::UtmInverse(x[i], y[i], phi, lam, lo, p.falseNorthingKm, p.falseEastingKm,
+                          p.planeHeight, elli);
     });
     // The component gives packed degrees, read back with its own pi.
     const double b = Dms2Rad(phi, kComponentPi), l = Dms2Rad(lam, kComponentPi);
@@ -444,8 +455,8 @@ void GeodeticToLambert(const LambertParams& p, AngleUnit unit, std::span<const d
                        std::span<const double> L, std::span<double> x, std::span<double> y,
                        std::span<Status> status) {
   const std::size_t n = CheckedLength(B.size(), L, x, y, status);
+  std::string elli = ComponentCode(p.ellipsoid);
   auto t = tandrel::CreateTandrel();
-  std::string elli = p.ellipsoid;
   double lo = p.centralMeridian, xxo = p.falseNorthingKm, yyo = p.falseEastingKm,
          hho = p.planeHeight;
   for (std::size_t i = 0; i < n; ++i) {
@@ -466,8 +477,8 @@ void LambertToGeodetic(const LambertParams& p, std::span<const double> x,
                        std::span<const double> y, std::span<double> B, std::span<double> L,
                        std::span<Status> status) {
   const std::size_t n = CheckedLength(x.size(), y, B, L, status);
+  std::string elli = ComponentCode(p.ellipsoid);
   auto t = tandrel::CreateTandrel();
-  std::string elli = p.ellipsoid;
   double lo = p.centralMeridian, xxo = p.falseNorthingKm, yyo = p.falseEastingKm,
          hho = p.planeHeight;
   for (std::size_t i = 0; i < n; ++i) {

@@ -129,7 +129,8 @@ void ChangeZones(const ZoneChangeParams& params, std::span<const double> x,
 struct SevenParams {
   SevenParameters parameters;
   Ellipsoid ellipsoid = kEllipsoid54;
-  double centralMeridianDeg = 123;  // decimal degrees, as the dialog's field
+  // Radians; the dialog's field is decimal degrees, SevenMeridianRadians takes it over.
+  double centralMeridian = SevenMeridianRadians(123);
   double falseNorthingKm = 0, falseEastingKm = 500, planeHeight = 0;
   double anomaly = 0;  // the height anomaly the projection plane is lifted by
 };
@@ -140,13 +141,17 @@ void SevenParameterPoints(const SevenParams& params, std::span<const double> X,
                           std::span<Status> status);
 
 // ---------------------------------------------------------------- UTM and Lambert
-// Through the Tandrel component's methods (ellipsoid by its code "54", "80" or "84").
+// Through the Tandrel component's methods. The ellipsoid must be one of the component's
+// three (54, 80, 84: ComponentKnowsEllipsoid); another throws std::invalid_argument.
 struct UtmParams {
-  std::string ellipsoid = "84";
-  double centralMeridian = 0;  // packed D.MMSS, as the component's inverse takes it
+  Ellipsoid ellipsoid = kEllipsoid84;
+  double centralMeridian = 0;  // radians (ComponentMeridian of a packed meridian)
   bool zoned = false;          // each point in its UTM zone (1..60, meridian 6n - 183)
   double falseNorthingKm = 0, falseEastingKm = 500, planeHeight = 0;
 };
+// A meridian given as packed D.MMSS in radians as the component reads it (with its own pi):
+// the value its UTM inverse computes from the packed one.
+double ComponentMeridian(double dms);
 int UtmZoneNumber(double degrees);  // the longitude in degrees, any turn
 // The zone's meridian in whole degrees, within half a turn of `near` (radians).
 bool UtmZoneMeridian(int zone, double near, double& degrees);
@@ -158,7 +163,7 @@ void UtmToGeodetic(const UtmParams& params, std::span<const double> x, std::span
                    std::span<Status> status);
 
 struct LambertParams {
-  std::string ellipsoid = "84";
+  Ellipsoid ellipsoid = kEllipsoid84;
   double centralMeridian = 0;                  // radians
   double parallel1 = 0, parallel2 = 0;         // standard parallels, radians
   double falseNorthingKm = 0, falseEastingKm = 0, planeHeight = 0;

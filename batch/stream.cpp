@@ -48,17 +48,7 @@ struct BlockResult {
   std::uint64_t points = 0;
 };
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t w = ::write(fd, bytes.data(), bytes.size());
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(w));
-  }
-  return true;
-}
+bool WriteAll(int fd, std::string_view bytes) { return vantrel::WriteAll(fd, bytes) == 0; }
 
 // One worker's scratch space, reused from block to block.
 class BlockConverter {
@@ -493,7 +483,7 @@ class Runner {
       *total += static_cast<std::uint64_t>(st.st_size);
     }
     progress_ = std::make_unique<Progress>(options_.errorFd, !options_.quiet, total);
-    if (!sink_.ok()) return Fail("", 0, "不能写入" + sink_.path() + "：" + sink_.error());
+    if (!sink_.ok()) return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
     for (const auto& path : options_.inputs) {
       if (!RunFile(path)) return Finish(false);
     }
@@ -509,7 +499,7 @@ class Runner {
   RunResult Finish(bool complete) {
     progress_.reset();
     if (complete && !sink_.Commit()) {
-      Report("", 0, "不能写入" + sink_.path() + "：" + sink_.error());
+      Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
       complete = false;
     }
     result_.exitCode = complete && result_.failed == 0 ? 0 : 1;
@@ -532,7 +522,7 @@ class Runner {
   // False when the run must stop.
   bool RunFile(const std::string& path) {
     FileContext ctx;
-    ctx.name = path == "-" ? "<stdin>" : path;
+    ctx.name = InputName(path);
     std::unique_ptr<LineReader> reader = path == "-" ? std::make_unique<LineReader>(0, options_.block)
                                                      : std::make_unique<LineReader>(path, true, options_.block);
     if (!reader->ok()) {
@@ -590,7 +580,7 @@ class Runner {
         if (header) {
           const std::string h = OutputHeader(command_, ctx, firstLine);
           if (h != lastHeader_ && !sink_.Write(h)) {
-            Report("", 0, "不能写入" + sink_.path() + "：" + sink_.error());
+            Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
             return false;
           }
           lastHeader_ = h;
@@ -657,6 +647,12 @@ Formatter AngleFormat(AngleUnit unit) {
 
 std::string DecimalsPattern(int decimals) {
   return "#" + std::string(decimals > 0 ? "." : "") + std::string(static_cast<std::size_t>(std::max(decimals, 0)), '0');
+}
+
+std::string InputName(const std::string& path) { return path == "-" ? std::string(kStdinName) : path; }
+
+std::string CannotWriteMessage(const std::string& path, const std::string& error) {
+  return "不能写入" + path + "：" + error;
 }
 
 }  // namespace vantrel::batch

@@ -86,6 +86,12 @@ Formatter PatternFormat(std::string pattern);   // FormatPattern
 Formatter GeneralFormat();                      // GeneralNumberText
 Formatter AngleFormat(AngleUnit unit);          // AngleText
 
+// The name messages give an input: "<stdin>" for "-", standard input.
+inline constexpr std::string_view kStdinName = "<stdin>";
+std::string InputName(const std::string& path);
+// "不能写入PATH：ERROR", the message of an output that could not be written.
+std::string CannotWriteMessage(const std::string& path, const std::string& error);
+
 // "#.000" for 3 decimals, "#" for none: the dialogs' pattern with another count.
 std::string DecimalsPattern(int decimals);
 

@@ -37,19 +37,6 @@ std::string Resolved(const std::string& path) {
   return p;
 }
 
-// Writes all the bytes; 0, or the errno that stopped it.
-int WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t w = ::write(fd, bytes.data(), bytes.size());
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(w));
-  }
-  return 0;
-}
-
 std::string NameOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -209,6 +196,18 @@ WriteResult ReplaceTextFile(const std::string& path, const std::vector<std::stri
     result.error = file.error();
   }
   return result;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t w = ::write(fd, bytes.data(), bytes.size());
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(w));
+  }
+  return 0;
 }
 
 }  // namespace vantrel

@@ -18,6 +18,10 @@
 
 namespace vantrel {
 
+// Writes all the bytes to a descriptor, again after an interrupted write (EINTR); 0, or the
+// errno that stopped it.
+int WriteAll(int fd, std::string_view bytes);
+
 class FileReplacement {
  public:
   explicit FileReplacement(const std::string& target);

@@ -43,7 +43,7 @@ std::vector<Command> AllCommands() {
     c.push_back(GaussToGeodeticCommand(g, u));
     UtmParams t;
     t.zoned = u != AngleUnit::Radians;
-    t.centralMeridian = 123;
+    t.centralMeridian = ComponentMeridian(123);
     c.push_back(GeodeticToUtmCommand(t, u));
     c.push_back(UtmToGeodeticCommand(t, u));
     LambertParams l;

@@ -6,18 +6,6 @@
 
 namespace vantrel {
 
-Ellipsoid Get_Earth(int code) {
-  if (code == 80) return kEllipsoid80;
-  if (code == 84) return kEllipsoid84;
-  return kEllipsoid54;
-}
-
-Ellipsoid Get_Earth(std::string_view code) {
-  if (code == "80") return kEllipsoid80;
-  if (code == "84") return kEllipsoid84;
-  return kEllipsoid54;
-}
-
 double SemiMinorAxis(const Ellipsoid& e) { return e.a / std::sqrt(1 + e.e2 / (1 - e.e2)); }
 
 double Flattening(const Ellipsoid& e) { return 1 - SemiMinorAxis(e) / e.a; }

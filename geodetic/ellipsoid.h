@@ -1,10 +1,12 @@
 #pragma once
-// Reference ellipsoids, the current ellipsoid and projection state, packed D.MMSS
-// angles, the full-circle arctangent and the space <-> geodetic conversions.
+// The current ellipsoid and projection state (the named ellipsoids are in ellipsoids.h),
+// packed D.MMSS angles, the full-circle arctangent and the space <-> geodetic conversions.
 #include <cmath>
 #include <numbers>
 #include <string>
 #include <string_view>
+
+#include "geodetic/ellipsoids.h"
 
 namespace vantrel {
 
@@ -20,23 +22,10 @@ inline constexpr PiSet kCalculatorPi{3.14159265358979, 1.570796326794895, 6.2831
 inline constexpr PiSet kComponentPi{std::numbers::pi, std::numbers::pi / 2, 2 * std::numbers::pi};
 inline constexpr double kPi = kCalculatorPi.pi;
 
-struct Ellipsoid {
-  double a;   // semi-major axis, m
-  double e2;  // first eccentricity squared
-};
-inline constexpr Ellipsoid kEllipsoid54{6378245.0, 0.006693421622966};
-inline constexpr Ellipsoid kEllipsoid80{6378140.0, 0.006694384999588};
-inline constexpr Ellipsoid kEllipsoid84{6378137.0, 0.0066943800229};
-
 // The semi-minor axis b (m) and the flattening f = 1 - b/a, derived from a and e2 the way
 // the space conversions derive b.
 double SemiMinorAxis(const Ellipsoid& e);
 double Flattening(const Ellipsoid& e);
-
-// Code 80 and 84 their own rows; any other code (54 included) the 54 row.
-Ellipsoid Get_Earth(int code);
-// The components compare the code as text: "80", "84", anything else is "54".
-Ellipsoid Get_Earth(std::string_view code);
 
 // What the Gauss-Krueger series derive from an axis a and e2 (gauss_kruger.h).
 struct GaussSeries {

@@ -45,7 +45,7 @@ void SevenParameterTransform(const SevenParameters& p, double X, double Y, doubl
   Zn = p.dZ + k * (Z + p.ey * X / kSevenRho - p.ex * Y / kSevenRho);
 }
 
-double SevenMeridian(double degrees) { return degrees / 180 * kSevenPi; }
+double SevenMeridianRadians(double degrees) { return degrees / 180 * kSevenPi; }
 
 SevenResult SevenParameterCompute(const GaussKruger& projection, const SevenParameters& p,
                                   double X, double Y, double Z) {
@@ -61,7 +61,7 @@ SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters&
                                   double centralMeridianDeg, double falseNorthingKm,
                                   double falseEastingKm, double planeHeight) {
   state.SetEllipsoid(ellipsoid);
-  state.CentralMeridian = SevenMeridian(centralMeridianDeg);
+  state.CentralMeridian = SevenMeridianRadians(centralMeridianDeg);
   state.FalseNorthingKm = falseNorthingKm;
   state.FalseEastingKm = falseEastingKm;
   state.PlaneHeight = planeHeight;

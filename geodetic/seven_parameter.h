@@ -44,9 +44,9 @@ SevenResult SevenParameterCompute(ProjectionState& state, const SevenParameters&
 // plane height and anomaly): what the dialog computes for every point of a file.
 SevenResult SevenParameterCompute(const GaussKruger& projection, const SevenParameters& p,
                                   double X, double Y, double Z);
-// The central meridian in radians as the dialog takes its field in decimal degrees (with
-// pi as 4*atan(1)).
-double SevenMeridian(double degrees);
+// The dialog's central meridian field (decimal degrees) in radians, as the computation above
+// takes it (pi as 4*atan(1)).
+double SevenMeridianRadians(double degrees);
 
 // The captions of the dialog's fields Text1..Text14 (1-based), as its labels show them.
 std::string_view SevenFieldCaption(int field);

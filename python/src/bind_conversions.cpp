@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "batch/ellipsoids.h"
+#include "batch/gauss_options.h"
 #include "binding.h"
 #include "common/text_rules.h"
 #include "geodetic/geodetic_gauss.h"
@@ -29,12 +30,12 @@ double Finite(double v, const char* name) {
 
 // Tandrel knows its ellipsoids by text and takes any other text for 54: 2000 would be
 // computed on the wrong ellipsoid without a word, so only its three codes pass.
-std::string ComponentEllipsoid(py::handle arg) {
+NamedEllipsoid ComponentEllipsoid(py::handle arg) {
   const NamedEllipsoid e = ResolveEllipsoid(arg);
-  if (!batch::ComponentKnowsEllipsoid(e.code))
-    RaiseInput(std::string(batch::kComponentEllipsoidsMessage) + " 椭球 (不是 " + e.code + ")",
+  if (!batch::ComponentKnowsEllipsoid(*e.row))
+    RaiseInput(batch::ComponentEllipsoidsMessage() + " 椭球 (不是 " + e.code + ")",
                {{"argument", py::str("ellipsoid")}});
-  return e.code;
+  return e;
 }
 
 // ---------------------------------------------------------------- Gauss-Krueger
@@ -43,40 +44,47 @@ struct Gauss {
   batch::GaussParams p;
 };
 
+// The batch layer's rules among the options, met in this order: meridian or zone width, the
+// values, the zone prefix, the false origin and heights, the anomaly.
 Gauss MakeGauss(py::object ellipsoid, py::object centralMeridian, py::object zoneWidth, bool zonePrefix,
                 double falseNorthingKm, py::object falseEastingKm, double planeHeight, py::object anomaly) {
-  Gauss g;
+  using batch::GaussRule;
   const NamedEllipsoid e = ResolveEllipsoid(ellipsoid);
-  g.code = e.code;
-  g.p.ellipsoid = e.e;
-  if (centralMeridian.is_none() == zoneWidth.is_none())
+  batch::GaussChoice c;
+  c.ellipsoid = e.e;
+  c.meridian = !centralMeridian.is_none();
+  c.zoneWidth = zoneWidth.is_none() ? 0 : -1;  // given; its value is read below
+  c.zonePrefix = zonePrefix;
+  if (batch::BrokenGaussRule(c, GaussRule::MeridianAndZoneWidth, GaussRule::NoMeridianNorZone) != GaussRule::Kept)
     RaiseInput(std::string(kBadInput) + " 需要 central_meridian (弧度) 或 zone_width (3 或 6), 只能给一个");
+  double meridian = 0;
   if (!zoneWidth.is_none()) {
-    const int w = zoneWidth.cast<int>();
-    if (w != 3 && w != 6) RaiseInput(std::string(kBadInput) + " zone_width 应为 3 或 6", {{"argument", py::str("zone_width")}});
-    g.p.zoneWidth = w;
+    c.zoneWidth = zoneWidth.cast<int>();
+    if (c.zoneWidth != 3 && c.zoneWidth != 6)
+      RaiseInput(std::string(kBadInput) + " zone_width 应为 3 或 6", {{"argument", py::str("zone_width")}});
   } else {
-    g.p.centralMeridian = Finite(centralMeridian.cast<double>(), "central_meridian");
+    meridian = Finite(centralMeridian.cast<double>(), "central_meridian");
   }
-  if (zonePrefix && g.p.zoneWidth == 0) RaiseInput(std::string(kBadInput) + " zone_prefix 需要 zone_width");
-  g.p.zonePrefix = zonePrefix;
-  g.p.falseNorthingKm = Finite(falseNorthingKm, "false_northing_km");
-  // As the command line: a zone number in front goes with the usual 500 km false easting.
-  g.p.falseEastingKm = falseEastingKm.is_none() ? (zonePrefix ? 500.0 : 0.0)
-                                                : Finite(falseEastingKm.cast<double>(), "false_easting_km");
-  g.p.planeHeight = Finite(planeHeight, "plane_height");
-  const bool is54 = e.code == "54";
+  if (batch::BrokenGaussRule(c, GaussRule::PrefixWithoutZones, GaussRule::PrefixWithoutZones) != GaussRule::Kept)
+    RaiseInput(std::string(kBadInput) + " zone_prefix 需要 zone_width");
+  const double north = Finite(falseNorthingKm, "false_northing_km");
+  std::optional<double> east;
+  if (!falseEastingKm.is_none()) east = Finite(falseEastingKm.cast<double>(), "false_easting_km");
+  const double height = Finite(planeHeight, "plane_height");
+  double typed = 0;
+  bool automatic = false;
   if (py::isinstance<py::str>(anomaly)) {
     if (!IsAutoAnomaly(anomaly.cast<std::string>()))
       RaiseInput(std::string(kAnomalyMessage) + " (anomaly 应为数值或 'auto')", {{"argument", py::str("anomaly")}});
-    g.p.autoAnomaly = true;
+    automatic = true;
   } else {
-    g.p.anomaly = Finite(anomaly.cast<double>(), "anomaly");
+    typed = Finite(anomaly.cast<double>(), "anomaly");
   }
-  // The dialog reads the anomaly field only on the 1954 ellipsoid.
-  if (!is54 && (g.p.autoAnomaly || g.p.anomaly != 0))
+  // The default 0 is no anomaly given.
+  c.anomaly = automatic || typed != 0;
+  if (batch::BrokenGaussRule(c, GaussRule::AnomalyOff54, GaussRule::AnomalyOff54) != GaussRule::Kept)
     RaiseInput("anomaly 只用于54椭球 (同 大地坐标－高斯坐标 对话框)", {{"argument", py::str("anomaly")}});
-  return g;
+  return {e.code, batch::GaussParamsFor(c, meridian, north, east ? &*east : nullptr, height, typed, automatic)};
 }
 
 std::string GaussRepr(const Gauss& g) {
@@ -93,11 +101,14 @@ std::string GaussRepr(const Gauss& g) {
 
 // ---------------------------------------------------------------- UTM and Lambert
 struct Utm {
+  std::string code;
   batch::UtmParams p;
-  int zone = 0;  // the fixed zone, 0 when given by meridian or zoned
+  double dms = 0;  // the meridian packed, as the component takes it
+  int zone = 0;    // the fixed zone, 0 when given by meridian or zoned
 };
 
 struct Lambert {
+  std::string code;
   batch::LambertParams p;
 };
 
@@ -303,20 +314,24 @@ north, y east; scalars or arrays as GaussKruger.)doc")
       .def(py::init([](py::object ellipsoid, py::object zone, py::object centralMeridian, double fn, double fe,
                        double h0) {
              Utm u;
-             u.p.ellipsoid = ComponentEllipsoid(ellipsoid);
+             const NamedEllipsoid e = ComponentEllipsoid(ellipsoid);
+             u.code = e.code;
+             u.p.ellipsoid = e.e;
              if (!zone.is_none() && !centralMeridian.is_none())
                RaiseInput(std::string(kBadInput) + " zone 和 central_meridian 只能给一个");
              if (!zone.is_none()) {
                u.zone = zone.cast<int>();
                double degrees = 0;
                if (!batch::UtmZoneMeridian(u.zone, kPi, degrees)) RaiseInput(std::string(batch::StatusMessage(Status::BadZone)) + " (zone 应为 1..60)");
-               u.p.centralMeridian = degrees;  // a whole degree is its own packed value
+               u.dms = degrees;  // a whole degree is its own packed value
              } else if (!centralMeridian.is_none()) {
                double rad = Finite(centralMeridian.cast<double>(), "central_meridian");
-               u.p.centralMeridian = ReadLenient(Rad2dms_Buff(rad));
+               u.dms = ReadLenient(Rad2dms_Buff(rad));
              } else {
                u.p.zoned = true;
              }
+             // The meridian goes to the component packed: radians as it reads them back.
+             if (!u.p.zoned) u.p.centralMeridian = batch::ComponentMeridian(u.dms);
              u.p.falseNorthingKm = Finite(fn, "false_northing_km");
              u.p.falseEastingKm = Finite(fe, "false_easting_km");
              u.p.planeHeight = Finite(h0, "plane_height");
@@ -324,14 +339,14 @@ north, y east; scalars or arrays as GaussKruger.)doc")
            }),
            py::arg("ellipsoid") = 84, py::arg("zone") = py::none(), py::arg("central_meridian") = py::none(),
            py::arg("false_northing_km") = 0.0, py::arg("false_easting_km") = 500.0, py::arg("plane_height") = 0.0)
-      .def_property_readonly("ellipsoid", [](const Utm& u) { return ResolveEllipsoid(py::str(u.p.ellipsoid)); })
+      .def_property_readonly("ellipsoid", [](const Utm& u) { return ResolveEllipsoid(py::str(u.code)); })
       .def_property_readonly("zone", [](const Utm& u) -> py::object {
         if (u.zone == 0) return py::none();
         return py::int_(u.zone);
       })
       .def_property_readonly("central_meridian_dms", [](const Utm& u) -> py::object {
         if (u.p.zoned) return py::none();
-        return py::float_(u.p.centralMeridian);
+        return py::float_(u.dms);
       }, "The meridian as the component takes it, packed D.MMSS; None when each point has its zone.")
       .def("forward", [planeXY](const Utm& u, py::object B, py::object L) {
         Broadcast b({{"B", B}, {"L", L}});
@@ -354,9 +369,9 @@ north, y east; scalars or arrays as GaussKruger.)doc")
         return Zones(L, [](double degrees) { return static_cast<double>(batch::UtmZoneNumber(degrees)); });
       }, py::arg("L"), "The UTM zone numbers (as float) of longitudes L (radians).")
       .def("__repr__", [](const Utm& u) {
-        std::string s = "UTM(ellipsoid='" + u.p.ellipsoid + "'";
+        std::string s = "UTM(ellipsoid='" + u.code + "'";
         if (u.zone != 0) s += ", zone=" + std::to_string(u.zone);
-        else if (!u.p.zoned) s += ", central_meridian_dms=" + Repr(u.p.centralMeridian);
+        else if (!u.p.zoned) s += ", central_meridian_dms=" + Repr(u.dms);
         return s + ", false_northing_km=" + Repr(u.p.falseNorthingKm) + ", false_easting_km=" +
                Repr(u.p.falseEastingKm) + ", plane_height=" + Repr(u.p.planeHeight) + ")";
       });
@@ -372,7 +387,9 @@ InputError); false origin in km, plane height in m. A point or cone the componen
 raises InputError "兰勃特投影不能计算此点!" with its index.)doc")
       .def(py::init([](double l0, double b1, double b2, py::object ellipsoid, double fn, double fe, double h0) {
              Lambert l;
-             l.p.ellipsoid = ComponentEllipsoid(ellipsoid);
+             const NamedEllipsoid e = ComponentEllipsoid(ellipsoid);
+             l.code = e.code;
+             l.p.ellipsoid = e.e;
              l.p.centralMeridian = Finite(l0, "central_meridian");
              l.p.parallel1 = Finite(b1, "parallel1");
              l.p.parallel2 = Finite(b2, "parallel2");
@@ -399,7 +416,7 @@ raises InputError "兰勃特投影不能计算此点!" with its index.)doc")
       }, py::arg("x"), py::arg("y"), "Lambert x, y (m) back to LatLon(B, L) in radians.")
       .def("__repr__", [](const Lambert& l) {
         return "Lambert(central_meridian=" + Repr(l.p.centralMeridian) + ", parallel1=" + Repr(l.p.parallel1) +
-               ", parallel2=" + Repr(l.p.parallel2) + ", ellipsoid='" + l.p.ellipsoid + "', false_northing_km=" +
+               ", parallel2=" + Repr(l.p.parallel2) + ", ellipsoid='" + l.code + "', false_northing_km=" +
                Repr(l.p.falseNorthingKm) + ", false_easting_km=" + Repr(l.p.falseEastingKm) +
                ", plane_height=" + Repr(l.p.planeHeight) + ")";
       });

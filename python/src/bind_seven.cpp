@@ -83,7 +83,7 @@ index of the first such point.)doc")
             {"plane_height", planeHeight}, {"anomaly", anomaly}};
         for (const auto& [name, value] : fields)
           if (!std::isfinite(value)) RaiseInput(std::string(kBadInput) + " " + name + " = " + py::repr(py::float_(value)).cast<std::string>());
-        params.centralMeridianDeg = centralMeridianDeg;
+        params.centralMeridian = SevenMeridianRadians(centralMeridianDeg);
         params.falseNorthingKm = falseNorthingKm;
         params.falseEastingKm = falseEastingKm;
         params.planeHeight = planeHeight;

@@ -39,6 +39,7 @@ py::object DefineRecord(py::module_& m, const char* name, std::initializer_list<
 struct NamedEllipsoid {
   std::string code;
   Ellipsoid e;
+  const EllipsoidRow* row;  // its row of the one table (geodetic/ellipsoids.h)
 };
 NamedEllipsoid ResolveEllipsoid(py::handle arg);
 

@@ -31,19 +31,6 @@ py::object NewException(py::module_& m, const char* name, py::tuple bases, const
   throw py::error_already_set();
 }
 
-const char* EllipsoidName(std::string_view code) {
-  if (code == "54") return "北京54";
-  if (code == "80") return "北京80";
-  if (code == "84") return "WGS84";
-  return "CGCS2000";
-}
-
-std::string KnownCodes() {
-  std::string s;
-  for (auto c : batch::EllipsoidCodes()) s += (s.empty() ? "" : ", ") + std::string(c);
-  return s;
-}
-
 }  // namespace
 
 void DefineErrors(py::module_& m) {
@@ -82,11 +69,12 @@ NamedEllipsoid ResolveEllipsoid(py::handle arg) {
   if (py::isinstance<NamedEllipsoid>(arg)) return arg.cast<NamedEllipsoid>();
   std::string code;
   if (py::isinstance<py::int_>(arg) || py::isinstance<py::str>(arg)) code = py::str(arg).cast<std::string>();
-  auto e = batch::EllipsoidByCode(code);
-  if (!e) {
-    RaiseInput("未知的椭球代码 " + py::repr(arg).cast<std::string>() + " (可用: " + KnownCodes() + ")");
+  const EllipsoidRow* row = batch::FindBatchEllipsoid(code);
+  if (!row) {
+    RaiseInput("未知的椭球代码 " + py::repr(arg).cast<std::string>() + " (可用: " +
+               batch::EllipsoidCodeText(", ", ", ") + ")");
   }
-  return {code, *e};
+  return {code, row->ellipsoid, row};
 }
 
 Broadcast::Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite) {
@@ -238,7 +226,7 @@ squared: the values the calculator computes with. b (metres) and f are derived f
 for information. Every function taking an ellipsoid also takes the code itself.)doc")
       .def(py::init([](py::object code) { return ResolveEllipsoid(code); }), py::arg("code"))
       .def_property_readonly("code", [](const NamedEllipsoid& e) { return e.code; }, "The code: '54', '80', '84' or '2000'.")
-      .def_property_readonly("name", [](const NamedEllipsoid& e) { return EllipsoidName(e.code); },
+      .def_property_readonly("name", [](const NamedEllipsoid& e) { return std::string(e.row->name); },
                              "The name the calculator shows: 北京54, 北京80, WGS84, CGCS2000.")
       .def_property_readonly("a", [](const NamedEllipsoid& e) { return e.e.a; }, "Semi-major axis, m.")
       .def_property_readonly("e2", [](const NamedEllipsoid& e) { return e.e.e2; }, "First eccentricity squared.")
@@ -249,7 +237,7 @@ for information. Every function taking an ellipsoid also takes the code itself.)
       })
       .def("__hash__", [](const NamedEllipsoid& e) { return py::hash(py::str(e.code)); })
       .def("__repr__", [](const NamedEllipsoid& e) {
-        return "Ellipsoid('" + e.code + "')  # " + EllipsoidName(e.code) + ", a=" +
+        return "Ellipsoid('" + e.code + "')  # " + std::string(e.row->name) + ", a=" +
                py::repr(py::float_(e.e.a)).cast<std::string>() + " m, e2=" +
                py::repr(py::float_(e.e.e2)).cast<std::string>();
       });

@@ -190,9 +190,7 @@ class Tandrel final : public AutomationObject<Tandrel, ITandrel> {
   }
   void XYg2BL_UTM(double Xg, double Yg, double& Phi, double& Rlam, double LO, double XXO, double YYO, double HHO,
                   std::string Elli) override {
-    const double fx = 1000 * XXO, fy = 1000 * YYO;
-    Inverse((Xg - fx) / kUtmScale + fx, (Yg - fy) / kUtmScale + fy, Phi, Rlam,
-            vantrel::Dms2Rad(LO, vantrel::kComponentPi), XXO, YYO, HHO, Elli);
+    UtmInverse(Xg, Yg, Phi, Rlam, vantrel::Dms2Rad(LO, vantrel::kComponentPi), XXO, YYO, HHO, Elli);
   }
   double Xy2az(double x1, double y1, double x2, double y2) override {
     return Finite(vantrel::Xy2az(x1, y1, x2, y2, vantrel::kComponentPi));
@@ -345,6 +343,12 @@ Ref<IUnknown> CreateForFactory(ModuleState& m) { return Ref<IUnknown>(MakeObject
 const ComponentClass kTandrelClass{kProgId, kClassId, "Tandrel GPS receiver component", &CreateForFactory};
 
 }  // namespace
+
+void UtmInverse(double Xg, double Yg, double& Phi, double& Rlam, double LO, double XXO,
+                double YYO, double HHO, const std::string& Elli) {
+  const double fx = 1000 * XXO, fy = 1000 * YYO;
+  Inverse((Xg - fx) / kUtmScale + fx, (Yg - fy) / kUtmScale + fy, Phi, Rlam, LO, XXO, YYO, HHO, Elli);
+}
 
 bool detail::LambertLatitude(double psi, double e, double& phi, int maxRounds) {
   double p = 0;

@@ -87,4 +87,10 @@ class ITandrel : public IDispatch {
 // A new Tandrel object linked in directly (clients may also create it by progid).
 vantrel::rt::Ref<ITandrel> CreateTandrel();
 
+// XYg2BL_UTM with LO in radians: the method reads its packed LO with the component's pi and
+// calls this, so a caller that holds the meridian in radians gets the method's very bits.
+// Fails as the method does (vantrel::rt::Fault, kOverflow).
+void UtmInverse(double Xg, double Yg, double& Phi, double& Rlam, double LO, double XXO,
+                double YYO, double HHO, const std::string& Elli);
+
 }  // namespace tandrel

@@ -1,0 +1,123 @@
+#pragma once
+// What the subcommands of vantrel-cli share: the registry they add themselves to, the option
+// groups, the reading of option values (a wrong one is a UsageError, exit status 2), the
+// batch run with its interrupt handling, and the writing of reports and messages.
+#include <CLI/CLI.hpp>
+
+#include <csignal>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "batch/commands.h"
+#include "batch/stream.h"
+
+namespace vantrel::cli {
+
+using batch::AngleUnit;
+
+// A wrong argument: told in a sentence, exit status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+extern const char* const kFooter;
+
+// The subcommands by name, each with what it does once its options are parsed.
+struct Registry {
+  CLI::App& app;
+  std::map<std::string, std::function<int()>> run;
+
+  // A subcommand with the common footer and the help flag in our words; `action` runs
+  // when it is the one chosen.
+  CLI::App* Add(const std::string& name, const std::string& text, std::function<int()> action);
+};
+
+void AddConversions(Registry& r);
+void AddPlaneCommands(Registry& r);
+void AddReceiverLog(Registry& r);
+void AddTraverse(Registry& r);
+void AddFit4(Registry& r);
+void AddFit7(Registry& r);
+
+// ---------------------------------------------------------------- option groups
+struct Io {
+  std::vector<std::string> files;
+  std::string output;
+  std::string onError = "stop";
+  std::string jobs = "1";
+  bool quiet = false;
+  std::string format;
+  std::string delimiter;
+  std::string columns;
+  std::string decimals;
+};
+
+struct Geo {
+  std::string ellipsoid;
+  std::string angles = "dms";
+  std::string cm;
+  std::string zoneWidth;
+  bool zonePrefix = false;
+  std::string falseEasting;
+  std::string falseNorthing;
+  std::string planeHeight = "0";
+  std::string anomaly;
+  bool inverse = false;
+};
+
+void AddIo(CLI::App* app, Io& io);
+void AddEllipsoid(CLI::App* app, Geo& g, std::string_view dflt);
+void AddAngles(CLI::App* app, Geo& g);
+void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly);
+// --false-easting, --false-northing and --plane-height with their own help texts.
+void AddFalseOrigin(CLI::App* app, Geo& g, const std::string& easting, const std::string& northing);
+
+// The one input file of a report ("-" standard input) and its -o file.
+void AddReportFiles(CLI::App* app, std::string& file, std::string& output, const std::string& fileText,
+                    const std::string& outputText);
+
+// ---------------------------------------------------------------- option values
+double Number(const std::string& text, const std::string& option);
+double NumberOr(const std::string& text, const std::string& option, double dflt);
+std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n);
+Ellipsoid EllipsoidCode(const std::string& code, const std::string& option);
+Ellipsoid EllipsoidOf(const Geo& g);
+// The ellipsoid of UTM and Lambert: one of the Tandrel component's.
+Ellipsoid ComponentEllipsoid(const Geo& g);
+AngleUnit AnglesOf(const Geo& g);
+int ZoneWidthOf(const Geo& g);
+int DecimalsOf(const Io& io);
+batch::RunOptions RunOptionsOf(const Io& io);
+batch::GaussParams GaussParamsOf(const Geo& g);
+
+// ---------------------------------------------------------------- running
+// The input and output options read first, as every file subcommand does before its own.
+struct BatchRun {
+  explicit BatchRun(const Io& io) : decimals(DecimalsOf(io)), options(RunOptionsOf(io)) {}
+  int decimals;
+  batch::RunOptions options;
+  // The command over the inputs, stopped between blocks by an interrupt.
+  int Run(const batch::Command& command);
+};
+
+// Set by SIGINT, SIGTERM or SIGHUP once StopOnSignals has been called; a second signal
+// ends the program at once (the handler is reset).
+extern volatile sig_atomic_t g_stop;
+void StopOnSignals();
+
+// Writes to a descriptor, again after an interrupted write; false on failure.
+bool WriteOut(int fd, const std::string& s);
+// A message line on standard error.
+void Say(const std::string& s);
+// A report to standard output as UTF-8 lines, or to -o FILE as the calculator saves its text
+// files (GBK, CR LF); an HTML page is UTF-8 either way. The file is replaced only whole.
+bool Deliver(const std::string& output, const std::vector<std::string>& lines, const std::string* html);
+// The bytes of a named file, or of standard input for "-"; a failure is told on stderr.
+std::optional<std::string> InputBytes(const std::string& path);
+
+}  // namespace vantrel::cli
