@@ -3,7 +3,7 @@
 // setting-out elements for a total station. Points typed by hand are added to the file.
 #include <vector>
 
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "plane/stakeout_file.h"
 
 class QComboBox;

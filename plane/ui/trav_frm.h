@@ -2,7 +2,7 @@
 // Open traverse ("支导线计算"): one leg per press, appended to the result file.
 #include <QPointer>
 
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "plane/ui/trav_net.h"
 
 class QCheckBox;

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/catalogue.h"
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "gui_test_util.h"
 
 namespace vantrel {

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "dialogs/app_state.h"
 #include "app/catalogue.h"
-#include "app/platform/services.h"
+#include "dialogs/platform/services.h"
 #include "common/text_files.h"
 #include "geodetic/ui/frm_lan_ch.h"
 #include "geodetic/ui/frm_seven.h"

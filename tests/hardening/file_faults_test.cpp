@@ -26,8 +26,8 @@
 #include <optional>
 #include <sstream>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 #include "geodetic/ui/frm_seven.h"
 #include "gui_test_util.h"
 #include "plane/ui/stake_out.h"

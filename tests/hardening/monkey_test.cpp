@@ -35,7 +35,7 @@
 
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "common/text_files.h"
 #include "gui_test_util.h"
 

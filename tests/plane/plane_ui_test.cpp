@@ -16,10 +16,10 @@
 #include <cmath>
 #include <memory>
 
-#include "app/app_state.h"
+#include "dialogs/app_state.h"
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "app/platform/services.h"
+#include "dialogs/platform/services.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
 #include "plane/ui/coordi_frm.h"

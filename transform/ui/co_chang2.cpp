@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/file_progress.h"
+#include "dialogs/file_progress.h"
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 #include "transform/rotation_transform.h"

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <memory>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
-#include "app/vdialog.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
+#include "dialogs/vdialog.h"
 
 namespace vantrel::uitest {
 

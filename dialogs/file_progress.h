@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/platform/clock.h"
+#include "dialogs/platform/clock.h"
 #include "common/messages.h"
 
 class QProgressDialog;

@@ -1,11 +1,11 @@
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/artwork.h"
+#include "dialogs/artwork.h"
 #include "common/text_rules.h"
 
 namespace vantrel {

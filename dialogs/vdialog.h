@@ -7,8 +7,8 @@
 #include <functional>
 #include <map>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 
 class QLineEdit;
 class QPushButton;
