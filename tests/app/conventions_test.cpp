@@ -9,7 +9,7 @@
 
 #include "app/catalogue.h"
 #include "dialogs/vdialog.h"
-#include "gui_test_util.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

@@ -12,7 +12,7 @@
 #include "app/main_window.h"
 #include "dialogs/platform/services.h"
 #include "app/splash.h"
-#include "gui_test_util.h"
+#include "tests/support/gui.h"
 #include "tests/support/temp_files.h"
 
 namespace vantrel {

@@ -29,7 +29,7 @@
 #include "dialogs/app_state.h"
 #include "dialogs/platform/services.h"
 #include "geodetic/ui/frm_seven.h"
-#include "gui_test_util.h"
+#include "tests/support/gui.h"
 #include "plane/ui/stake_out.h"
 #include "plane/ui/trav_frm.h"
 #include "common/text_files.h"

@@ -37,7 +37,7 @@
 #include "app/main_window.h"
 #include "dialogs/vdialog.h"
 #include "common/text_files.h"
-#include "gui_test_util.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "../app/gui_test_util.h"
+#include "tests/support/gui.h"
 #include "app/catalogue.h"
 #include "plane/plane_helpers.h"
 
