@@ -140,12 +140,7 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   label10_ = Output(elements, "Label10");
   label9_ = Caption(elements, "前移", "Label9");
   auto* ge = new QGridLayout(elements);
-  ge->addWidget(Caption(elements, "坐标方位角"), 0, 0);
-  ge->addWidget(label1_, 0, 1);
-  ge->addWidget(Caption(elements, "平距"), 1, 0);
-  ge->addWidget(label2_, 1, 1);
-  ge->addWidget(Caption(elements, "前视水平角"), 2, 0);
-  ge->addWidget(label15_, 2, 1);
+  plane_ui::AddRows(ge, elements, {{"坐标方位角", label1_}, {"平距", label2_}, {"前视水平角", label15_}});
   ge->addWidget(label9_, 3, 0);
   ge->addWidget(label10_, 3, 1);
 
@@ -365,13 +360,8 @@ void StakeOut::Combo3_Click() {
   }
   if (!IsBlank(Std(station_.x)) && !IsBlank(Std(station_.y)) && !IsBlank(Std(back_.x)) &&
       !IsBlank(Std(back_.y))) {
-    double xs, ys, xp, yp;
-    if (!ReadF64(station_.x, xs) || !ReadF64(station_.y, ys) || !ReadF64(stake_.x, xp) ||
-        !ReadF64(stake_.y, yp))
-      return;
-    stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
-    if (!ShowAngle(label1_, stakeAz_)) return;
-    label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+    double xs, ys;
+    if (!ShowStakeLine(xs, ys)) return;
     if (!label12_->text().isEmpty()) {
       float r0;
       if (!ReadF32(backReading_, r0)) return;
@@ -379,6 +369,17 @@ void StakeOut::Combo3_Click() {
     }
   }
   stakeTyped_ = false;
+}
+
+bool StakeOut::ShowStakeLine(double& xs, double& ys) {
+  double xp, yp;
+  if (!ReadF64(station_.x, xs) || !ReadF64(station_.y, ys) || !ReadF64(stake_.x, xp) ||
+      !ReadF64(stake_.y, yp))
+    return false;
+  stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
+  if (!ShowAngle(label1_, stakeAz_)) return false;
+  label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+  return true;
 }
 
 void StakeOut::Command2_Click() {
@@ -393,13 +394,8 @@ void StakeOut::Command2_Click() {
   for (QLineEdit* e : {station_.x, station_.y, stake_.x, stake_.y})
     if (IsBlank(Std(e))) return;
 
-  double xs, ys, xp, yp;
-  if (!ReadF64(station_.x, xs) || !ReadF64(station_.y, ys) || !ReadF64(stake_.x, xp) ||
-      !ReadF64(stake_.y, yp))
-    return;
-  stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
-  if (!ShowAngle(label1_, stakeAz_)) return;
-  label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+  double xs, ys;
+  if (!ShowStakeLine(xs, ys)) return;
 
   for (QLineEdit* e : {station_.x, station_.y, back_.x, back_.y})
     if (IsBlank(Std(e))) return;

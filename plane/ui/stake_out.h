@@ -53,6 +53,9 @@ class StakeOut : public VDialog {
   // orient the back-sight when both are there.
   void PickStationOrBack(const PointRow& row, const PointRow& other, const QString& sameName,
                          bool& typed);
+  // Azimuth and distance from the station to the stake point into Label1 and Label2, the
+  // station's X and Y into xs, ys; false when a number is wrong or the angle cannot be shown.
+  bool ShowStakeLine(double& xs, double& ys);
   // Text2..Text17: the fields that are numbers.
   std::vector<QLineEdit*> NumberFields() const;
   void Normalise(QLineEdit* field);
