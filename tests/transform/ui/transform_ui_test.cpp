@@ -18,31 +18,19 @@
 
 #include "app/catalogue.h"
 #include "common/text_files.h"
+#include "tests/support/gui.h"
+#include "tests/support/temp_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
-#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Gbk(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const auto& l : lines) s += Utf8ToGbk(l) + "\r\n";
-  return s;
-}
+using test::Gbk;
+using test::Slurp;
+using test::Spit;
 
 QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
 
