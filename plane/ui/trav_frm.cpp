@@ -144,23 +144,18 @@ void TravFrm::CreateDefaultFile(const QString& programDir) {
   Text8->setText(QDir::toNativeSeparators(path));
 }
 
-void TravFrm::Option1_Click() {
+void TravFrm::ShowBackSightBy(bool coordinates) {
   for (QWidget* w : {static_cast<QWidget*>(BackPointLabel), static_cast<QWidget*>(BackXLabel),
                      static_cast<QWidget*>(BackYLabel), static_cast<QWidget*>(Text3),
                      static_cast<QWidget*>(Text4)})
-    w->setVisible(true);
-  BackAzLabel->setVisible(false);
-  Text5->setVisible(false);
+    w->setVisible(coordinates);
+  BackAzLabel->setVisible(!coordinates);
+  Text5->setVisible(!coordinates);
 }
 
-void TravFrm::Option2_Click() {
-  for (QWidget* w : {static_cast<QWidget*>(BackPointLabel), static_cast<QWidget*>(BackXLabel),
-                     static_cast<QWidget*>(BackYLabel), static_cast<QWidget*>(Text3),
-                     static_cast<QWidget*>(Text4)})
-    w->setVisible(false);
-  BackAzLabel->setVisible(true);
-  Text5->setVisible(true);
-}
+void TravFrm::Option1_Click() { ShowBackSightBy(true); }
+
+void TravFrm::Option2_Click() { ShowBackSightBy(false); }
 
 void TravFrm::Command2_Click() {
   struct Check {
