@@ -10,10 +10,14 @@
 #include "dialogs/app_state.h"
 #include "dialogs/platform/services.h"
 
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 
 namespace vantrel {
+
+// A dialog's foot row: its buttons at the right end, in the order given.
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
 
 class VDialog : public QWidget {
   Q_OBJECT

@@ -16,13 +16,9 @@ using form::Std;
 
 // The compute and exit buttons at the foot of a dialog.
 QPushButton* Buttons(VDialog* owner, QBoxLayout* into, QPushButton* exit) {
-  auto* row = new QHBoxLayout;
   auto* compute = new QPushButton("计算(&C)", owner);
   compute->setObjectName("Radius_cal");
-  row->addStretch(1);
-  row->addWidget(compute);
-  row->addWidget(exit);
-  into->addLayout(row);
+  into->addLayout(ButtonRow({compute, exit}));
   return compute;
 }
 

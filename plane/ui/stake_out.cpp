@@ -162,10 +162,7 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   auto* command2 = plane_ui::Button(this, "Command2", "计算(&C)");
   command2->setDefault(true);
   auto* command3 = MakeExitButton("Command3");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(command2);
-  buttons->addWidget(command3);
+  auto* buttons = ButtonRow({command2, command3});
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fileRow);
