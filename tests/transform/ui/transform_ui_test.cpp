@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -37,15 +36,9 @@ QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
 class TransformUi : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vantrel_transform_ui_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     old_ = dir_ / "old.txt";
     new_ = dir_ / "new.txt";
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   template <class T>
   T* Find(QWidget* w, const char* name) {
@@ -60,7 +53,9 @@ class TransformUi : public ::testing::Test {
   }
   const RecordingMessageBox::Message& Last() const { return fake_.messages.messages.back(); }
 
-  fs::path dir_, old_, new_;
+  test::TempDir tmp_;
+  const fs::path dir_ = tmp_.path();
+  fs::path old_, new_;
   AppState state_;
   FakeServices fake_;
 };
