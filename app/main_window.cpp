@@ -10,8 +10,8 @@
 #include <QToolBar>
 
 #include "app/about.h"
-#include "dialogs/artwork.h"
 #include "app/catalogue.h"
+#include "dialogs/artwork.h"
 #include "dialogs/vdialog.h"
 
 namespace vantrel {

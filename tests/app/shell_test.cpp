@@ -10,8 +10,8 @@
 #include "app/about.h"
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "dialogs/platform/services.h"
 #include "app/splash.h"
+#include "dialogs/platform/services.h"
 #include "tests/support/gui.h"
 #include "tests/support/temp_files.h"
 

@@ -35,8 +35,8 @@
 
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "dialogs/vdialog.h"
 #include "common/text_files.h"
+#include "dialogs/vdialog.h"
 #include "tests/support/gui.h"
 
 namespace vantrel {
