@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/artwork.h"
+#include "dialogs/artwork.h"
 
 namespace vantrel {
 

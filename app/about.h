@@ -3,8 +3,8 @@
 // However it closes, the main window is enabled again.
 #include <QWidget>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 
 namespace vantrel {
 

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
 #include "geodetic/ui/frm_lan_ch.h"

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 
 namespace vantrel {
 

@@ -1,10 +1,10 @@
 // The program entry: the start-up pictures, then the main window.
 #include <QApplication>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/platform/services.h"
 #include "app/splash.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

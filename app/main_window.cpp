@@ -10,9 +10,9 @@
 #include <QToolBar>
 
 #include "app/about.h"
-#include "app/artwork.h"
 #include "app/catalogue.h"
-#include "app/vdialog.h"
+#include "dialogs/artwork.h"
+#include "dialogs/vdialog.h"
 
 namespace vantrel {
 

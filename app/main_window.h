@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <functional>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
-#include "app/vdialog.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
+#include "dialogs/vdialog.h"
 
 class QActionGroup;
 class QListWidget;

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QStackedLayout>
 
-#include "app/artwork.h"
+#include "dialogs/artwork.h"
 
 namespace vantrel {
 

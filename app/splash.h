@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/app_state.h"
+#include "dialogs/app_state.h"
 
 class QLabel;
 

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/platform/services.h"
+#include "dialogs/platform/services.h"
 #include "geodetic/ui/quantity_frms.h"
 #endif
 

@@ -1,6 +1,6 @@
 #pragma once
 // Compensation plane height at a reference point given in WGS84 space coordinates.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -60,10 +60,7 @@ DniFrm::DniFrm(AppState& state, const Services& services, QWidget* parent)
   cal->setDefault(true);
   connect(cal, &QPushButton::clicked, this, &DniFrm::Dni_Cal_Click);
   auto* exit = MakeExitButton("Dni_Exit");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(cal);
-  buttons->addWidget(exit);
+  auto* buttons = ButtonRow({cal, exit});
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(frame);

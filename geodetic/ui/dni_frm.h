@@ -1,6 +1,6 @@
 #pragma once
 // The 1954-ellipsoid height anomaly at one typed position.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLabel;
 class QLineEdit;

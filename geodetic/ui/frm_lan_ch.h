@@ -1,6 +1,6 @@
 #pragma once
 // Gauss zone change: a plane point from one central meridian to another, 1954 ellipsoid.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLineEdit;
 

@@ -1,7 +1,7 @@
 #pragma once
 // Seven-parameter coordinate transformation, its Gauss projection and the height correction
 // interpolated from the built-in control points (with the correction grid file).
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QComboBox;
 class QLabel;

@@ -16,13 +16,9 @@ using form::Std;
 
 // The compute and exit buttons at the foot of a dialog.
 QPushButton* Buttons(VDialog* owner, QBoxLayout* into, QPushButton* exit) {
-  auto* row = new QHBoxLayout;
   auto* compute = new QPushButton("计算(&C)", owner);
   compute->setObjectName("Radius_cal");
-  row->addStretch(1);
-  row->addWidget(compute);
-  row->addWidget(exit);
-  into->addLayout(row);
+  into->addLayout(ButtonRow({compute, exit}));
   return compute;
 }
 
@@ -32,6 +28,17 @@ void CopyOptions(QRadioButton* to[3], const form::EllipsoidOptions& o) {
 
 Ellipsoid ChosenEllipsoid(QRadioButton* const option[3]) {
   return form::EllipsoidOptions{{option[0], option[1], option[2]}}.Chosen();
+}
+
+// The two known angles (D.MMSS in the fields) as radians, with the chosen ellipsoid set in
+// the program state; false, and nothing set, when either field is not a number.
+bool TwoAngles(const QLineEdit* first, const QLineEdit* second, QRadioButton* const option[3],
+               ProjectionState& p, double& a, double& b) {
+  if (!IsNumeric(Std(first->text())) || !IsNumeric(Std(second->text()))) return false;
+  a = Dms2Rad(*ReadStrict(Std(first->text())));
+  b = Dms2Rad(*ReadStrict(Std(second->text())));
+  p.SetEllipsoid(ChosenEllipsoid(option));
+  return true;
 }
 
 }  // namespace
@@ -55,11 +62,9 @@ RadiusFrm::RadiusFrm(AppState& state, const Services& services)
 }
 
 void RadiusFrm::Radius_cal_Click() {
-  if (!IsNumeric(Std(Text1->text())) || !IsNumeric(Std(Text2->text()))) return;
-  const double B = Dms2Rad(*ReadStrict(Std(Text1->text())));
-  const double A = Dms2Rad(*ReadStrict(Std(Text2->text())));
   ProjectionState& p = state().Projection;
-  p.SetEllipsoid(ChosenEllipsoid(Option));
+  double B, A;
+  if (!TwoAngles(Text1, Text2, Option, p, B, A)) return;
   double N, M, R, RA;
   Radius_Cal(B, A, p.EllipsoidA, p.EllipsoidE2, N, M, R, RA);
   Label7->setText(QString::fromStdString(FormatPattern(N, "#.0000")));
@@ -87,11 +92,9 @@ MArcLenFrm::MArcLenFrm(AppState& state, const Services& services)
 
 void MArcLenFrm::Radius_cal_Click() {
   Label7->setText(QString());
-  if (!IsNumeric(Std(Text1->text())) || !IsNumeric(Std(Text2->text()))) return;
-  const double B1 = Dms2Rad(*ReadStrict(Std(Text1->text())));
-  const double B2 = Dms2Rad(*ReadStrict(Std(Text2->text())));
   ProjectionState& p = state().Projection;
-  p.SetEllipsoid(ChosenEllipsoid(Option));
+  double B1, B2;
+  if (!TwoAngles(Text1, Text2, Option, p, B1, B2)) return;
   double S;
   MArcLen_cal(B1, B2, p.EllipsoidA, p.EllipsoidE2, S);
   Label7->setText(QString::fromStdString(FormatPattern(S, "#.000000000")));
@@ -116,11 +119,9 @@ NArcLenFrm::NArcLenFrm(AppState& state, const Services& services)
 
 void NArcLenFrm::Radius_cal_Click() {
   Label7->setText(QString());
-  if (!IsNumeric(Std(Text1->text())) || !IsNumeric(Std(Text2->text()))) return;
-  const double B = Dms2Rad(*ReadStrict(Std(Text1->text())));
-  const double l = Dms2Rad(*ReadStrict(Std(Text2->text())));
   ProjectionState& p = state().Projection;
-  p.SetEllipsoid(ChosenEllipsoid(Option));
+  double B, l;
+  if (!TwoAngles(Text1, Text2, Option, p, B, l)) return;
   double S;
   NArcLen_cal(B, l, p.EllipsoidA, p.EllipsoidE2, S);
   Label7->setText(QString::fromStdString(FormatPattern(S, "#.0000")));

@@ -1,7 +1,7 @@
 #pragma once
 // The four small dialogs of the geodetic page: radii of curvature, meridian arc, parallel
 // arc and the three-difference corrections.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -108,10 +108,7 @@ XYZ_BLH_XYG::XYZ_BLH_XYG(AppState& state, const Services& services, QWidget* par
   middle->addWidget(frame1_);
   middle->addWidget(frame2_, 1);
   middle->addStretch(0);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(cal);
-  buttons->addWidget(exit);
+  auto* buttons = ButtonRow({cal, exit});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(middle);

@@ -2,7 +2,7 @@
 // The space/geodetic/Gauss coordinate dialog. One window for two catalogue entries: space
 // Cartesian <-> geodetic, or geodetic <-> Gauss plane on a lifted projection plane; the
 // mode flags of the program state choose which while it loads.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QGroupBox;
 class QLabel;

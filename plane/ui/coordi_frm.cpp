@@ -24,15 +24,9 @@ bool HoldsNumber(const QLineEdit* e) {
 double Strict(const QLineEdit* e) { return ReadStrict(Std(e)).value_or(0); }
 
 QGroupBox* Frame(QWidget* parent, const QString& title,
-                 std::initializer_list<std::pair<QString, QLineEdit*>> rows) {
+                 std::initializer_list<std::pair<QString, QWidget*>> rows) {
   auto* box = new QGroupBox(title, parent);
-  auto* g = new QGridLayout(box);
-  int r = 0;
-  for (auto& [label, field] : rows) {
-    g->addWidget(Caption(box, label), r, 0);
-    g->addWidget(field, r, 1);
-    ++r;
-  }
+  AddRows(new QGridLayout(box), box, rows);
   return box;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Coordinate forward and inverse computation ("坐标正反算").
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,6 +1,6 @@
 #pragma once
 // Resection ("后方交会") with its danger-circle test.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLineEdit;
 class QPushButton;

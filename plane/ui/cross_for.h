@@ -1,6 +1,6 @@
 #pragma once
 // Forward intersection ("前方交会").
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLineEdit;
 class QPushButton;

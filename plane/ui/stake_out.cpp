@@ -56,32 +56,37 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   using plane_ui::Caption;
   using plane_ui::Field;
 
-  static const char* const kNames[] = {"",       "Text1",  "Text2",  "Text3",  "Text4",  "Text5",
-                                       "Text6",  "Text7",  "Text8",  "Text9",  "Text10", "Text11",
-                                       "Text12", "Text13", "Text14", "Text15", "Text16", "Text17"};
-  for (int i = 1; i <= 17; ++i) text_[i] = Field(this, kNames[i]);
-  text_[16]->setText("0.0000");
-  text_[11]->setText("0");
-  text_[12]->setText("0.0000");
-  text_[13]->setText("0");
-  text_[17]->setText("0");
-  text_[14]->setText("0");
-  text_[15]->setText("0");
-  text_[1]->setReadOnly(true);
+  // Made in the order of their names, which is also the order the Tab key visits them.
+  QLineEdit** const fields[] = {&dataFileField_,      &station_.x,        &station_.y,
+                                &station_.h,          &back_.x,           &back_.y,
+                                &back_.h,             &stake_.x,          &stake_.y,
+                                &stake_.h,            &slopeDistance_,    &verticalAngle_,
+                                &horizontalDistance_, &instrumentHeight_, &prismHeight_,
+                                &backReading_,        &heightDifference_};
+  for (int i = 0; i < 17; ++i)
+    *fields[i] = Field(this, ("Text" + QByteArray::number(i + 1)).constData());
+  backReading_->setText("0.0000");
+  slopeDistance_->setText("0");
+  verticalAngle_->setText("0.0000");
+  horizontalDistance_->setText("0");
+  heightDifference_->setText("0");
+  instrumentHeight_->setText("0");
+  prismHeight_->setText("0");
+  dataFileField_->setReadOnly(true);
 
   // Data file row.
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(Caption(this, "数据文件："));
-  fileRow->addWidget(text_[1], 1);
+  fileRow->addWidget(dataFileField_, 1);
   auto* command1 = plane_ui::Button(this, "Command1", "...");
   command1->setFixedWidth(36);
   fileRow->addWidget(command1);
 
   // The three points: name and X, Y, H.
-  combo1_ = PickList(this, "Combo1");
-  combo2_ = PickList(this, "Combo2");
-  combo3_ = PickList(this, "Combo3");
-  auto pointFrame = [this](const QString& title, const char* frameName, QComboBox* combo, int first) {
+  station_.name = PickList(this, "Combo1");
+  back_.name = PickList(this, "Combo2");
+  stake_.name = PickList(this, "Combo3");
+  auto pointFrame = [this](const QString& title, const char* frameName, const PointRow& row) {
     auto* box = new QGroupBox(title, this);
     box->setObjectName(frameName);
     auto* g = new QGridLayout(box);
@@ -89,17 +94,18 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
     g->addWidget(Caption(box, "X"), 0, 1);
     g->addWidget(Caption(box, "Y"), 0, 2);
     g->addWidget(Caption(box, "H"), 0, 3);
-    combo->setParent(box);
-    g->addWidget(combo, 1, 0);
-    for (int k = 0; k < 3; ++k) {
-      text_[first + k]->setParent(box);
-      g->addWidget(text_[first + k], 1, k + 1);
+    row.name->setParent(box);
+    g->addWidget(row.name, 1, 0);
+    int column = 1;
+    for (QLineEdit* e : {row.x, row.y, row.h}) {
+      e->setParent(box);
+      g->addWidget(e, 1, column++);
     }
     return box;
   };
-  auto* frame1 = pointFrame("测站点点号及坐标", "Frame1", combo1_, 2);
-  auto* frame2 = pointFrame("后视点点号及坐标", "Frame2", combo2_, 5);
-  auto* frame3 = pointFrame("放样点点号及坐标", "Frame3", combo3_, 8);
+  auto* frame1 = pointFrame("测站点点号及坐标", "Frame1", station_);
+  auto* frame2 = pointFrame("后视点点号及坐标", "Frame2", back_);
+  auto* frame3 = pointFrame("放样点点号及坐标", "Frame3", stake_);
 
   // Back-sight orientation.
   label12_ = Output(this, "Label12");
@@ -107,7 +113,7 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   orient->addWidget(Caption(this, "后视坐标方位角"), 0, 0);
   orient->addWidget(label12_, 0, 1);
   orient->addWidget(Caption(this, "前视水平角"), 0, 2);
-  orient->addWidget(text_[16], 0, 3);
+  orient->addWidget(backReading_, 0, 3);
   orient->setColumnStretch(1, 1);
   orient->setColumnStretch(3, 1);
 
@@ -115,11 +121,14 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   auto* station = new QGroupBox("全站仪数据", this);
   station->setObjectName("Frame4");
   auto* gs = new QGridLayout(station);
-  const std::pair<const char*, int> measured[] = {{"斜距", 11}, {"高度角", 12}, {"平距", 13}, {"高差", 17}};
+  const std::pair<const char*, QLineEdit*> measured[] = {{"斜距", slopeDistance_},
+                                                          {"高度角", verticalAngle_},
+                                                          {"平距", horizontalDistance_},
+                                                          {"高差", heightDifference_}};
   for (int k = 0; k < 4; ++k) {
-    text_[measured[k].second]->setParent(station);
+    measured[k].second->setParent(station);
     gs->addWidget(Caption(station, measured[k].first), k, 0);
-    gs->addWidget(text_[measured[k].second], k, 1);
+    gs->addWidget(measured[k].second, k, 1);
   }
 
   // Setting-out elements.
@@ -131,12 +140,7 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   label10_ = Output(elements, "Label10");
   label9_ = Caption(elements, "前移", "Label9");
   auto* ge = new QGridLayout(elements);
-  ge->addWidget(Caption(elements, "坐标方位角"), 0, 0);
-  ge->addWidget(label1_, 0, 1);
-  ge->addWidget(Caption(elements, "平距"), 1, 0);
-  ge->addWidget(label2_, 1, 1);
-  ge->addWidget(Caption(elements, "前视水平角"), 2, 0);
-  ge->addWidget(label15_, 2, 1);
+  plane_ui::AddRows(ge, elements, {{"坐标方位角", label1_}, {"平距", label2_}, {"前视水平角", label15_}});
   ge->addWidget(label9_, 3, 0);
   ge->addWidget(label10_, 3, 1);
 
@@ -149,19 +153,16 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
   label19_ = Caption(this, "棱镜抬高", "Label19");
   auto* heights = new QHBoxLayout;
   heights->addWidget(Caption(this, "仪器高"));
-  heights->addWidget(text_[14], 1);
+  heights->addWidget(instrumentHeight_, 1);
   heights->addWidget(Caption(this, "棱镜高"));
-  heights->addWidget(text_[15], 1);
+  heights->addWidget(prismHeight_, 1);
   heights->addWidget(label19_);
   heights->addWidget(label16_, 1);
 
   auto* command2 = plane_ui::Button(this, "Command2", "计算(&C)");
   command2->setDefault(true);
   auto* command3 = MakeExitButton("Command3");
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(command2);
-  buttons->addWidget(command3);
+  auto* buttons = ButtonRow({command2, command3});
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fileRow);
@@ -176,27 +177,28 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
 
   connect(command1, &QPushButton::clicked, this, &StakeOut::Command1_Click);
   connect(command2, &QPushButton::clicked, this, &StakeOut::Command2_Click);
-  connect(combo1_, &QComboBox::activated, this, &StakeOut::Combo1_Click);
-  connect(combo2_, &QComboBox::activated, this, &StakeOut::Combo2_Click);
-  connect(combo3_, &QComboBox::activated, this, &StakeOut::Combo3_Click);
+  connect(station_.name, &QComboBox::activated, this, &StakeOut::Combo1_Click);
+  connect(back_.name, &QComboBox::activated, this, &StakeOut::Combo2_Click);
+  connect(stake_.name, &QComboBox::activated, this, &StakeOut::Combo3_Click);
   // Typing a name (not picking one) marks the point as typed by hand.
-  connect(combo1_->lineEdit(), &QLineEdit::textEdited, this, [this] { stationTyped_ = true; });
-  connect(combo2_->lineEdit(), &QLineEdit::textEdited, this, [this] { backTyped_ = true; });
-  connect(combo3_->lineEdit(), &QLineEdit::textEdited, this, [this] { stakeTyped_ = true; });
+  connect(station_.name->lineEdit(), &QLineEdit::textEdited, this, [this] { stationTyped_ = true; });
+  connect(back_.name->lineEdit(), &QLineEdit::textEdited, this, [this] { backTyped_ = true; });
+  connect(stake_.name->lineEdit(), &QLineEdit::textEdited, this, [this] { stakeTyped_ = true; });
   // Any change of the station or back-sight coordinates, by hand or by the dialog itself.
-  for (int i = 2; i <= 4; ++i)
-    connect(text_[i], &QLineEdit::textChanged, this, [this] { stationTyped_ = true; });
-  for (int i = 5; i <= 7; ++i)
-    connect(text_[i], &QLineEdit::textChanged, this, [this] { backTyped_ = true; });
+  for (QLineEdit* e : {station_.x, station_.y, station_.h})
+    connect(e, &QLineEdit::textChanged, this, [this] { stationTyped_ = true; });
+  for (QLineEdit* e : {back_.x, back_.y, back_.h})
+    connect(e, &QLineEdit::textChanged, this, [this] { backTyped_ = true; });
 
-  for (int i = 8; i <= 17; ++i) {
-    if (i <= 10)
-      ClearOnEntry(text_[i], [this] { stakeTyped_ = true; });
-    else
-      ClearOnEntry(text_[i]);
-  }
-  for (int i = 2; i <= 7; ++i) text_[i]->installEventFilter(this);
-  for (QComboBox* c : {combo1_, combo2_, combo3_}) c->lineEdit()->installEventFilter(this);
+  for (QLineEdit* e : {stake_.x, stake_.y, stake_.h})
+    ClearOnEntry(e, [this] { stakeTyped_ = true; });
+  for (QLineEdit* e : {slopeDistance_, verticalAngle_, horizontalDistance_, instrumentHeight_,
+                       prismHeight_, backReading_, heightDifference_})
+    ClearOnEntry(e);
+  for (QLineEdit* e : {station_.x, station_.y, station_.h, back_.x, back_.y, back_.h})
+    e->installEventFilter(this);
+  for (const PointRow* row : {&station_, &back_, &stake_})
+    row->name->lineEdit()->installEventFilter(this);
 
   resize(620, sizeHint().height());
 }
@@ -207,23 +209,30 @@ bool StakeOut::eventFilter(QObject* watched, QEvent* event) {
     // Enter on a typed name would make the list pick the entry it matches: only a choice
     // from the drop-down is a pick.
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-        (watched == combo1_->lineEdit() || watched == combo2_->lineEdit() ||
-         watched == combo3_->lineEdit()))
+        (watched == station_.name->lineEdit() || watched == back_.name->lineEdit() ||
+         watched == stake_.name->lineEdit()))
       return true;
   }
   if (event->type() == QEvent::FocusOut) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     // The message box or another window taking the focus is not leaving the field.
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      for (int i = 2; i <= 17; ++i) {
-        if (watched == text_[i]) {
-          Normalise(text_[i]);
+      for (QLineEdit* e : NumberFields()) {
+        if (watched == e) {
+          Normalise(e);
           break;
         }
       }
     }
   }
   return VDialog::eventFilter(watched, event);
+}
+
+std::vector<QLineEdit*> StakeOut::NumberFields() const {
+  return {station_.x,        station_.y,     station_.h,          back_.x,
+          back_.y,           back_.h,        stake_.x,            stake_.y,
+          stake_.h,          slopeDistance_, verticalAngle_,      horizontalDistance_,
+          instrumentHeight_, prismHeight_,   backReading_,        heightDifference_};
 }
 
 void StakeOut::Normalise(QLineEdit* field) {
@@ -279,10 +288,10 @@ void StakeOut::LoadFile() {
     Message("数据文件无法打开：" + Q(read.error), MessageIcon::Warning, kCaption);
     return;
   }
-  text_[1]->setText(chosenFile_);
+  dataFileField_->setText(chosenFile_);
   dataFile_ = chosenFile_;
   points_ = read.load.points;
-  for (QComboBox* c : {combo1_, combo2_, combo3_}) {
+  for (QComboBox* c : {station_.name, back_.name, stake_.name}) {
     c->clear();
     for (const StakePoint& p : points_) c->addItem(Q(p.PtName));
     c->setCurrentIndex(-1);  // nothing is picked until the user picks
@@ -304,151 +313,139 @@ void StakeOut::Find(const QString& name) {
   }
 }
 
-void StakeOut::Combo1_Click() {
-  Find(combo1_->currentText());
-  text_[2]->setText(Q(GeneralNumberText(foundX_)));
-  text_[3]->setText(Q(GeneralNumberText(foundY_)));
-  text_[4]->setText(Q(GeneralNumberText(foundH_)));
-  if (combo1_->currentText() == combo2_->currentText()) {
-    Message("测站点与后视点相同", MessageIcon::Warning, kHint);
-    return;
-  }
-  if (!IsBlank(Std(text_[5])) && !IsBlank(Std(text_[6]))) {
-    float xs, ys, xb, yb;
-    if (!ReadF32(text_[2], xs) || !ReadF32(text_[3], ys) || !ReadF32(text_[5], xb) ||
-        !ReadF32(text_[6], yb))
-      return;
-    backAz_ = Fwj(xs, ys, xb, yb);
-    if (!ShowAngle(label12_, backAz_)) return;
-  }
-  stationTyped_ = false;
+void StakeOut::ShowPicked(const PointRow& row) {
+  Find(row.name->currentText());
+  row.x->setText(Q(GeneralNumberText(foundX_)));
+  row.y->setText(Q(GeneralNumberText(foundY_)));
+  row.h->setText(Q(GeneralNumberText(foundH_)));
 }
 
-void StakeOut::Combo2_Click() {
-  Find(combo2_->currentText());
-  text_[5]->setText(Q(GeneralNumberText(foundX_)));
-  text_[6]->setText(Q(GeneralNumberText(foundY_)));
-  text_[7]->setText(Q(GeneralNumberText(foundH_)));
-  if (combo2_->currentText() == combo1_->currentText()) {
-    Message("后视点与测站点相同", MessageIcon::Warning, kHint);
+void StakeOut::PickStationOrBack(const PointRow& row, const PointRow& other,
+                                 const QString& sameName, bool& typed) {
+  ShowPicked(row);
+  if (row.name->currentText() == other.name->currentText()) {
+    Message(sameName, MessageIcon::Warning, kHint);
     return;
   }
-  if (!IsBlank(Std(text_[2])) && !IsBlank(Std(text_[3]))) {
+  if (!IsBlank(Std(other.x)) && !IsBlank(Std(other.y))) {
     float xs, ys, xb, yb;
-    if (!ReadF32(text_[2], xs) || !ReadF32(text_[3], ys) || !ReadF32(text_[5], xb) ||
-        !ReadF32(text_[6], yb))
+    if (!ReadF32(station_.x, xs) || !ReadF32(station_.y, ys) || !ReadF32(back_.x, xb) ||
+        !ReadF32(back_.y, yb))
       return;
     backAz_ = Fwj(xs, ys, xb, yb);
     if (!ShowAngle(label12_, backAz_)) return;
   }
-  backTyped_ = false;
+  typed = false;
 }
+
+void StakeOut::Combo1_Click() {
+  PickStationOrBack(station_, back_, "测站点与后视点相同", stationTyped_);
+}
+
+void StakeOut::Combo2_Click() { PickStationOrBack(back_, station_, "后视点与测站点相同", backTyped_); }
 
 void StakeOut::Combo3_Click() {
-  Find(combo3_->currentText());
-  text_[8]->setText(Q(GeneralNumberText(foundX_)));
-  text_[9]->setText(Q(GeneralNumberText(foundY_)));
-  text_[10]->setText(Q(GeneralNumberText(foundH_)));
-  const QString name = combo3_->currentText();
-  if (name == combo1_->currentText()) {
+  ShowPicked(stake_);
+  const QString name = stake_.name->currentText();
+  if (name == station_.name->currentText()) {
     Message("放样点与测站点相同", MessageIcon::Warning, kHint);
     return;
   }
-  if (name == combo2_->currentText()) {
+  if (name == back_.name->currentText()) {
     Message("放样点与前视点相同", MessageIcon::Warning, kHint);
     return;
   }
-  if (!IsBlank(Std(text_[2])) && !IsBlank(Std(text_[3])) && !IsBlank(Std(text_[5])) &&
-      !IsBlank(Std(text_[6]))) {
-    double xs, ys, xp, yp;
-    if (!ReadF64(text_[2], xs) || !ReadF64(text_[3], ys) || !ReadF64(text_[8], xp) ||
-        !ReadF64(text_[9], yp))
-      return;
-    stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
-    if (!ShowAngle(label1_, stakeAz_)) return;
-    label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+  if (!IsBlank(Std(station_.x)) && !IsBlank(Std(station_.y)) && !IsBlank(Std(back_.x)) &&
+      !IsBlank(Std(back_.y))) {
+    double xs, ys;
+    if (!ShowStakeLine(xs, ys)) return;
     if (!label12_->text().isEmpty()) {
       float r0;
-      if (!ReadF32(text_[16], r0)) return;
+      if (!ReadF32(backReading_, r0)) return;
       if (!ShowAngle(label15_, StakeCircleReading(r0, stakeAz_, backAz_))) return;
     }
   }
   stakeTyped_ = false;
 }
 
+bool StakeOut::ShowStakeLine(double& xs, double& ys) {
+  double xp, yp;
+  if (!ReadF64(station_.x, xs) || !ReadF64(station_.y, ys) || !ReadF64(stake_.x, xp) ||
+      !ReadF64(stake_.y, yp))
+    return false;
+  stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
+  if (!ShowAngle(label1_, stakeAz_)) return false;
+  label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+  return true;
+}
+
 void StakeOut::Command2_Click() {
   // Pressing Alt+C leaves the caret in its field: check that field as leaving it would.
-  for (int i = 2; i <= 17; ++i)
-    if (text_[i]->hasFocus()) Normalise(text_[i]);
+  for (QLineEdit* e : NumberFields())
+    if (e->hasFocus()) Normalise(e);
 
   if (dataFile_.isEmpty()) {
     Message("请打开数据文件!", MessageIcon::Warning, kCaption);
     return;
   }
-  for (int i : {2, 3, 8, 9})
-    if (IsBlank(Std(text_[i]))) return;
+  for (QLineEdit* e : {station_.x, station_.y, stake_.x, stake_.y})
+    if (IsBlank(Std(e))) return;
 
-  double xs, ys, xp, yp;
-  if (!ReadF64(text_[2], xs) || !ReadF64(text_[3], ys) || !ReadF64(text_[8], xp) ||
-      !ReadF64(text_[9], yp))
-    return;
-  stakeAz_ = StakeAzimuth(xs, ys, xp, yp);
-  if (!ShowAngle(label1_, stakeAz_)) return;
-  label2_->setText(Q(FormatPattern(StakeDistance(xs, ys, xp, yp), "0.000")));
+  double xs, ys;
+  if (!ShowStakeLine(xs, ys)) return;
 
-  for (int i : {2, 3, 5, 6})
-    if (IsBlank(Std(text_[i]))) return;
+  for (QLineEdit* e : {station_.x, station_.y, back_.x, back_.y})
+    if (IsBlank(Std(e))) return;
   double xb, yb;
   float r0, v;
-  if (!ReadF64(text_[5], xb) || !ReadF64(text_[6], yb) || !ReadF32(text_[16], r0) ||
-      !ReadF32(text_[12], v))
+  if (!ReadF64(back_.x, xb) || !ReadF64(back_.y, yb) || !ReadF32(backReading_, r0) ||
+      !ReadF32(verticalAngle_, v))
     return;
   backAz_ = StakeAzimuth(xs, ys, xb, yb);
   if (!ShowAngle(label12_, backAz_)) return;
   if (!ShowAngle(label15_, StakeCircleReading(r0, stakeAz_, backAz_))) return;
 
-  const double sd = ReadLenient(Std(text_[11]));
+  const double sd = ReadLenient(Std(slopeDistance_));
   if (sd != 0) {
     const SlopeReduction r = ReduceSlope(sd, v);
-    text_[13]->setText(Q(FormatPattern(r.horizontal, "0.000")));
-    text_[17]->setText(Q(FormatPattern(r.height, "0.000")));
+    horizontalDistance_->setText(Q(FormatPattern(r.horizontal, "0.000")));
+    heightDifference_->setText(Q(FormatPattern(r.height, "0.000")));
   }
-  const PrismMove move =
-      StakePrismMove(ReadLenient(Std(text_[13])), ReadLenient(label2_->text().toStdString()));
+  const PrismMove move = StakePrismMove(ReadLenient(Std(horizontalDistance_)),
+                                        ReadLenient(label2_->text().toStdString()));
   label10_->setText(Q(FormatPattern(move.amount, "0.000")));
   label9_->setText(move.forward ? "前移" : "后移");
 
-  const double c = StakeHeightCorrection(ReadLenient(Std(text_[14])), ReadLenient(Std(text_[4])),
-                                         ReadLenient(Std(text_[15])), ReadLenient(Std(text_[17])),
-                                         ReadLenient(Std(text_[10])));
+  const double c = StakeHeightCorrection(
+      ReadLenient(Std(instrumentHeight_)), ReadLenient(Std(station_.h)),
+      ReadLenient(Std(prismHeight_)), ReadLenient(Std(heightDifference_)),
+      ReadLenient(Std(stake_.h)));
   label16_->setText(Q(FormatPattern(c, "0.000")));
   label19_->setText(ReadLenient(label16_->text().toStdString()) > 0 ? "棱镜上移" : "棱镜下移");
 
   RecordTypedPoints();
 
-  text_[12]->setText("0");
-  text_[11]->setText("0");
+  verticalAngle_->setText("0");
+  slopeDistance_->setText("0");
 }
 
 void StakeOut::RecordTypedPoints() {
   struct Typed {
     bool* flag;
-    QComboBox* name;
-    int first;
-  } typed[] = {{&stationTyped_, combo1_, 2}, {&backTyped_, combo2_, 5}, {&stakeTyped_, combo3_, 8}};
+    const PointRow& row;
+  } typed[] = {{&stationTyped_, station_}, {&backTyped_, back_}, {&stakeTyped_, stake_}};
   std::vector<std::string> lines;
   std::vector<bool*> written;
   bool badName = false;
   for (const Typed& t : typed) {
     if (!*t.flag) continue;
-    const std::string name = Std(t.name->lineEdit());
+    const std::string name = Std(t.row.name->lineEdit());
     // A nameless point, or one with a blank inside its name, would not read back as itself.
     if (IsBlank(name) || name.find(' ') != std::string::npos) {
       badName = true;
       continue;
     }
-    lines.push_back(StakeAddLine(name, Std(text_[t.first]), Std(text_[t.first + 1]),
-                                 Std(text_[t.first + 2])));
+    lines.push_back(StakeAddLine(name, Std(t.row.x), Std(t.row.y), Std(t.row.h)));
     written.push_back(t.flag);
   }
   if (!lines.empty()) {

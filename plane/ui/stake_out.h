@@ -3,7 +3,7 @@
 // setting-out elements for a total station. Points typed by hand are added to the file.
 #include <vector>
 
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "plane/stakeout_file.h"
 
 class QComboBox;
@@ -37,18 +37,44 @@ class StakeOut : public VDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A point's pick list and its X, Y, H fields.
+  struct PointRow {
+    QComboBox* name = nullptr;
+    QLineEdit* x = nullptr;
+    QLineEdit* y = nullptr;
+    QLineEdit* h = nullptr;
+  };
+
   void LoadFile();
   void Find(const QString& name);
+  // The picked point's coordinates from the file (zeros for a name not in it) into its row.
+  void ShowPicked(const PointRow& row);
+  // Station and back-sight picks alike: show the point, refuse the other one's name, and
+  // orient the back-sight when both are there.
+  void PickStationOrBack(const PointRow& row, const PointRow& other, const QString& sameName,
+                         bool& typed);
+  // Azimuth and distance from the station to the stake point into Label1 and Label2, the
+  // station's X and Y into xs, ys; false when a number is wrong or the angle cannot be shown.
+  bool ShowStakeLine(double& xs, double& ys);
+  // Text2..Text17: the fields that are numbers.
+  std::vector<QLineEdit*> NumberFields() const;
   void Normalise(QLineEdit* field);
   bool ShowAngle(QLabel* label, double radians);
   bool ReadF32(const QLineEdit* field, float& value);
   bool ReadF64(const QLineEdit* field, double& value);
   void RecordTypedPoints();
 
-  QLineEdit* text_[18] = {};  // Text1..Text17 at their numbers
-  QComboBox* combo1_ = nullptr;
-  QComboBox* combo2_ = nullptr;
-  QComboBox* combo3_ = nullptr;
+  QLineEdit* dataFileField_ = nullptr;  // Text1
+  PointRow station_;                    // Combo1, Text2..Text4
+  PointRow back_;                       // Combo2, Text5..Text7
+  PointRow stake_;                      // Combo3, Text8..Text10
+  QLineEdit* slopeDistance_ = nullptr;       // Text11
+  QLineEdit* verticalAngle_ = nullptr;       // Text12, packed D.MMSS
+  QLineEdit* horizontalDistance_ = nullptr;  // Text13
+  QLineEdit* instrumentHeight_ = nullptr;    // Text14
+  QLineEdit* prismHeight_ = nullptr;         // Text15
+  QLineEdit* backReading_ = nullptr;         // Text16: circle reading on the back-sight, D.MMSS
+  QLineEdit* heightDifference_ = nullptr;    // Text17
   QLabel* label1_ = nullptr;
   QLabel* label2_ = nullptr;
   QLabel* label9_ = nullptr;

@@ -72,11 +72,7 @@ TravFrm::TravFrm(AppState& state, const Services& services, const QString& progr
   kg->addWidget(Text5, 5, 2, 1, 2);
 
   auto* observed = new QGroupBox("观测值", this);
-  auto* og = new QGridLayout(observed);
-  og->addWidget(Caption(observed, "转折角(D.MS)"), 0, 0);
-  og->addWidget(Text10, 0, 1);
-  og->addWidget(Caption(observed, "边长(米)"), 1, 0);
-  og->addWidget(Text11, 1, 1);
+  AddRows(new QGridLayout(observed), observed, {{"转折角(D.MS)", Text10}, {"边长(米)", Text11}});
 
   auto* mode = new QGroupBox("计算方式", this);
   Check1 = new QCheckBox("转折角为左角", mode);
@@ -89,13 +85,7 @@ TravFrm::TravFrm(AppState& state, const Services& services, const QString& progr
   mg->addWidget(Check2);
 
   auto* coords = new QGroupBox("坐标", this);
-  auto* cg = new QGridLayout(coords);
-  cg->addWidget(Caption(coords, "点名"), 0, 0);
-  cg->addWidget(Text14, 0, 1);
-  cg->addWidget(Caption(coords, "X(米)"), 1, 0);
-  cg->addWidget(Text12, 1, 1);
-  cg->addWidget(Caption(coords, "Y(米)"), 2, 0);
-  cg->addWidget(Text13, 2, 1);
+  AddRows(new QGridLayout(coords), coords, {{"点名", Text14}, {"X(米)", Text12}, {"Y(米)", Text13}});
 
   Command2 = Button(this, "Command2", "计算(&C)");
   Command3 = Button(this, "Command3", "显示网图(&V)");
@@ -154,23 +144,18 @@ void TravFrm::CreateDefaultFile(const QString& programDir) {
   Text8->setText(QDir::toNativeSeparators(path));
 }
 
-void TravFrm::Option1_Click() {
+void TravFrm::ShowBackSightBy(bool coordinates) {
   for (QWidget* w : {static_cast<QWidget*>(BackPointLabel), static_cast<QWidget*>(BackXLabel),
                      static_cast<QWidget*>(BackYLabel), static_cast<QWidget*>(Text3),
                      static_cast<QWidget*>(Text4)})
-    w->setVisible(true);
-  BackAzLabel->setVisible(false);
-  Text5->setVisible(false);
+    w->setVisible(coordinates);
+  BackAzLabel->setVisible(!coordinates);
+  Text5->setVisible(!coordinates);
 }
 
-void TravFrm::Option2_Click() {
-  for (QWidget* w : {static_cast<QWidget*>(BackPointLabel), static_cast<QWidget*>(BackXLabel),
-                     static_cast<QWidget*>(BackYLabel), static_cast<QWidget*>(Text3),
-                     static_cast<QWidget*>(Text4)})
-    w->setVisible(false);
-  BackAzLabel->setVisible(true);
-  Text5->setVisible(true);
-}
+void TravFrm::Option1_Click() { ShowBackSightBy(true); }
+
+void TravFrm::Option2_Click() { ShowBackSightBy(false); }
 
 void TravFrm::Command2_Click() {
   struct Check {

@@ -2,7 +2,7 @@
 // Open traverse ("支导线计算"): one leg per press, appended to the result file.
 #include <QPointer>
 
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 #include "plane/ui/trav_net.h"
 
 class QCheckBox;
@@ -33,6 +33,8 @@ class TravFrm : public VDialog {
   void OnUnload() override;
 
  private:
+  // The back-sight known by its coordinates (Option1) or by the direction to it (Option2).
+  void ShowBackSightBy(bool coordinates);
   void CreateDefaultFile(const QString& programDir);
 
   QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text8, *Text10, *Text11, *Text12, *Text13,

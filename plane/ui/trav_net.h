@@ -4,8 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 
 class QLabel;
 class QToolBar;

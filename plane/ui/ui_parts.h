@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <initializer_list>
+#include <utility>
 
 namespace vantrel::plane_ui {
 
@@ -31,16 +33,23 @@ inline QPushButton* Button(QWidget* parent, const char* name, const QString& cap
   return b;
 }
 
+// Caption and control side by side, a pair a row, from `row` down.
+inline void AddRows(QGridLayout* g, QWidget* parent,
+                    std::initializer_list<std::pair<QString, QWidget*>> rows, int row = 0) {
+  for (auto& [caption, control] : rows) {
+    g->addWidget(Caption(parent, caption), row, 0);
+    g->addWidget(control, row, 1);
+    ++row;
+  }
+}
+
 // The intersection dialogs' frame: known-point grid and "P点坐标" box on the left, the
 // sketch on the right, compute and exit buttons below.
 inline void LayOutPointDialog(QWidget* dlg, QGridLayout* fields, QLineEdit* px, QLineEdit* py,
                               QWidget* sketch, QPushButton* cal, QPushButton* exit) {
   auto* result = new QGroupBox("P点坐标", dlg);
   auto* rg = new QGridLayout(result);
-  rg->addWidget(Caption(result, "X="), 0, 0);
-  rg->addWidget(px, 0, 1);
-  rg->addWidget(Caption(result, "Y="), 1, 0);
-  rg->addWidget(py, 1, 1);
+  AddRows(rg, result, {{"X=", px}, {"Y=", py}});
   auto* left = new QVBoxLayout;
   left->addLayout(fields);
   left->addWidget(result);

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/catalogue.h"
-#include "app/vdialog.h"
-#include "gui_test_util.h"
+#include "dialogs/vdialog.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "app/catalogue.h"
 #include "geodetic/ui/dni_frm.h"
-#include "gui_test_util.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

@@ -10,9 +10,9 @@
 #include "app/about.h"
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "app/platform/services.h"
 #include "app/splash.h"
-#include "gui_test_util.h"
+#include "dialogs/platform/services.h"
+#include "tests/support/gui.h"
 #include "tests/support/temp_files.h"
 
 namespace vantrel {

@@ -10,7 +10,7 @@
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 #include "geodetic/ui/xyz_blh_xyg.h"
-#include "gui_test_util.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/catalogue.h"
-#include "app/platform/services.h"
 #include "common/text_files.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 #include "geodetic/ui/frm_lan_ch.h"
 #include "geodetic/ui/frm_seven.h"
 #include "tests/support/temp_files.h"

@@ -26,17 +26,17 @@
 #include <optional>
 #include <sstream>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "common/text_files.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 #include "geodetic/ui/frm_seven.h"
-#include "gui_test_util.h"
 #include "plane/ui/stake_out.h"
 #include "plane/ui/trav_frm.h"
-#include "common/text_files.h"
+#include "tests/support/file_limits.h"
+#include "tests/support/gui.h"
 #include "transform/point_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
-#include "tests/support/file_limits.h"
 
 // Failures print the texts, not their UTF-16 units.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

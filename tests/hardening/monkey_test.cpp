@@ -35,9 +35,9 @@
 
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "app/vdialog.h"
 #include "common/text_files.h"
-#include "gui_test_util.h"
+#include "dialogs/vdialog.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

@@ -16,17 +16,18 @@
 #include <cmath>
 #include <memory>
 
-#include "app/app_state.h"
 #include "app/catalogue.h"
 #include "app/main_window.h"
-#include "app/platform/services.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 #include "plane/ui/coordi_frm.h"
 #include "plane/ui/cross_back.h"
 #include "plane/ui/cross_for.h"
 #include "plane/ui/trav_frm.h"
 #include "plane/ui/trav_net.h"
+#include "tests/support/gui.h"
 
 using namespace vantrel;
 
@@ -42,22 +43,10 @@ struct Fixture {
       : dialog(std::make_unique<D>(state, fake.services(), std::forward<Args>(args)...)) {
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
   }
-  QLineEdit* field(const char* name) {
-    auto* e = dialog->template findChild<QLineEdit*>(name);
-    EXPECT_NE(e, nullptr) << name;
-    return e;
-  }
+  QLineEdit* field(const char* name) { return vantrel::testing::Field(dialog.get(), name); }
   QString text(const char* name) { return field(name)->text(); }
-  void type(const char* name, const QString& t) {
-    QLineEdit* e = field(name);
-    e->clear();
-    QTest::keyClicks(e, t);
-  }
-  void press(const char* name) {
-    auto* b = dialog->template findChild<QPushButton*>(name);
-    ASSERT_NE(b, nullptr) << name;
-    b->click();
-  }
+  void type(const char* name, const QString& t) { vantrel::testing::Type(dialog.get(), name, t); }
+  void press(const char* name) { vantrel::testing::Press(dialog.get(), name); }
   const std::vector<RecordingMessageBox::Message>& messages() { return fake.messages.messages; }
   void activate() {
     dialog->show();
@@ -557,27 +546,21 @@ TEST_F(TravFrmTest, DiagramOutlivesTheTraverseDialogUntilItsOwnExit) {
 // Pictures of the four dialogs after a computation and of a five-leg traverse diagram,
 // taken when VANTREL_SCREENSHOT_DIR names a folder (looked at by a person, not compared).
 TEST_F(TravFrmTest, Screenshots) {
-  const QString shots = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
-  if (shots.isEmpty()) GTEST_SKIP() << "VANTREL_SCREENSHOT_DIR not set";
-  auto grab = [&](QWidget* w, const char* file) {
-    w->show();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(w->grab().save(QDir(shots).filePath(file)));
-  };
+  if (qEnvironmentVariableIsEmpty("VANTREL_SCREENSHOT_DIR")) GTEST_SKIP() << "VANTREL_SCREENSHOT_DIR not set";
   {
     Fixture<CoordiFrm> f;
     f.press("Command1");
-    grab(f.dialog.get(), "coordi_frm.png");
+    vantrel::testing::MaybeScreenshot(f.dialog.get(), "coordi_frm.png");
   }
   {
     Fixture<Cross_For> f;
     f.press("Cal");
-    grab(f.dialog.get(), "cross_for.png");
+    vantrel::testing::MaybeScreenshot(f.dialog.get(), "cross_for.png");
   }
   {
     Fixture<Cross_Back> f;
     f.press("Cal");
-    grab(f.dialog.get(), "cross_back.png");
+    vantrel::testing::MaybeScreenshot(f.dialog.get(), "cross_back.png");
   }
   Fixture<TravFrm> f(dir.path());
   f.dialog->findChild<QCheckBox*>("Check2")->setChecked(true);  // walk on leg by leg
@@ -594,8 +577,8 @@ TEST_F(TravFrmTest, Screenshots) {
     f.press("Command2");
   }
   EXPECT_TRUE(f.messages().empty());
-  grab(f.dialog.get(), "trav_frm.png");
+  vantrel::testing::MaybeScreenshot(f.dialog.get(), "trav_frm.png");
   f.press("Command3");
   ASSERT_NE(f.dialog->net(), nullptr);
-  grab(f.dialog->net(), "trav_net.png");
+  vantrel::testing::MaybeScreenshot(f.dialog->net(), "trav_net.png");
 }

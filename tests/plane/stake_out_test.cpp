@@ -13,9 +13,9 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "../app/gui_test_util.h"
 #include "app/catalogue.h"
 #include "plane/plane_helpers.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {

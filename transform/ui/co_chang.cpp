@@ -11,8 +11,8 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
-#include "app/file_progress.h"
 #include "common/text_rules.h"
+#include "dialogs/file_progress.h"
 #include "transform/common_point_transform.h"
 #include "transform/point_files.h"
 

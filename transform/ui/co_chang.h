@@ -4,7 +4,7 @@
 // Tran_d ("转换参数") shows the parameters with their standard errors.
 #include <QPointer>
 
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLabel;
 class QLineEdit;

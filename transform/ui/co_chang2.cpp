@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "app/file_progress.h"
 #include "common/text_rules.h"
+#include "dialogs/file_progress.h"
 #include "geodetic/ellipsoid.h"
 #include "transform/rotation_transform.h"
 

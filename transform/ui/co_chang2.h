@@ -1,7 +1,7 @@
 #pragma once
 // "平面坐标转换2": every point of an old file rotated about a typed centre and moved to a
 // typed centre in the new system, written to a result file.
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 class QLineEdit;
 

@@ -5,12 +5,12 @@
 #include "geodetic/ui/dcm_hfrm.h"
 #include "geodetic/ui/frm_lan_ch.h"
 #include "geodetic/ui/frm_seven.h"
-#include "tests/geodetic/quantity_ui/ui_test_helpers.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {
 
-using uitest::Harness;
+using testing::Harness;
 
 TEST(FrmLanCh, DefaultsChangeZoneAndUnloadRestoresTheMeridian) {
   Harness<FrmLanCh> h;

@@ -2,12 +2,12 @@
 
 #include <QApplication>
 
-#include "tests/geodetic/quantity_ui/ui_test_helpers.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {
 
-using uitest::Harness;
+using testing::Harness;
 
 TEST(RadiusFrm, RadiiThroughTheWidgets) {
   struct Case { const char *B, *A, *option, *N, *M, *R, *RA; };

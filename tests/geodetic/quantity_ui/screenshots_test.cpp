@@ -1,14 +1,12 @@
 // Pictures of each dialog after a computation, for looking at the layout. Runs only when
 // VANTREL_SCREENSHOT_DIR names a folder.
-#include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include "geodetic/ui/dcm_hfrm.h"
 #include "geodetic/ui/frm_lan_ch.h"
 #include "geodetic/ui/frm_seven.h"
 #include "geodetic/ui/quantity_frms.h"
-#include "tests/geodetic/quantity_ui/ui_test_helpers.h"
+#include "tests/support/gui.h"
 
 namespace vantrel {
 namespace {
@@ -16,13 +14,10 @@ namespace {
 template <class D>
 void Shoot(const char* file, std::initializer_list<std::pair<const char*, const char*>> typed,
            std::initializer_list<const char*> presses) {
-  const QString dir = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
-  uitest::Harness<D> h;
+  testing::Harness<D> h;
   for (auto& [field, text] : typed) h.Type(field, text);
   for (const char* b : presses) h.Press(b);
-  h.dialog->show();
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(h.dialog->grab().save(QDir(dir).filePath(file)));
+  testing::MaybeScreenshot(h.dialog, file);
 }
 
 TEST(Screenshots, EachDialog) {
@@ -37,14 +32,11 @@ TEST(Screenshots, EachDialog) {
   Shoot<FrmLanCh>("frm_lan_ch.png", {}, {"LanCh_Cal"});
   Shoot<DCM_Hfrm>("dcm_hfrm.png", {}, {"DCM_H_Cal"});
   QTemporaryDir grid;
-  const QString dir = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
-  uitest::Harness<FrmSeven> h;
+  testing::Harness<FrmSeven> h;
   h.dialog->SetGridPath(grid.filePath("tmp.out").toStdString());
   h.Press("Command1");
   h.Press("Command2");
-  h.dialog->show();
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(h.dialog->grab().save(QDir(dir).filePath("frm_seven.png")));
+  testing::MaybeScreenshot(h.dialog, "frm_seven.png");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +17,7 @@
 
 #include "app/catalogue.h"
 #include "common/text_files.h"
+#include "tests/support/gui.h"
 #include "tests/support/temp_files.h"
 #include "transform/ui/co_chang.h"
 #include "transform/ui/co_chang2.h"
@@ -42,16 +42,10 @@ class TransformUi : public ::testing::Test {
 
   template <class T>
   T* Find(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name;
-    return c;
+    return testing::Find<T>(w, name);
   }
-  void Type(QWidget* w, const char* field, const QString& text) {
-    auto* f = Find<QLineEdit>(w, field);
-    f->clear();
-    QTest::keyClicks(f, text);
-  }
-  void Click(QWidget* w, const char* button) { Find<QPushButton>(w, button)->click(); }
+  void Type(QWidget* w, const char* field, const QString& text) { testing::Type(w, field, text); }
+  void Click(QWidget* w, const char* button) { testing::Press(w, button); }
   std::vector<QString> Texts() const {
     std::vector<QString> t;
     for (const auto& m : fake_.messages.messages) t.push_back(m.text);
@@ -533,34 +527,21 @@ TEST(TransformCatalogue, EntriesOpenTheirDialogs) {
 // Pictures of both dialogs after a worked example, taken when VANTREL_SCREENSHOT_DIR
 // names a folder (looked at by a person, not compared).
 TEST_F(CoChang, Screenshots) {
-  const QString shots = qEnvironmentVariable("VANTREL_SCREENSHOT_DIR");
-  if (shots.isEmpty()) GTEST_SKIP() << "VANTREL_SCREENSHOT_DIR not set";
-  auto grab = [&](QWidget* w, const char* file) {
-    w->show();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(w->grab().save(QDir(shots).filePath(file)));
-  };
+  if (qEnvironmentVariableIsEmpty("VANTREL_SCREENSHOT_DIR")) GTEST_SKIP() << "VANTREL_SCREENSHOT_DIR not set";
   Run({"A 1000 2000 界桩", "B 1500 2100", "C 900 2600", "D 100 100"},
       {"A 1100 1950", "B 1600 2050", "C 1000 2550"});
-  grab(dlg_.get(), "co_chang.png");
+  testing::MaybeScreenshot(dlg_.get(), "co_chang.png");
   Click(dlg_.get(), "Command4");
   ASSERT_NE(dlg_->ParamWindow(), nullptr);
-  grab(dlg_->ParamWindow(), "tran_d.png");
+  testing::MaybeScreenshot(dlg_->ParamWindow(), "tran_d.png");
   Co_Chang2 rotation(state_, fake_.services());
   Spit(old_, Gbk({"A 10 0 界桩", "B 0 10"}));
   rotation.findChild<QLineEdit*>("Text7")->setText(Q(old_));
   rotation.findChild<QLineEdit*>("Text1")->setText(Q(dir_ / "rotated.txt"));
   rotation.findChild<QLineEdit*>("Text6")->setText("90");
   Click(&rotation, "Rotate");
-  grab(&rotation, "co_chang2.png");
+  testing::MaybeScreenshot(&rotation, "co_chang2.png");
 }
 
 }  // namespace
 }  // namespace vantrel
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

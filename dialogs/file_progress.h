@@ -8,8 +8,8 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/platform/clock.h"
 #include "common/messages.h"
+#include "dialogs/platform/clock.h"
 
 class QProgressDialog;
 class QWidget;

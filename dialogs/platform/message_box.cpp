@@ -1,4 +1,4 @@
-#include "app/platform/message_box.h"
+#include "dialogs/platform/message_box.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "app/file_progress.h"
+#include "dialogs/file_progress.h"
 
 #include <QCoreApplication>
 #include <algorithm>

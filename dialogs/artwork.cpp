@@ -1,4 +1,4 @@
-#include "app/artwork.h"
+#include "dialogs/artwork.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

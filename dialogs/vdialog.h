@@ -7,13 +7,17 @@
 #include <functional>
 #include <map>
 
-#include "app/app_state.h"
-#include "app/platform/services.h"
+#include "dialogs/app_state.h"
+#include "dialogs/platform/services.h"
 
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 
 namespace vantrel {
+
+// A dialog's foot row: its buttons at the right end, in the order given.
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
 
 class VDialog : public QWidget {
   Q_OBJECT

@@ -1,4 +1,4 @@
-#include "app/platform/file_dialogs.h"
+#include "dialogs/platform/file_dialogs.h"
 
 #include <QFileDialog>
 

@@ -1,14 +1,22 @@
-#include "app/vdialog.h"
+#include "dialogs/vdialog.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/artwork.h"
 #include "common/text_rules.h"
+#include "dialogs/artwork.h"
 
 namespace vantrel {
+
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  for (QWidget* b : buttons) row->addWidget(b);
+  return row;
+}
 
 VDialog::VDialog(AppState& state, const Services& services, const QString& caption,
                  QWidget* parent)

@@ -1,4 +1,4 @@
-#include "app/platform/launcher.h"
+#include "dialogs/platform/launcher.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

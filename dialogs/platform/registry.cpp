@@ -1,4 +1,4 @@
-#include "app/platform/registry.h"
+#include "dialogs/platform/registry.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -2,11 +2,11 @@
 // The platform services a dialog is handed along with the program state.
 #include <memory>
 
-#include "app/platform/clock.h"
-#include "app/platform/file_dialogs.h"
-#include "app/platform/launcher.h"
-#include "app/platform/message_box.h"
-#include "app/platform/registry.h"
+#include "dialogs/platform/clock.h"
+#include "dialogs/platform/file_dialogs.h"
+#include "dialogs/platform/launcher.h"
+#include "dialogs/platform/message_box.h"
+#include "dialogs/platform/registry.h"
 
 namespace vantrel {
 
