@@ -75,7 +75,8 @@ double Datan2(double Y, double X, const PiSet& pi) {
 
 namespace {
 
-// e'2, b and e of an ellipsoid; those of the named ones are derived once at start.
+// a, e2 and what the space conversions derive from them; those of the named ellipsoids are
+// derived once at start.
 struct SpaceConstants {
   double a, e2, ep2, b, e;
 };
@@ -84,30 +85,23 @@ SpaceConstants DeriveSpace(const Ellipsoid& ell) {
   return {ell.a, ell.e2, ell.e2 / (1 - ell.e2), SemiMinorAxis(ell), std::sqrt(ell.e2)};
 }
 
-SpaceConstants SpaceConstantsOf(const Ellipsoid& ell) {
+// A named ellipsoid's constants as they stand, any other's derived into `local`.
+const SpaceConstants& SpaceConstantsOf(const Ellipsoid& ell, SpaceConstants& local) {
   static const SpaceConstants kNamed[] = {DeriveSpace(kEllipsoid54), DeriveSpace(kEllipsoid80),
-                                          DeriveSpace(kEllipsoid84)};
+                                          DeriveSpace(kEllipsoid84), DeriveSpace(kEllipsoid2000)};
   for (const SpaceConstants& k : kNamed)
     if (k.a == ell.a && k.e2 == ell.e2) return k;
-  return DeriveSpace(ell);
+  local = DeriveSpace(ell);
+  return local;
 }
 
-}  // namespace
-
-Geocentric::Geocentric(const Ellipsoid& ellipsoid, const PiSet& pi) : ell_(ellipsoid), pi_(pi) {
-  const SpaceConstants k = SpaceConstantsOf(ellipsoid);
-  ep2_ = k.ep2;
-  b_ = k.b;
-  e_ = k.e;
-}
-
-SpaceLatitude Geocentric::Latitude(double X, double Y, double Z) const {
-  const double a = ell_.a;
-  const double e2 = ell_.e2;
-  const double ep2 = ep2_;
-  const PiSet& pi = pi_;
+SpaceLatitude LatitudeOn(const SpaceConstants& k, const PiSet& pi, double X, double Y,
+                         double Z) {
+  const double a = k.a;
+  const double e2 = k.e2;
+  const double ep2 = k.ep2;
   SpaceLatitude r;
-  r.b = b_;
+  r.b = k.b;
   r.P = std::sqrt(X * X + Y * Y);
   // On the polar axis the closed form divides by P (and the arctangents lose their
   // quadrant below 1e-10); the answer there is known without it.
@@ -138,13 +132,6 @@ SpaceLatitude Geocentric::Latitude(double X, double Y, double Z) const {
   return r;
 }
 
-SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
-                                const PiSet& pi) {
-  return Geocentric(ell, pi).Latitude(X, Y, Z);
-}
-
-namespace {
-
 // Datan2's answer of pi/2 near X = 0 is right for a plane direction read the usual way,
 // but in space it would put every point near the 90 W meridian at 90 E.
 double SpaceLongitude(double Y, double X, const PiSet& pi) {
@@ -152,12 +139,9 @@ double SpaceLongitude(double Y, double X, const PiSet& pi) {
   return Datan2(Y, X, pi);
 }
 
-}  // namespace
-
-void Geocentric::Inverse(double X, double Y, double Z, double& Phi, double& Lam,
-                         double& h) const {
-  const PiSet& pi = pi_;
-  const SpaceLatitude s = Latitude(X, Y, Z);
+void InverseOn(const SpaceConstants& k, const PiSet& pi, double X, double Y, double Z,
+               double& Phi, double& Lam, double& h) {
+  const SpaceLatitude s = LatitudeOn(k, pi, X, Y, Z);
   if (s.polar) {
     Phi = Z >= 0 ? pi.halfPi : pi.halfPi * 3;
     Lam = 0;
@@ -171,10 +155,10 @@ void Geocentric::Inverse(double X, double Y, double Z, double& Phi, double& Lam,
   // Reduced latitude u = arctan(b tan B / a); its sine and cosine come from that quotient,
   // and tan B from the one whose arctangent gave B. Going through the angle added the
   // rounded 2pi for southern points and shifted their heights by up to 8e-8 m.
-  const double q = s.b * s.w / ell_.a;
+  const double q = s.b * s.w / k.a;
   const double r = std::sqrt(1 + q * q);
   const double dz = Z - s.b * (q / r);
-  const double dp = s.P - ell_.a * (1 / r);
+  const double dp = s.P - k.a * (1 / r);
   double H = std::sqrt(dz * dz + dp * dp);
   if (dp < 0) H = -H;
   Phi = B;
@@ -182,25 +166,56 @@ void Geocentric::Inverse(double X, double Y, double Z, double& Phi, double& Lam,
   h = H;
 }
 
-void Geocentric::Forward(double Phi, double Lam, double h, double& X, double& Y,
-                         double& Z) const {
-  const double es = e_ * std::sin(Phi);
+void ForwardOn(const SpaceConstants& k, double Phi, double Lam, double h, double& X, double& Y,
+               double& Z) {
+  const double es = k.e * std::sin(Phi);
   const double W = std::sqrt(1 - es * es);
-  const double N = ell_.a / W;
+  const double N = k.a / W;
   const double cB = std::cos(Phi);
   X = (N + h) * cB * std::cos(Lam);
   Y = (N + h) * cB * std::sin(Lam);
-  Z = (N * (1 - ell_.e2) + h) * std::sin(Phi);
+  Z = (N * (1 - k.e2) + h) * std::sin(Phi);
+}
+
+}  // namespace
+
+Geocentric::Geocentric(const Ellipsoid& ellipsoid, const PiSet& pi) : pi_(pi) {
+  const SpaceConstants k = DeriveSpace(ellipsoid);
+  a_ = k.a;
+  e2_ = k.e2;
+  ep2_ = k.ep2;
+  b_ = k.b;
+  e_ = k.e;
+}
+
+SpaceLatitude Geocentric::Latitude(double X, double Y, double Z) const {
+  return LatitudeOn({a_, e2_, ep2_, b_, e_}, pi_, X, Y, Z);
+}
+
+void Geocentric::Inverse(double X, double Y, double Z, double& B, double& L, double& H) const {
+  InverseOn({a_, e2_, ep2_, b_, e_}, pi_, X, Y, Z, B, L, H);
+}
+
+void Geocentric::Forward(double B, double L, double H, double& X, double& Y, double& Z) const {
+  ForwardOn({a_, e2_, ep2_, b_, e_}, B, L, H, X, Y, Z);
+}
+
+SpaceLatitude LatitudeFromSpace(double X, double Y, double Z, const Ellipsoid& ell,
+                                const PiSet& pi) {
+  SpaceConstants local;
+  return LatitudeOn(SpaceConstantsOf(ell, local), pi, X, Y, Z);
 }
 
 void xyzblh(double& Phi, double& Lam, double& h, double X, double Y, double Z,
             const Ellipsoid& ell, const PiSet& pi) {
-  Geocentric(ell, pi).Inverse(X, Y, Z, Phi, Lam, h);
+  SpaceConstants local;
+  InverseOn(SpaceConstantsOf(ell, local), pi, X, Y, Z, Phi, Lam, h);
 }
 
 void BLHXYZ(double Phi, double Lam, double h, double& X, double& Y, double& Z,
             const Ellipsoid& ell) {
-  Geocentric(ell).Forward(Phi, Lam, h, X, Y, Z);
+  SpaceConstants local;
+  ForwardOn(SpaceConstantsOf(ell, local), Phi, Lam, h, X, Y, Z);
 }
 
 }  // namespace vantrel

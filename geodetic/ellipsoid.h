@@ -108,8 +108,7 @@ class Geocentric {
   SpaceLatitude Latitude(double X, double Y, double Z) const;
 
  private:
-  Ellipsoid ell_;
-  double ep2_, b_, e_;
+  double a_, e2_, ep2_, b_, e_;
   PiSet pi_;
 };
 

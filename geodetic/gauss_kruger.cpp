@@ -6,11 +6,6 @@ namespace vantrel {
 
 namespace {
 
-
-}  // namespace
-
-namespace {
-
 GaussSeries Derive(double a, double e2) {
   GaussSeries g;
   g.a = a;
@@ -54,7 +49,8 @@ GaussSeries Derive(double a, double e2) {
 GaussSeries DeriveGaussSeries(double a, double e2) {
   static const GaussSeries kNamed[] = {Derive(kEllipsoid54.a, kEllipsoid54.e2),
                                        Derive(kEllipsoid80.a, kEllipsoid80.e2),
-                                       Derive(kEllipsoid84.a, kEllipsoid84.e2)};
+                                       Derive(kEllipsoid84.a, kEllipsoid84.e2),
+                                       Derive(kEllipsoid2000.a, kEllipsoid2000.e2)};
   for (const GaussSeries& g : kNamed)
     if (g.a == a && g.e2 == e2) return g;
   return Derive(a, e2);
@@ -211,6 +207,59 @@ void LiftedBack(double aLifted, double e2, double a, const PiSet& pi, double& B,
   xyzblh(B, L, discarded, X, Y, Z, {a, e2}, pi);
 }
 
+// One projection as the set-up object and the named routines both describe it: the series by
+// reference (the object's own, or those the caller's state keeps), the rest by value.
+struct Projection {
+  const GaussSeries& g;
+  double a, e2, L0, X0, Y0, zeta, aRestored;
+  bool lifted;
+  const PiSet& pi;
+
+  void Forward(double B, double L, double H, double& x, double& y, double& h) const {
+    if (lifted) {
+      LiftedForward(g, a, pi, B, L, H, L0, x, y);
+    } else {
+      const double cB = std::cos(B);
+      vantrel::Forward(g, B, std::sin(B), cB, std::tan(B), PrimeVertical(g, cB), L, L0, pi, x, y);
+    }
+    x = x + 1000 * X0;
+    y = y + 1000 * Y0;
+    h = H - zeta;
+  }
+
+  // x and y already reduced by the false origin.
+  void InverseReduced(double x, double y, double h, double& B, double& L, double& H) const {
+    vantrel::Inverse(g, x, y, L0, B, L);
+    H = h + zeta;
+    // The way back goes to the restored axis, as the calculator's state holds it by then.
+    if (lifted) LiftedBack(g.a, e2, aRestored, pi, B, L, H);
+  }
+
+  // One call of the named routines: x, y left reduced by the inverse, and `axis` (the caller's
+  // a) written back as restored when lifted.
+  void Apply(double& axis, double& x, double& y, double& h, double& B, double& L, double& H,
+             int k, const MessageHandler& onMessage) const {
+    if (k == 2) {
+      Forward(B, L, H, x, y, h);
+    } else if (k == 1) {
+      y = y - 1000 * Y0;
+      x = x - 1000 * X0;
+      InverseReduced(x, y, h, B, L, H);
+    } else {
+      if (onMessage) onMessage("Unknown k in Sub4");
+      return;
+    }
+    if (lifted) axis = aRestored;
+  }
+};
+
+// The calculator's state keeps the axis restored by the steps of the enlargement taken
+// backwards, last bit included.
+double RestoredAxisOf(double liftedAxis, double a, double planeHeight, double anomaly,
+                      bool lifted) {
+  return lifted ? (liftedAxis - anomaly) - planeHeight : a;
+}
+
 }  // namespace
 
 GaussKruger::GaussKruger(const Ellipsoid& ellipsoid, double centralMeridian,
@@ -231,9 +280,7 @@ GaussKruger::GaussKruger(const GaussSeries& series, const Ellipsoid& ellipsoid,
       X0_(falseNorthingKm),
       Y0_(falseEastingKm),
       zeta_(anomaly),
-      // The calculator's state keeps the axis restored by the steps of the enlargement
-      // taken backwards, last bit included.
-      aRestored_(lifted ? (g_.a - anomaly) - planeHeight : ellipsoid.a),
+      aRestored_(RestoredAxisOf(series.a, ellipsoid.a, planeHeight, anomaly, lifted)),
       lifted_(lifted),
       pi_(pi) {}
 
@@ -244,44 +291,13 @@ GaussKruger GaussKruger::OnMeridian(double centralMeridian) const {
 }
 
 void GaussKruger::Forward(double B, double L, double H, double& x, double& y, double& h) const {
-  if (lifted_) {
-    LiftedForward(g_, a_, pi_, B, L, H, L0_, x, y);
-  } else {
-    const double cB = std::cos(B);
-    vantrel::Forward(g_, B, std::sin(B), cB, std::tan(B), PrimeVertical(g_, cB), L, L0_, pi_, x,
-                     y);
-  }
-  x = x + 1000 * X0_;
-  y = y + 1000 * Y0_;
-  h = H - zeta_;
+  Projection{g_, a_, e2_, L0_, X0_, Y0_, zeta_, aRestored_, lifted_, pi_}.Forward(B, L, H, x, y,
+                                                                                  h);
 }
 
 void GaussKruger::Inverse(double x, double y, double h, double& B, double& L, double& H) const {
-  InverseReduced(x - 1000 * X0_, y - 1000 * Y0_, h, B, L, H);
-}
-
-void GaussKruger::InverseReduced(double x, double y, double h, double& B, double& L,
-                                 double& H) const {
-  vantrel::Inverse(g_, x, y, L0_, B, L);
-  H = h + zeta_;
-  // The way back goes to the restored axis, as the calculator's state holds it by then.
-  if (lifted_) LiftedBack(g_.a, e2_, aRestored_, pi_, B, L, H);
-}
-
-void GaussKruger::Apply(const GaussKruger& p, double& a, double& x, double& y, double& h,
-                        double& B, double& L, double& H, int withHeight, int k,
-                        const MessageHandler& onMessage) {
-  if (k == 2) {
-    p.Forward(B, L, H, x, y, h);
-  } else if (k == 1) {
-    y = y - 1000 * p.Y0_;
-    x = x - 1000 * p.X0_;
-    p.InverseReduced(x, y, h, B, L, H);
-  } else {
-    if (onMessage) onMessage("Unknown k in Sub4");
-    return;
-  }
-  if (withHeight != 0) a = p.aRestored_;
+  Projection{g_, a_, e2_, L0_, X0_, Y0_, zeta_, aRestored_, lifted_, pi_}.InverseReduced(
+      x - 1000 * X0_, y - 1000 * Y0_, h, B, L, H);
 }
 
 void Sub4(ProjectionState& state, double& x, double& y, double& h, double& B, double& L,
@@ -291,10 +307,18 @@ void Sub4(ProjectionState& state, double& x, double& y, double& h, double& B, do
                                                  state.GeoidUndulation, lifted);
   if (state.Series.a != axis || state.Series.e2 != state.EllipsoidE2)
     state.Series = DeriveGaussSeries(axis, state.EllipsoidE2);
-  const GaussKruger p(state.Series, state.ellipsoid(), state.CentralMeridian,
-                      state.FalseNorthingKm, state.FalseEastingKm, state.PlaneHeight,
-                      state.GeoidUndulation, lifted, kCalculatorPi);
-  GaussKruger::Apply(p, state.EllipsoidA, x, y, h, B, L, H, withHeight, k, onMessage);
+  const Projection p{state.Series,
+                     state.EllipsoidA,
+                     state.EllipsoidE2,
+                     state.CentralMeridian,
+                     state.FalseNorthingKm,
+                     state.FalseEastingKm,
+                     state.GeoidUndulation,
+                     RestoredAxisOf(axis, state.EllipsoidA, state.PlaneHeight,
+                                    state.GeoidUndulation, lifted),
+                     lifted,
+                     kCalculatorPi};
+  p.Apply(state.EllipsoidA, x, y, h, B, L, H, k, onMessage);
 }
 
 void BL2XYg(ProjectionState& state, double& x, double& y, double& h, double& B, double& L,
@@ -313,8 +337,12 @@ void XYg2BL(ProjectionState& state, double& x, double& y, double& h, double& B, 
 void Sub4Component(ComponentProjection& p, double& x, double& y, double& h, double& B,
                    double& L, double& H, int withHeight, int k,
                    const MessageHandler& onMessage) {
-  const GaussKruger g({p.a, p.e2}, p.L0, p.X0, p.Y0, p.H0, 0.0, withHeight != 0, kComponentPi);
-  GaussKruger::Apply(g, p.a, x, y, h, B, L, H, withHeight, k, onMessage);
+  const bool lifted = withHeight != 0;
+  const double axis = GaussKruger::ProjectedAxis(p.a, p.H0, 0.0, lifted);
+  const GaussSeries g = DeriveGaussSeries(axis, p.e2);
+  const Projection on{g, p.a, p.e2, p.L0, p.X0, p.Y0, 0.0,
+                      RestoredAxisOf(axis, p.a, p.H0, 0.0, lifted), lifted, kComponentPi};
+  on.Apply(p.a, x, y, h, B, L, H, k, onMessage);
 }
 
 }  // namespace vantrel

@@ -76,16 +76,6 @@ class GaussKruger {
   double RestoredAxis() const { return aRestored_; }
 
  private:
-  friend void Sub4(ProjectionState&, double&, double&, double&, double&, double&, double&,
-                   int, int, const MessageHandler&);
-  friend void Sub4Component(ComponentProjection&, double&, double&, double&, double&,
-                            double&, double&, int, int, const MessageHandler&);
-  // The inverse of coordinates already reduced by the false origin, as Sub4 leaves them.
-  void InverseReduced(double x, double y, double h, double& B, double& L, double& H) const;
-  // One call of the named routines: a is the caller's axis, written back when lifted.
-  static void Apply(const GaussKruger& p, double& a, double& x, double& y, double& h, double& B,
-                    double& L, double& H, int withHeight, int k, const MessageHandler& onMessage);
-
   GaussSeries g_;  // for the axis projected on: lifted or not
   double a_, e2_, L0_, X0_, Y0_, zeta_, aRestored_;
   bool lifted_;
