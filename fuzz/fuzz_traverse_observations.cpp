@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!points.ok) continue;
     const SevenEstimate e =
         geodetic ? EstimateSevenParameters(points.geodetic, vantrel::kEllipsoid54,
-                                           kEllipsoid2000)
+                                           vantrel::kEllipsoid2000)
                  : EstimateSevenParameters(points.space);
     if (e.ok) SevenEstimateReportText(e);
   }

@@ -44,26 +44,34 @@ inline QGridLayout* Frame(QWidget* owner, QBoxLayout* into, const QString& capti
   return grid;
 }
 
-// "北京54" (chosen at start), "北京80", "WGS84" as Option1..Option3.
+// The i-th (0..2) of the ellipsoid table's rows the dialogs offer: "北京54", "北京80", "WGS84".
+inline const EllipsoidRow& DialogEllipsoid(int i) {
+  int n = 0;
+  for (const EllipsoidRow& r : kEllipsoidRows)
+    if (r.UsedBy(kUsedByDialogs) && n++ == i) return r;
+  return kEllipsoidRows[0];
+}
+
+// The dialogs' ellipsoids as Option1..Option3, the first chosen at start.
 struct EllipsoidOptions {
   QRadioButton* option[3];
   // The first chosen option's constants.
   Ellipsoid Chosen() const {
-    if (option[0]->isChecked()) return kEllipsoid54;
-    if (option[1]->isChecked()) return kEllipsoid80;
-    return kEllipsoid84;
+    for (int i = 0; i < 2; ++i)
+      if (option[i]->isChecked()) return DialogEllipsoid(i).ellipsoid;
+    return DialogEllipsoid(2).ellipsoid;
   }
 };
 
 inline EllipsoidOptions EllipsoidFrame(QWidget* owner, QBoxLayout* into) {
   auto* box = new QGroupBox("参考椭球", owner);
-  auto* row = new QHBoxLayout(box);
+  auto* layout = new QHBoxLayout(box);
   EllipsoidOptions o{};
-  const char* texts[] = {"北京54", "北京80", "WGS84"};
   for (int i = 0; i < 3; ++i) {
-    o.option[i] = new QRadioButton(texts[i], box);
+    const std::string_view name = DialogEllipsoid(i).name;
+    o.option[i] = new QRadioButton(QString::fromUtf8(name.data(), name.size()), box);
     o.option[i]->setObjectName(QString("Option%1").arg(i + 1));
-    row->addWidget(o.option[i]);
+    layout->addWidget(o.option[i]);
   }
   o.option[0]->setChecked(true);
   into->addWidget(box);
