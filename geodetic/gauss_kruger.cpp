@@ -56,6 +56,11 @@ GaussSeries DeriveGaussSeries(double a, double e2) {
   return Derive(a, e2);
 }
 
+const GaussSeries& KeptGaussSeries(GaussSeries& kept, double a, double e2) {
+  if (kept.a != a || kept.e2 != e2) kept = DeriveGaussSeries(a, e2);
+  return kept;
+}
+
 namespace {
 
 // The prime-vertical radius N = c / V at a latitude of cosine cB.
@@ -305,9 +310,7 @@ void Sub4(ProjectionState& state, double& x, double& y, double& h, double& B, do
   const bool lifted = withHeight != 0;
   const double axis = GaussKruger::ProjectedAxis(state.EllipsoidA, state.PlaneHeight,
                                                  state.GeoidUndulation, lifted);
-  if (state.Series.a != axis || state.Series.e2 != state.EllipsoidE2)
-    state.Series = DeriveGaussSeries(axis, state.EllipsoidE2);
-  const Projection p{state.Series,
+  const Projection p{KeptGaussSeries(state.Series, axis, state.EllipsoidE2),
                      state.EllipsoidA,
                      state.EllipsoidE2,
                      state.CentralMeridian,

@@ -28,6 +28,9 @@ namespace vantrel {
 // The series' constants for an axis a and e2 (GaussSeries, in ellipsoid.h): those of the named
 // ellipsoids are derived once at start and given as they stand.
 GaussSeries DeriveGaussSeries(double a, double e2);
+// The series for an axis as a caller keeps them between calls in `kept`: derived again only
+// when the axis (or e2) differs from the one they were kept for.
+const GaussSeries& KeptGaussSeries(GaussSeries& kept, double a, double e2);
 
 // The components' copy: parameters passed in, no height anomaly term, pi = 4*atan(1)
 // inside the space conversions. a is enlarged by H0 and restored, as in the calculator.

@@ -77,8 +77,8 @@ void GaussPoints::Store(ProjectionState& state) const {
 
 GaussKruger GaussPoints::SetUp() {
   const double axis = GaussKruger::ProjectedAxis(a_, H0_, zeta_, true);
-  if (series_.a != axis || series_.e2 != e2_) series_ = DeriveGaussSeries(axis, e2_);
-  return GaussKruger(series_, {a_, e2_}, L0_, X0_, Y0_, H0_, zeta_, true);
+  return GaussKruger(KeptGaussSeries(series_, axis, e2_), {a_, e2_}, L0_, X0_, Y0_, H0_, zeta_,
+                     true);
 }
 
 void GaussPoints::Forward(double B, double L, double H, bool automatic, double& x, double& y,
