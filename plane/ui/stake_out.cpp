@@ -44,6 +44,9 @@ QComboBox* PickList(QWidget* parent, const char* name) {
   c->setInsertPolicy(QComboBox::NoInsert);  // a typed name is not a point of the file
   // A typed name stays as typed: no completion to a listed name ("B" is not "Bk").
   c->setCompleter(nullptr);
+  // Leaving the field with a typed name that matches an entry would make the box choose
+  // that entry; only a choice from the drop-down is a pick.
+  QObject::disconnect(c->lineEdit(), SIGNAL(editingFinished()), c, nullptr);
   c->setMinimumWidth(110);
   return c;
 }
@@ -197,8 +200,12 @@ StakeOut::StakeOut(AppState& state, const Services& services, QWidget* parent)
     ClearOnEntry(e);
   for (QLineEdit* e : {station_.x, station_.y, station_.h, back_.x, back_.y, back_.h})
     e->installEventFilter(this);
-  for (const PointRow* row : {&station_, &back_, &stake_})
+  // A keyboard's keys reach the focused combo box, which hands them to its line edit
+  // itself (past the edit's filters): both are watched.
+  for (const PointRow* row : {&station_, &back_, &stake_}) {
+    row->name->installEventFilter(this);
     row->name->lineEdit()->installEventFilter(this);
+  }
 
   resize(620, sizeHint().height());
 }
@@ -208,10 +215,10 @@ bool StakeOut::eventFilter(QObject* watched, QEvent* event) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     // Enter on a typed name would make the list pick the entry it matches: only a choice
     // from the drop-down is a pick.
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-        (watched == station_.name->lineEdit() || watched == back_.name->lineEdit() ||
-         watched == stake_.name->lineEdit()))
-      return true;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      for (const PointRow* row : {&station_, &back_, &stake_})
+        if (watched == row->name || watched == row->name->lineEdit()) return true;
+    }
   }
   if (event->type() == QEvent::FocusOut) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();

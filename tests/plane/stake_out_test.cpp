@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QTest>
 #include <filesystem>
@@ -350,11 +351,13 @@ TEST_F(StakeOutTest, TypingInAPickListIsNeverAPick) {
   Load(path);
   for (const char* combo : {"Combo1", "Combo2", "Combo3"}) {
     for (const char* typed : {"B", "bk", "Bk", "a"}) {
-      QLineEdit* edit = Combo(combo)->lineEdit();
-      edit->clear();
-      edit->setFocus(Qt::TabFocusReason);
-      QTest::keyClicks(edit, typed);
-      QTest::keyClick(edit, Qt::Key_Return);
+      Combo(combo)->lineEdit()->clear();
+      Combo(combo)->setFocus(Qt::TabFocusReason);
+      // Keys go where a keyboard sends them: to the focus widget, the combo box itself.
+      QWidget* focused = QApplication::focusWidget();
+      ASSERT_EQ(focused, Combo(combo));
+      QTest::keyClicks(focused, typed);
+      for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab}) QTest::keyClick(focused, key);
       EXPECT_EQ(Combo(combo)->currentText().toStdString(), typed) << combo;
       for (const char* f : {"Text2", "Text5", "Text8"})
         EXPECT_EQ(TextOf(dlg_.get(), f).toStdString(), "") << combo << " " << typed << " " << f;
