@@ -4,11 +4,13 @@
 #include "app/main_window.h"
 #include "app/splash.h"
 #include "dialogs/app_state.h"
+#include "dialogs/platform/qt_translations.h"
 #include "dialogs/platform/services.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vantrel");
+  vantrel::LoadQtChinese(app);
   // Ties the windows to the menu entry, so the desktop shows its name and icon for them.
   QApplication::setDesktopFileName(VANTREL_APP_ID);
   vantrel::AppState state;

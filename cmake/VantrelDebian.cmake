@@ -64,6 +64,8 @@ set(CPACK_DEBIAN_MAIN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_MAIN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vantrel.lintian-overrides RENAME vantrel
   DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT app)
+# Qt's own Chinese texts (standard buttons, file dialogs); the libraries come from shlibdeps.
+set(CPACK_DEBIAN_MAIN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_MAIN_PACKAGE_RECOMMENDS "xdg-utils, fonts-noto-cjk | fonts-wqy-microhei")
 set(CPACK_DEBIAN_MAIN_DESCRIPTION "surveying calculator with a Chinese interface
 Vantrel is a desktop calculator for field and office surveyors: conversion

@@ -3,11 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <algorithm>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/catalogue.h"
+#include "dialogs/platform/file_dialogs.h"
+#include "dialogs/platform/message_box.h"
+#include "dialogs/platform/qt_translations.h"
 #include "dialogs/vdialog.h"
 #include "tests/support/gui.h"
 
@@ -179,6 +187,36 @@ TEST(Conventions, OpeningSelectsTheFirstFieldOfEveryDialog) {
   const auto built = std::count_if(DispatchTable().begin(), DispatchTable().end(),
                                    [](const CatalogueEntry& e) { return bool(e.factory); });
   EXPECT_EQ(checked, built - withoutSelectOnEntry.size());
+}
+
+// Qt's standard texts are Chinese as the program's own are: the real message box and file
+// dialog, read while they are open.
+TEST(Conventions, StandardButtonsAndFileDialogsSpeakChinese) {
+  ASSERT_TRUE(LoadQtChinese(*qApp)) << "Qt's Chinese catalogue is not installed";
+  QStringList seen;
+  auto readAndClose = [&seen] {
+    QTimer::singleShot(0, [&seen] {
+      QWidget* open = QApplication::activeModalWidget();
+      ASSERT_NE(open, nullptr);
+      for (const QAbstractButton* b : open->findChildren<QAbstractButton*>())
+        if (b->isVisible() && !b->text().isEmpty()) seen << b->text();
+      for (const QLabel* l : open->findChildren<QLabel*>())
+        if (l->isVisible() && !l->text().isEmpty()) seen << l->text();
+      static_cast<QDialog*>(open)->reject();
+    });
+  };
+  readAndClose();
+  QtMessageBox().Show(nullptr, "数据输入必须是数字！", "提示", MessageIcon::Warning);
+  EXPECT_TRUE(seen.contains("确定")) << seen.join('|').toStdString();
+  EXPECT_FALSE(seen.contains("OK")) << seen.join('|').toStdString();
+
+  seen.clear();
+  readAndClose();
+  QtFileDialogs().OpenFile(nullptr, "打开数据文件", QDir::tempPath(), "文本文件(*.txt)");
+  for (const char* text : {"查找范围：", "文件名称(&N)：", "文件类型：", "打开(&O)", "取消"})
+    EXPECT_TRUE(seen.contains(QString::fromUtf8(text))) << text << " in " << seen.join('|').toStdString();
+  for (const char* text : {"Look in:", "File &name:", "Files of type:", "&Open", "Cancel"})
+    EXPECT_FALSE(seen.contains(text)) << text;
 }
 
 }  // namespace

@@ -76,10 +76,12 @@ foreach(pkg ${packages})
   message(STATUS "${pkg}: ${count} files and links, as expected")
 endforeach()
 
-# Dependencies worked out from the binaries: the program's package needs Qt's widgets.
+# Dependencies worked out from the binaries: the program's package needs Qt's widgets,
+# and Qt's Chinese catalogue for its standard texts.
 run(depends ${DPKG_DEB} --field ${WORK_DIR}/vantrel_${VERSION}_amd64.deb Depends)
-if(NOT depends MATCHES "libqt6widgets6" OR NOT depends MATCHES "libc6")
-  message(FATAL_ERROR "vantrel Depends lacks the shared-library dependencies: ${depends}")
+if(NOT depends MATCHES "libqt6widgets6" OR NOT depends MATCHES "libc6"
+   OR NOT depends MATCHES "qt6-translations-l10n")
+  message(FATAL_ERROR "vantrel Depends lacks a library or the Qt catalogue: ${depends}")
 endif()
 
 # lintian: no error (warnings are printed).
