@@ -54,10 +54,10 @@ std::string_view SevenFieldCaption(int field);
 std::string SevenFieldMessage(int field);
 
 // The dialog's reading order: the fields read before the new space coordinates are shown
-// (parameters, then the old point), and those read after them (false origin, plane height;
-// the central meridian, Text11, is read leniently in between and cannot fail).
+// (parameters, then the old point), and those read after them (central meridian, false
+// origin, plane height): text in the meridian is named like any other field, not taken as 0°.
 inline constexpr int kSevenFieldsBeforeShow[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-inline constexpr int kSevenFieldsAfterShow[] = {12, 13, 14};
+inline constexpr int kSevenFieldsAfterShow[] = {11, 12, 13, 14};
 
 struct HeightControlPoint {
   const char* name;

@@ -115,10 +115,9 @@ void FrmSeven::Command1_Click() {
   const Ellipsoid ell[] = {kEllipsoid54, kEllipsoid80, kEllipsoid84};
   const Ellipsoid chosen = ell[std::max(0, Combo1->currentIndex())];
   state().Projection.SetEllipsoid(chosen);
-  const double meridian = ReadLenient(form::Std(Text[11]->text()));
   if (!read(kSevenFieldsAfterShow)) return;
   const SevenResult r = SevenParameterCompute(state().Projection, p, v[8], v[9], v[10], chosen,
-                                              meridian, v[12], v[13], v[14]);
+                                              v[11], v[12], v[13], v[14]);
   Label8->setText(Four(r.Xg));
   Label9->setText(Four(r.Yg));
   Label10->setText(Four(r.Hg));

@@ -175,7 +175,8 @@ TEST(FrmSeven, BadFieldAndUnwritableGridAreReported) {
 
 TEST(FrmSeven, NewSpaceCoordinatesShowBeforeABadProjectionFieldStops) {
   struct Case { const char* field; const char* message; };
-  const Case cases[] = {{"Text12", "“X平移(公里)”必须是数字!"},
+  const Case cases[] = {{"Text11", "“中央子午线”必须是数字!"},
+                        {"Text12", "“X平移(公里)”必须是数字!"},
                         {"Text13", "“Y平移(公里)”必须是数字!"},
                         {"Text14", "“投影面高程(米)”必须是数字!"}};
   for (const Case& c : cases) {
