@@ -40,16 +40,16 @@ InputColumn LatitudeColumn(std::string_view notNumber) {
 InputColumn LongitudeColumn(std::string_view notNumber) {
   return Column("L", {"lon", "lng", "longitude", "经度"}, notNumber);
 }
-// Plane coordinates the surveying way: x (X) north, y (Y) east, whatever a GIS would say.
-InputColumn NorthingColumn(std::string_view notNumber, std::string missing = {}) {
-  return Column("x", {"xg", "northing", "n", "北坐标"}, notNumber, std::move(missing));
-}
-InputColumn EastingColumn(std::string_view notNumber, std::string missing = {}) {
-  return Column("y", {"yg", "easting", "e", "东坐标"}, notNumber, std::move(missing));
-}
 InputColumn ZoneColumn() { return Column("zone", {"带号"}, "带号应为数值!"); }
 
 }  // namespace
+
+InputColumn NorthingColumn(std::string_view notNumber, std::string missing) {
+  return Column("x", {"xg", "northing", "n", "北坐标"}, notNumber, std::move(missing));
+}
+InputColumn EastingColumn(std::string_view notNumber, std::string missing) {
+  return Column("y", {"yg", "easting", "e", "东坐标"}, notNumber, std::move(missing));
+}
 
 Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals) {
   Command c;

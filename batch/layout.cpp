@@ -70,10 +70,12 @@ bool DecideLayout(const std::vector<InputColumn>& inputs, const LayoutChoice& o,
   } else if (!o.columns.empty() || HasExtension(path, ".csv") || HasExtension(path, ".tsv")) {
     ctx.layout = Layout::Csv;
   } else {
-    // A first line that names a column of this command is a CSV header.
+    // A first line that names a column of this command, and is no line of data, is a CSV
+    // header ("P1<tab>31<tab>121<tab>E" is a point whose remark is E).
     ctx.layout = Layout::Points;
     const char d = o.delimiter.value_or(GuessDelimiter(firstLine));
-    if (firstLine.find(d) != std::string_view::npos && SplitCsv(firstLine, d, fields)) {
+    if (firstLine.find(d) != std::string_view::npos && SplitCsv(firstLine, d, fields) &&
+        !ReadsAsPointLine(firstLine, inputs.size()) && !ReadsAsFields(firstLine, d, inputs.size())) {
       for (const auto& f : fields)
         for (const auto& c : inputs)
           if (MatchesColumn(c, f.text)) ctx.layout = Layout::Csv;
