@@ -40,15 +40,16 @@ InputColumn LatitudeColumn(std::string_view notNumber) {
 InputColumn LongitudeColumn(std::string_view notNumber) {
   return Column("L", {"lon", "lng", "longitude", "经度"}, notNumber);
 }
-InputColumn NorthingColumn(std::string_view notNumber, std::string missing = {}) {
-  return Column("x", {"xg", "northing", "n"}, notNumber, std::move(missing));
-}
-InputColumn EastingColumn(std::string_view notNumber, std::string missing = {}) {
-  return Column("y", {"yg", "easting", "e"}, notNumber, std::move(missing));
-}
 InputColumn ZoneColumn() { return Column("zone", {"带号"}, "带号应为数值!"); }
 
 }  // namespace
+
+InputColumn NorthingColumn(std::string_view notNumber, std::string missing) {
+  return Column("x", {"xg", "northing", "n", "北坐标"}, notNumber, std::move(missing));
+}
+InputColumn EastingColumn(std::string_view notNumber, std::string missing) {
+  return Column("y", {"yg", "easting", "e", "东坐标"}, notNumber, std::move(missing));
+}
 
 Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals) {
   Command c;
@@ -199,7 +200,7 @@ Command LambertToGeodeticCommand(const LambertParams& params, AngleUnit angles) 
 Command PlaneInverseCommand(AngleUnit angles, std::optional<PlanePoint> from, int decimals) {
   Command c;
   if (from) {
-    c.inputs = {Column("x", {}, "x应为数值!"), Column("y", {}, "y应为数值!")};
+    c.inputs = {NorthingColumn("x应为数值!"), EastingColumn("y应为数值!")};
   } else {
     c.inputs = {Column("x1", {}, "x1应为数值!"), Column("y1", {}, "y1应为数值!"),
                 Column("x2", {}, "x2应为数值!"), Column("y2", {}, "y2应为数值!")};
@@ -282,8 +283,7 @@ constexpr std::string_view kFormatError = "数据格式有错!";
 
 Command PlaneTransformCommand(int decimals) {
   Command c;
-  c.inputs = {Column("x", {}, kFormatError, Msg(kFormatError)),
-              Column("y", {}, kFormatError, Msg(kFormatError))};
+  c.inputs = {NorthingColumn(kFormatError, Msg(kFormatError)), EastingColumn(kFormatError, Msg(kFormatError))};
   c.outputs = {Value("x", 0, Metres(decimals, 4)), Value("y", 1, Metres(decimals, 4))};
   c.values = 2;
   c.remarkZone = true;

@@ -13,6 +13,12 @@
 
 namespace vantrel::batch {
 
+// The columns of plane coordinates the surveying way: x (header x, X, xg, N, northing, 北坐标)
+// north, y (y, Y, yg, E, easting, 东坐标) east, whatever a GIS would call X. An empty
+// `missing` is "缺少x值!" / "缺少y值!".
+InputColumn NorthingColumn(std::string_view notNumber, std::string missing = {});
+InputColumn EastingColumn(std::string_view notNumber, std::string missing = {});
+
 // 空间坐标－大地坐标: X Y Z -> B L H, and back.
 Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals = -1);
 Command GeodeticToSpaceCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals = -1);

@@ -22,23 +22,11 @@
 namespace vantrel::batch {
 namespace {
 
-constexpr std::string_view kOpenQuote = "引号不成对!";
-
-// How one input file is read and written again.
-struct FileContext {
-  std::string name;  // as messages name it
-  Layout layout = Layout::Points;
-  char delimiter = ',';
-  Encoding encoding = Encoding::Undecided;
-  std::string lineEnd = "\r\n";
-  std::vector<int> roleIndex;  // CSV: the field of each input column
-  int firstRole = 0;           // CSV: where the outputs go
-};
-
 struct LineError {
   std::uint64_t line;       // within the block, from 0
   std::string_view reason;  // a static text or one the Command owns
   std::size_t outSize;      // output bytes written before the line
+  bool delimited = false;   // a point line with a comma or tab: kDelimitedHint follows
 };
 
 struct BlockResult {
@@ -71,11 +59,13 @@ class BlockConverter {
   struct Record {
     Kind kind;
     std::string_view line;    // Blank: the line; Point: the name
+    std::string_view end;     // the line's own end ("" for a last line without one)
     std::string_view rest;    // Point, point files: the remark
     std::string_view reason;  // Bad
     std::size_t texts = 0;    // first of the point's input texts
     std::size_t fields = 0;   // CSV: first of the line's fields
     std::size_t fieldCount = 0;
+    bool delimited = false;   // Bad, point files: the line holds a comma or a tab
   };
 
   void Parse(const FileContext& ctx, std::string_view bytes) {
@@ -86,8 +76,9 @@ class BlockConverter {
     const std::size_t ni = command_.inputs.size();
     LineCursor cursor(bytes);
     for (std::string_view line; cursor.Next(line);) {
-      Record rec{Kind::Point, line, {}, {}, texts_.size(), 0, 0};
-      if (IsBlank(line)) {
+      Record rec{Kind::Point, line, cursor.end(), {}, {}, texts_.size(), 0, 0};
+      // Blank lines, and whole-line remarks of point files, pass through as they stand.
+      if (IsBlank(line) || (ctx.remarkLines && IsRemarkLine(line))) {
         rec.kind = Kind::Blank;
         records_.push_back(rec);
         continue;
@@ -118,6 +109,7 @@ class BlockConverter {
         }
       }
       if (rec.kind == Kind::Bad) {
+        rec.delimited = ctx.layout == Layout::Points && HasDelimiter(line);
         // Drop the columns this line had filled already.
         for (std::size_t j = 0; j < k; ++j) in_[j].pop_back();
         texts_.resize(rec.texts);
@@ -163,13 +155,16 @@ class BlockConverter {
     r.out.reserve(records_.size() * 48);
     for (const Record& rec : records_) {
       const std::uint64_t here = lineNo++;
+      // Each line ends as it did; a last line without an end takes the first line's, so
+      // that the outputs of several files do not run together.
+      const std::string_view end = rec.end.empty() ? std::string_view(ctx.lineEnd) : rec.end;
       if (rec.kind == Kind::Blank) {
         r.out += rec.line;
-        r.out += ctx.lineEnd;
+        r.out += end;
         continue;
       }
       if (rec.kind == Kind::Bad) {
-        r.errors.push_back({here, rec.reason, r.out.size()});
+        r.errors.push_back({here, rec.reason, r.out.size(), rec.delimited});
         continue;
       }
       const std::size_t i = point++;
@@ -183,7 +178,7 @@ class BlockConverter {
       } else {
         EmitCsv(ctx, rec, i, r.out);
       }
-      r.out += ctx.lineEnd;
+      r.out += end;
     }
     r.lines = lineNo;
   }
@@ -312,78 +307,6 @@ class Progress {
   Clock::time_point start_, last_;
   bool drawn_ = false;
 };
-
-bool HasExtension(std::string_view path, std::string_view ext) {
-  if (path.size() < ext.size()) return false;
-  return SameColumnName(path.substr(path.size() - ext.size()), ext);
-}
-
-// A header name of a column: its name or an alias, ignoring ASCII case unless `exact`.
-bool Matches(const InputColumn& c, std::string_view header, bool exact = false) {
-  auto same = [&](std::string_view name) {
-    if (!exact) return SameColumnName(header, name);
-    std::string_view h = TrimBlanks(header);
-    if (h.size() >= 2 && h.front() == '"' && h.back() == '"') h = TrimBlanks(h.substr(1, h.size() - 2));
-    return h == name;
-  };
-  if (same(c.name)) return true;
-  for (const auto& a : c.aliases)
-    if (same(a)) return true;
-  return false;
-}
-
-// The layout of a file from the options, its name and its first line. Fills the CSV
-// columns; `reason` says what is wrong when a header lacks a column.
-bool Sniff(const Command& command, const RunOptions& o, const std::string& path,
-           std::string_view firstLine, FileContext& ctx, bool& header, std::string& reason) {
-  header = false;
-  // A UTF-8 byte-order mark is no part of the first column's name.
-  if (firstLine.substr(0, 3) == "\xEF\xBB\xBF") firstLine.remove_prefix(3);
-  std::vector<CsvField> fields;
-  if (o.layout) {
-    ctx.layout = *o.layout;
-  } else if (!o.columns.empty() || HasExtension(path, ".csv") || HasExtension(path, ".tsv")) {
-    ctx.layout = Layout::Csv;
-  } else {
-    // A first line that names a column of this command is a CSV header.
-    ctx.layout = Layout::Points;
-    const char d = o.delimiter.value_or(GuessDelimiter(firstLine));
-    if (firstLine.find(d) != std::string_view::npos && SplitCsv(firstLine, d, fields)) {
-      for (const auto& f : fields)
-        for (const auto& c : command.inputs)
-          if (Matches(c, f.text)) ctx.layout = Layout::Csv;
-    }
-  }
-  if (ctx.layout == Layout::Points) return true;
-  ctx.delimiter = o.delimiter ? *o.delimiter : HasExtension(path, ".tsv") ? '\t' : GuessDelimiter(firstLine);
-  std::vector<std::string_view> names;
-  if (!o.columns.empty()) {
-    for (const auto& c : o.columns) names.push_back(c);
-  } else {
-    header = true;
-    if (!SplitCsv(firstLine, ctx.delimiter, fields)) {
-      reason = std::string(kOpenQuote);
-      return false;
-    }
-    for (const auto& f : fields) names.push_back(f.text);
-  }
-  ctx.roleIndex.clear();
-  for (const auto& c : command.inputs) {
-    // A name as written wins over one that differs only in case ("b" is not "B" when both
-    // are there).
-    int found = -1;
-    for (bool exact : {true, false})
-      for (std::size_t j = 0; j < names.size() && found < 0; ++j)
-        if (Matches(c, names[j], exact)) found = static_cast<int>(j);
-    if (found < 0) {
-      reason = (header ? "表头中没有" : "--columns 中没有") + c.name + "列";
-      return false;
-    }
-    ctx.roleIndex.push_back(found);
-  }
-  ctx.firstRole = *std::min_element(ctx.roleIndex.begin(), ctx.roleIndex.end());
-  return true;
-}
 
 // The header line written for a CSV file: the input's with the output names in place.
 std::string OutputHeader(const Command& command, const FileContext& ctx, std::string_view line) {
@@ -540,7 +463,8 @@ class Runner {
       std::size_t written = r.out.size();
       for (const LineError& e : r.errors) {
         ++result_.failed;
-        Report(ctx.name, line + e.line + 1, e.reason);
+        Report(ctx.name, line + e.line + 1,
+               e.delimited ? std::string(e.reason) + std::string(kDelimitedHint) : std::string(e.reason));
         if (!options_.skipBadLines) {
           written = e.outSize;
           stop = true;
@@ -572,7 +496,8 @@ class Runner {
         bool header = false;
         std::string reason;
         ctx.lineEnd = std::string(FirstLineEnd(chunk));
-        if (!Sniff(command_, options_, path, firstLine, ctx, header, reason)) {
+        const LayoutChoice choice{options_.layout, options_.delimiter, options_.columns};
+        if (!DecideLayout(command_.inputs, choice, path, chunk, ctx, header, reason)) {
           ++result_.failed;
           Report(ctx.name, 1, reason);
           return false;

@@ -19,16 +19,10 @@
 #include <vector>
 
 #include "batch/conversions.h"
+#include "batch/layout.h"
 #include "batch/records.h"
 
 namespace vantrel::batch {
-
-struct InputColumn {
-  std::string name;                  // the header name written and matched ("B")
-  std::vector<std::string> aliases;  // other header names it is found by ("lat", "纬度")
-  std::string notNumber;             // the message for a field that is not a number
-  std::string missing;               // the message for a line without the field
-};
 
 // Turns a value into its text, appending it (a text rule of common/ or AngleText).
 using Formatter = std::function<void(std::string& out, double value)>;

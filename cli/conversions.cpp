@@ -68,17 +68,18 @@ void AddZone(Registry& r) {
                             batch::ZoneChangeParams p;
                             p.ellipsoid = EllipsoidOf(g);
                             if (g.cm.empty()) throw UsageError("需要 --cm (原来的中央子午线)");
-                            p.fromMeridian = Dms2Rad(Number(g.cm, "--cm"));
-                            p.toMeridian = Dms2Rad(Number(*toCm, "--to-cm"));
+                            p.fromMeridian = Dms2Rad(DmsOption(g.cm, "--cm"));
+                            p.toMeridian = Dms2Rad(DmsOption(*toCm, "--to-cm"));
                             p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
                             p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 0);
                             p.planeHeight = Number(g.planeHeight, "--plane-height");
                             p.anomaly = NumberOr(g.anomaly, "--anomaly", 0);
                             return batch::ZoneChangeCommand(p, decimals);
                           }, &app);
-  AddProjection(app, c->g, false, false);
-  app->add_option("--to-cm", *toCm, "新的中央子午线, 度.分秒 D.MMSS")->required();
-  app->add_option("--anomaly", c->g.anomaly, "大地水准面差距 (米, 默认 0)");
+  app->add_option("--cm", c->g.cm, "原来的中央子午线, 度.分秒 D.MMSS")->type_name("D.MMSS");
+  app->add_option("--to-cm", *toCm, "新的中央子午线, 度.分秒 D.MMSS")->type_name("D.MMSS")->required();
+  AddFalseOrigin(app, c->g, "东偏 (公里, 默认 0, 同对话框)", "北偏 (公里, 默认 0)");
+  app->add_option("--anomaly", c->g.anomaly, "大地水准面差距 (米, 默认 0)")->type_name("M");
 }
 
 void AddSeven(Registry& r) {
@@ -97,15 +98,17 @@ void AddSeven(Registry& r) {
         p.parameters = {v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
         p.ellipsoid = EllipsoidOf(g);
         // The dialog's field is decimal degrees; the option is typed D.MMSS.
-        p.centralMeridian = SevenMeridianRadians(g.cm.empty() ? 123 : Dms2Deg(Number(g.cm, "--cm")));
+        p.centralMeridian = SevenMeridianRadians(g.cm.empty() ? 123 : Dms2Deg(DmsOption(g.cm, "--cm")));
         p.falseNorthingKm = NumberOr(g.falseNorthing, "--false-northing", 0);
         p.falseEastingKm = NumberOr(g.falseEasting, "--false-easting", 500);
         p.planeHeight = Number(g.planeHeight, "--plane-height");
         return batch::SevenCommand(p, x->gauss, decimals);
       }, &app);
-  app->add_option("--params", x->params, "七参数 dX,dY,dZ,m,ex,ey,ez: 平移(米), 尺度(ppm), 旋转(秒)")->required();
+  app->add_option("--params", x->params, "七参数 dX,dY,dZ,m,ex,ey,ez: 平移(米), 尺度(ppm), 旋转(秒)")
+      ->type_name("LIST")
+      ->required();
   app->add_flag("--gauss", x->gauss, "再投影到高斯坐标, 写出 xg yg hg");
-  app->add_option("--cm", c->g.cm, "中央子午线, 度.分秒 D.MMSS (默认 123, 同对话框)");
+  app->add_option("--cm", c->g.cm, "中央子午线, 度.分秒 D.MMSS (默认 123, 同对话框)")->type_name("D.MMSS");
   AddFalseOrigin(app, c->g, "东偏 (公里, 默认 500, 同对话框)", "北偏 (公里, 默认 0)");
 }
 
@@ -129,15 +132,15 @@ void AddUtm(Registry& r) {
         if (width == 3) throw UsageError("UTM 投影带宽 6 度: --zone-width 只能为 6");
         p.zoned = width == 6;
         if (p.zoned == !g.cm.empty()) throw UsageError("需要 --cm 或 --zone-width 6 (只给一个)");
-        if (!p.zoned) p.centralMeridian = batch::ComponentMeridian(Number(g.cm, "--cm"));
+        if (!p.zoned) p.centralMeridian = batch::ComponentMeridian(PackedAngleOption(g.cm, "--cm", AnglesOf(g)));
         ReadFalseOrigin(g, 500, p);
         return g.inverse ? batch::UtmToGeodeticCommand(p, AnglesOf(g))
                          : batch::GeodeticToUtmCommand(p, AnglesOf(g), decimals);
       }, &app);
   AddAngles(app, c->g);
   app->add_flag("--inverse", c->g.inverse, "反算: x y [带号] → B L");
-  app->add_option("--cm", c->g.cm, "中央子午线, 度.分秒 D.MMSS");
-  app->add_option("--zone-width", c->g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列");
+  app->add_option("--cm", c->g.cm, AngleOptionText("中央子午线"))->type_name("ANGLE");
+  app->add_option("--zone-width", c->g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列")->type_name("6");
   AddFalseOrigin(app, c->g, "东偏 (公里, 默认 500)", "北偏 (公里, 默认 0; 南半球常用 10000)");
 }
 
@@ -151,18 +154,20 @@ void AddLambert(Registry& r) {
         const Geo& g = c.g;
         batch::LambertParams p;
         p.ellipsoid = ComponentEllipsoid(g);
-        p.centralMeridian = Dms2Rad(Number(g.cm, "--cm"));
-        const auto b = Numbers(*parallels, "--parallels", 2);
-        p.parallel1 = Dms2Rad(b[0]);
-        p.parallel2 = Dms2Rad(b[1]);
+        p.centralMeridian = AngleOption(g.cm, "--cm", AnglesOf(g));
+        const auto b = AngleOptions(*parallels, "--parallels", 2, AnglesOf(g));
+        p.parallel1 = b[0];
+        p.parallel2 = b[1];
         ReadFalseOrigin(g, 0, p);
         return g.inverse ? batch::LambertToGeodeticCommand(p, AnglesOf(g))
                          : batch::GeodeticToLambertCommand(p, AnglesOf(g), decimals);
       }, &app);
   AddAngles(app, c->g);
   app->add_flag("--inverse", c->g.inverse, "反算: x y → B L");
-  app->add_option("--cm", c->g.cm, "中央子午线, 度.分秒 D.MMSS")->required();
-  app->add_option("--parallels", *parallels, "标准纬线 B1,B2, 度.分秒 (相同则为单标准纬线)")->required();
+  app->add_option("--cm", c->g.cm, AngleOptionText("中央子午线"))->type_name("ANGLE")->required();
+  app->add_option("--parallels", *parallels, AngleOptionText("标准纬线 B1,B2 (相同则为单标准纬线)"))
+      ->type_name("ANGLE,ANGLE")
+      ->required();
   AddFalseOrigin(app, c->g, "加在 y (沿中央子午线) 上的偏移, 公里 (默认 0)", "加在 x 上的偏移, 公里 (默认 0)");
 }
 

@@ -97,8 +97,8 @@ void AddFit4(Registry& r) {
     if (!transform) return 0;
     return run.Run(batch::FourParameterCommand(fit.state, run.decimals));
   });
-  app->add_option("old", o->oldFile, "老坐标文件 (公共点)")->required();
-  app->add_option("new", o->newFile, "新坐标文件 (公共点)")->required();
+  app->add_option("old", o->oldFile, "老坐标文件 (公共点)")->type_name("FILE")->required();
+  app->add_option("new", o->newFile, "新坐标文件 (公共点)")->type_name("FILE")->required();
   AddIo(app, o->io);
 }
 

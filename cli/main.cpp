@@ -25,20 +25,38 @@ void SpeakChinese(CLI::App& app) {
   app.set_help_flag("-h,--help", kHelpFlagText);
 }
 
-// CLI11 words its findings in English; the usual ones said in ours.
-std::string InChinese(std::string said) {
-  static const std::pair<const char*, const char*> kWords[] = {
-      {"A subcommand is required", "需要一个子命令"},
-      {"The following arguments were not expected: ", "不认识的参数: "},
-      {"The following argument was not expected: ", "不认识的参数: "},
-      {" is required", " 是必需的"},
-      {"Subcommand ", "子命令 "},
+// CLI11 words its findings in English: each of its sentences (CLI11 2.1) in ours, with the
+// kind of fault in front where the sentence alone does not say it.
+std::string InChinese(const std::string& said) {
+  struct Sentence {
+    std::regex english;
+    const char* ours;
   };
-  for (const auto& [english, ours] : kWords)
-    for (std::size_t at; (at = said.find(english)) != std::string::npos;) said.replace(at, std::string(english).size(), ours);
-  // "--cm: 1 required D.MMSS missing"
-  static const std::regex kMissing(R"((\d+) required (\S+) missing)");
-  return std::regex_replace(said, kMissing, "缺少 $1 个 $2 取值");
+  static const Sentence kSentences[] = {
+      {std::regex(R"(A subcommand is required)"), "缺少必需的子命令或选项 (需要一个子命令)"},
+      {std::regex(R"(Requires at least (\d+) subcommands)"), "缺少必需的子命令或选项 (至少要 $1 个子命令)"},
+      {std::regex(R"(The following arguments? (was|were) not expected: (.*))"), "多余或不认识的参数 (不认识的参数: $2)"},
+      {std::regex(R"((\S+): (\d+) required (\S+) missing)"), "选项缺少取值 ($1: 缺少 $2 个 $3 取值)"},
+      {std::regex(R"(Expected (exactly|at least) (\d+) arguments to (\S+), got (\d+))"),
+       "选项缺少取值 ($3 应有 $2 个取值, 给了 $4 个)"},
+      {std::regex(R"((\S+): At least (\d+) required but received (\d+))"), "选项缺少取值 ($1 至少要 $2 个取值, 给了 $3 个)"},
+      {std::regex(R"((\S+): At Most (\d+) required but received (\d+))"), "$1 只能给一次 (给了 $3 个取值)"},
+      {std::regex(R"((\S+) was given a disallowed flag override)"), "$1 是开关, 不带取值"},
+      {std::regex(R"((\S+): too many inputs for a flag)"), "$1 是开关, 不带取值"},
+      {std::regex(R"((\S+): Should be true/false or a number)"), "$1 是开关, 不带取值"},
+      {std::regex(R"(Could not convert: (\S+) = (.*))"), "$1 不能取值 \"$2\""},
+      {std::regex(R"(The value (\S+) is not an allowed value for (\S+))"), "$2 不能取值 \"$1\""},
+      {std::regex(R"((\S+) requires (\S+))"), "$1 需要 $2"},
+      {std::regex(R"((\S+) excludes (\S+))"), "$1 不能与 $2 同时给出"},
+      {std::regex(R"((\S+): Too many positional arguments with unlimited expected args)"), "$1: 位置参数太多"},
+      {std::regex(R"((\S+) is required)"), "缺少必需的子命令或选项 ($1 是必需的)"},
+  };
+  for (const Sentence& s : kSentences) {
+    std::smatch m;
+    if (std::regex_match(said, m, s.english)) return m.format(s.ours);
+  }
+  // None of CLI11's sentences above: its words as they are, said to be about the arguments.
+  return "参数有误 (" + said + ")";
 }
 
 int Run(int argc, char** argv) {
@@ -69,13 +87,10 @@ int Run(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::string said = InChinese(e.what());
-    if (dynamic_cast<const CLI::RequiredError*>(&e)) {
-      said = "缺少必需的子命令或选项 (" + said + ")";
-    } else if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
-      said = "多余或不认识的参数 (" + said + ")";
-    } else if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
-      said = "选项缺少取值 (" + said + ")";
-    }
+    // A word where the subcommand goes that names none: CLI11 only misses the subcommand.
+    if (dynamic_cast<const CLI::RequiredError*>(&e) && argc > 1 && argv[1][0] != '-' &&
+        r.run.count(argv[1]) == 0)
+      said = "不认识的子命令 \"" + std::string(argv[1]) + "\"";
     std::cerr << "vantrel-cli: " << said << "\n用 vantrel-cli --help 查看用法。\n";
     return 2;
   }

@@ -72,7 +72,8 @@ int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
   const AngleUnit angles = AnglesOf(g);
   const batch::RunOptions ro = RunOptionsOf(io);
   const bool csv = io.format == "csv";
-  const long limit = n.count.empty() ? 0 : static_cast<long>(Number(n.count, "--count"));
+  const long limit = n.count.empty() ? 0 : WholeNumber(n.count, "--count", 1, 1000000000);
+  const long baud = WholeNumber(n.baud, "--baud", 50, 4000000);
   NmeaWriter writer(p, angles, csv, DecimalsOf(io), csv ? "\n" : "\r\n");
   std::unique_ptr<FileReplacement> file;
   if (!io.output.empty()) file = std::make_unique<FileReplacement>(io.output);
@@ -96,7 +97,6 @@ int RunNmea(const Io& io, const Geo& g, const NmeaOptions& n) {
   };
   bool stoppedByError = false;
   if (!n.port.empty()) {
-    const double baud = Number(n.baud, "--baud");
     auto port = tandrel::CreateSerialPort(n.port, static_cast<int>(baud));
     if (!port->SetPortOpen(true)) {
       Say(n.port + ": 不能打开串口");
@@ -177,9 +177,9 @@ void AddReceiverLog(Registry& r) {
   AddEllipsoid(app, o->g, "84");
   AddAngles(app, o->g);
   AddProjection(app, o->g, true, false);
-  app->add_option("--port", o->nm.port, "串口设备 (如 /dev/ttyUSB0), 代替文件; Ctrl-C 停止");
-  app->add_option("--baud", o->nm.baud, "串口波特率 (默认 9600)");
-  app->add_option("--count", o->nm.count, "写出这么多个位置后停止");
+  app->add_option("--port", o->nm.port, "串口设备 (如 /dev/ttyUSB0), 代替文件; Ctrl-C 停止")->type_name("DEVICE");
+  app->add_option("--baud", o->nm.baud, "串口波特率 (默认 9600)")->type_name("N");
+  app->add_option("--count", o->nm.count, "写出这么多个位置后停止")->type_name("N");
 }
 
 }  // namespace vantrel::cli

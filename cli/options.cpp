@@ -17,10 +17,12 @@
 namespace vantrel::cli {
 
 const char* const kFooter =
-    "输入: 点文件 (点名 数值... 备注, 以空格分隔; GBK 或 UTF-8, 按内容区分) 或 CSV\n"
-    "  (逗号、分号或制表符分隔, 首行表头给出列名, 或用 --columns); 文件名为 - 或不给时读标准输入。\n"
+    "输入: 点文件 (点名 数值... 备注, 以空格分隔; # 开头的行为注释, 照抄; GBK 或 UTF-8, 按内容区分) 或 CSV\n"
+    "  (逗号、分号或制表符分隔, 首行表头给出列名, 或用 --columns; 没有表头而以逗号或制表符分隔的 .txt\n"
+    "  也按 CSV 读, 各列依次为 点名 与所需的数值); 文件名为 - 或不给时读标准输入。\n"
+    "  平面坐标按测量习惯: x 为北坐标 (表头 x、X、N、northing、北坐标), y 为东坐标 (y、Y、E、easting、东坐标)。\n"
     "输出: 标准输出, 或 -o 文件 (先写临时文件, 全部成功才改名替换; 输出文件可以就是输入文件)。\n"
-    "  布局、编码、行尾与输入相同; 点名、备注逐字节照抄。\n"
+    "  布局、编码与输入相同, 每行的行尾与输入的该行相同; 点名、备注逐字节照抄。\n"
     "出错的行写到标准错误: 文件:行号: 原因。\n"
     "退出状态: 0 全部转换成功; 1 有数据行或文件不能转换; 2 用法错误。";
 
@@ -39,7 +41,7 @@ void AddIo(CLI::App* app, Io& io) {
   app->add_option("files", io.files, "输入文件 (- 为标准输入; 不给则读标准输入)")->type_name("FILE");
   app->add_option("-o,--output", io.output, "输出文件 (默认标准输出)")->type_name("FILE");
   app->add_option("--on-error", io.onError, "坏行: stop 停止 (默认, -o 文件不写) 或 skip 报告后跳过")->type_name("stop|skip");
-  app->add_option("-j,--jobs", io.jobs, "计算线程数 (默认 1, 0 为处理器数; 输出保持输入顺序)")->type_name("N");
+  app->add_option("-j,--jobs", io.jobs, "计算线程数 (默认为处理器数; 1 只用一个线程; 输出保持输入顺序)")->type_name("N");
   app->add_flag("-q,--quiet", io.quiet, "不显示进度条 (进度条只在标准错误是终端时显示)");
   app->add_option("--format", io.format, "输入格式: points 点文件 或 csv (默认按文件名和首行判断)")->type_name("points|csv");
   app->add_option("--delimiter", io.delimiter, "CSV 分隔符: , ; 或 tab (默认按首行判断)")->type_name("CHAR");
@@ -62,7 +64,7 @@ void AddAngles(CLI::App* app, Geo& g) {
 }
 
 void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly) {
-  app->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS")->type_name("D.MMSS");
+  app->add_option("--cm", g.cm, AngleOptionText("中央子午线"))->type_name("ANGLE");
   if (zones) {
     app->add_option("--zone-width", g.zoneWidth, "3 或 6: 按各点经度取所在投影带的中央子午线 (带号另起一列)")->type_name("3|6");
     app->add_flag("--zone-prefix", g.zonePrefix,
@@ -78,9 +80,9 @@ void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly) {
 }
 
 void AddFalseOrigin(CLI::App* app, Geo& g, const std::string& easting, const std::string& northing) {
-  app->add_option("--false-easting", g.falseEasting, easting);
-  app->add_option("--false-northing", g.falseNorthing, northing);
-  app->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)");
+  app->add_option("--false-easting", g.falseEasting, easting)->type_name("KM");
+  app->add_option("--false-northing", g.falseNorthing, northing)->type_name("KM");
+  app->add_option("--plane-height", g.planeHeight, "投影面高程 (米, 默认 0)")->type_name("M");
 }
 
 void AddReportFiles(CLI::App* app, std::string& file, std::string& output, const std::string& fileText,
@@ -101,17 +103,73 @@ double NumberOr(const std::string& text, const std::string& option, double dflt)
   return text.empty() ? dflt : Number(text, option);
 }
 
-std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n) {
-  std::vector<double> v;
+namespace {
+
+std::vector<std::string> CommaItems(const std::string& text) {
+  std::vector<std::string> items;
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
-    v.push_back(Number(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), option));
-    if (comma == std::string::npos) break;
+    items.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) return items;
     start = comma + 1;
   }
+}
+
+// Packed D.MMSS whose minutes and seconds are below 60, decided on the value's 15-digit
+// decimal text so that 120.3 is 120°30′ and not 120°29′59.99…″.
+bool IsPackedDms(double v) {
+  const std::string t = GeneralNumberText(std::fabs(v));
+  const std::size_t point = t.find('.');
+  if (point == std::string::npos || t.find('E') != std::string::npos) return true;
+  const std::string frac = t.substr(point + 1) + "0000";
+  return std::stoi(frac.substr(0, 2)) < 60 && std::stoi(frac.substr(2, 2)) < 60;
+}
+
+}  // namespace
+
+std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n) {
+  std::vector<double> v;
+  for (const std::string& item : CommaItems(text)) v.push_back(Number(item, option));
   if (v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个数值, 以逗号分隔");
   return v;
+}
+
+long WholeNumber(const std::string& text, const std::string& option, long lo, long hi) {
+  const auto v = ReadStrict(text);
+  if (!v || *v != std::floor(*v) || *v < lo || *v > hi)
+    throw UsageError(option + " 应为 " + std::to_string(lo) + " 到 " + std::to_string(hi) + " 的整数, 而不是 \"" +
+                     text + "\"");
+  return static_cast<long>(*v);
+}
+
+double DmsOption(const std::string& text, const std::string& option) {
+  const double v = Number(text, option);
+  if (!IsPackedDms(v)) throw UsageError(option + " 应为度.分秒 D.MMSS (分、秒小于 60), 而不是 \"" + text + "\"");
+  return v;
+}
+
+double AngleOption(const std::string& text, const std::string& option, AngleUnit unit) {
+  return batch::AngleToRadians(unit == AngleUnit::Dms ? DmsOption(text, option) : Number(text, option), unit);
+}
+
+std::vector<double> AngleOptions(const std::string& text, const std::string& option, std::size_t n,
+                                 AngleUnit unit) {
+  std::vector<double> v;
+  for (const std::string& item : CommaItems(text)) v.push_back(AngleOption(item, option, unit));
+  if (v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个角度, 以逗号分隔");
+  return v;
+}
+
+double PackedAngleOption(const std::string& text, const std::string& option, AngleUnit unit) {
+  if (unit == AngleUnit::Dms) return DmsOption(text, option);
+  double rad = AngleOption(text, option, unit);
+  // As the Python module hands a meridian in radians to the component.
+  return ReadLenient(Rad2dms_Buff(rad));
+}
+
+std::string AngleOptionText(const std::string& what) {
+  return what + ", 写法同 --angles (默认度.分秒 D.MMSS; --angles deg 时为十进制度, rad 时为弧度)";
 }
 
 Ellipsoid EllipsoidCode(const std::string& code, const std::string& option) {
@@ -144,9 +202,7 @@ int ZoneWidthOf(const Geo& g) {
 
 int DecimalsOf(const Io& io) {
   if (io.decimals.empty()) return -1;
-  const double d = Number(io.decimals, "--decimals");
-  if (d != std::floor(d) || d < 0 || d > 12) throw UsageError("--decimals 应为 0 到 12 的整数");
-  return static_cast<int>(d);
+  return static_cast<int>(WholeNumber(io.decimals, "--decimals", 0, 12));
 }
 
 batch::RunOptions RunOptionsOf(const Io& io) {
@@ -158,8 +214,8 @@ batch::RunOptions RunOptionsOf(const Io& io) {
   } else if (io.onError != "stop") {
     throw UsageError("--on-error 应为 stop 或 skip");
   }
-  const double jobs = Number(io.jobs, "--jobs");
-  if (jobs != std::floor(jobs) || jobs < 0 || jobs > 256) throw UsageError("--jobs 应为 0 到 256 的整数 (0 为处理器数)");
+  // The blocks are written in input order whatever the count, so all processors by default.
+  const long jobs = io.jobs.empty() ? 0 : WholeNumber(io.jobs, "--jobs", 0, 256);
   o.jobs = jobs == 0 ? std::max(1u, std::thread::hardware_concurrency()) : static_cast<unsigned>(jobs);
   o.quiet = io.quiet;
   if (io.format == "points") {
@@ -189,8 +245,8 @@ batch::RunOptions RunOptionsOf(const Io& io) {
   return o;
 }
 
-// The projection fields read as the 大地坐标－高斯坐标 dialog reads them, in its order and
-// with its messages; a zone width instead of a central meridian leaves that to each point.
+// The projection options, each refused in its own name; the rules among them are the batch
+// layer's, met in the dialog's order.
 batch::GaussParams GaussParamsOf(const Geo& g) {
   using batch::GaussRule;
   batch::GaussChoice c;
@@ -206,17 +262,19 @@ batch::GaussParams GaussParamsOf(const Geo& g) {
     case GaussRule::PrefixWithoutZones: throw UsageError("--zone-prefix 需要 --zone-width");
     case GaussRule::AnomalyOff54: throw UsageError("--anomaly 只用于54椭球 (同 大地坐标－高斯坐标 对话框)");
   }
-  ProjectionState s;
-  const GaussSetup read =
-      ReadGaussSetup(s, g.planeHeight, g.anomaly.empty() ? std::string("0") : g.anomaly,
-                     batch::ReadsAnomaly(c.ellipsoid),
-                     c.zoneWidth != 0 ? std::nullopt : std::optional<std::string_view>(g.cm));
-  if (!read.message.empty()) throw UsageError(std::string(read.message));
+  const double height = Number(g.planeHeight, "--plane-height");
+  double anomaly = 0;
+  const bool automatic = IsAutoAnomaly(g.anomaly);
+  if (!g.anomaly.empty() && !automatic) {
+    const auto v = ReadStrict(g.anomaly);
+    if (!v) throw UsageError("--anomaly 应为数值 (米) 或 auto, 而不是 \"" + g.anomaly + "\"");
+    anomaly = *v;
+  }
+  const double meridian = c.zoneWidth != 0 ? 0 : AngleOption(g.cm, "--cm", AnglesOf(g));
   const double north = NumberOr(g.falseNorthing, "--false-northing", 0);
   std::optional<double> east;
   if (!g.falseEasting.empty()) east = Number(g.falseEasting, "--false-easting");
-  return batch::GaussParamsFor(c, s.CentralMeridian, north, east ? &*east : nullptr, s.PlaneHeight,
-                               s.GeoidUndulation, read.automatic);
+  return batch::GaussParamsFor(c, meridian, north, east ? &*east : nullptr, height, anomaly, automatic);
 }
 
 // ---------------------------------------------------------------- running

@@ -49,7 +49,7 @@ struct Io {
   std::vector<std::string> files;
   std::string output;
   std::string onError = "stop";
-  std::string jobs = "1";
+  std::string jobs;  // empty: the processors there are
   bool quiet = false;
   std::string format;
   std::string delimiter;
@@ -85,6 +85,19 @@ void AddReportFiles(CLI::App* app, std::string& file, std::string& output, const
 double Number(const std::string& text, const std::string& option);
 double NumberOr(const std::string& text, const std::string& option, double dflt);
 std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n);
+// A whole number from lo to hi.
+long WholeNumber(const std::string& text, const std::string& option, long lo, long hi);
+// Packed D.MMSS whose minutes and seconds are below 60, as typed.
+double DmsOption(const std::string& text, const std::string& option);
+// An angle option in radians, written in `unit`; packed D.MMSS must have minutes and seconds
+// below 60. AngleOptions: n of them, comma separated.
+double AngleOption(const std::string& text, const std::string& option, AngleUnit unit);
+std::vector<double> AngleOptions(const std::string& text, const std::string& option, std::size_t n,
+                                 AngleUnit unit);
+// The same angle as packed D.MMSS, the form the Tandrel component takes a meridian in.
+double PackedAngleOption(const std::string& text, const std::string& option, AngleUnit unit);
+// The help of an angle option that follows --angles.
+std::string AngleOptionText(const std::string& what);
 Ellipsoid EllipsoidCode(const std::string& code, const std::string& option);
 Ellipsoid EllipsoidOf(const Geo& g);
 // The ellipsoid of UTM and Lambert: one of the Tandrel component's.

@@ -40,12 +40,12 @@ void AddPlaneCommands(Registry& r) {
       [](Rotation& o, int decimals) {
         const auto a = Numbers(o.fromCentre, "--from-centre", 2);
         const auto b = Numbers(o.toCentre, "--to-centre", 2);
-        const RotationCentres c{a[0], a[1], b[0], b[1], Dms2Rad(Number(o.angle, "--angle"))};
+        const RotationCentres c{a[0], a[1], b[0], b[1], Dms2Rad(DmsOption(o.angle, "--angle"))};
         return batch::RotationCommand(c, decimals);
       });
-  app->add_option("--from-centre", rot->fromCentre, "老坐标旋转中心 x0,y0 (米, 默认 0,0)");
-  app->add_option("--to-centre", rot->toCentre, "新坐标旋转中心 X0,Y0 (米, 默认 0,0)");
-  app->add_option("--angle", rot->angle, "旋转角, 度.分秒 D.MMSS (默认 0)");
+  app->add_option("--from-centre", rot->fromCentre, "老坐标旋转中心 x0,y0 (米, 默认 0,0)")->type_name("X,Y");
+  app->add_option("--to-centre", rot->toCentre, "新坐标旋转中心 X0,Y0 (米, 默认 0,0)")->type_name("X,Y");
+  app->add_option("--angle", rot->angle, "旋转角, 度.分秒 D.MMSS (默认 0)")->type_name("D.MMSS");
 
   auto inv = std::make_shared<Azimuths>();
   app = AddPlaneCommand<Azimuths>(
@@ -59,15 +59,15 @@ void AddPlaneCommands(Registry& r) {
         }
         return batch::PlaneInverseCommand(AnglesOf(o.g), p, decimals);
       });
-  app->add_option("--from", inv->from, "第一点 x,y (米): 每行只给第二点");
-  app->add_option("--angles", inv->g.angles, kAzimuthText);
+  app->add_option("--from", inv->from, "第一点 x,y (米): 每行只给第二点")->type_name("X,Y");
+  app->add_option("--angles", inv->g.angles, kAzimuthText)->type_name("dms|deg|rad");
 
   auto fwd = std::make_shared<Azimuths>();
   app = AddPlaneCommand<Azimuths>(r, "forward", "坐标正算: 距离 方位角 → dx dy (对话框 坐标正反算)", fwd,
                                   [](Azimuths& o, int decimals) {
                                     return batch::PlaneForwardCommand(AnglesOf(o.g), decimals);
                                   });
-  app->add_option("--angles", fwd->g.angles, kAzimuthText);
+  app->add_option("--angles", fwd->g.angles, kAzimuthText)->type_name("dms|deg|rad");
 
   auto an = std::make_shared<Azimuths>();
   app = AddPlaneCommand<Azimuths>(

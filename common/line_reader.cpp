@@ -37,10 +37,12 @@ bool LineCursor::Next(std::string_view& line) {
   if (i == std::string_view::npos) {
     line = bytes_.substr(pos_);
     pos_ = bytes_.size();
+    end_ = {};
     return true;
   }
   line = bytes_.substr(pos_, i - pos_);
-  pos_ = i + EndLength(bytes_, i);
+  end_ = bytes_.substr(i, EndLength(bytes_, i));
+  pos_ = i + end_.size();
   return true;
 }
 

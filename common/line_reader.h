@@ -18,10 +18,13 @@ class LineCursor {
   bool Next(std::string_view& line);
   // Bytes not walked yet.
   std::size_t offset() const { return pos_; }
+  // The end of the line Next gave last: "\r\n", "\n", "\r", or "" for a last line without one.
+  std::string_view end() const { return end_; }
 
  private:
   std::string_view bytes_;
   std::size_t pos_ = 0;
+  std::string_view end_;
 };
 
 // Reads a file or an open descriptor block by block.

@@ -1,7 +1,7 @@
 // The batch layer on hostile bytes: the first two bytes choose a subcommand's conversion
 // and the reading options (layout, block size, stop or skip), the rest is the file. It goes
 // through the real line reader, the point-file and CSV splitting, every subcommand's field
-// parsing and formatting, and the receiver-log reader.
+// parsing and formatting, the point-table reader and the receiver-log reader.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 
 #include "batch/commands.h"
 #include "batch/nmea.h"
+#include "batch/point_table.h"
 #include "batch/stream.h"
 #include "common/line_reader.h"
 
@@ -105,6 +106,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const RunResult r = RunCommand(command, o);
   if (r.exitCode != 0 && r.exitCode != 1) std::abort();
   ::close(fd);
+
+  const PointTableRead table =
+      ReadPointTable(bytes, flags & 64 ? "f.csv" : "f.txt", {o.layout, o.delimiter, o.columns});
+  if (table.ok) {
+    const PointTable& t = table.table;
+    const std::size_t n = t.names.size();
+    if (t.remarks.size() != n || t.values.size() != n || t.lines.size() != n) std::abort();
+    for (const auto& v : t.values)
+      if (v.size() < 2) std::abort();
+  } else if (table.line == 0) {
+    std::abort();
+  }
 
   LineCursor lines(bytes);
   for (std::string_view line; lines.Next(line);) {

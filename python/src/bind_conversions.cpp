@@ -134,16 +134,16 @@ void BindConversions(py::module_& m) {
   py::object latLon = DefineRecord(m, "LatLon", {"B", "L"}, "Latitude B and longitude L, radians.");
 
   // ------------------------------------------------------------ space <-> geodetic
-  auto toGeodetic = [geodetic](py::object ellipsoid, py::object X, py::object Y, py::object Z) {
+  auto toGeodetic = [geodetic](py::object ellipsoid, py::object X, py::object Y, py::object Z, const std::string& errors) {
     const Ellipsoid e = ResolveEllipsoid(ellipsoid).e;
-    Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}});
+    Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}}, RefusalsOf(errors));
     return RunPoints<3>(b, geodetic, [&e](const InSpans& in, const OutSpans<3>& out, std::span<Status> st) {
       batch::SpaceToGeodetic(e, in[0], in[1], in[2], out[0], out[1], out[2], st);
     });
   };
-  auto toSpace = [space](py::object ellipsoid, py::object B, py::object L, py::object H) {
+  auto toSpace = [space](py::object ellipsoid, py::object B, py::object L, py::object H, const std::string& errors) {
     const Ellipsoid e = ResolveEllipsoid(ellipsoid).e;
-    Broadcast b({{"B", B}, {"L", L}, {"H", H}});
+    Broadcast b({{"B", B}, {"L", L}, {"H", H}}, RefusalsOf(errors));
     return RunPoints<3>(b, space, [&e](const InSpans& in, const OutSpans<3>& out, std::span<Status> st) {
       batch::GeodeticToSpace(e, kRad, in[0], in[1], in[2], out[0], out[1], out[2], st);
     });
@@ -155,19 +155,23 @@ the calculator gives them. Scalars or arrays (broadcast); returns Geodetic(B, L,
   constexpr const char* kToSpaceDoc = R"doc(Geodetic B, L (radians) and H (m) to space coordinates X, Y, Z (m), as 空间坐标－大地坐标.
 
 Scalars or arrays (broadcast); returns Space(X, Y, Z).)doc";
-  m.def("to_geodetic", [toGeodetic](py::object X, py::object Y, py::object Z, py::object e) { return toGeodetic(e, X, Y, Z); },
-        py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("ellipsoid") = 54,
+  m.def("to_geodetic", [toGeodetic](py::object X, py::object Y, py::object Z, py::object e, const std::string& errors) {
+          return toGeodetic(e, X, Y, Z, errors);
+        }, py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("ellipsoid") = 54, py::arg("errors") = "raise",
         (std::string(kToGeodeticDoc) + "\nellipsoid: an Ellipsoid or its code, 54 by default.").c_str());
-  m.def("to_space", [toSpace](py::object B, py::object L, py::object H, py::object e) { return toSpace(e, B, L, H); },
-        py::arg("B"), py::arg("L"), py::arg("H"), py::arg("ellipsoid") = 54,
+  m.def("to_space", [toSpace](py::object B, py::object L, py::object H, py::object e, const std::string& errors) {
+          return toSpace(e, B, L, H, errors);
+        }, py::arg("B"), py::arg("L"), py::arg("H"), py::arg("ellipsoid") = 54, py::arg("errors") = "raise",
         (std::string(kToSpaceDoc) + "\nellipsoid: an Ellipsoid or its code, 54 by default.").c_str());
   py::object ellipsoidClass = m.attr("Ellipsoid");
   ellipsoidClass.attr("to_geodetic") = py::cpp_function(
-      [toGeodetic](py::object self, py::object X, py::object Y, py::object Z) { return toGeodetic(self, X, Y, Z); },
-      py::is_method(ellipsoidClass), py::arg("X"), py::arg("Y"), py::arg("Z"), kToGeodeticDoc);
+      [toGeodetic](py::object self, py::object X, py::object Y, py::object Z, const std::string& errors) {
+        return toGeodetic(self, X, Y, Z, errors);
+      }, py::is_method(ellipsoidClass), py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("errors") = "raise", kToGeodeticDoc);
   ellipsoidClass.attr("to_space") = py::cpp_function(
-      [toSpace](py::object self, py::object B, py::object L, py::object H) { return toSpace(self, B, L, H); },
-      py::is_method(ellipsoidClass), py::arg("B"), py::arg("L"), py::arg("H"), kToSpaceDoc);
+      [toSpace](py::object self, py::object B, py::object L, py::object H, const std::string& errors) {
+        return toSpace(self, B, L, H, errors);
+      }, py::is_method(ellipsoidClass), py::arg("B"), py::arg("L"), py::arg("H"), py::arg("errors") = "raise", kToSpaceDoc);
 
   // ------------------------------------------------------------ Gauss-Krueger
   py::class_<Gauss>(m, "GaussKruger", R"doc(The Gauss-Krüger projection of 大地坐标－高斯坐标, on a plane lifted by the plane height and the anomaly.
@@ -210,9 +214,10 @@ index of the first such point.)doc")
         if (g.p.autoAnomaly) return py::str("auto");
         return py::float_(g.p.anomaly);
       })
-      .def("forward", [planeXY, planeXYH](const Gauss& g, py::object B, py::object L, py::object H) {
+      .def("forward", [planeXY, planeXYH](const Gauss& g, py::object B, py::object L, py::object H, const std::string& errors) {
         const bool heights = !H.is_none();
-        Broadcast b = heights ? Broadcast({{"B", B}, {"L", L}, {"H", H}}) : Broadcast({{"B", B}, {"L", L}});
+        const Refusals r = RefusalsOf(errors);
+        Broadcast b = heights ? Broadcast({{"B", B}, {"L", L}, {"H", H}}, r) : Broadcast({{"B", B}, {"L", L}}, r);
         const batch::GaussParams p = g.p;
         if (heights) {
           return RunPoints<3>(b, planeXYH, [&p](const InSpans& in, const OutSpans<3>& out, std::span<Status> st) {
@@ -222,7 +227,7 @@ index of the first such point.)doc")
         return RunPoints<2>(b, planeXY, [&p](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
           batch::GeodeticToGauss(p, kRad, in[0], in[1], out[0], out[1], {}, {}, st);
         });
-      }, py::arg("B"), py::arg("L"), py::arg("H") = py::none(),
+      }, py::arg("B"), py::arg("L"), py::arg("H") = py::none(), py::arg("errors") = "raise",
          R"doc(Geodetic B, L (radians) to Gauss x, y (m), as the dialog computes them: PlaneXY(x, y).
 
 Without H the point is taken on the ellipsoid (H = 0), which is what the dialog does. With
@@ -230,7 +235,8 @@ the ellipsoidal height H (m) the calculator's projection takes it into the lift 
 plane (x and y then change with H when plane_height or anomaly is not 0) and gives
 h = H − anomaly: PlaneXYH(x, y, h). B, L (and H) broadcast against each other. With
 zone_width and no zone_prefix, zones(L) gives each point's zone, which inverse needs.)doc")
-      .def("inverse", [latLon, geodetic](const Gauss& g, py::object x, py::object y, py::object h, py::object zone) {
+      .def("inverse", [latLon, geodetic](const Gauss& g, py::object x, py::object y, py::object h, py::object zone,
+                                         const std::string& errors) {
         const bool zoneColumn = g.p.zoneWidth != 0 && !g.p.zonePrefix;
         if (zoneColumn && zone.is_none())
           RaiseInput(std::string(kBadInput) + " zone_width 不带 zone_prefix 时反算需要 zone (带号)");
@@ -240,9 +246,10 @@ zone_width and no zone_prefix, zones(L) gives each point's zone, which inverse n
         std::vector<std::pair<const char*, py::handle>> args{{"x", x}, {"y", y}};
         if (heights) args.emplace_back("h", h);
         if (zoneColumn) args.emplace_back("zone", zone);
-        Broadcast b = args.size() == 2   ? Broadcast({args[0], args[1]})
-                      : args.size() == 3 ? Broadcast({args[0], args[1], args[2]})
-                                         : Broadcast({args[0], args[1], args[2], args[3]});
+        const Refusals r = RefusalsOf(errors);
+        Broadcast b = args.size() == 2   ? Broadcast({args[0], args[1]}, r)
+                      : args.size() == 3 ? Broadcast({args[0], args[1], args[2]}, r)
+                                         : Broadcast({args[0], args[1], args[2], args[3]}, r);
         const batch::GaussParams p = g.p;
         const std::size_t zi = heights ? 3 : 2;
         if (heights) {
@@ -254,7 +261,7 @@ zone_width and no zone_prefix, zones(L) gives each point's zone, which inverse n
         return RunPoints<2>(b, latLon, [&](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
           batch::GaussToGeodetic(p, in[0], in[1], zoneColumn ? in[zi] : std::span<const double>(), out[0], out[1], st);
         });
-      }, py::arg("x"), py::arg("y"), py::arg("h") = py::none(), py::arg("zone") = py::none(),
+      }, py::arg("x"), py::arg("y"), py::arg("h") = py::none(), py::arg("zone") = py::none(), py::arg("errors") = "raise",
          R"doc(Gauss x, y (m) back to geodetic B, L (radians), as the dialog computes them: LatLon(B, L).
 
 With 'auto' the anomaly is found in three rounds, the first with none, each next one with
@@ -276,7 +283,7 @@ needs as zone when the number is not put in front of y.)doc")
   // ------------------------------------------------------------ zone change
   m.def("change_zone", [planeXY](py::object x, py::object y, double fromMeridian, double toMeridian,
                                  py::object ellipsoid, double falseNorthingKm, double falseEastingKm,
-                                 double planeHeight, double anomaly) {
+                                 double planeHeight, double anomaly, const std::string& errors) {
     batch::ZoneChangeParams p;
     p.ellipsoid = ResolveEllipsoid(ellipsoid).e;
     p.fromMeridian = Finite(fromMeridian, "from_meridian");
@@ -285,13 +292,13 @@ needs as zone when the number is not put in front of y.)doc")
     p.falseEastingKm = Finite(falseEastingKm, "false_easting_km");
     p.planeHeight = Finite(planeHeight, "plane_height");
     p.anomaly = Finite(anomaly, "anomaly");
-    Broadcast b({{"x", x}, {"y", y}});
+    Broadcast b({{"x", x}, {"y", y}}, RefusalsOf(errors));
     return RunPoints<2>(b, planeXY, [&p](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
       batch::ChangeZones(p, in[0], in[1], out[0], out[1], st);
     });
   }, py::arg("x"), py::arg("y"), py::arg("from_meridian"), py::arg("to_meridian"), py::arg("ellipsoid") = 54,
      py::arg("false_northing_km") = 0.0, py::arg("false_easting_km") = 0.0, py::arg("plane_height") = 0.0,
-     py::arg("anomaly") = 0.0,
+     py::arg("anomaly") = 0.0, py::arg("errors") = "raise",
      R"doc(The Gauss zone change of 高斯坐标换带: x, y (m) projected with from_meridian, taken back to
 B, L and projected with to_meridian (both radians). The false origin (km), plane height and
 anomaly (m) apply on both sides. The dialog computes on the 54 ellipsoid, the default.
@@ -348,22 +355,23 @@ north, y east; scalars or arrays as GaussKruger.)doc")
         if (u.p.zoned) return py::none();
         return py::float_(u.dms);
       }, "The meridian as the component takes it, packed D.MMSS; None when each point has its zone.")
-      .def("forward", [planeXY](const Utm& u, py::object B, py::object L) {
-        Broadcast b({{"B", B}, {"L", L}});
+      .def("forward", [planeXY](const Utm& u, py::object B, py::object L, const std::string& errors) {
+        Broadcast b({{"B", B}, {"L", L}}, RefusalsOf(errors));
         const batch::UtmParams& p = u.p;
         return RunPoints<2>(b, planeXY, [&p](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
           batch::GeodeticToUtm(p, kRad, in[0], in[1], out[0], out[1], {}, st);
         });
-      }, py::arg("B"), py::arg("L"), "Geodetic B, L (radians) to UTM x, y (m): PlaneXY(x, y).")
-      .def("inverse", [latLon](const Utm& u, py::object x, py::object y, py::object zone) {
+      }, py::arg("B"), py::arg("L"), py::arg("errors") = "raise", "Geodetic B, L (radians) to UTM x, y (m): PlaneXY(x, y).")
+      .def("inverse", [latLon](const Utm& u, py::object x, py::object y, py::object zone, const std::string& errors) {
         if (u.p.zoned == zone.is_none())
           RaiseInput(std::string(kBadInput) + (u.p.zoned ? " 每点一带时反算需要 zone (带号)" : " zone 只用于每点一带的 UTM"));
-        Broadcast b = u.p.zoned ? Broadcast({{"x", x}, {"y", y}, {"zone", zone}}) : Broadcast({{"x", x}, {"y", y}});
+        const Refusals r = RefusalsOf(errors);
+        Broadcast b = u.p.zoned ? Broadcast({{"x", x}, {"y", y}, {"zone", zone}}, r) : Broadcast({{"x", x}, {"y", y}}, r);
         const batch::UtmParams& p = u.p;
         return RunPoints<2>(b, latLon, [&p](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
           batch::UtmToGeodetic(p, in[0], in[1], p.zoned ? in[2] : std::span<const double>(), out[0], out[1], st);
         });
-      }, py::arg("x"), py::arg("y"), py::arg("zone") = py::none(),
+      }, py::arg("x"), py::arg("y"), py::arg("zone") = py::none(), py::arg("errors") = "raise",
          "UTM x, y (m) back to LatLon(B, L) in radians; zone (1..60) when each point has its own.")
       .def("zones", [](const Utm&, py::object L) {
         return Zones(L, [](double degrees) { return static_cast<double>(batch::UtmZoneNumber(degrees)); });
@@ -400,20 +408,20 @@ raises InputError "兰勃特投影不能计算此点!" with its index.)doc")
            }),
            py::arg("central_meridian"), py::arg("parallel1"), py::arg("parallel2"), py::arg("ellipsoid") = 84,
            py::arg("false_northing_km") = 0.0, py::arg("false_easting_km") = 0.0, py::arg("plane_height") = 0.0)
-      .def("forward", [planeXY](const Lambert& l, py::object B, py::object L) {
-        Broadcast b({{"B", B}, {"L", L}});
+      .def("forward", [planeXY](const Lambert& l, py::object B, py::object L, const std::string& errors) {
+        Broadcast b({{"B", B}, {"L", L}}, RefusalsOf(errors));
         const batch::LambertParams& p = l.p;
         return RunPoints<2>(b, planeXY, [&p](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
           batch::GeodeticToLambert(p, kRad, in[0], in[1], out[0], out[1], st);
         });
-      }, py::arg("B"), py::arg("L"), "Geodetic B, L (radians) to Lambert x, y (m): PlaneXY(x, y).")
-      .def("inverse", [latLon](const Lambert& l, py::object x, py::object y) {
-        Broadcast b({{"x", x}, {"y", y}});
+      }, py::arg("B"), py::arg("L"), py::arg("errors") = "raise", "Geodetic B, L (radians) to Lambert x, y (m): PlaneXY(x, y).")
+      .def("inverse", [latLon](const Lambert& l, py::object x, py::object y, const std::string& errors) {
+        Broadcast b({{"x", x}, {"y", y}}, RefusalsOf(errors));
         const batch::LambertParams& p = l.p;
         return RunPoints<2>(b, latLon, [&p](const InSpans& in, const OutSpans<2>& out, std::span<Status> st) {
           batch::LambertToGeodetic(p, in[0], in[1], out[0], out[1], st);
         });
-      }, py::arg("x"), py::arg("y"), "Lambert x, y (m) back to LatLon(B, L) in radians.")
+      }, py::arg("x"), py::arg("y"), py::arg("errors") = "raise", "Lambert x, y (m) back to LatLon(B, L) in radians.")
       .def("__repr__", [](const Lambert& l) {
         return "Lambert(central_meridian=" + Repr(l.p.centralMeridian) + ", parallel1=" + Repr(l.p.parallel1) +
                ", parallel2=" + Repr(l.p.parallel2) + ", ellipsoid='" + l.code + "', false_northing_km=" +

@@ -1,9 +1,10 @@
 // Coordinate point files as the calculator reads and writes them: "name X Y [remark]" lines,
 // GBK with CR LF, print zones.
 #include <filesystem>
+#include <limits>
 
+#include "batch/point_table.h"
 #include "binding.h"
-#include "common/line_reader.h"
 #include "common/text_files.h"
 #include "transform/point_files.h"
 
@@ -11,86 +12,102 @@ namespace vantrel::python {
 
 namespace {
 
-struct PointTable {
-  std::vector<std::string> names, remarks;
-  std::vector<double> xy;
-  std::uint64_t stop = 0;  // the faulty line's number, 0 when the list ended normally
-  bool notGbk = false;     // that line is not GBK text
-};
-
-// The list as the calculator's readers take it, line by line: it ends at the first empty
-// line or the end; a line that is no point line, or (GBK) not GBK text, stops it there.
-PointTable ReadTable(std::string_view bytes, bool gbk) {
-  PointTable t;
-  LineCursor cursor(bytes);
-  std::string_view line;
-  for (std::uint64_t number = 1; cursor.Next(line); ++number) {
-    if (line.empty()) break;
-    if (gbk) {
-      PointRecord r;
-      const LineRead read = ReadPointRecord(line, r);
-      if (read != LineRead::Point) {
-        t.stop = number;
-        t.notGbk = read == LineRead::NotGbk;
-        break;
-      }
-      t.names.push_back(GbkToUtf8(r.fields.Name));
-      t.remarks.push_back(GbkToUtf8(r.fields.Rest));
-      t.xy.push_back(r.X);
-      t.xy.push_back(r.Y);
-    } else {
-      PointLine pl;
-      if (!SplitPointLine(line, pl)) {
-        t.stop = number;
-        break;
-      }
-      t.names.push_back(std::move(pl.Name));
-      t.remarks.push_back(std::move(pl.Rest));
-      t.xy.push_back(pl.X);
-      t.xy.push_back(pl.Y);
-    }
+batch::LayoutChoice Choice(py::handle format, py::handle delimiter, py::handle columns) {
+  batch::LayoutChoice c;
+  if (!format.is_none()) {
+    const std::string f = py::str(format);
+    if (f == "points") c.layout = batch::Layout::Points;
+    else if (f == "csv") c.layout = batch::Layout::Csv;
+    else RaiseInput(std::string(kBadInput) + " format 应为 'points' 或 'csv'", {{"argument", py::str("format")}});
   }
-  return t;
+  if (!delimiter.is_none()) {
+    const std::string d = py::str(delimiter);
+    if (d == "tab" || d == "\t") c.delimiter = '\t';
+    else if (d == "," || d == ";") c.delimiter = d[0];
+    else RaiseInput(std::string(kBadInput) + " delimiter 应为 ',' ';' 或 'tab'", {{"argument", py::str("delimiter")}});
+  }
+  if (!columns.is_none())
+    for (py::handle h : columns) c.columns.push_back(py::str(h).cast<std::string>());
+  return c;
 }
 
 }  // namespace
 
 void BindPointFiles(py::module_& m) {
-  py::object points = DefineRecord(m, "PointFileData", {"names", "xy", "remarks"},
-                                   "The points of a point file: names (list of str), xy (n, 2) array of X (north) "
-                                   "and Y (east) in metres, remarks (list of str, '' where a line has none).");
-  m.def("read_point_file", [points](const std::filesystem::path& p, const std::string& encoding) {
+  py::object points = DefineRecord(m, "PointFileData", {"names", "xy", "remarks", "values", "columns"},
+                                   "The points of a point file or CSV: names (list of str), xy (n, 2) array of x "
+                                   "(north) and y (east) in metres, remarks (list of str, '' where a line has none), "
+                                   "values (n, k) array of every number of each line, x and y first (NaN where a "
+                                   "line has fewer), columns (the header names of values' columns, or None).");
+  m.def("read_point_file", [points](const std::filesystem::path& p, const std::string& encoding, py::object format,
+                                    py::object delimiter, py::object columns) {
     const std::string path = p.string();
     if (encoding != "auto" && encoding != "gbk") RaiseInput(std::string(kBadInput) + " encoding 应为 'auto' 或 'gbk'");
+    const batch::LayoutChoice choice = Choice(format, delimiter, columns);
     FileBytesResult f = ReadFileBytes(path);
     if (!f.ok) RaiseFile(UnreadableFileMessage("坐标文件", path, f.error), path);
     std::string_view bytes = f.bytes;
     // 'auto' tells UTF-8 from GBK as every reader of ours does.
     const bool gbk = encoding == "gbk" || !TakeAsUtf8(bytes);
-    PointTable t;
+    batch::PointTableRead read;
     {
       py::gil_scoped_release unlocked;
-      t = ReadTable(bytes, gbk);
+      read = batch::ReadPointTable(bytes, path, choice);
     }
+    const batch::PointTable& t = read.table;
     const std::size_t n = t.names.size();
-    if (t.stop != 0) {
-      const std::string message = t.notGbk ? NotGbkLineMessage("坐标文件", path, t.stop)
-                                           : "坐标文件" + path + "数据格式有错 (第" + std::to_string(t.stop) + "行)";
-      RaiseInput(message, {{"path", py::str(path)}, {"line", py::int_(t.stop)}});
+    // Read as GBK, the first line that is not GBK text is the fault, as far as the points go.
+    for (std::size_t i = 0; gbk && i < n; ++i) {
+      if (!IsGbkText(t.names[i]) || !IsGbkText(t.remarks[i]))
+        RaiseInput(NotGbkLineMessage("坐标文件", path, t.lines[i]),
+                   {{"path", py::str(path)}, {"line", py::int_(t.lines[i])}});
     }
-    py::array_t<double> xy({static_cast<py::ssize_t>(n), py::ssize_t{2}});
-    std::copy(t.xy.begin(), t.xy.end(), xy.mutable_data());
-    return points(t.names, xy, t.remarks);
-  }, py::arg("path"), py::arg("encoding") = "auto",
-     R"doc(Reads a point file: one point a line, "name X Y [remark...]", fields separated by spaces.
+    if (!read.ok) {
+      const std::string why = read.reason == "数据格式有错" ? std::string() : ": " + read.reason;
+      RaiseInput("坐标文件" + path + "数据格式有错 (第" + std::to_string(read.line) + "行" + why + ")",
+                 {{"path", py::str(path)}, {"line", py::int_(read.line)}});
+    }
+    auto text = [gbk](std::string_view s) { return gbk ? GbkToUtf8(s) : std::string(s); };
+    std::vector<std::string> names, remarks;
+    std::size_t k = 2;
+    for (std::size_t i = 0; i < n; ++i) {
+      names.push_back(text(t.names[i]));
+      remarks.push_back(text(t.remarks[i]));
+      k = std::max(k, t.values[i].size());
+    }
+    py::array_t<double> values({static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(k)});
+    double* v = values.mutable_data();
+    std::fill(v, v + n * k, std::numeric_limits<double>::quiet_NaN());
+    for (std::size_t i = 0; i < n; ++i) std::copy(t.values[i].begin(), t.values[i].end(), v + i * k);
+    py::object xy = values[py::make_tuple(py::slice(0, static_cast<py::ssize_t>(n), 1), py::slice(0, 2, 1))];
+    py::object names_of_columns = py::none();
+    if (!t.columns.empty()) {
+      py::list c;
+      for (const auto& h : t.columns) c.append(py::str(text(h)));
+      names_of_columns = c;
+    }
+    return points(names, py::module_::import("numpy").attr("ascontiguousarray")(xy), remarks, values,
+                  names_of_columns);
+  }, py::arg("path"), py::arg("encoding") = "auto", py::arg("format") = py::none(), py::arg("delimiter") = py::none(),
+     py::arg("columns") = py::none(),
+     R"doc(Reads a point file or CSV as vantrel-cli reads its input (the same batch routine).
 
-The list ends at the first empty line or the end of the file, as the calculator's readers end
-it. X and Y must pass the strict numeric test. encoding 'gbk' reads as the calculator does,
-line by line: a line that is not GBK text stops the list only when it is reached (InputError
-"不能读取坐标文件PATH：第N行不是GBK文本"); bytes after the list's end are never looked at.
-'auto' takes a file of well-formed UTF-8 (a byte-order mark dropped) as UTF-8 and any other
-file as 'gbk' does. Returns PointFileData(names, xy, remarks). A file that cannot be read
-raises FileError "不能读取坐标文件PATH：reason"; a faulty line InputError
+A point file has one point a line, "name x y [more numbers...] [remark...]", fields separated
+by spaces; every number after the name up to the first word that is none is kept, the rest
+is the remark. Blank lines and lines starting with '#' are skipped. A file named .csv or
+.tsv, one whose first line names the x and y columns (x, X, xg, N, northing, 北坐标; y, Y,
+yg, E, easting, 东坐标: x is north, the surveying way), or one whose lines are "name,x,y..."
+separated by commas or tabs is read as delimited fields; format ('points' | 'csv'),
+delimiter (',' | ';' | 'tab') and columns (names by position, no header then) say it
+outright. There the name is the column headed name, 点名, 点号 or id (else the first other
+than x and y), every other column holding only numbers (or empty fields, NaN) joins values,
+and the remaining columns make the remark.
+
+encoding 'auto' takes a file of well-formed UTF-8 (a byte-order mark dropped) as UTF-8 and
+any other as GBK; 'gbk' reads it as GBK, the calculator's encoding: a point line that is not
+GBK text raises InputError "不能读取坐标文件PATH：第N行不是GBK文本". Returns
+PointFileData(names, xy, remarks, values, columns). A file that cannot be read raises
+FileError "不能读取坐标文件PATH：reason"; a line without a name, x and y InputError
 "坐标文件PATH数据格式有错 (第N行)"; both InputErrors carry .line and .path.)doc");
 
   m.def("write_point_file", [](const std::filesystem::path& p, py::object names, py::object xy,

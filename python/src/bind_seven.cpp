@@ -60,21 +60,21 @@ Z' = dZ + k (ey X/ρ - ex Y/ρ + Z), k = 1 + m·1e-6, ρ = 648000/π.)doc")
       .def_readwrite("ez", &SevenParameters::ez, "Rotation about Z, arc seconds.")
       .def("as_tuple", [](const SevenParameters& p) { return py::make_tuple(p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez); },
            "(dX, dY, dZ, m, ex, ey, ez).")
-      .def("transform", [](const SevenParameters& p, py::object X, py::object Y, py::object Z) {
-        Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}});
+      .def("transform", [](const SevenParameters& p, py::object X, py::object Y, py::object Z, const std::string& errors) {
+        Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}}, RefusalsOf(errors));
         batch::SevenParams params;
         params.parameters = p;
         return RunPoints<3>(b, py::none(), [&params](const InSpans& in, const OutSpans<3>& out, std::span<batch::Status> st) {
           batch::SevenParameterPoints(params, in[0], in[1], in[2], out[0], out[1], out[2], {}, {}, {}, st);
         });
-      }, py::arg("X"), py::arg("Y"), py::arg("Z"),
+      }, py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("errors") = "raise",
          R"doc(Transforms space coordinates (m, scalars or arrays, broadcast): returns the tuple (X', Y', Z').
 
 A result that leaves the range of numbers raises InputError "计算结果超出数值范围!" with the
 index of the first such point.)doc")
       .def("to_gauss", [sevenGauss](const SevenParameters& p, py::object X, py::object Y, py::object Z,
                                     py::object ellipsoid, double centralMeridianDeg, double falseNorthingKm,
-                                    double falseEastingKm, double planeHeight, double anomaly) {
+                                    double falseEastingKm, double planeHeight, double anomaly, const std::string& errors) {
         batch::SevenParams params;
         params.parameters = p;
         params.ellipsoid = ResolveEllipsoid(ellipsoid).e;
@@ -88,13 +88,13 @@ index of the first such point.)doc")
         params.falseEastingKm = falseEastingKm;
         params.planeHeight = planeHeight;
         params.anomaly = anomaly;
-        Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}});
+        Broadcast b({{"X", X}, {"Y", Y}, {"Z", Z}}, RefusalsOf(errors));
         return RunPoints<6>(b, sevenGauss, [&params](const InSpans& in, const OutSpans<6>& out, std::span<batch::Status> st) {
           batch::SevenParameterPoints(params, in[0], in[1], in[2], out[0], out[1], out[2], out[3], out[4], out[5], st);
         });
       }, py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("ellipsoid") = 54, py::arg("central_meridian_deg") = 123.0,
          py::arg("false_northing_km") = 0.0, py::arg("false_easting_km") = 500.0, py::arg("plane_height") = 0.0,
-         py::arg("anomaly") = 0.0,
+         py::arg("anomaly") = 0.0, py::arg("errors") = "raise",
          R"doc(The whole computation of 七参数坐标转换: the space transformation, then on the chosen
 ellipsoid to geodetic and onto the Gauss plane lifted by plane_height + anomaly (m).
 

@@ -107,13 +107,14 @@ Estimated by iterated least squares as 平面坐标转换1 does.)doc")
         const ParamTexts t = FormatTransParam(f.state);
         return texts(t.ShiftX, t.ShiftY, t.Rotation, t.Scale);
       }, "ParameterTexts as the parameter window 转换参数 shows them.")
-      .def("apply", [](const Fit& f, py::object x, py::object y) {
-        Broadcast b({{"x", x}, {"y", y}});
+      .def("apply", [](const Fit& f, py::object x, py::object y, const std::string& errors) {
+        Broadcast b({{"x", x}, {"y", y}}, RefusalsOf(errors));
         const auto& p = f.state.TransParam;
         return RunPoints<2>(b, py::none(), [&p](const InSpans& in, const OutSpans<2>& out, std::span<batch::Status> st) {
           batch::FourParameterPoints(p, in[0], in[1], out[0], out[1], st);
         });
-      }, py::arg("x"), py::arg("y"), "Transforms old coordinates (m, scalars or arrays): returns the tuple (X, Y).")
+      }, py::arg("x"), py::arg("y"), py::arg("errors") = "raise",
+         "Transforms old coordinates (m, scalars or arrays): returns the tuple (X, Y).")
       .def("transform_file", [](const Fit& f, const std::filesystem::path& oldPath, const std::filesystem::path& newPath) {
         Told told;
         std::string writeError;
@@ -190,12 +191,13 @@ x0, y0 the old and X0, Y0 the new coordinates of the centre (m), theta in radian
       .def_readonly("X0", &RotationCentres::X0)
       .def_readonly("Y0", &RotationCentres::Y0)
       .def_readonly("theta", &RotationCentres::theta)
-      .def("apply", [](const RotationCentres& c, py::object x, py::object y) {
-        Broadcast b({{"x", x}, {"y", y}});
+      .def("apply", [](const RotationCentres& c, py::object x, py::object y, const std::string& errors) {
+        Broadcast b({{"x", x}, {"y", y}}, RefusalsOf(errors));
         return RunPoints<2>(b, py::none(), [&c](const InSpans& in, const OutSpans<2>& out, std::span<batch::Status> st) {
           batch::RotationPoints(c, in[0], in[1], out[0], out[1], st);
         });
-      }, py::arg("x"), py::arg("y"), "Rotates old coordinates (m, scalars or arrays): returns the tuple (X, Y).")
+      }, py::arg("x"), py::arg("y"), py::arg("errors") = "raise",
+         "Rotates old coordinates (m, scalars or arrays): returns the tuple (X, Y).")
       .def("rotate_file", [](const RotationCentres& c, const std::filesystem::path& oldPath,
                              const std::filesystem::path& resultPath, py::object angleText) {
         const std::string oldFile = oldPath.string(), resultFile = resultPath.string();

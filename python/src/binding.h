@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <exception>
 #include <initializer_list>
+#include <limits>
 #include <span>
 #include <string>
 #include <thread>
@@ -46,11 +47,23 @@ NamedEllipsoid ResolveEllipsoid(py::handle arg);
 // The text every refusal of a number starts with (the calculator's "输入信息错误!").
 inline constexpr const char* kBadInput = "输入信息错误!";
 
+// What an array conversion does with the points the batch layer refuses (its errors=
+// argument): "raise" the first one as InputError, or "nan": NaN there, and the status of
+// every point returned beside the results.
+enum class Refusals { Raise, Nan };
+Refusals RefusalsOf(const std::string& errors);
+
 // Arguments converted to float64, broadcast against each other and made contiguous.
-// Non-finite values are refused with the argument's name and index unless allowed.
+// Non-finite values are refused with the argument's name and index unless allowed; with
+// Refusals::Nan they go on to the batch layer, which refuses the point.
 class Broadcast {
  public:
   Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite = false);
+  Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, Refusals refusals)
+      : Broadcast(args, refusals == Refusals::Nan) {
+    refusals_ = refusals;
+  }
+  Refusals refusals() const { return refusals_; }
   std::size_t count() const { return plain_ ? values_.size() : arrays_.size(); }
   py::ssize_t size() const { return size_; }
   bool scalar() const { return scalar_; }
@@ -66,6 +79,7 @@ class Broadcast {
   std::vector<py::ssize_t> shape_;
   py::ssize_t size_ = 1;
   bool scalar_ = true;
+  Refusals refusals_ = Refusals::Raise;
 };
 
 // The results of a call: value(j) is output j; one output is returned bare, several as
@@ -135,14 +149,18 @@ inline constexpr py::ssize_t kThreadedPoints = 1 << 15;
 // Raises the InputError of the first point a batch function did not compute: its status
 // message and, for arrays, " (index k)" with .index. Returns when every point is Ok.
 void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status);
+// The statuses as errors="nan" returns them: an int for a scalar call, else a uint8 array of
+// the broadcast shape.
+py::object StatusObject(const Broadcast& b, std::span<const batch::Status> status);
 
 // Runs a batch array function over the broadcast arguments: kernel(in, out, status) gets
 // one input span per argument and Out output spans, all of one length. The GIL is
 // released; a large array is cut into as many consecutive pieces as PointThreads() says,
 // each computed by the same kernel, so the values do not depend on the split. A point whose
-// status is not Ok raises (RaiseFirstRefused). Scalars give floats, arrays float64 arrays
-// of the broadcast shape; one output is returned bare, several as the record (a tuple
-// when record is None).
+// status is not Ok raises (RaiseFirstRefused), or with Refusals::Nan has NaN outputs and the
+// call returns (results, statuses). Scalars give floats, arrays float64 arrays of the
+// broadcast shape; one output is returned bare, several as the record (a tuple when record
+// is None).
 using InSpans = std::vector<std::span<const double>>;
 template <std::size_t Out>
 using OutSpans = std::array<std::span<double>, Out>;
@@ -195,11 +213,16 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
     for (const auto& e : failed)
       if (e) std::rethrow_exception(e);
   }
-  RaiseFirstRefused(b, status);
-  return PackResults<Out>(record, [&](std::size_t j) -> py::object {
+  if (b.refusals() == Refusals::Raise) RaiseFirstRefused(b, status);
+  for (std::size_t k = 0; k < n; ++k)
+    if (status[k] != batch::Status::Ok)
+      for (std::size_t j = 0; j < Out; ++j) o[j][k] = std::numeric_limits<double>::quiet_NaN();
+  py::object results = PackResults<Out>(record, [&](std::size_t j) -> py::object {
     if (b.scalar()) return py::float_(scalars[j]);
     return std::move(arrays[j]);
   });
+  if (b.refusals() == Refusals::Raise) return results;
+  return py::make_tuple(results, StatusObject(b, status));
 }
 
 // Parts of the module, one per area.

@@ -209,6 +209,21 @@ void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status
   }
 }
 
+Refusals RefusalsOf(const std::string& errors) {
+  if (errors == "raise") return Refusals::Raise;
+  if (errors == "nan") return Refusals::Nan;
+  RaiseInput(std::string(kBadInput) + " errors 应为 'raise' 或 'nan', 而不是 " + py::repr(py::str(errors)).cast<std::string>(),
+             {{"argument", py::str("errors")}});
+}
+
+py::object StatusObject(const Broadcast& b, std::span<const batch::Status> status) {
+  if (b.scalar()) return py::int_(static_cast<int>(status[0]));
+  py::array_t<std::uint8_t> codes(b.shape());
+  std::uint8_t* c = codes.mutable_data();
+  for (std::size_t k = 0; k < status.size(); ++k) c[k] = static_cast<std::uint8_t>(status[k]);
+  return codes;
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string s;
   for (const auto& l : lines) s += l + "\n";
@@ -266,10 +281,26 @@ PYBIND11_MODULE(_vantrel, m) {
   BindPointFiles(m);
   BindSentences(m);
   BindConversions(m);
-  m.def("set_threads", [](unsigned n) {
-    if (n < 1 || n > 64) RaiseInput(std::string(kBadInput) + " threads 应在 1..64 之间");
-    g_threads = n;
+  m.def("set_threads", [](long long n) {
+    if (n < 1 || n > 64)
+      RaiseInput(std::string(kBadInput) + " threads 应在 1..64 之间, 而不是 " + std::to_string(n), {{"argument", py::str("n")}});
+    g_threads = static_cast<unsigned>(n);
   }, py::arg("n"), R"doc(The threads an array conversion is split over (1..64; by default the machine's
 cores, at most 8). Arrays under 32768 points always use one. The values do not depend on it.)doc");
   m.def("get_threads", [] { return PointThreads(); }, "The threads array conversions use (set_threads).");
+  m.def("status_message", [](int code) {
+    const std::string_view text = code >= 0 && code <= 255 ? vantrel::batch::StatusMessage(static_cast<vantrel::batch::Status>(code)) : "?";
+    if (text == "?") RaiseInput(std::string(kBadInput) + " 没有状态码 " + std::to_string(code));
+    return std::string(text);
+  }, py::arg("code"), R"doc(The message of a point status that errors="nan" gives: '' for 0 (computed), else
+the text the InputError of errors="raise" starts with, e.g. "带号不对!".)doc");
+  m.def("status_codes", [] {
+    py::dict codes;
+    for (int c = 1; c <= 255; ++c) {
+      const std::string_view text = vantrel::batch::StatusMessage(static_cast<vantrel::batch::Status>(c));
+      if (text != "?") codes[py::int_(c)] = py::str(std::string(text));
+    }
+    return codes;
+  }, "Every status a point can be refused with, as {code: message}.");
+  m.attr("__version__") = VANTREL_VERSION;
 }

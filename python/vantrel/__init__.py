@@ -23,6 +23,9 @@ Conventions
   ``get_threads()`` threads (``set_threads`` to change); the values do not depend on it.
 * A point a conversion refuses raises ``InputError`` with the calculator's message and
   " (index k)" of the first such point (``.index``: an int, or a tuple for n-D arrays).
+  With ``errors="nan"`` every array conversion gives NaN for the points it refuses and
+  returns ``(results, status)`` instead: status 0 where a point was computed, else the
+  batch layer's code of the reason (``status_message(code)``, ``status_codes()``).
 * Errors are exceptions carrying the calculator's message text (Chinese): ``InputError``
   (a ``ValueError``) for data a routine refuses, ``FileError`` (an ``OSError``) for a file
   that cannot be read or written; both derive from ``vantrel.Error``.
@@ -38,15 +41,17 @@ plane              azimuth, distance, plane_forward, plane_inverse, split_azimut
                    append_traverse_record
 traverse           read_traverse_file, parse_traverse_text, adjust_traverse
 transformations    fit_common_points, fit_point_files, CommonPointFit, Rotation
-point files        read_point_file, write_point_file
+point files        read_point_file (point files and CSV, as vantrel-cli reads them), write_point_file
 receiver           SentenceStream, read_sentences
 conversions        to_geodetic, to_space (also Ellipsoid methods), GaussKruger, change_zone,
-                   UTM, Lambert, SevenParameters.transform / to_gauss, set_threads
+                   UTM, Lambert, SevenParameters.transform / to_gauss, set_threads,
+                   status_message, status_codes
+version            __version__ (the project's version)
 """
 import os as _os
 
 from ._vantrel import *  # noqa: F401,F403
-from ._vantrel import Error, FileError, InputError, SentenceStream  # noqa: F401
+from ._vantrel import Error, FileError, InputError, SentenceStream, __version__  # noqa: F401
 
 def _manual():
     # <prefix>/lib/python3[.X]/dist-packages/vantrel/__init__.py -> <prefix>/share/vantrel/manual

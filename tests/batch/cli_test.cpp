@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <thread>
 
@@ -53,9 +54,9 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithStatusTwo) {
       {"blh2gauss --cm 120 --zone-width 6", "只能给一个"},
       {"blh2gauss --cm 120 --ellipsoid 55", "--ellipsoid 应为"},
       {"blh2gauss --cm 120 --ellipsoid 84 --anomaly 3", "只用于54椭球"},
-      {"blh2gauss --cm 120 --plane-height x", "请输入投影面高程!"},
-      {"blh2gauss --cm 120 --anomaly autox", "请输入大地水准面差距或自动由程序计算!"},
-      {"blh2gauss --cm abc", "请输入大地水准面差距或自动由程序计算!"},
+      {"blh2gauss --cm 120 --plane-height x", "--plane-height 应为数值"},
+      {"blh2gauss --cm 120 --anomaly autox", "--anomaly 应为数值 (米) 或 auto"},
+      {"blh2gauss --cm abc", "--cm 应为数值"},
       {"blh2gauss --cm 120 --angles grad", "--angles"},
       {"blh2gauss --cm 120 --decimals 2.5", "--decimals"},
       {"blh2gauss --cm 120 --on-error maybe", "--on-error"},
@@ -85,6 +86,65 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithStatusTwo) {
     EXPECT_NE(err_.find(c.says), std::string::npos) << c.args << ": " << err_;
     EXPECT_EQ(out_, "") << c.args;
   }
+}
+
+// Every numeric option of every subcommand, given a wrong value, is refused in its own name
+// and in Chinese; so are CLI11's own findings.
+TEST_F(CliTest, AWrongOptionIsNamedInChinese) {
+  struct Case { const char* args; const char* says; };
+  const Case cases[] = {
+      {"blh2gauss --cm 120 --false-easting 5km", "--false-easting 应为数值"},
+      {"gauss2blh --cm 120 --false-northing n", "--false-northing 应为数值"},
+      {"blh2gauss --cm 120.6 ", "--cm 应为度.分秒 D.MMSS"},
+      {"blh2gauss --cm 120.0060", "--cm 应为度.分秒 D.MMSS"},
+      {"blh2gauss --angles rad --cm pi", "--cm 应为数值"},
+      {"blh2gauss --cm 120 -j 2.5", "--jobs 应为 0 到 256 的整数"},
+      {"zone --cm 120 --to-cm 121.75", "--to-cm 应为度.分秒"},
+      {"zone --cm 120 --to-cm 123 --anomaly a", "--anomaly 应为数值"},
+      {"seven --params 1,2,3,4,5,6,7 --cm 123.7", "--cm 应为度.分秒"},
+      {"seven --params 1,2,3,4,5,6,x", "--params 应为数值"},
+      {"utm --cm 1a", "--cm 应为数值"},
+      {"utm --cm 123 --plane-height h", "--plane-height 应为数值"},
+      {"lambert --cm 120 --parallels 25,47.6", "--parallels 应为度.分秒"},
+      {"rotate --angle 30.6", "--angle 应为度.分秒"},
+      {"rotate --to-centre 1", "--to-centre 应有 2 个数值"},
+      {"inverse --from 1,y", "--from 应为数值"},
+      {"nmea --zone-width 6 --count -1", "--count 应为 1 到"},
+      {"nmea --zone-width 6 --baud 9600.5", "--baud 应为 50 到"},
+      {"blh2gauss --cm 120 --quiet=x", "--quiet 不能取值 \"x\""},
+      {"blh2gauss --cm 120 --cm 121", "--cm 只能给一次"},
+      {"blh2gaus --cm 120", "不认识的子命令 \"blh2gaus\""},
+      {"zone --cm 120", "--to-cm 是必需的"},
+  };
+  // The words of CLI11's sentences: none of them may reach the user.
+  const std::regex english(R"(\b(is|are|was|were|the|not|required|expected|received|missing|least|most|convert|allowed|value|arguments?|requires|excludes|should|got)\b)",
+                           std::regex::icase);
+  for (const Case& c : cases) {
+    EXPECT_EQ(Cli(c.args), 2) << c.args;
+    EXPECT_NE(err_.find(c.says), std::string::npos) << c.args << ": " << err_;
+    EXPECT_FALSE(std::regex_search(err_, english)) << c.args << ": " << err_;
+  }
+}
+
+// An angle option is read in the unit --angles names: 120.5 degrees is 120°30′, not 120°50′.
+TEST_F(CliTest, AngleOptionsFollowTheAnglesOption) {
+  const std::string point = "P 31 121.5\n", packed = "P 31 121.30\n";
+  const std::pair<std::string, std::string> same[] = {
+      {"blh2gauss --angles deg --cm 120.5", "blh2gauss --cm 120.30"},
+      {"utm --angles deg --cm 123.25", "utm --cm 123.15"},
+      {"lambert --angles deg --cm 120.5 --parallels 25.5,47.25", "lambert --cm 120.30 --parallels 25.30,47.15"},
+  };
+  for (const auto& [degrees, dms] : same) {
+    ASSERT_EQ(Cli(dms, packed), 0) << dms << ": " << err_;
+    const std::string want = out_.substr(out_.find(' '));  // the numbers, not the angles typed
+    ASSERT_EQ(Cli(degrees, point), 0) << degrees << ": " << err_;
+    EXPECT_EQ(out_.substr(out_.find(' ')), want) << degrees;
+  }
+  // The help says so, and says that plane coordinates are x north; -j takes the processors.
+  ASSERT_EQ(Cli("blh2gauss --help"), 0);
+  EXPECT_NE(out_.find("写法同 --angles"), std::string::npos);
+  EXPECT_NE(out_.find("x 为北坐标"), std::string::npos);
+  EXPECT_NE(out_.find("默认为处理器数"), std::string::npos);
 }
 
 TEST_F(CliTest, StandardInputToStandardOutputAndBadData) {

@@ -149,6 +149,38 @@ TEST_F(StreamTest, CsvHeadersColumnsAndQuotes) {
   EXPECT_EQ(errors_, dir_ / "c.csv" + ":1: 表头中没有L列\n");
 }
 
+// Files as they come from other programs: delimited .txt without a header, remark lines,
+// northing/easting headers, line ends that change from line to line.
+TEST_F(StreamTest, LayoutsOfOtherProgramsAreReadOrNamed) {
+  GaussParams p;
+  p.centralMeridian = Dms2Rad(120);
+  const Command inverse = GaussToGeodeticCommand(p, AngleUnit::Dms);
+  const std::string xy = "3432012.058", yy = "144062.555", B = "31.0000000019", L = "121.3030000004";
+  struct Case { const Command& c; std::string input, output; };
+  const Case cases[] = {
+      {Gauss(), "P1\t31\t121.3030\tK 1\r\n", "P1\t" + xy + "\t" + yy + "\tK 1\r\n"},
+      {Gauss(), "# 测区 A\r\nP1,31,121.3030\r\n", "# 测区 A\r\nP1," + xy + "," + yy + "\r\n"},
+      {Gauss(), "# 测区 A\n  #P0 1 2\nP1 31 121.3030 #7\n", "# 测区 A\n  #P0 1 2\nP1            " + xy + "   " + yy + "    #7\n"},
+      {Gauss(), "P1 31 121.3030\r\nP2 31 121.3030\nP3 31 121.3030\rP4 31 121.3030",
+       "P1            " + xy + "   " + yy + "\r\nP2            " + xy + "   " + yy + "\nP3            " + xy + "   " + yy +
+           "\rP4            " + xy + "   " + yy + "\r\n"},
+      {inverse, "点名,北坐标,东坐标\nK," + xy + "," + yy + "\n", "点名,B,L\nK," + B + "," + L + "\n"},
+      {inverse, "E\tN\n" + yy + "\t" + xy + "\n", "B\tL\n" + B + "\t" + L + "\n"},
+      // X is north, as surveyors write it, wherever the column stands.
+      {inverse, "Y,X,H\n" + yy + "," + xy + ",5\n", "B,L,H\n" + B + "," + L + ",5\n"},
+  };
+  for (const Case& c : cases) {
+    Spit(dir_ / "in.txt", c.input);
+    const RunResult r = Run(c.c, {dir_ / "in.txt"}, dir_ / "out.txt");
+    EXPECT_EQ(r.exitCode, 0) << c.input << errors_;
+    EXPECT_EQ(Slurp(dir_ / "out.txt"), c.output) << c.input;
+  }
+  // A point line that is read by spaces and holds a comma or a tab says so.
+  Spit(dir_ / "in.txt", "P1 31 121.3030\nP2\t31\t121\n");
+  EXPECT_EQ(Run(Gauss(), {dir_ / "in.txt"}, dir_ / "out.txt").exitCode, 1);
+  EXPECT_EQ(errors_, dir_ / "in.txt" + ":2: 缺少B值!" + std::string(kDelimitedHint) + "\n");
+}
+
 TEST_F(StreamTest, BadLinesStopOrAreSkippedWithTheirReason) {
   const std::string input =
       "P1 31 121.3030\r\nP2 abc 121\r\nP3 31\r\nP4 31 121.3030\r\nP5 1e400 1\r\n";

@@ -162,7 +162,8 @@ def test_point_file_encodings_and_faults(tmp_path):
         v.read_point_file(bad)
     assert e.value.line == 2
     write(bad, ["A 1 2", "", "B 1,5 2"])
-    assert v.read_point_file(bad).names == ["A"]  # the list ends at an empty line
+    with pytest.raises(v.InputError, match="数据格式有错 \\(第3行\\)"):  # the whole file, as vantrel-cli reads it
+        v.read_point_file(bad)
     for args, message in [((["A B"], [[1, 2]]), "点名不能为空或含空格"), ((["A"], [[np.nan, 2]]), "输入信息错误!"),
                           ((["A", "B"], [[1, 2]]), "names 有 2 个")]:
         with pytest.raises(v.InputError, match=message):
