@@ -192,7 +192,7 @@ const std::vector<KnownMessage>& KnownMessages() {
         {E("天顶距无效, 不能为0!"), "三差改正"},                  // zenith distance 0
         // Seven parameters: a field that is not a number, named by its label.
         {E("“") + "(X=|Y=|Z=|X平移\\(米\\)|Y平移\\(米\\)|Z平移\\(米\\)|尺度因子|X轴旋转|Y轴旋转|"
-                  "Z轴旋转|X平移\\(公里\\)|Y平移\\(公里\\)|投影面高程\\(米\\))" +
+                  "Z轴旋转|中央子午线|X平移\\(公里\\)|Y平移\\(公里\\)|投影面高程\\(米\\))" +
              E("”必须是数字!"),
          seven},
         {E("修正格网文件 ") + any + E(" 无法写入: ") + any, seven},  // grid file not written
