@@ -50,15 +50,16 @@ InputColumn ZoneColumn() { return Column("zone", {"带号"}, "带号应为数值
 
 }  // namespace
 
-Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals) {
+Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals,
+                               LongitudeRange longitudes) {
   Command c;
   c.inputs = {Column("X", {}, CoordinateFieldMessage(1)), Column("Y", {}, CoordinateFieldMessage(2)),
               Column("Z", {}, CoordinateFieldMessage(3))};
   c.outputs = {Value("B", 0, AngleFormat(angles)), Value("L", 1, AngleFormat(angles)),
                Value("H", 2, Metres(decimals, 3))};
   c.values = 3;
-  c.kernel = [ellipsoid](In in, Out out, std::span<Status> st) {
-    SpaceToGeodetic(ellipsoid, in[0], in[1], in[2], out[0], out[1], out[2], st);
+  c.kernel = [ellipsoid, longitudes](In in, Out out, std::span<Status> st) {
+    SpaceToGeodetic(ellipsoid, in[0], in[1], in[2], out[0], out[1], out[2], st, longitudes);
   };
   return c;
 }

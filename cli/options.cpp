@@ -61,6 +61,13 @@ void AddAngles(CLI::App* app, Geo& g) {
       ->type_name("dms|deg|rad");
 }
 
+void AddLongitudeRange(CLI::App* app, Geo& g) {
+  app->add_option("--lon-range", g.lonRange,
+                  "写出的经度范围: 180 为 (-180°, 180°], 西经为负 (默认); 360 为 [0°, 360°), 同对话框。"
+                  "纬度总在 -90° 到 90° 之间, 南纬为负")
+      ->type_name("180|360");
+}
+
 void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly) {
   app->add_option("--cm", g.cm, "中央子午线, 度.分秒 D.MMSS")->type_name("D.MMSS");
   if (zones) {
@@ -135,6 +142,12 @@ AngleUnit AnglesOf(const Geo& g) {
   throw UsageError("--angles 应为 dms、deg 或 rad");
 }
 
+batch::LongitudeRange LongitudeRangeOf(const Geo& g) {
+  if (g.lonRange == "180") return batch::LongitudeRange::Signed;
+  if (g.lonRange == "360") return batch::LongitudeRange::Turn;
+  throw UsageError("--lon-range 应为 180 或 360");
+}
+
 int ZoneWidthOf(const Geo& g) {
   if (g.zoneWidth.empty()) return 0;
   if (g.zoneWidth == "3") return 3;
@@ -153,6 +166,7 @@ batch::RunOptions RunOptionsOf(const Io& io) {
   batch::RunOptions o;
   o.inputs = io.files.empty() ? std::vector<std::string>{"-"} : io.files;
   o.output = io.output;
+  o.strict = io.strict;
   if (io.onError == "skip") {
     o.skipBadLines = true;
   } else if (io.onError != "stop") {
@@ -215,8 +229,15 @@ batch::GaussParams GaussParamsOf(const Geo& g) {
   const double north = NumberOr(g.falseNorthing, "--false-northing", 0);
   std::optional<double> east;
   if (!g.falseEasting.empty()) east = Number(g.falseEasting, "--false-easting");
-  return batch::GaussParamsFor(c, s.CentralMeridian, north, east ? &*east : nullptr, s.PlaneHeight,
-                               s.GeoidUndulation, read.automatic);
+  batch::GaussParams p = batch::GaussParamsFor(c, s.CentralMeridian, north, east ? &*east : nullptr,
+                                               s.PlaneHeight, s.GeoidUndulation, read.automatic);
+  p.longitudes = LongitudeRangeOf(g);
+  if (!batch::PrefixReadable(p)) {
+    const batch::FalseEastingRange r = batch::PrefixFalseEastings(p);
+    throw UsageError("--zone-prefix 时 --false-easting 应在 " + GeneralNumberText(r.lowKm) + " 到 " +
+                     GeneralNumberText(r.highKm) + " 公里之间, y 前面的带号才能读回");
+  }
+  return p;
 }
 
 // ---------------------------------------------------------------- running
@@ -239,7 +260,11 @@ int BatchRun::Run(const batch::Command& command) {
   // a second interrupt (while waiting on a terminal, say) ends the program at once.
   StopOnSignals();
   options.cancel = &g_stop;
-  return batch::RunCommand(command, options).exitCode;
+  const batch::RunResult r = batch::RunCommand(command, options);
+  if (r.warned > 0)
+    Say("警告: 共有 " + std::to_string(r.warned) + " 个" +
+        std::string(batch::StatusMessage(batch::Status::FarFromMeridian)) + " 用 --strict 可把这些点作为错误行。");
+  return r.exitCode;
 }
 
 bool WriteOut(int fd, const std::string& s) { return WriteAll(fd, s) == 0; }

@@ -133,14 +133,15 @@ unsigned PointThreads();
 inline constexpr py::ssize_t kThreadedPoints = 1 << 15;
 
 // Raises the InputError of the first point a batch function did not compute: its status
-// message and, for arrays, " (index k)" with .index. Returns when every point is Ok.
-void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status);
+// message and, for arrays, " (index k)" with .index. Points computed with a warning
+// (batch::Computed) are refused too when `strict`, else counted in one UserWarning.
+void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status, bool strict = false);
 
 // Runs a batch array function over the broadcast arguments: kernel(in, out, status) gets
 // one input span per argument and Out output spans, all of one length. The GIL is
 // released; a large array is cut into as many consecutive pieces as PointThreads() says,
 // each computed by the same kernel, so the values do not depend on the split. A point whose
-// status is not Ok raises (RaiseFirstRefused). Scalars give floats, arrays float64 arrays
+// status is not Ok raises (RaiseFirstRefused, with `strict`). Scalars give floats, arrays float64 arrays
 // of the broadcast shape; one output is returned bare, several as the record (a tuple
 // when record is None).
 using InSpans = std::vector<std::span<const double>>;
@@ -148,7 +149,7 @@ template <std::size_t Out>
 using OutSpans = std::array<std::span<double>, Out>;
 
 template <std::size_t Out, class Kernel>
-py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
+py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel, bool strict = false) {
   static_assert(Out >= 1);
   const std::size_t n = static_cast<std::size_t>(b.size());
   std::array<py::array_t<double>, Out> arrays;
@@ -195,7 +196,7 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
     for (const auto& e : failed)
       if (e) std::rethrow_exception(e);
   }
-  RaiseFirstRefused(b, status);
+  RaiseFirstRefused(b, status, strict);
   return PackResults<Out>(record, [&](std::size_t j) -> py::object {
     if (b.scalar()) return py::float_(scalars[j]);
     return std::move(arrays[j]);
