@@ -295,8 +295,8 @@ calculator's inverse gives them. B comes back in [−π/2, π/2], L in (−π, �
 [0, 2π), as the calculator's inverse gives it).
 
 A point more than 4° from its central meridian, where the series err by millimetres and
-more (metres at 10°), is computed and counted in one UserWarning; strict=True raises
-InputError for it instead.)doc")
+more (nearly a metre at 9°, hundreds of metres at 20°), is computed and counted in one
+UserWarning; strict=True raises InputError for it instead.)doc")
       .def("zones", [](const Gauss& g, py::object L) {
         if (g.p.zoneWidth == 0) RaiseInput(std::string(kBadInput) + " zones 只用于 zone_width 的投影");
         const int w = g.p.zoneWidth;

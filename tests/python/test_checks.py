@@ -25,6 +25,13 @@ def test_places_that_are_none_are_refused(call, message, index):
     assert e.value.index == index
 
 
+def test_packed_angles_typed_by_hand_can_be_checked():
+    assert v.dms_to_rad(121.6) == pytest.approx(v.dms_to_rad(122.0), abs=1e-15)  # the calculator's reading
+    with pytest.raises(v.InputError, match=r"度.分秒的分或秒不能大于等于60! \(index 1\)"):
+        v.dms_to_rad([121.3059, 121.6], strict=True)
+    assert v.dms_to_rad(31.0059, strict=True) == v.dms_to_rad(31.0059)
+
+
 def test_poles_and_whole_turns_are_places():
     v.GaussKruger(central_meridian=CM120).forward([math.pi / 2, -v.dms_to_rad(90)], [2 * math.pi, -2 * math.pi])
 
