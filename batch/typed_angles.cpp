@@ -1,84 +1,48 @@
 #include "batch/typed_angles.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
-#include <string_view>
 
 #include "geodetic/ellipsoid.h"
 
 namespace vantrel::batch {
 namespace {
 
-constexpr std::int64_t kTurn = 360 * 3600;  // arc seconds
-constexpr std::int64_t kQuarter = 90 * 3600;
+constexpr std::int64_t kTurn = 720;     // half degrees
+constexpr std::int64_t kQuarter = 180;
 // Values beyond this many degrees are no angle anyone typed; their digits are not read.
 constexpr double kLargest = 1e6;
 
-// An angle as whole arc seconds and whether a fraction of a second follows; exact.
-struct Seconds {
+// Every decision here compares an angle with a whole number of half degrees: the angle as
+// whole half degrees, and whether it lies exactly on one.
+struct Halves {
   bool negative = false;
   std::int64_t whole = 0;
-  bool fraction = false;
+  bool on = true;
   bool packedOk = true;  // D.MMSS: minutes and seconds below 60
 };
 
-// The digits of the shortest decimal text of v (|v| < kLargest): before and after the point.
-struct Digits {
-  bool negative;
-  std::int64_t integer;
-  std::string_view fraction;
-  char buffer[400];
-};
-
-void ReadDigits(double v, Digits& d) {
-  d.negative = std::signbit(v);
-  const auto r = std::to_chars(d.buffer, d.buffer + sizeof d.buffer, std::fabs(v), std::chars_format::fixed);
-  const std::string_view text(d.buffer, static_cast<std::size_t>(r.ptr - d.buffer));
-  const std::size_t point = text.find('.');
-  d.integer = 0;
-  for (char c : text.substr(0, point)) d.integer = d.integer * 10 + (c - '0');
-  d.fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+// D.MMSS read on its digits. Decimals of up to 15 significant digits are distinct doubles,
+// and c / 10^4 is the double nearest the decimal c·10^-4 (division rounds correctly), so
+// comparing the value with it tells whether the typed digits go on past the fourth decimal
+// and on which side: floor(|dms|·10^4) = DDD MM SS exactly.
+Halves FromPacked(double v) {
+  const double a = std::fabs(v);
+  const auto c = static_cast<std::int64_t>(a * 1e4 + 0.5);  // |v| < kLargest: no overflow
+  const double exact = static_cast<double>(c) / 1e4;
+  const std::int64_t n = c - (a < exact ? 1 : 0);
+  const std::int64_t minutes = n / 100 % 100, seconds = n % 100;
+  const std::int64_t s = n / 10000 * 3600 + minutes * 60 + seconds;  // arc seconds
+  return {std::signbit(v), s / 1800, s % 1800 == 0 && a == exact, minutes < 60 && seconds < 60};
 }
 
-int TwoDigits(std::string_view f, std::size_t at) {
-  const int hi = at < f.size() ? f[at] - '0' : 0;
-  const int lo = at + 1 < f.size() ? f[at + 1] - '0' : 0;
-  return hi * 10 + lo;
-}
-
-bool AnyNonZero(std::string_view f) { return f.find_first_not_of('0') != std::string_view::npos; }
-
-Seconds FromPacked(double v) {
-  Digits d;
-  ReadDigits(v, d);
-  Seconds s;
-  s.negative = d.negative;
-  const int minutes = TwoDigits(d.fraction, 0), seconds = TwoDigits(d.fraction, 2);
-  s.packedOk = minutes < 60 && seconds < 60;
-  s.whole = d.integer * 3600 + minutes * 60 + seconds;
-  s.fraction = d.fraction.size() > 4 && AnyNonZero(d.fraction.substr(4));
-  return s;
-}
-
-Seconds FromDegrees(double v) {
-  Digits d;
-  ReadDigits(v, d);
-  Seconds s;
-  s.negative = d.negative;
-  // 30 decimals of a degree times 3600 stay within 128 bits; later digits only say "more".
-  const std::string_view kept = d.fraction.substr(0, 30);
-  unsigned __int128 f = 0, scale = 1;
-  for (char c : kept) {
-    f = f * 10 + static_cast<unsigned>(c - '0');
-    scale *= 10;
-  }
-  f *= 3600;
-  s.whole = d.integer * 3600 + static_cast<std::int64_t>(f / scale);
-  s.fraction = f % scale != 0 || (d.fraction.size() > kept.size() && AnyNonZero(d.fraction.substr(kept.size())));
-  return s;
+// Half degrees are doubles themselves: the value's own comparison is the digits'.
+Halves FromDegrees(double d) {
+  const double h = std::fabs(d) * 2;
+  const auto f = static_cast<std::int64_t>(h);
+  return {std::signbit(d), f, h == static_cast<double>(f), true};
 }
 
 // Radians in degrees by the true pi, put on a half degree within 1e-9°: a value made with
@@ -90,7 +54,7 @@ double RadiansAsDegrees(double rad) {
 }
 
 // Finite values below kLargest degrees only.
-Seconds Read(double value, AngleUnit unit) {
+Halves Read(double value, AngleUnit unit) {
   switch (unit) {
     case AngleUnit::Dms: return FromPacked(value);
     case AngleUnit::Degrees: return FromDegrees(value);
@@ -104,23 +68,23 @@ bool Readable(double value, AngleUnit unit) {
   return std::isfinite(degrees) && std::fabs(degrees) < kLargest;
 }
 
-// |angle| > limit (whole seconds).
-bool Beyond(const Seconds& s, std::int64_t limit) { return s.whole > limit || (s.whole == limit && s.fraction); }
+// |angle| > limit (half degrees).
+bool Beyond(const Halves& h, std::int64_t limit) { return h.whole > limit || (h.whole == limit && !h.on); }
 
-// The angle taken into [0, 360°) as whole seconds (the fraction, if any, is kept beside it).
-std::int64_t InTurn(const Seconds& s) {
-  const std::int64_t w = s.whole % kTurn;
-  if (!s.negative || (w == 0 && !s.fraction)) return w;
-  return kTurn - w - (s.fraction ? 1 : 0);
+// The angle taken into [0, 360°), in whole half degrees (rounded down).
+std::int64_t InTurn(const Halves& h) {
+  const std::int64_t w = h.whole % kTurn;
+  if (!h.negative) return w;
+  return h.on ? (kTurn - w) % kTurn : kTurn - 1 - w;
 }
 
-// A finite longitude in whole seconds of [0, 360°): exact for any typed value; far beyond
-// any typed longitude, the plain floating-point remainder, for what it is worth.
-std::int64_t TurnSeconds(double value, AngleUnit unit) {
+// A finite longitude in whole half degrees of [0, 360°): exact for any typed value; far
+// beyond any typed longitude, the plain floating-point remainder, for what it is worth.
+std::int64_t TurnHalves(double value, AngleUnit unit) {
   if (Readable(value, unit)) return InTurn(Read(value, unit));
   double d = std::fmod(AngleToDegrees(value, unit), 360.0);
   if (d < 0) d += 360;
-  return std::min(static_cast<std::int64_t>(d * 3600), kTurn - 1);
+  return std::min(static_cast<std::int64_t>(d * 2), kTurn - 1);
 }
 
 }  // namespace
@@ -133,7 +97,7 @@ Status PackedAngleStatus(double dms) {
 Status GeodeticInputStatus(double B, double L, AngleUnit unit) {
   if (!std::isfinite(B) || !std::isfinite(L)) return Status::InputNotFinite;
   const bool readB = Readable(B, unit), readL = Readable(L, unit);
-  const Seconds b = readB ? Read(B, unit) : Seconds{}, l = readL ? Read(L, unit) : Seconds{};
+  const Halves b = readB ? Read(B, unit) : Halves{}, l = readL ? Read(L, unit) : Halves{};
   if (!b.packedOk || !l.packedOk) return Status::BadPackedAngle;
   if (!readB || Beyond(b, kQuarter)) return Status::LatitudeOutOfRange;
   if (!readL || Beyond(l, kTurn)) return Status::LongitudeOutOfRange;
@@ -146,18 +110,17 @@ Status GeodeticInputStatus(double B, double L, double H, AngleUnit unit) {
 
 int ZoneNumberOf(double value, AngleUnit unit, int width) {
   if (!std::isfinite(value)) return 0;
-  const std::int64_t s = TurnSeconds(value, unit);
-  // A longitude on a boundary has the whole seconds of the boundary and no fraction: east.
-  if (width == 6) return static_cast<int>(s / (6 * 3600)) + 1;
-  const int n = static_cast<int>((s + 5400) / (3 * 3600)) % 120;
+  // A longitude on a boundary has the boundary's whole half degrees: it counts east.
+  const std::int64_t h = TurnHalves(value, unit);
+  if (width == 6) return static_cast<int>(h / 12) + 1;
+  const int n = static_cast<int>((h + 3) / 6) % 120;
   return n == 0 ? 120 : n;
 }
 
 int UtmZoneNumberOf(double value, AngleUnit unit) {
   if (!std::isfinite(value)) return 0;
   // Zone 1 starts at 180° W, which is 180° of the [0, 360°) turn.
-  const std::int64_t s = TurnSeconds(value, unit);
-  return static_cast<int>((s + 180 * 3600) / (6 * 3600)) % 60 + 1;
+  return static_cast<int>((TurnHalves(value, unit) + 360) / 12) % 60 + 1;
 }
 
 void PutInRange(double& B, double& L, LongitudeRange range) {

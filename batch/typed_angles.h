@@ -1,11 +1,10 @@
 #pragma once
 // Angles as a file or a caller gives them, read exactly where a decision hangs on them: is a
 // packed D.MMSS value a real angle, is a latitude within the poles, which zone does a
-// longitude lie in. A number is taken as the decimal text it was typed as (the shortest text
-// that reads back as the same double, which is the typed text for up to 15 significant
-// digits), so 121.30 is 121°30′ exactly and not 121°29′59.99…″ through binary rounding or
-// the calculator's shortened pi. Radians have no typed digits: within 1e-9° of a half degree
-// they count as on it, whichever pi made them.
+// longitude lie in. A number is taken as the decimal it was typed as (exact for up to 15
+// significant digits, which distinct doubles keep apart), so 121.30 is 121°30′ exactly and
+// not 121°29′59.99…″ through binary rounding or the calculator's shortened pi. Radians have
+// no typed digits: within 1e-9° of a half degree they count as on it, whichever pi made them.
 #include "batch/conversions.h"
 
 namespace vantrel::batch {
