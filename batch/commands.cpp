@@ -51,15 +51,16 @@ InputColumn EastingColumn(std::string_view notNumber, std::string missing) {
   return Column("y", {"yg", "easting", "e", "东坐标"}, notNumber, std::move(missing));
 }
 
-Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals) {
+Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals,
+                               LongitudeRange longitudes) {
   Command c;
   c.inputs = {Column("X", {}, CoordinateFieldMessage(1)), Column("Y", {}, CoordinateFieldMessage(2)),
               Column("Z", {}, CoordinateFieldMessage(3))};
   c.outputs = {Value("B", 0, AngleFormat(angles)), Value("L", 1, AngleFormat(angles)),
                Value("H", 2, Metres(decimals, 3))};
   c.values = 3;
-  c.kernel = [ellipsoid](In in, Out out, std::span<Status> st) {
-    SpaceToGeodetic(ellipsoid, in[0], in[1], in[2], out[0], out[1], out[2], st);
+  c.kernel = [ellipsoid, longitudes](In in, Out out, std::span<Status> st) {
+    SpaceToGeodetic(ellipsoid, in[0], in[1], in[2], out[0], out[1], out[2], st, longitudes);
   };
   return c;
 }

@@ -19,8 +19,10 @@ namespace vantrel::batch {
 InputColumn NorthingColumn(std::string_view notNumber, std::string missing = {});
 InputColumn EastingColumn(std::string_view notNumber, std::string missing = {});
 
-// 空间坐标－大地坐标: X Y Z -> B L H, and back.
-Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals = -1);
+// 空间坐标－大地坐标: X Y Z -> B L H, and back. Inverse commands write longitudes in the
+// range their params (or `longitudes`) name.
+Command SpaceToGeodeticCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals = -1,
+                               LongitudeRange longitudes = LongitudeRange::Signed);
 Command GeodeticToSpaceCommand(const Ellipsoid& ellipsoid, AngleUnit angles, int decimals = -1);
 
 // 大地坐标－高斯坐标: B L -> x y, and back. With zones the forward writes the zone as a

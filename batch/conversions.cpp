@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "batch/ellipsoids.h"
+#include "batch/typed_angles.h"
 #include "common/text_rules.h"
 #include "geodetic/geodetic_gauss.h"
 #include "geodetic/height_anomaly.h"
@@ -39,6 +40,8 @@ void Put(std::span<T> s, std::size_t i, T v) {
 
 bool Finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
 bool Finite(double a, double b, double c) { return Finite(a, b) && std::isfinite(c); }
+// An optional input is finite where it is given.
+bool FiniteAt(std::span<const double> s, std::size_t i) { return s.empty() || std::isfinite(s[i]); }
 
 // The number the China window checks: the packed value as typed for D.MMSS, else degrees.
 double TypedForWindow(double value, AngleUnit unit) {
@@ -49,13 +52,6 @@ Status WindowStatus(double typedB, double typedL) {
   const std::string_view m = AnomalyWindowMessage(typedB, typedL);
   if (m.empty()) return Status::Ok;
   return m == kLatitudeOutsideChina ? Status::LatitudeOutsideChina : Status::LongitudeOutsideChina;
-}
-
-// A longitude in degrees taken into [0, 360).
-double TurnDegrees(double degrees) {
-  double d = std::fmod(degrees, 360.0);
-  if (d < 0) d += 360;
-  return d;
 }
 
 // A meridian of whole degrees shifted by whole turns to lie within half a turn of `near`
@@ -75,6 +71,19 @@ bool WholeZone(double z, int& zone) {
   zone = static_cast<int>(z);
   return true;
 }
+
+// Whether zone z of either width has the central meridian `meridian` (radians, any turn).
+bool ZoneHasMeridian(int z, double meridian) {
+  for (int width : {3, 6}) {
+    double m = 0;
+    if (ZoneMeridian(z, width, meridian, m) && std::fabs(DegreesFromRadians(m - meridian)) < 1e-6) return true;
+  }
+  return false;
+}
+
+// Beyond this distance from the central meridian the inverse series err by millimetres and
+// soon by much more (gauss_kruger.h: 2.8 mm at 4 degrees, 4.7 cm at 6, 32 m at 15).
+constexpr double kFarFromMeridian = 4 * kPi / 180;
 
 }  // namespace
 
@@ -103,11 +112,13 @@ void AppendAngleText(std::string& out, double rad, AngleUnit unit) {
   if (unit == AngleUnit::Degrees) return AppendGeneralNumber(out, DegreesFromRadians(rad));
   if (unit == AngleUnit::Radians) return AppendGeneralNumber(out, rad);
   const std::string t = Rad2dms_Buff(rad);
-  // " 31.30..." or "- 31.30...": the blank stands in the sign place.
+  // " 31.30..." or "- 31.30...": the blank stands in the sign place. An angle that shows as
+  // zero has no minus sign, as the format patterns write such a number.
   const bool negative = t[0] == '-';
   const std::size_t blank = negative ? 1 : 0;
-  if (negative) out.push_back('-');
-  out.append(t, t.size() > blank && t[blank] == ' ' ? blank + 1 : blank, std::string::npos);
+  const std::size_t first = t.size() > blank && t[blank] == ' ' ? blank + 1 : blank;
+  if (negative && t.find_first_not_of("0.", first) != std::string::npos) out.push_back('-');
+  out.append(t, first, std::string::npos);
 }
 
 std::string AngleText(double rad, AngleUnit unit) {
@@ -125,17 +136,17 @@ std::string_view StatusMessage(Status status) {
     case Status::NotFinite: return "计算结果超出数值范围!";
     case Status::BadZone: return "带号不对!";
     case Status::LambertRefused: return "兰勃特投影不能计算此点!";
+    case Status::InputNotFinite: return "数值不能是 NaN 或无穷大!";
+    case Status::BadPackedAngle: return "度.分秒的分或秒不能大于等于60!";
+    case Status::LatitudeOutOfRange: return "纬度应在 -90° 到 90° 之间!";
+    case Status::LongitudeOutOfRange: return "经度应在 -360° 到 360° 之间!";
+    case Status::ZonePrefixMismatch: return "y 前面的带号与所用的投影带不符!";
+    case Status::FarFromMeridian: return "点离中央子午线超过4°, 高斯投影反算的误差超过1毫米!";
   }
   return "?";
 }
 
-int ZoneNumber(double degrees, int width) {
-  const double d = TurnDegrees(degrees);
-  if (!std::isfinite(d)) return 0;
-  if (width == 6) return static_cast<int>(std::floor(d / 6)) % 60 + 1;
-  const int n = static_cast<int>(std::floor((d + 1.5) / 3)) % 120;
-  return n == 0 ? 120 : n;
-}
+int ZoneNumber(double longitude, AngleUnit unit, int width) { return ZoneNumberOf(longitude, unit, width); }
 
 bool ZoneMeridian(int zone, int width, double near, double& meridian) {
   if (width == 6 && zone >= 1 && zone <= 60) {
@@ -151,14 +162,16 @@ bool ZoneMeridian(int zone, int width, double near, double& meridian) {
 
 void SpaceToGeodetic(const Ellipsoid& e, std::span<const double> X, std::span<const double> Y,
                      std::span<const double> Z, std::span<double> B, std::span<double> L,
-                     std::span<double> H, std::span<Status> status) {
+                     std::span<double> H, std::span<Status> status, LongitudeRange longitudes) {
   const std::size_t n = CheckedLength(X.size(), Y, Z, B, L, H, status);
   const Geocentric space(e);
   for (std::size_t i = 0; i < n; ++i) {
     double b = 0, l = 0, h = 0;
-    space.Inverse(X[i], Y[i], Z[i], b, l, h);
-    const bool ok = Finite(b, l, h);
-    status[i] = ok ? Status::Ok : Status::NotFinite;
+    const bool given = Finite(X[i], Y[i], Z[i]);
+    if (given) space.Inverse(X[i], Y[i], Z[i], b, l, h);
+    const bool ok = given && Finite(b, l, h);
+    if (ok) PutInRange(b, l, longitudes);
+    status[i] = ok ? Status::Ok : given ? Status::NotFinite : Status::InputNotFinite;
     B[i] = ok ? b : kNaN;
     L[i] = ok ? l : kNaN;
     H[i] = ok ? h : kNaN;
@@ -172,9 +185,10 @@ void GeodeticToSpace(const Ellipsoid& e, AngleUnit unit, std::span<const double>
   const Geocentric space(e);
   for (std::size_t i = 0; i < n; ++i) {
     double x = 0, y = 0, z = 0;
-    space.Forward(AngleToRadians(B[i], unit), AngleToRadians(L[i], unit), H[i], x, y, z);
-    const bool ok = Finite(x, y, z);
-    status[i] = ok ? Status::Ok : Status::NotFinite;
+    status[i] = GeodeticInputStatus(B[i], L[i], H[i], unit);
+    if (status[i] == Status::Ok) space.Forward(AngleToRadians(B[i], unit), AngleToRadians(L[i], unit), H[i], x, y, z);
+    const bool ok = status[i] == Status::Ok && Finite(x, y, z);
+    if (status[i] == Status::Ok && !ok) status[i] = Status::NotFinite;
     X[i] = ok ? x : kNaN;
     Y[i] = ok ? y : kNaN;
     Z[i] = ok ? z : kNaN;
@@ -204,6 +218,8 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
     Put(h, i, kNaN);
     Put(zone, i, kNaN);
     Put(anomaly, i, kNaN);
+    status[i] = H.empty() ? GeodeticInputStatus(B[i], L[i], unit) : GeodeticInputStatus(B[i], L[i], H[i], unit);
+    if (status[i] != Status::Ok) continue;
     if (p.autoAnomaly) {
       status[i] = WindowStatus(TypedForWindow(B[i], unit), TypedForWindow(L[i], unit));
       if (status[i] != Status::Ok) continue;
@@ -211,7 +227,7 @@ void GeodeticToGauss(const GaussParams& p, AngleUnit unit, std::span<const doubl
     const double b = AngleToRadians(B[i], unit), l = AngleToRadians(L[i], unit);
     int z = 0;
     if (p.zoneWidth != 0) {
-      z = ZoneNumber(AngleToDegrees(L[i], unit), p.zoneWidth);
+      z = ZoneNumber(L[i], unit, p.zoneWidth);
       double meridian = 0;
       if (!ZoneMeridian(z, p.zoneWidth, l, meridian)) {
         status[i] = Status::NotFinite;
@@ -249,12 +265,22 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
   CheckOptional(n, h);
   CheckOptional(n, H);
   if (p.zoneWidth != 0 && !p.zonePrefix) CheckedLength(n, zone);
+  const bool zoneColumn = p.zoneWidth != 0 && !p.zonePrefix;
   GaussPoints s(p.ellipsoid, p.centralMeridian, p.falseNorthingKm, p.falseEastingKm,
                 p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     B[i] = L[i] = kNaN;
     Put(H, i, kNaN);
+    if (!Finite(x[i], y[i]) || !FiniteAt(h, i) || (zoneColumn && !std::isfinite(zone[i]))) {
+      status[i] = Status::InputNotFinite;
+      continue;
+    }
     double yi = y[i];
+    // Without zonePrefix a y 1000 km or more east of the false easting has a zone number in
+    // front; it must be the zone the point is read in.
+    const double carried =
+        !p.zonePrefix && yi - p.falseEastingKm * 1000 >= kZonePrefixUnit ? std::floor(yi / kZonePrefixUnit) : 0;
+    double meridian = p.centralMeridian;
     if (p.zoneWidth != 0) {
       int z = 0;
       bool known = false;
@@ -266,13 +292,23 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
         known = WholeZone(zone[i], z);
       }
       // The zone's meridian is taken in [0, 360) degrees, the convention the inverse gives.
-      double meridian = 0;
       if (!known || !ZoneMeridian(z, p.zoneWidth, kPi, meridian)) {
         status[i] = Status::BadZone;
         continue;
       }
+      if (carried != 0 && carried != z) {
+        status[i] = Status::ZonePrefixMismatch;
+        continue;
+      }
       s.SetCentralMeridian(meridian);
+    } else if (carried != 0) {
+      int z = 0;
+      if (!WholeZone(carried, z) || !ZoneHasMeridian(z, meridian)) {
+        status[i] = Status::ZonePrefixMismatch;
+        continue;
+      }
     }
+    yi -= carried * kZonePrefixUnit;
     // Each point starts as the dialog's press does: with the typed anomaly (0 for AUTO).
     s.SetAnomaly(p.anomaly);
     double b = 0, l = 0, height = 0;
@@ -286,7 +322,9 @@ void GaussToGeodetic(const GaussParams& p, std::span<const double> x, std::span<
       status[i] = Status::NotFinite;
       continue;
     }
-    status[i] = Status::Ok;
+    status[i] = std::fabs(ReduceLongitudeDifference(l - meridian)) > kFarFromMeridian ? Status::FarFromMeridian
+                                                                                       : Status::Ok;
+    PutInRange(b, l, p.longitudes);
     B[i] = b;
     L[i] = l;
     Put(H, i, height);
@@ -300,9 +338,10 @@ void ChangeZones(const ZoneChangeParams& p, std::span<const double> x, std::span
                            p.falseEastingKm, p.planeHeight, p.anomaly);
   for (std::size_t i = 0; i < n; ++i) {
     double xi = x[i], yi = y[i];
-    change.Change(xi, yi);
-    const bool ok = Finite(xi, yi);
-    status[i] = ok ? Status::Ok : Status::NotFinite;
+    const bool given = Finite(xi, yi);
+    if (given) change.Change(xi, yi);
+    const bool ok = given && Finite(xi, yi);
+    status[i] = ok ? Status::Ok : given ? Status::NotFinite : Status::InputNotFinite;
     xNew[i] = ok ? xi : kNaN;
     yNew[i] = ok ? yi : kNaN;
   }
@@ -321,6 +360,12 @@ void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
   for (std::size_t i = 0; i < n; ++i) {
     double xn = 0, yn = 0, zn = 0;
     bool ok = true;
+    if (!Finite(X[i], Y[i], Z[i])) {
+      status[i] = Status::InputNotFinite;
+      Xn[i] = Yn[i] = Zn[i] = kNaN;
+      if (gauss) xg[i] = yg[i] = hg[i] = kNaN;
+      continue;
+    }
     if (gauss) {
       const SevenResult r = SevenParameterCompute(projection, p.parameters, X[i], Y[i], Z[i]);
       xn = r.Xn, yn = r.Yn, zn = r.Zn;
@@ -341,12 +386,7 @@ void SevenParameterPoints(const SevenParams& p, std::span<const double> X,
 
 double ComponentMeridian(double dms) { return Dms2Rad(dms, kComponentPi); }
 
-int UtmZoneNumber(double degrees) {
-  const double d = TurnDegrees(degrees);
-  if (!std::isfinite(d)) return 0;
-  // Zone 1 spans 180 W to 174 W, which is 180 to 186 degrees of the [0, 360) turn.
-  return static_cast<int>(std::floor((d + 180) / 6)) % 60 + 1;
-}
+int UtmZoneNumber(double longitude, AngleUnit unit) { return UtmZoneNumberOf(longitude, unit); }
 
 bool UtmZoneMeridian(int zone, double near, double& degrees) {
   if (zone < 1 || zone > 60) return false;
@@ -389,12 +429,14 @@ void GeodeticToUtm(const UtmParams& p, AngleUnit unit, std::span<const double> B
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = y[i] = kNaN;
     Put(zone, i, kNaN);
+    status[i] = GeodeticInputStatus(B[i], L[i], unit);
+    if (status[i] != Status::Ok) continue;
     double phi = AngleToRadians(B[i], unit), lam = AngleToRadians(L[i], unit);
     double lo = given;
     int z = 0;
     if (p.zoned) {
       double degrees = 0;
-      z = UtmZoneNumber(AngleToDegrees(L[i], unit));
+      z = UtmZoneNumber(L[i], unit);
       if (!UtmZoneMeridian(z, lam, degrees)) {
         status[i] = Status::NotFinite;
         continue;
@@ -422,6 +464,10 @@ void UtmToGeodetic(const UtmParams& p, std::span<const double> x, std::span<cons
   const std::string elli = ComponentCode(p.ellipsoid);
   for (std::size_t i = 0; i < n; ++i) {
     B[i] = L[i] = kNaN;
+    if (!Finite(x[i], y[i]) || (p.zoned && !std::isfinite(zone[i]))) {
+      status[i] = Status::InputNotFinite;
+      continue;
+    }
     double lo = p.centralMeridian;
     if (p.zoned) {
       int z = 0;
@@ -440,11 +486,12 @@ void UtmToGeodetic(const UtmParams& p, std::span<const double> x, std::span<cons
                           p.planeHeight, elli);
     });
     // The component gives packed degrees, read back with its own pi.
-    const double b = Dms2Rad(phi, kComponentPi), l = Dms2Rad(lam, kComponentPi);
+    double b = Dms2Rad(phi, kComponentPi), l = Dms2Rad(lam, kComponentPi);
     if (!ok || !Finite(b, l)) {
       status[i] = Status::NotFinite;
       continue;
     }
+    PutInRange(b, l, p.longitudes);
     status[i] = Status::Ok;
     B[i] = b;
     L[i] = l;
@@ -463,11 +510,12 @@ void GeodeticToLambert(const LambertParams& p, AngleUnit unit, std::span<const d
     double phi = AngleToRadians(B[i], unit), lam = AngleToRadians(L[i], unit);
     double xi = 0, yi = 0;
     bool done = false;
-    const bool ok = ComponentCall([&] {
+    const Status input = GeodeticInputStatus(B[i], L[i], unit);
+    const bool ok = input == Status::Ok && ComponentCall([&] {
       done = t->BL2XYg_Lambert(xi, yi, phi, lam, lo, p.parallel1, p.parallel2, xxo, yyo, hho, elli);
     });
     const bool good = ok && done && Finite(xi, yi);
-    status[i] = good ? Status::Ok : Status::LambertRefused;
+    status[i] = good ? Status::Ok : input != Status::Ok ? input : Status::LambertRefused;
     x[i] = good ? xi : kNaN;
     y[i] = good ? yi : kNaN;
   }
@@ -484,11 +532,13 @@ void LambertToGeodetic(const LambertParams& p, std::span<const double> x,
   for (std::size_t i = 0; i < n; ++i) {
     double xi = x[i], yi = y[i], phi = 0, lam = 0;
     bool done = false;
-    const bool ok = ComponentCall([&] {
+    const bool given = Finite(xi, yi);
+    const bool ok = given && ComponentCall([&] {
       done = t->XYg2BL_Lambert(xi, yi, phi, lam, lo, p.parallel1, p.parallel2, xxo, yyo, hho, elli);
     });
     const bool good = ok && done && Finite(phi, lam);
-    status[i] = good ? Status::Ok : Status::LambertRefused;
+    if (good) PutInRange(phi, lam, p.longitudes);
+    status[i] = good ? Status::Ok : given ? Status::LambertRefused : Status::InputNotFinite;
     B[i] = good ? phi : kNaN;
     L[i] = good ? lam : kNaN;
   }
@@ -502,9 +552,10 @@ void PlanePoints(const Model& model, std::span<const double> x, std::span<const 
   const std::size_t n = CheckedLength(x.size(), y, X, Y, status);
   for (std::size_t i = 0; i < n; ++i) {
     double a = 0, b = 0;
-    model.Apply(x[i], y[i], a, b);
-    const bool ok = Finite(a, b);
-    status[i] = ok ? Status::Ok : Status::NotFinite;
+    const bool given = Finite(x[i], y[i]);
+    if (given) model.Apply(x[i], y[i], a, b);
+    const bool ok = given && Finite(a, b);
+    status[i] = ok ? Status::Ok : given ? Status::NotFinite : Status::InputNotFinite;
     X[i] = ok ? a : kNaN;
     Y[i] = ok ? b : kNaN;
   }
@@ -546,7 +597,8 @@ void HeightAnomalies(AngleUnit unit, std::span<const double> B, std::span<const 
                      std::span<double> zeta, std::span<Status> status) {
   const std::size_t n = CheckedLength(B.size(), L, zeta, status);
   for (std::size_t i = 0; i < n; ++i) {
-    status[i] = WindowStatus(TypedForWindow(B[i], unit), TypedForWindow(L[i], unit));
+    status[i] = GeodeticInputStatus(B[i], L[i], unit);
+    if (status[i] == Status::Ok) status[i] = WindowStatus(TypedForWindow(B[i], unit), TypedForWindow(L[i], unit));
     zeta[i] = status[i] == Status::Ok
                   ? HeightAnomaly54(DegreesFromRadians(AngleToRadians(B[i], unit)),
                                     DegreesFromRadians(AngleToRadians(L[i], unit)))

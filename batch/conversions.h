@@ -10,7 +10,11 @@
 //  * Angles given in are read in the call's AngleUnit (packed D.MMSS as typed in the
 //    dialogs by default); angles given back are radians.
 //  * status[i] says whether point i was computed (Status::Ok) or why not; the outputs of
-//    a point that was not computed are NaN.
+//    a point that was not computed are NaN. Points are checked before they are computed:
+//    every number finite, packed D.MMSS a real angle, |B| <= 90°, |L| <= 360°
+//    (typed_angles.h).
+//  * Angles given back are signed: B in [-pi/2, pi/2], L in (-pi, pi] unless the call asks
+//    for [0, 2pi) (LongitudeRange).
 #include <array>
 #include <cstdint>
 #include <span>
@@ -30,14 +34,14 @@ enum class AngleUnit { Dms, Degrees, Radians };
 // packed angles are text, see AngleText).
 double AngleToRadians(double value, AngleUnit unit);
 double DegreesFromRadians(double rad);
-// An angle as given in `unit` in decimal degrees: Dms2Deg for D.MMSS, so that a longitude
-// typed on a zone boundary is exactly on it.
+// An angle as given in `unit` in decimal degrees: Dms2Deg for D.MMSS (zones are decided on
+// the exact value instead, typed_angles.h).
 double AngleToDegrees(double value, AngleUnit unit);
 
 // An angle in radians as the output texts give it: D.MMSS as Rad2dms_Buff writes it but
 // without the blank it keeps in the sign place (" 31.3030000000" is "31.3030000000",
 // "- 5.3000000000" is "-5.3000000000"), so that a file's field stays one word; degrees
-// and radians as general number text. Not finite: "".
+// and radians as general number text. Not finite: "". A packed text of zero has no minus.
 std::string AngleText(double rad, AngleUnit unit);
 void AppendAngleText(std::string& out, double rad, AngleUnit unit);
 
@@ -49,14 +53,34 @@ enum class Status : std::uint8_t {
   NotFinite,              // a result left the range of numbers (input far out of range)
   BadZone,                // a zone number that is no zone of the chosen width
   LambertRefused,         // the Lambert method refused the point or the cone
+  InputNotFinite,         // a number given is NaN or infinite
+  BadPackedAngle,         // packed D.MMSS with minutes or seconds of 60 or more
+  LatitudeOutOfRange,     // beyond 90 degrees north or south
+  LongitudeOutOfRange,    // beyond 360 degrees either way
+  ZonePrefixMismatch,     // y carries a zone number that is not the zone it is read in
+  // Computed, and the outputs are given, but the inverse point lies more than 4 degrees from
+  // its central meridian, where the series' error passes a millimetre (gauss_kruger.h): a
+  // warning, which a strict caller takes as a refusal.
+  FarFromMeridian,
 };
 // The message of a status, in the words of the dialogs ("" for Ok).
 std::string_view StatusMessage(Status status);
+// Whether the outputs of a point are given: Ok, and FarFromMeridian unless `strict`.
+inline bool Computed(Status status, bool strict = false) {
+  return status == Status::Ok || (status == Status::FarFromMeridian && !strict);
+}
+
+// How inverse results give their longitudes (latitudes are always in [-pi/2, pi/2]).
+enum class LongitudeRange {
+  Signed,  // (-pi, pi]: west negative
+  Turn,    // [0, 2pi), the calculator's own convention
+};
 
 // Zones of 3 or 6 degrees, numbered as Gauss-Krueger zones: 6-degree zone n (1..60) has
 // the central meridian 6n - 3, 3-degree zone n (1..120) the meridian 3n. A longitude on a
-// zone boundary belongs to the zone east of it.
-int ZoneNumber(double degrees, int width);  // the longitude in degrees, any turn
+// zone boundary belongs to the zone east of it, decided on the longitude's exact decimal
+// value in its unit (typed_angles.h): 121.30 D.MMSS and 121.5 degrees are on the boundary.
+int ZoneNumber(double longitude, AngleUnit unit, int width);  // any turn
 // The central meridian of a zone in radians, as Dms2Rad gives it for the whole degrees,
 // taken within half a turn of `near` (radians) so that it shares the longitude's sign
 // convention. False when the number is no zone of that width.
@@ -66,10 +90,12 @@ bool ZoneMeridian(int zone, int width, double near, double& meridian);
 inline constexpr double kZonePrefixUnit = 1e6;
 
 // ---------------------------------------------------------------- space <-> geodetic
-// 空间坐标－大地坐标: xyzblh and BLHXYZ on one ellipsoid. B and L come back in [0, 2pi).
+// 空间坐标－大地坐标: xyzblh and BLHXYZ on one ellipsoid. xyzblh's [0, 2pi) become the
+// ranges of `longitudes`.
 void SpaceToGeodetic(const Ellipsoid& ellipsoid, std::span<const double> X,
                      std::span<const double> Y, std::span<const double> Z, std::span<double> B,
-                     std::span<double> L, std::span<double> H, std::span<Status> status);
+                     std::span<double> L, std::span<double> H, std::span<Status> status,
+                     LongitudeRange longitudes = LongitudeRange::Signed);
 void GeodeticToSpace(const Ellipsoid& ellipsoid, AngleUnit unit, std::span<const double> B,
                      std::span<const double> L, std::span<const double> H, std::span<double> X,
                      std::span<double> Y, std::span<double> Z, std::span<Status> status);
@@ -86,6 +112,7 @@ struct GaussParams {
   double planeHeight = 0;      // m
   double anomaly = 0;          // m, the typed height anomaly
   bool autoAnomaly = false;    // the 1954 model at each point instead ("AUTO")
+  LongitudeRange longitudes = LongitudeRange::Signed;  // of the inverse's L
 };
 
 // Forward. With autoAnomaly the China window is checked on B and L as given (packed values
@@ -95,7 +122,11 @@ void GeodeticToGauss(const GaussParams& params, AngleUnit unit, std::span<const 
                      std::span<const double> L, std::span<double> x, std::span<double> y,
                      std::span<double> zone, std::span<double> anomaly,
                      std::span<Status> status);
-// Inverse. With zoneWidth the zone comes from `zone` or, with zonePrefix, from y.
+// Inverse. With zoneWidth the zone comes from `zone` or, with zonePrefix, from y. A y that
+// carries a zone number in front without zonePrefix (y - false easting of 1000 km or more)
+// has it checked against the zone (zone column, or the zone of either width whose meridian
+// is centralMeridian) and taken off; another number is ZonePrefixMismatch. A point more
+// than 4 degrees from its meridian is FarFromMeridian.
 void GaussToGeodetic(const GaussParams& params, std::span<const double> x,
                      std::span<const double> y, std::span<const double> zone,
                      std::span<double> B, std::span<double> L, std::span<Status> status);
@@ -148,11 +179,12 @@ struct UtmParams {
   double centralMeridian = 0;  // radians (ComponentMeridian of a packed meridian)
   bool zoned = false;          // each point in its UTM zone (1..60, meridian 6n - 183)
   double falseNorthingKm = 0, falseEastingKm = 500, planeHeight = 0;
+  LongitudeRange longitudes = LongitudeRange::Signed;  // of the inverse's L
 };
 // A meridian given as packed D.MMSS in radians as the component reads it (with its own pi):
 // the value its UTM inverse computes from the packed one.
 double ComponentMeridian(double dms);
-int UtmZoneNumber(double degrees);  // the longitude in degrees, any turn
+int UtmZoneNumber(double longitude, AngleUnit unit);  // any turn, decided as ZoneNumber
 // The zone's meridian in whole degrees, within half a turn of `near` (radians).
 bool UtmZoneMeridian(int zone, double near, double& degrees);
 void GeodeticToUtm(const UtmParams& params, AngleUnit unit, std::span<const double> B,
@@ -167,6 +199,7 @@ struct LambertParams {
   double centralMeridian = 0;                  // radians
   double parallel1 = 0, parallel2 = 0;         // standard parallels, radians
   double falseNorthingKm = 0, falseEastingKm = 0, planeHeight = 0;
+  LongitudeRange longitudes = LongitudeRange::Signed;  // of the inverse's L
 };
 void GeodeticToLambert(const LambertParams& params, AngleUnit unit, std::span<const double> B,
                        std::span<const double> L, std::span<double> x, std::span<double> y,

@@ -1,5 +1,9 @@
 #include "batch/gauss_options.h"
 
+#include <cmath>
+
+#include "geodetic/gauss_kruger.h"
+
 namespace vantrel::batch {
 
 namespace {
@@ -23,6 +27,20 @@ GaussRule BrokenGaussRule(const GaussChoice& c, GaussRule first, GaussRule last)
   for (int r = static_cast<int>(first); r <= static_cast<int>(last); ++r)
     if (Breaks(c, static_cast<GaussRule>(r))) return static_cast<GaussRule>(r);
   return GaussRule::Kept;
+}
+
+FalseEastingRange PrefixFalseEastings(const GaussParams& p) {
+  const GaussKruger plane(p.ellipsoid, 0, 0, 0, p.planeHeight, p.anomaly);
+  double x = 0, y = 0, h = 0;
+  plane.Forward(0, p.zoneWidth / 2.0 * kPi / 180, 0, x, y, h);
+  const double km = y / 1000;
+  return {std::ceil(km), std::floor(1000 - km)};
+}
+
+bool PrefixReadable(const GaussParams& p) {
+  if (!p.zonePrefix) return true;
+  const FalseEastingRange r = PrefixFalseEastings(p);
+  return p.falseEastingKm >= r.lowKm && p.falseEastingKm <= r.highKm;
 }
 
 GaussParams GaussParamsFor(const GaussChoice& c, double centralMeridian, double falseNorthingKm,

@@ -32,6 +32,17 @@ GaussRule BrokenGaussRule(const GaussChoice& c, GaussRule first = GaussRule::Mer
 // Whether the anomaly is read at all on this ellipsoid.
 bool ReadsAnomaly(const Ellipsoid& e);
 
+// With the zone number in front of y (y + zone * 10^6), the false eastings (whole km) that
+// keep every point of a zone between 0 and 1000 km on its plane, so that the number reads
+// back from y: about 334 to 666 km for 6-degree zones, 167 to 833 for 3-degree ones. The
+// widest a zone is lies on the equator, half its width from the meridian.
+struct FalseEastingRange {
+  double lowKm, highKm;
+};
+FalseEastingRange PrefixFalseEastings(const GaussParams& p);
+// Whether p.falseEastingKm lies within them (true without zonePrefix).
+bool PrefixReadable(const GaussParams& p);
+
 // The parameters of a choice that kept the rules; the false easting not given is 500 km
 // with the zone number in front of y (the usual 3- and 6-degree zones), else the dialog's 0.
 GaussParams GaussParamsFor(const GaussChoice& c, double centralMeridian, double falseNorthingKm,

@@ -34,6 +34,7 @@ struct BlockResult {
   std::vector<LineError> errors;
   std::uint64_t lines = 0;
   std::uint64_t points = 0;
+  std::uint64_t warned = 0;
 };
 
 bool WriteAll(int fd, std::string_view bytes) { return vantrel::WriteAll(fd, bytes) == 0; }
@@ -41,7 +42,7 @@ bool WriteAll(int fd, std::string_view bytes) { return vantrel::WriteAll(fd, byt
 // One worker's scratch space, reused from block to block.
 class BlockConverter {
  public:
-  explicit BlockConverter(const Command& c) : command_(c) {
+  BlockConverter(const Command& c, bool strict) : command_(c), strict_(strict) {
     in_.resize(c.inputs.size());
     out_.resize(static_cast<std::size_t>(c.values));
   }
@@ -92,6 +93,15 @@ class BlockConverter {
           if (!Read(k, t, rec)) break;
         }
         rec.rest = TrimBlanks(rest);
+        if (rec.kind == Kind::Point) {
+          // The numbers between the inputs and the remark.
+          std::string_view more = rec.rest;
+          for (std::string_view w; rec.kind == Kind::Point && !(w = TakeWord(more)).empty();) {
+            if (ReadStrict(w)) continue;
+            if (IsNonFiniteNumber(w)) Refuse(rec, Status::InputNotFinite);
+            break;
+          }
+        }
       } else {
         rec.fields = fields_.size();
         if (!SplitCsv(line, ctx.delimiter, lineFields_)) {
@@ -106,6 +116,11 @@ class BlockConverter {
                 idx < lineFields_.size() ? TrimBlanks(lineFields_[idx].text) : std::string_view();
             if (!Read(k, t, rec)) break;
           }
+          for (std::size_t j = 1; rec.kind == Kind::Point && j < lineFields_.size(); ++j) {
+            const bool input = std::find(ctx.roleIndex.begin(), ctx.roleIndex.end(), static_cast<int>(j)) !=
+                               ctx.roleIndex.end();
+            if (!input && IsNonFiniteNumber(lineFields_[j].text)) Refuse(rec, Status::InputNotFinite);
+          }
         }
       }
       if (rec.kind == Kind::Bad) {
@@ -116,6 +131,11 @@ class BlockConverter {
       }
       records_.push_back(rec);
     }
+  }
+
+  static void Refuse(Record& rec, Status why) {
+    rec.kind = Kind::Bad;
+    rec.reason = StatusMessage(why);
   }
 
   bool Read(std::size_t k, std::string_view t, Record& rec) {
@@ -168,10 +188,11 @@ class BlockConverter {
         continue;
       }
       const std::size_t i = point++;
-      if (status_[i] != Status::Ok) {
+      if (!Computed(status_[i], strict_)) {
         r.errors.push_back({here, StatusMessage(status_[i]), r.out.size()});
         continue;
       }
+      if (status_[i] != Status::Ok) ++r.warned;
       ++r.points;
       if (ctx.layout == Layout::Points) {
         EmitPoint(ctx, rec, i, r.out);
@@ -227,6 +248,7 @@ class BlockConverter {
   }
 
   const Command& command_;
+  bool strict_;
   std::vector<std::vector<double>> in_, out_;
   std::vector<Status> status_;
   std::vector<Record> records_;
@@ -334,10 +356,10 @@ std::string OutputHeader(const Command& command, const FileContext& ctx, std::st
 // the order given, and each result comes back through its own future.
 class Pool {
  public:
-  Pool(const Command& command, unsigned n) {
+  Pool(const Command& command, bool strict, unsigned n) {
     for (unsigned i = 0; i < n; ++i) {
-      threads_.emplace_back([this, &command] {
-        BlockConverter converter(command);
+      threads_.emplace_back([this, &command, strict] {
+        BlockConverter converter(command, strict);
         for (;;) {
           std::function<void(BlockConverter&)> task;
           {
@@ -455,7 +477,7 @@ class Runner {
     }
     std::deque<std::future<BlockResult>> pending;
     std::uint64_t line = 0;  // lines of this file before the next block
-    BlockConverter inline_(command_);
+    BlockConverter inline_(command_, options_.strict);
     bool first = true;
     std::string chunk;
     auto drain = [&](BlockResult r) {
@@ -477,6 +499,7 @@ class Runner {
         return false;
       }
       result_.points += r.points;
+      result_.warned += r.warned;
       line += r.lines;
       progress_->Update(consumedBefore_ + reader->consumed(), result_.points);
       return !stop;
@@ -518,7 +541,7 @@ class Runner {
         if (!drain(inline_.Convert(ctx, std::string_view(chunk).substr(skip)))) return false;
         continue;
       }
-      if (!pool_) pool_ = std::make_unique<Pool>(command_, jobs_);
+      if (!pool_) pool_ = std::make_unique<Pool>(command_, options_.strict, jobs_);
       pending.push_back(pool_->Submit(ctx, std::move(chunk), skip));
       chunk.clear();
       while (pending.size() > 2 * jobs_) {

@@ -2,7 +2,10 @@
 // Whole files through one conversion, streamed in blocks of lines: memory stays flat
 // whatever the size, the output keeps the input's order, layout, line ends and encoding,
 // names and remarks pass byte for byte, and a line that cannot be converted is reported as
-// "FILE:LINE: reason" in the dialogs' words.
+// "FILE:LINE: reason" in the dialogs' words. So is a line with a number the command does
+// not read that is NaN, infinite or too large for a double (a height beside B and L, say):
+// in point files the numbers after the inputs up to the remark's first word, in CSV every
+// field but the first.
 //
 // A Command says which numbers a line holds (its input columns, in the order a point line
 // gives them after the name), what is written in their place (computed values through a
@@ -54,6 +57,7 @@ struct RunOptions {
   std::vector<std::string> inputs;      // paths; "-" is standard input
   std::string output;                   // "" is standard output
   bool skipBadLines = false;            // report and go on (else stop at the first)
+  bool strict = false;                  // a point computed with a warning is a bad line too
   unsigned jobs = 1;                    // worker threads; output stays in input order
   bool quiet = false;                   // no progress bar even on a terminal
   std::optional<Layout> layout;         // else told from the name and first line
@@ -71,6 +75,7 @@ struct RunResult {
   int exitCode = 0;          // 0 all converted, 1 a line or a file failed
   std::uint64_t points = 0;  // points converted
   std::uint64_t failed = 0;  // lines reported
+  std::uint64_t warned = 0;  // points written with a warning (Status::FarFromMeridian)
 };
 
 RunResult RunCommand(const Command& command, const RunOptions& options);

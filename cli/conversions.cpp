@@ -34,9 +34,11 @@ void AddSpace(Registry& r) {
   CLI::App* app = nullptr;
   auto c = AddFileCommand(r, "xyz2blh", "空间坐标 X Y Z → 大地坐标 B L H (对话框 空间坐标－大地坐标)", "54",
                           [](Conversion& c, int decimals) {
-                            return batch::SpaceToGeodeticCommand(EllipsoidOf(c.g), AnglesOf(c.g), decimals);
+                            return batch::SpaceToGeodeticCommand(EllipsoidOf(c.g), AnglesOf(c.g), decimals,
+                                                                 LongitudeRangeOf(c.g));
                           }, &app);
   AddAngles(app, c->g);
+  AddLongitudeRange(app, c->g);
   c = AddFileCommand(r, "blh2xyz", "大地坐标 B L H → 空间坐标 X Y Z (对话框 空间坐标－大地坐标)", "54",
                      [](Conversion& c, int decimals) {
                        return batch::GeodeticToSpaceCommand(EllipsoidOf(c.g), AnglesOf(c.g), decimals);
@@ -56,7 +58,10 @@ void AddGauss(Registry& r) {
                      [](Conversion& c, int) { return batch::GaussToGeodeticCommand(GaussParamsOf(c.g), AnglesOf(c.g)); },
                      &app);
   AddAngles(app, c->g);
+  AddLongitudeRange(app, c->g);
   AddProjection(app, c->g, true, true);
+  app->add_flag("--strict", c->io.strict,
+                "离中央子午线超过 4° 的点 (反算误差超过 1 毫米) 作为错误行; 默认照算, 最后警告其个数");
 }
 
 void AddZone(Registry& r) {
@@ -134,10 +139,12 @@ void AddUtm(Registry& r) {
         if (p.zoned == !g.cm.empty()) throw UsageError("需要 --cm 或 --zone-width 6 (只给一个)");
         if (!p.zoned) p.centralMeridian = batch::ComponentMeridian(PackedAngleOption(g.cm, "--cm", AnglesOf(g)));
         ReadFalseOrigin(g, 500, p);
+        p.longitudes = LongitudeRangeOf(g);
         return g.inverse ? batch::UtmToGeodeticCommand(p, AnglesOf(g))
                          : batch::GeodeticToUtmCommand(p, AnglesOf(g), decimals);
       }, &app);
   AddAngles(app, c->g);
+  AddLongitudeRange(app, c->g);
   app->add_flag("--inverse", c->g.inverse, "反算: x y [带号] → B L");
   app->add_option("--cm", c->g.cm, AngleOptionText("中央子午线"))->type_name("ANGLE");
   app->add_option("--zone-width", c->g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列")->type_name("6");
@@ -159,10 +166,12 @@ void AddLambert(Registry& r) {
         p.parallel1 = b[0];
         p.parallel2 = b[1];
         ReadFalseOrigin(g, 0, p);
+        p.longitudes = LongitudeRangeOf(g);
         return g.inverse ? batch::LambertToGeodeticCommand(p, AnglesOf(g))
                          : batch::GeodeticToLambertCommand(p, AnglesOf(g), decimals);
       }, &app);
   AddAngles(app, c->g);
+  AddLongitudeRange(app, c->g);
   app->add_flag("--inverse", c->g.inverse, "反算: x y → B L");
   app->add_option("--cm", c->g.cm, AngleOptionText("中央子午线"))->type_name("ANGLE")->required();
   app->add_option("--parallels", *parallels, AngleOptionText("标准纬线 B1,B2 (相同则为单标准纬线)"))

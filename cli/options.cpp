@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "batch/typed_angles.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +11,7 @@
 
 #include "batch/ellipsoids.h"
 #include "batch/gauss_options.h"
+#include "batch/typed_angles.h"
 #include "common/file_replace.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
@@ -61,6 +64,13 @@ void AddAngles(CLI::App* app, Geo& g) {
   app->add_option("--angles", g.angles,
                   "文件中角度的写法: dms 度.分秒 D.MMSS (默认, 同对话框), deg 十进制度, rad 弧度")
       ->type_name("dms|deg|rad");
+}
+
+void AddLongitudeRange(CLI::App* app, Geo& g) {
+  app->add_option("--lon-range", g.lonRange,
+                  "写出的经度范围: 180 为 (-180°, 180°], 西经为负 (默认); 360 为 [0°, 360°), 同对话框。"
+                  "纬度总在 -90° 到 90° 之间, 南纬为负")
+      ->type_name("180|360");
 }
 
 void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly) {
@@ -116,16 +126,6 @@ std::vector<std::string> CommaItems(const std::string& text) {
   }
 }
 
-// Packed D.MMSS whose minutes and seconds are below 60, decided on the value's 15-digit
-// decimal text so that 120.3 is 120°30′ and not 120°29′59.99…″.
-bool IsPackedDms(double v) {
-  const std::string t = GeneralNumberText(std::fabs(v));
-  const std::size_t point = t.find('.');
-  if (point == std::string::npos || t.find('E') != std::string::npos) return true;
-  const std::string frac = t.substr(point + 1) + "0000";
-  return std::stoi(frac.substr(0, 2)) < 60 && std::stoi(frac.substr(2, 2)) < 60;
-}
-
 }  // namespace
 
 std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n) {
@@ -145,7 +145,7 @@ long WholeNumber(const std::string& text, const std::string& option, long lo, lo
 
 double DmsOption(const std::string& text, const std::string& option) {
   const double v = Number(text, option);
-  if (!IsPackedDms(v)) throw UsageError(option + " 应为度.分秒 D.MMSS (分、秒小于 60), 而不是 \"" + text + "\"");
+  if (batch::PackedAngleStatus(v) != batch::Status::Ok) throw UsageError(option + " 应为度.分秒 D.MMSS (分、秒小于 60), 而不是 \"" + text + "\"");
   return v;
 }
 
@@ -193,6 +193,12 @@ AngleUnit AnglesOf(const Geo& g) {
   throw UsageError("--angles 应为 dms、deg 或 rad");
 }
 
+batch::LongitudeRange LongitudeRangeOf(const Geo& g) {
+  if (g.lonRange == "180") return batch::LongitudeRange::Signed;
+  if (g.lonRange == "360") return batch::LongitudeRange::Turn;
+  throw UsageError("--lon-range 应为 180 或 360");
+}
+
 int ZoneWidthOf(const Geo& g) {
   if (g.zoneWidth.empty()) return 0;
   if (g.zoneWidth == "3") return 3;
@@ -209,6 +215,7 @@ batch::RunOptions RunOptionsOf(const Io& io) {
   batch::RunOptions o;
   o.inputs = io.files.empty() ? std::vector<std::string>{"-"} : io.files;
   o.output = io.output;
+  o.strict = io.strict;
   if (io.onError == "skip") {
     o.skipBadLines = true;
   } else if (io.onError != "stop") {
@@ -274,7 +281,15 @@ batch::GaussParams GaussParamsOf(const Geo& g) {
   const double north = NumberOr(g.falseNorthing, "--false-northing", 0);
   std::optional<double> east;
   if (!g.falseEasting.empty()) east = Number(g.falseEasting, "--false-easting");
-  return batch::GaussParamsFor(c, meridian, north, east ? &*east : nullptr, height, anomaly, automatic);
+  batch::GaussParams p =
+      batch::GaussParamsFor(c, meridian, north, east ? &*east : nullptr, height, anomaly, automatic);
+  p.longitudes = LongitudeRangeOf(g);
+  if (!batch::PrefixReadable(p)) {
+    const batch::FalseEastingRange r = batch::PrefixFalseEastings(p);
+    throw UsageError("--zone-prefix 时 --false-easting 应在 " + GeneralNumberText(r.lowKm) + " 到 " +
+                     GeneralNumberText(r.highKm) + " 公里之间, y 前面的带号才能读回");
+  }
+  return p;
 }
 
 // ---------------------------------------------------------------- running
@@ -297,7 +312,11 @@ int BatchRun::Run(const batch::Command& command) {
   // a second interrupt (while waiting on a terminal, say) ends the program at once.
   StopOnSignals();
   options.cancel = &g_stop;
-  return batch::RunCommand(command, options).exitCode;
+  const batch::RunResult r = batch::RunCommand(command, options);
+  if (r.warned > 0)
+    Say("警告: 共有 " + std::to_string(r.warned) + " 个" +
+        std::string(batch::StatusMessage(batch::Status::FarFromMeridian)) + " 用 --strict 可把这些点作为错误行。");
+  return r.exitCode;
 }
 
 bool WriteOut(int fd, const std::string& s) { return WriteAll(fd, s) == 0; }

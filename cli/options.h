@@ -55,6 +55,7 @@ struct Io {
   std::string delimiter;
   std::string columns;
   std::string decimals;
+  bool strict = false;
 };
 
 struct Geo {
@@ -68,11 +69,14 @@ struct Geo {
   std::string planeHeight = "0";
   std::string anomaly;
   bool inverse = false;
+  std::string lonRange = "180";
 };
 
 void AddIo(CLI::App* app, Io& io);
 void AddEllipsoid(CLI::App* app, Geo& g, std::string_view dflt);
 void AddAngles(CLI::App* app, Geo& g);
+// --lon-range of the commands that give longitudes.
+void AddLongitudeRange(CLI::App* app, Geo& g);
 void AddProjection(CLI::App* app, Geo& g, bool zones, bool anomaly);
 // --false-easting, --false-northing and --plane-height with their own help texts.
 void AddFalseOrigin(CLI::App* app, Geo& g, const std::string& easting, const std::string& northing);
@@ -103,6 +107,7 @@ Ellipsoid EllipsoidOf(const Geo& g);
 // The ellipsoid of UTM and Lambert: one of the Tandrel component's.
 Ellipsoid ComponentEllipsoid(const Geo& g);
 AngleUnit AnglesOf(const Geo& g);
+batch::LongitudeRange LongitudeRangeOf(const Geo& g);
 int ZoneWidthOf(const Geo& g);
 int DecimalsOf(const Io& io);
 batch::RunOptions RunOptionsOf(const Io& io);

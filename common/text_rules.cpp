@@ -315,6 +315,19 @@ std::optional<double> ReadStrict(std::string_view text) {
   return ConvertDecimal(t);
 }
 
+bool IsNonFiniteNumber(std::string_view text) {
+  std::string_view t = TrimBlanks(text);
+  if (t.empty()) return false;
+  if (IsDigit(t.back()) || t.back() == '.') {
+    // A decimal: one that ScanNumber takes whole and that does not convert has overflowed.
+    return ScanNumber(t) == t.size() && !ConvertDecimal(t);
+  }
+  if (t[0] == '+' || t[0] == '-') t.remove_prefix(1);
+  double v = 0;
+  const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+  return r.ec == std::errc() && r.ptr == t.data() + t.size() && !std::isfinite(v);
+}
+
 void AppendPattern(std::string& out, double value, std::string_view pattern) {
   if (!std::isfinite(value)) return;
   const size_t point = pattern.find('.');

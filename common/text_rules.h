@@ -21,6 +21,11 @@ bool IsNumeric(std::string_view text);
 // The strict reading: nullopt where IsNumeric is false.
 std::optional<double> ReadStrict(std::string_view text);
 
+// A text that stands for a number no double holds: nan or inf (any case, signed; also
+// "infinity" and "nan(...)"), or a decimal too large for a double ("1e999"). Blanks around
+// it are ignored.
+bool IsNonFiniteNumber(std::string_view text);
+
 // Formats with one of the fixed patterns ("#.000", "0.0000", "00", "00.0", ".000" ...).
 // Rounds half away from zero on the value's 15-significant-digit decimal text.
 // A value that rounds to zero carries no minus sign. Non-finite values give "".

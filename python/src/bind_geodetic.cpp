@@ -2,6 +2,7 @@
 // the compensation plane height.
 #include <cmath>
 
+#include "batch/typed_angles.h"
 #include "binding.h"
 #include "common/text_rules.h"
 #include "geodetic/compensation_plane.h"
@@ -39,16 +40,20 @@ py::object Texts(const Broadcast& b, F text) {
 }  // namespace
 
 void BindAngles(py::module_& m) {
-  m.def("dms_to_rad", [](py::object dms) {
+  m.def("dms_to_rad", [](py::object dms, bool strict) {
     Broadcast b({{"dms", dms}});
-    return Elementwise<1, 1>(b, py::none(), [](const auto& x, auto& y) {
+    return Elementwise<1, 1>(b, py::none(), [strict](const auto& x, auto& y) {
       y[0] = Dms2Rad(x[0]);
-      return (const char*)nullptr;
+      const batch::Status s = strict ? batch::PackedAngleStatus(x[0]) : batch::Status::Ok;
+      return s == batch::Status::Ok ? (const char*)nullptr : batch::StatusMessage(s).data();
     });
-  }, py::arg("dms"), R"doc(Packed D.MMSS to radians, as the calculator reads a typed angle.
+  }, py::arg("dms"), py::kw_only(), py::arg("strict") = false,
+     R"doc(Packed D.MMSS to radians, as the calculator reads a typed angle.
 
 121.3030 is 121°30′30″; -0.3 is -30′. Minutes and seconds of 60 or more are taken as they
-stand. Uses the calculator's pi, 3.14159265358979 (not math.pi). Scalar or array in, float or
+stand, or with strict=True refused (InputError "度.分秒的分或秒不能大于等于60!" with the
+index), as vantrel-cli refuses them; the digits are read as typed (121.6 has 60 minutes).
+Uses the calculator's pi, 3.14159265358979 (not math.pi). Scalar or array in, float or
 float64 array out. A value that is not finite raises InputError.)doc");
 
   m.def("rad_to_dms", [](py::object rad) {

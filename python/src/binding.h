@@ -147,8 +147,9 @@ unsigned PointThreads();
 inline constexpr py::ssize_t kThreadedPoints = 1 << 15;
 
 // Raises the InputError of the first point a batch function did not compute: its status
-// message and, for arrays, " (index k)" with .index. Returns when every point is Ok.
-void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status);
+// message and, for arrays, " (index k)" with .index. Points computed with a warning
+// (batch::Computed) are refused too when `strict`, else counted in one UserWarning.
+void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status, bool strict = false);
 // The statuses as errors="nan" returns them: an int for a scalar call, else a uint8 array of
 // the broadcast shape.
 py::object StatusObject(const Broadcast& b, std::span<const batch::Status> status);
@@ -157,8 +158,9 @@ py::object StatusObject(const Broadcast& b, std::span<const batch::Status> statu
 // one input span per argument and Out output spans, all of one length. The GIL is
 // released; a large array is cut into as many consecutive pieces as PointThreads() says,
 // each computed by the same kernel, so the values do not depend on the split. A point whose
-// status is not Ok raises (RaiseFirstRefused), or with Refusals::Nan has NaN outputs and the
-// call returns (results, statuses). Scalars give floats, arrays float64 arrays of the
+// status is not Ok raises (RaiseFirstRefused, with `strict`), or with Refusals::Nan has NaN
+// outputs and the call returns (results, statuses); a point computed with a warning keeps its
+// values there, its status says so. Scalars give floats, arrays float64 arrays of the
 // broadcast shape; one output is returned bare, several as the record (a tuple when record
 // is None).
 using InSpans = std::vector<std::span<const double>>;
@@ -166,7 +168,7 @@ template <std::size_t Out>
 using OutSpans = std::array<std::span<double>, Out>;
 
 template <std::size_t Out, class Kernel>
-py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
+py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel, bool strict = false) {
   static_assert(Out >= 1);
   const std::size_t n = static_cast<std::size_t>(b.size());
   std::array<py::array_t<double>, Out> arrays;
@@ -213,9 +215,9 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel) {
     for (const auto& e : failed)
       if (e) std::rethrow_exception(e);
   }
-  if (b.refusals() == Refusals::Raise) RaiseFirstRefused(b, status);
+  if (b.refusals() == Refusals::Raise) RaiseFirstRefused(b, status, strict);
   for (std::size_t k = 0; k < n; ++k)
-    if (status[k] != batch::Status::Ok)
+    if (!batch::Computed(status[k], strict))
       for (std::size_t j = 0; j < Out; ++j) o[j][k] = std::numeric_limits<double>::quiet_NaN();
   py::object results = PackResults<Out>(record, [&](std::size_t j) -> py::object {
     if (b.scalar()) return py::float_(scalars[j]);

@@ -199,14 +199,23 @@ unsigned PointThreads() {
   return g_threads;
 }
 
-void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status) {
+void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status, bool strict) {
+  std::size_t warned = 0;
   for (std::size_t k = 0; k < status.size(); ++k) {
-    if (status[k] == batch::Status::Ok) continue;
+    if (batch::Computed(status[k], strict)) {
+      warned += status[k] != batch::Status::Ok;
+      continue;
+    }
     const std::string message(batch::StatusMessage(status[k]));
     if (b.scalar()) RaiseInput(message);
     const py::object at = b.IndexOf(static_cast<py::ssize_t>(k));
     RaiseInput(message + " (index " + py::str(at).cast<std::string>() + ")", {{"index", at}});
   }
+  if (warned == 0) return;
+  const std::string message = "共有 " + std::to_string(warned) + " 个" +
+                              std::string(batch::StatusMessage(batch::Status::FarFromMeridian)) +
+                              " strict=True 可把这些点作为错误。";
+  if (PyErr_WarnEx(PyExc_UserWarning, message.c_str(), 1) < 0) throw py::error_already_set();
 }
 
 Refusals RefusalsOf(const std::string& errors) {

@@ -227,12 +227,44 @@ TEST_F(StreamTest, AnInputGivenAsTheOutputIsReplacedOnlyWhenAllWentWell) {
   EXPECT_EQ(Slurp(dir_ / "p.txt"), "P1            3432012.058   144062.555\r\n");
 }
 
+// Numbers a command does not read but carries along (a height, a coordinate) must be
+// numbers too; a point far from its meridian is written and counted, or refused when strict.
+TEST_F(StreamTest, CarriedNumbersMustBeFiniteAndFarPointsAreCountedOrRefused) {
+  Spit(dir_ / "p.txt", "P1 31 121 12.5\nP2 31 121 nan\nP3 31 121 12.5 -INF 备注\nP4 31 121 界桩 nan\nP5 31 121 1e999\n");
+  RunOptions skip;
+  skip.skipBadLines = true;
+  RunResult r = Run(Gauss(), {dir_ / "p.txt"}, dir_ / "out.txt", skip);
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string reason = ": 数值不能是 NaN 或无穷大!\n";
+  EXPECT_EQ(errors_, dir_ / "p.txt:2" + reason + dir_ / "p.txt:3" + reason + dir_ / "p.txt:5" + reason);
+  EXPECT_EQ(SplitLines(Slurp(dir_ / "out.txt")).size(), 2u);
+  // CSV: every field but the first (the name).
+  Spit(dir_ / "p.csv", "name,B,L,H\nnan,31,121,1\nK,31,121,inf\n");
+  r = Run(Gauss(), {dir_ / "p.csv"}, dir_ / "out.csv", skip);
+  EXPECT_EQ(errors_, dir_ / "p.csv:3" + reason);
+  EXPECT_EQ(Slurp(dir_ / "out.csv"), "name,x,y,H\nnan,3431464.569,95508.161,1\n");
+
+  GaussParams g;
+  g.centralMeridian = Dms2Rad(120);
+  Spit(dir_ / "g.txt", "F 3432012.058 144062.555\nG 3432012.058 500000\n");
+  r = Run(GaussToGeodeticCommand(g, AngleUnit::Dms), {dir_ / "g.txt"}, dir_ / "out.txt");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.warned, 1u);
+  EXPECT_EQ(errors_, "");
+  EXPECT_EQ(SplitLines(Slurp(dir_ / "out.txt")).size(), 2u);
+  RunOptions strict;
+  strict.strict = true;
+  r = Run(GaussToGeodeticCommand(g, AngleUnit::Dms), {dir_ / "g.txt"}, "", strict);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(errors_, dir_ / "g.txt:2: 点离中央子午线超过4°, 高斯投影反算的误差超过1毫米!\n");
+}
+
 TEST_F(StreamTest, BlocksAndWorkersChangeNothing) {
   std::mt19937 rng(11);
   std::string input;
   for (int i = 0; i < 3000; ++i) {
     input += "P" + std::to_string(i) + " " + std::to_string(20 + rng() % 30) + "." +
-             std::to_string(1000 + rng() % 5000) + " 12" + std::to_string(rng() % 4) + ".3030";
+             std::to_string(1000 + rng() % 50 * 100 + rng() % 60) + " 12" + std::to_string(rng() % 4) + ".3030";
     if (i % 97 == 0) input += " 备注 " + std::to_string(i);
     if (i % 501 == 0) input += "\r\nbad line";
     input += i % 2 ? "\r\n" : "\n";

@@ -51,6 +51,14 @@ TEST(TextRules, StrictAcceptsOnlyAWholeNumber) {
   }
 }
 
+// What the strict rule refuses as a number no double holds, told apart from mere text.
+TEST(TextRules, NonFiniteNumbersAreToldFromText) {
+  for (const char* t : {"nan", "NaN", "-inf", "+INF", " Infinity\t", "nan(7)", "1e400", "-1.5E999", "1e400 "})
+    EXPECT_TRUE(IsNonFiniteNumber(t)) << t;
+  for (const char* t : {"", "12.5", "1e-400", "nana", "info", "inf1", "1e", "abc", "南", "-", "1e400x"})
+    EXPECT_FALSE(IsNonFiniteNumber(t)) << t;
+}
+
 TEST(TextRules, FormatPatterns) {
   struct Case { double value; const char* pattern; const char* text; };
   const Case cases[] = {

@@ -329,13 +329,16 @@ def test_point_files_are_read_as_gbk_line_by_line(tmp_path):
 
 
 @pytest.mark.parametrize("lat,lon", [(-33.5, -70.6), (-5.25, 101.0), (45.0, -3.5), (0.5, 179.5)])
-def test_inverse_gives_the_space_conversions_range(lat, lon):
-    # The inverse ends in the space conversion: B and L in [0, 2π), as to_geodetic gives them.
+def test_inverses_give_signed_angles_or_the_calculators_turn(lat, lon):
+    # B in [-π/2, π/2] and L in (-π, π]; lon_range=360 gives L in [0, 2π), as the dialogs show it.
     B, L = math.radians(lat), math.radians(lon)
     for proj, zone in ((v.GaussKruger(84, zone_width=6), True), (v.GaussKruger(2000, central_meridian=L + 0.01), False)):
         x, y = proj.forward(B, L)
-        Bi, Li = proj.inverse(x, y, zone=proj.zones(L)) if zone else proj.inverse(x, y)
-        assert 0 <= Bi < 2 * math.pi and 0 <= Li < 2 * math.pi
-        assert Bi == pytest.approx(B % (2 * math.pi), abs=1e-9) and Li == pytest.approx(L % (2 * math.pi), abs=1e-9)
+        kw = {"zone": proj.zones(L)} if zone else {}
+        Bi, Li = proj.inverse(x, y, **kw)
+        assert Bi == pytest.approx(B, abs=1e-9) and Li == pytest.approx(L, abs=1e-9)
+        Bt, Lt = proj.inverse(x, y, **kw, lon_range=360)
+        assert Bt == Bi and 0 <= Lt < 2 * math.pi and Lt == pytest.approx(L % (2 * math.pi), abs=1e-9)
         g = v.to_geodetic(*v.to_space(B, L, 0.0, 84), 84)
         assert g.B == pytest.approx(Bi, abs=1e-9) and g.L == pytest.approx(Li, abs=1e-9)
+        assert v.to_geodetic(*v.to_space(B, L, 0.0, 84), 84, lon_range=360).L == pytest.approx(Lt, abs=1e-9)
