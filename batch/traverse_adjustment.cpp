@@ -1,46 +1,96 @@
 #include "batch/traverse_adjustment.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <set>
 
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 #include "plane/plane_helpers.h"
-#include "plane/traverse.h"
 
 namespace vantrel::batch {
 
 namespace {
 
-constexpr double kTwoPi = kCalculatorPi.twoPi;
+// Angles are reckoned in tenths of an arc second: whole numbers in a field book, so that
+// sums and differences are exact in a double.
+constexpr double kTurn = 12960000;
+constexpr double kHalfTurn = kTurn / 2;
 
-// Into (-pi, pi]: a misclosure, never a whole turn.
-double ReduceHalfTurn(double a) {
-  a = std::fmod(a, kTwoPi);
-  if (a > kPi) a -= kTwoPi;
-  if (a <= -kPi) a += kTwoPi;
-  return a;
+double TenthsPerRadian() { return 10 * SecondsPerRadian(); }
+double Radians(double tenths) { return tenths / TenthsPerRadian(); }
+
+// Into [0, 360°), and a misclosure into (-180°, 180°].
+double Wrap(double t) {
+  t = std::fmod(t, kTurn);
+  return t < 0 ? t + kTurn : t;
+}
+double Misclosure(double t) {
+  t = Wrap(t);
+  return t > kHalfTurn ? t - kTurn : t;
 }
 
-// The direction opposite an azimuth, as the open traverse turns it.
-double Reverse(double azimuth) { return azimuth >= kPi ? azimuth - kPi : azimuth + kPi; }
-
-bool IsAngle(double a) { return std::isfinite(a) && a >= 0 && a < kTwoPi; }
-bool IsPointFinite(const TraversePoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
-// The leaving azimuths along a chain of stations: the open traverse's leg rule, station by
-// station, each next back-sight the reverse of the last leaving direction.
-std::vector<double> WalkAzimuths(double backAzimuth, const std::vector<double>& angles,
-                                 bool left) {
+// The leaving azimuths along a chain of stations, from the azimuth of the leg arriving at
+// the first: α_forward = α_arriving + β_left - 180° = α_arriving - β_right + 180°.
+std::vector<double> Walk(double arriving, const std::vector<double>& angles, bool left) {
   std::vector<double> out;
   out.reserve(angles.size());
-  for (double angle : angles) {
-    TraverseLeg leg = ComputeTraverseLeg(0, 0, backAzimuth, angle, left, 0);
-    out.push_back(leg.azimuth);
-    backAzimuth = leg.reverseAzimuth;
+  for (double a : angles) {
+    arriving = Wrap(left ? arriving + a - kHalfTurn : arriving - a + kHalfTurn);
+    out.push_back(arriving);
   }
   return out;
+}
+
+// A figure as the tables print it, as a whole number of its last digit: "0.000" gives
+// millimetres, "0.0" tenths (half away from zero on the 15-digit text).
+long long PrintedUnits(double value, const char* pattern) {
+  std::string text = FormatPattern(value, pattern);
+  std::erase(text, '.');
+  return std::stoll(text);
+}
+
+// num / den (den > 0) rounded half away from zero, exactly.
+long long DivideRounded(__int128 num, __int128 den) {
+  __int128 q = num / den, r = num % den;
+  if (2 * (r < 0 ? -r : r) >= den) q += num < 0 ? -1 : 1;
+  return static_cast<long long>(q);
+}
+
+// The shares -f·D_i/ΣD (millimetres) cut to whole millimetres toward zero, and the
+// millimetres left over (fewer than there are legs) one each to the longest legs, the
+// earlier of equal legs first: the sum is -f and every share within 1 mm of its exact value.
+std::vector<long long> ForcedShares(long long f, const std::vector<long long>& lengths) {
+  __int128 total = 0;
+  for (long long d : lengths) total += d;
+  std::vector<long long> v;
+  long long sum = 0;
+  for (long long d : lengths) {
+    v.push_back(static_cast<long long>(static_cast<__int128>(-f) * d / total));
+    sum += v.back();
+  }
+  std::vector<size_t> longest(lengths.size());
+  std::iota(longest.begin(), longest.end(), size_t{0});
+  std::stable_sort(longest.begin(), longest.end(),
+                   [&](size_t a, size_t b) { return lengths[a] > lengths[b]; });
+  const long long left = -f - sum, step = left < 0 ? -1 : 1;
+  for (long long k = 0; k < (left < 0 ? -left : left); ++k) v[longest[k]] += step;
+  return v;
+}
+
+bool IsAngle(double a) { return std::isfinite(a) && a >= 0 && a < kCalculatorPi.twoPi; }
+bool IsPointFinite(const TraversePoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// Sizes whose millimetres the tables could not print (see kTraverseMaxMetres).
+std::string TooLarge(const std::string& what, double v) {
+  return what + " " + GeneralNumberText(v) + " 米 (坐标、边长和导线全长应小于 1e9 米)!";
+}
+std::string CheckSize(const TraversePoint& p) {
+  for (double v : {p.x, p.y})
+    if (std::fabs(v) >= kTraverseMaxMetres) return TooLarge("坐标太大: " + p.name, v);
+  return "";
 }
 
 std::string CheckOrientation(const TraverseInput& in) {
@@ -84,8 +134,12 @@ std::string CheckInput(const TraverseInput& in, const TraverseOptions& opt) {
   const auto& st = in.stations;
   if (!(std::isfinite(opt.allowanceSeconds) && opt.allowanceSeconds > 0))
     return "角度闭合差限差系数应为正数!";
-  const double step = opt.correctionStepSeconds;
-  if (!(step == 0 || (step >= 0.01 && step <= 60))) return "角度改正数单位应为0或0.01″至60″!";
+  // ±1° per √n is no allowance any grade knows; the printed figure stays a figure.
+  if (opt.allowanceSeconds > 3600) return "角度闭合差限差系数应小于 3600″!";
+  if (!(std::isfinite(opt.closureK) && opt.closureK >= 0))
+    return "相对闭合差限差 1/K 的 K 应为正数 (0 为不检查)!";
+  if (!IsCorrectionStep(opt.correctionStepSeconds))
+    return "角度改正数单位应为0, 或0.1″至60″之间0.1″的整数倍!";
   if (in.start.name.empty()) return "起点缺少点名!";
   if (!IsPointFinite(in.start)) return "起算点坐标错!";
   if (st.size() < 3)
@@ -97,36 +151,82 @@ std::string CheckInput(const TraverseInput& in, const TraverseOptions& opt) {
     if (in.end.name == in.start.name) return "附合导线的终点不能是起点, 回到起点的是闭合导线!";
   }
   std::set<std::string> seen;
+  double total = 0;
   for (size_t i = 0; i < st.size(); ++i) {
     const TraverseStation& s = st[i];
     if (s.name.empty()) return "测站缺少点名!";
     if (!seen.insert(s.name).second) return "测站点名重复: " + s.name + "!";
     if (!IsAngle(s.angle)) return "转折角错: " + s.name + "!";
     const bool hasLeg = closed || i + 1 < st.size();
-    if (hasLeg && !(std::isfinite(s.distance) && s.distance > 0)) return "边长错: " + s.name + "!";
+    if (!hasLeg) continue;
+    if (!(std::isfinite(s.distance) && s.distance > 0)) return "边长错: " + s.name + "!";
+    if (s.distance >= kTraverseMaxMetres) return TooLarge("边长太大: " + s.name, s.distance);
+    // A field book keeps lengths to the millimetre: a shorter leg is no leg.
+    if (!opt.exact && PrintedUnits(s.distance, "0.000") == 0) return "边长错: " + s.name + "!";
+    total += s.distance;
   }
+  if (total >= kTraverseMaxMetres) return TooLarge("导线全长太大:", total);
+  for (const TraversePoint* p : {&in.start, in.backSight ? &*in.backSight : nullptr,
+                                 closed ? nullptr : &in.end, in.foreSight ? &*in.foreSight : nullptr})
+    if (p && IsPointFinite(*p))
+      if (std::string e = CheckSize(*p); !e.empty()) return e;
   return CheckOrientation(in);
 }
 
+
 std::string SecondsText(double seconds) { return FormatPattern(seconds, "0.0") + "″"; }
 
+// The corrections in tenths: -f rounded to whole steps half away from zero, the same number
+// of steps on every angle, the steps left over one each on the last angles.
+std::vector<double> DistributeTenths(long long fTenths, int n, long long stepTenths) {
+  std::vector<double> v(n, 0.0);
+  const long long units = DivideRounded(-fTenths, stepTenths);
+  const long long each = units / n;         // toward zero
+  const long long rest = units - each * n;  // the sign of units, fewer than n steps
+  for (int i = 0; i < n; ++i) v[i] = static_cast<double>(each * stepTenths);
+  const long long restCount = rest < 0 ? -rest : rest;
+  for (long long k = 0; k < restCount; ++k) v[n - 1 - k] += rest < 0 ? -stepTenths : stepTenths;
+  return v;
+}
+
 }  // namespace
+
+const std::vector<TraverseGrade>& TraverseGrades() {
+  static const std::vector<TraverseGrade> grades = {
+      {"三等", 3.6, 55000}, {"四等", 5, 35000},  {"一级", 10, 15000},
+      {"二级", 16, 10000},  {"三级", 24, 5000},  {"图根", 40, 2000},
+  };
+  return grades;
+}
+
+const TraverseGrade* FindTraverseGrade(std::string_view name) {
+  for (const TraverseGrade& g : TraverseGrades())
+    if (name == g.name) return &g;
+  return nullptr;
+}
+
+TraverseOptions TraverseOptionsFor(const TraverseGrade& grade) {
+  TraverseOptions o;
+  o.allowanceSeconds = grade.angleSeconds;
+  o.closureK = grade.closureK;
+  o.grade = grade.name;
+  return o;
+}
+
+bool IsCorrectionStep(double seconds) {
+  const double tenths = seconds * 10;
+  return seconds == 0 ||
+         (seconds >= 0.1 && seconds <= 60 && std::fabs(tenths - std::round(tenths)) < 1e-9);
+}
 
 double SecondsPerRadian() { return 648000 / kPi; }
 
 std::vector<double> DistributeAngleCorrections(double fBetaSeconds, int n, double stepSeconds) {
-  std::vector<double> v(n > 0 ? n : 0, 0.0);
-  if (n <= 0) return v;
-  if (!(stepSeconds > 0)) {
-    for (double& c : v) c = -fBetaSeconds / n;
-    return v;
-  }
-  const long long units = std::llround(-fBetaSeconds / stepSeconds);
-  const long long each = units / n;      // toward zero
-  const long long rest = units - each * n;  // the sign of units, fewer than n steps
-  for (int i = 0; i < n; ++i) v[i] = static_cast<double>(each) * stepSeconds;
-  const long long restCount = rest < 0 ? -rest : rest;
-  for (long long k = 0; k < restCount; ++k) v[n - 1 - k] += rest < 0 ? -stepSeconds : stepSeconds;
+  if (n <= 0) return {};
+  if (!(stepSeconds > 0)) return std::vector<double>(n, -fBetaSeconds / n);
+  std::vector<double> v = DistributeTenths(std::llround(fBetaSeconds * 10), n,
+                                           std::max(1LL, std::llround(stepSeconds * 10)));
+  for (double& c : v) c /= 10;
   return v;
 }
 
@@ -138,66 +238,85 @@ TraverseAdjustment AdjustTraverse(const TraverseInput& in, const TraverseOptions
 
   const bool closed = in.kind == TraverseKind::Closed;
   const bool left = in.side == AngleSide::Left;
+  const bool exact = options.exact;
   const int n = static_cast<int>(in.stations.size());
-  const double rho = SecondsPerRadian();
   r.angleCount = n;
+  // What the field book keeps: tenths of a second, millimetres.
+  auto tenths = [&](double radians) {
+    const double t = radians * TenthsPerRadian();
+    return exact ? t : std::round(t);
+  };
+  auto metres = [&](double m) { return exact ? m : PrintedUnits(m, "0.000") / 1000.0; };
+  auto point = [&](const TraversePoint& p) { return TraversePoint{p.name, metres(p.x), metres(p.y)}; };
+  auto azimuth = [&](const TraversePoint& a, const TraversePoint& b) {
+    const TraversePoint pa = point(a), pb = point(b);
+    return Wrap(tenths(Xy2az(pa.x, pa.y, pb.x, pb.y)));
+  };
 
-  // The known azimuth the chain starts from and the one it must end on.
+  // The known azimuth the chain starts from (tenths) and the one it must end on.
   double sideIntoStart = 0;  // A -> B
-  if (in.backSight || in.startAzimuth)
-    sideIntoStart = in.backSight ? Xy2az(in.backSight->x, in.backSight->y, in.start.x, in.start.y)
-                                 : *in.startAzimuth;
-  double backAzimuth;  // back-sight azimuth at the chain's first station
-  std::vector<int> order;  // stations in chain order
+  if (in.backSight) sideIntoStart = azimuth(*in.backSight, in.start);
+  else if (in.startAzimuth) sideIntoStart = Wrap(tenths(*in.startAzimuth));
+  double arriving, known;   // the azimuth arriving at the chain's first station, the end's
+  std::vector<int> order;   // stations in chain order
   if (closed) {
-    const double firstLeg =
-        in.firstLegAzimuth
-            ? *in.firstLegAzimuth
-            : ComputeTraverseLeg(0, 0, Reverse(sideIntoStart), *in.connectionAngle, left, 0).azimuth;
-    r.startAzimuth = r.endAzimuthKnown = firstLeg;
-    backAzimuth = Reverse(firstLeg);
+    if (in.firstLegAzimuth) {
+      arriving = Wrap(tenths(*in.firstLegAzimuth));
+    } else {
+      r.sideAzimuth = Radians(sideIntoStart);
+      arriving = Walk(sideIntoStart, {Wrap(tenths(*in.connectionAngle))}, left)[0];
+    }
+    known = arriving;
     for (int i = 1; i < n; ++i) order.push_back(i);
     order.push_back(0);  // the loop closes with the angle at B
   } else {
-    r.startAzimuth = sideIntoStart;
-    r.endAzimuthKnown = in.foreSight ? Xy2az(in.end.x, in.end.y, in.foreSight->x, in.foreSight->y)
-                                     : *in.endAzimuth;
-    backAzimuth = Reverse(sideIntoStart);
+    arriving = sideIntoStart;
+    known = in.foreSight ? azimuth(in.end, *in.foreSight) : Wrap(tenths(*in.endAzimuth));
     for (int i = 0; i < n; ++i) order.push_back(i);
   }
+  r.startAzimuth = Radians(closed ? known : arriving);
+  r.endAzimuthKnown = Radians(known);
 
-  auto walk = [&](const std::vector<double>& anglesByStation) {
+  auto walk = [&](const std::vector<double>& byStation) {
     std::vector<double> chained;
-    for (int i : order) chained.push_back(anglesByStation[i]);
-    std::vector<double> az = WalkAzimuths(backAzimuth, chained, left);
-    std::vector<double> byStation(n);
-    for (int k = 0; k < n; ++k) byStation[order[k]] = az[k];
-    return std::pair{byStation, az.back()};
+    for (int i : order) chained.push_back(byStation[i]);
+    const std::vector<double> az = Walk(arriving, chained, left);
+    std::vector<double> out(n);
+    for (int k = 0; k < n; ++k) out[order[k]] = az[k];
+    return std::pair{out, az.back()};
   };
 
-  std::vector<double> observed;
+  std::vector<double> observed;  // tenths
+  double sumObserved = 0;
   for (const TraverseStation& s : in.stations) {
-    observed.push_back(s.angle);
-    r.sumObserved += s.angle;
+    observed.push_back(Wrap(tenths(s.angle)));
+    sumObserved += observed.back();
   }
-  r.endAzimuthObserved = walk(observed).second;
+  const double endObserved = walk(observed).second;
   // Turning the end azimuth by f turns every left angle's sum by f and every right one's by -f.
-  const double w = ReduceHalfTurn(r.endAzimuthObserved - r.endAzimuthKnown);
-  const double fBeta = left ? w : -w;
-  r.sumTheoretical = r.sumObserved - fBeta;
-  r.fBetaSeconds = fBeta * rho;
-  r.allowanceSeconds = options.allowanceSeconds * std::sqrt(static_cast<double>(n));
-  r.overLimit = std::fabs(r.fBetaSeconds) > r.allowanceSeconds;
+  const double w = Misclosure(endObserved - known);
+  const double f = left ? w : -w;
+  r.endAzimuthObserved = Radians(endObserved);
+  r.sumObserved = Radians(sumObserved);
+  r.sumTheoretical = Radians(sumObserved - f);
+  r.fBetaSeconds = f / 10;
+  const double allowance = options.allowanceSeconds * std::sqrt(static_cast<double>(n));
+  // Decided as printed: f_β against the allowance to 0.1″.
+  const double allowanceTenths = exact ? allowance * 10 : PrintedUnits(allowance, "0.0");
+  r.allowanceSeconds = allowanceTenths / 10;
+  r.overLimit = std::fabs(f) > allowanceTenths;
 
-  const std::vector<double> v =
-      DistributeAngleCorrections(r.fBetaSeconds, n, options.correctionStepSeconds);
+  const double step = options.correctionStepSeconds;
+  std::vector<double> v = step > 0 ? DistributeTenths(std::llround(f), n, std::llround(step * 10))
+                                   : std::vector<double>(n, -f / n);
   std::vector<double> adjusted(n);
   for (int i = 0; i < n; ++i) {
     AdjustedStation s;
     s.name = in.stations[i].name;
-    s.observed = observed[i];
-    s.correctionSeconds = v[i];
-    s.adjusted = adjusted[i] = observed[i] + v[i] / rho;
+    s.observed = Radians(observed[i]);
+    s.correctionSeconds = v[i] / 10;
+    adjusted[i] = observed[i] + v[i];
+    s.adjusted = Radians(adjusted[i]);
     s.known = i == 0 || (!closed && i == n - 1);
     r.stations.push_back(std::move(s));
   }
@@ -208,51 +327,76 @@ TraverseAdjustment AdjustTraverse(const TraverseInput& in, const TraverseOptions
   }
 
   auto [azimuths, endAdjusted] = walk(adjusted);
-  r.endAzimuthAdjusted = endAdjusted;
+  r.endAzimuthAdjusted = Radians(endAdjusted);
   // The closed loop's first leg keeps its known azimuth; the chain only checks it.
-  if (closed) azimuths[0] = r.startAzimuth;
-  for (int i = 0; i < n; ++i) r.stations[i].azimuth = azimuths[i];
+  if (closed) azimuths[0] = known;
+  for (int i = 0; i < n; ++i) r.stations[i].azimuth = Radians(azimuths[i]);
 
+  // Lengths in millimetres from here on (unrounded when exact).
   const int legCount = closed ? n : n - 1;
+  auto mm = [&](double m) { return exact ? m * 1000 : static_cast<double>(PrintedUnits(m, "0.000")); };
+  std::vector<double> D, dx, dy;
+  double sumD = 0, sumDx = 0, sumDy = 0;
+  for (int i = 0; i < legCount; ++i) {
+    D.push_back(mm(in.stations[i].distance));
+    const double a = Radians(azimuths[i]), d = D.back() / 1000;
+    dx.push_back(mm(d * std::cos(a)));
+    dy.push_back(mm(d * std::sin(a)));
+    sumD += D.back();
+    sumDx += dx.back();
+    sumDy += dy.back();
+  }
+  const TraversePoint& lastKnown = closed ? in.start : in.end;
+  const double x0 = mm(in.start.x), y0 = mm(in.start.y);
+  const double fx = sumDx - (mm(lastKnown.x) - x0), fy = sumDy - (mm(lastKnown.y) - y0);
+  std::vector<double> vx(legCount), vy(legCount);
+  if (exact) {
+    for (int i = 0; i < legCount; ++i) vx[i] = -fx * D[i] / sumD, vy[i] = -fy * D[i] / sumD;
+  } else {
+    const std::vector<long long> lengths(D.begin(), D.end());
+    const std::vector<long long> sx = ForcedShares(std::llround(fx), lengths);
+    const std::vector<long long> sy = ForcedShares(std::llround(fy), lengths);
+    vx.assign(sx.begin(), sx.end());
+    vy.assign(sy.begin(), sy.end());
+  }
+  r.sumDistance = sumD / 1000;
+  r.sumDx = sumDx / 1000;
+  r.sumDy = sumDy / 1000;
+  r.fx = fx / 1000;
+  r.fy = fy / 1000;
+  const double fsMm = std::hypot(fx, fy);
+  r.fs = fsMm / 1000;
+  r.K = fsMm > 0 ? std::floor(sumD / fsMm) : std::numeric_limits<double>::infinity();
+  r.closureOverLimit = options.closureK > 0 && r.K < options.closureK;
+
+  double x = x0, y = y0;
+  r.stations[0].x = x / 1000;
+  r.stations[0].y = y / 1000;
   for (int i = 0; i < legCount; ++i) {
     AdjustedLeg leg;
     leg.from = in.stations[i].name;
     leg.to = in.stations[(i + 1) % n].name;
-    leg.azimuth = azimuths[i];
-    leg.distance = in.stations[i].distance;
-    leg.dx = std::cos(leg.azimuth) * leg.distance;
-    leg.dy = std::sin(leg.azimuth) * leg.distance;
-    r.sumDistance += leg.distance;
-    r.sumDx += leg.dx;
-    r.sumDy += leg.dy;
+    leg.azimuth = Radians(azimuths[i]);
+    leg.distance = D[i] / 1000;
+    leg.dx = dx[i] / 1000;
+    leg.dy = dy[i] / 1000;
+    leg.vx = vx[i] / 1000;
+    leg.vy = vy[i] / 1000;
+    leg.dxAdjusted = (dx[i] + vx[i]) / 1000;
+    leg.dyAdjusted = (dy[i] + vy[i]) / 1000;
+    x += dx[i] + vx[i];
+    y += dy[i] + vy[i];
+    AdjustedStation& to = r.stations[(i + 1) % n];
+    // The known end keeps its given coordinates; unrounded, the running sum meets them only
+    // up to rounding, in millimetres it meets them exactly.
+    to.x = to.known ? metres(lastKnown.x) : x / 1000;
+    to.y = to.known ? metres(lastKnown.y) : y / 1000;
     r.legs.push_back(std::move(leg));
   }
-  const TraversePoint& last = closed ? in.start : in.end;
-  r.fx = r.sumDx - (last.x - in.start.x);
-  r.fy = r.sumDy - (last.y - in.start.y);
-  r.fs = std::hypot(r.fx, r.fy);
-  r.K = r.fs > 0 ? std::floor(r.sumDistance / r.fs) : std::numeric_limits<double>::infinity();
-
-  double x = in.start.x, y = in.start.y;
-  r.stations[0].x = x;
-  r.stations[0].y = y;
-  for (int i = 0; i < legCount; ++i) {
-    AdjustedLeg& leg = r.legs[i];
-    leg.vx = -r.fx * leg.distance / r.sumDistance;
-    leg.vy = -r.fy * leg.distance / r.sumDistance;
-    leg.dxAdjusted = leg.dx + leg.vx;
-    leg.dyAdjusted = leg.dy + leg.vy;
-    x += leg.dxAdjusted;
-    y += leg.dyAdjusted;
-    const int to = (i + 1) % n;
-    // The known end keeps its given coordinates; the running sum meets it up to rounding.
-    if (!r.stations[to].known) {
-      r.stations[to].x = x;
-      r.stations[to].y = y;
-    } else {
-      r.stations[to].x = last.x;
-      r.stations[to].y = last.y;
-    }
+  if (r.closureOverLimit && !options.force) {
+    r.error = "导线全长相对闭合差 1/K = 1/" + GeneralNumberText(r.K) + " 超过限差 1/" +
+              GeneralNumberText(options.closureK) + ", 不能平差!";
+    return r;
   }
   r.ok = true;
   return r;

@@ -1,7 +1,9 @@
 #include "batch/traverse_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "common/text_files.h"
@@ -27,18 +29,80 @@ const std::map<std::string, std::string> kAngleLines = {
     {"首边方位", "首边方位错!"},
 };
 
+// A first word one letter off a keyword (a letter changed, added, dropped or two swapped),
+// all Chinese and three letters or more, is a misspelled keyword, not a station: "首边方向"
+// would otherwise read as a station of that name.
+const char* const kKeywords[] = {"导线",     "起点",     "后视",   "终点",    "前视",
+                                 "起始方位", "终止方位", "连接角", "首边方位"};
+
+std::u32string Letters(std::string_view utf8) {
+  std::u32string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = utf8[i];
+    const int len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t cp = len == 1 ? c : c & (0x3F >> (len - 1));
+    for (int k = 1; k < len && i + k < utf8.size(); ++k) cp = cp << 6 | (utf8[i + k] & 0x3F);
+    out.push_back(cp);
+    i += len;
+  }
+  return out;
+}
+
+bool OneLetterOff(const std::u32string& a, const std::u32string& b) {
+  if (a == b) return false;
+  if (a.size() == b.size()) {
+    size_t i = 0;
+    while (a[i] == b[i]) ++i;
+    if (a.substr(i + 1) == b.substr(i + 1)) return true;  // one changed
+    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.substr(i + 2) == b.substr(i + 2);
+  }
+  const std::u32string& longer = a.size() > b.size() ? a : b;
+  const std::u32string& shorter = a.size() > b.size() ? b : a;
+  if (longer.size() != shorter.size() + 1) return false;
+  size_t i = 0;
+  while (i < shorter.size() && longer[i] == shorter[i]) ++i;
+  return longer.substr(i + 1) == shorter.substr(i);
+}
+
+const char* MisspeltKeyword(const std::string& word) {
+  for (char c : word)
+    if (static_cast<unsigned char>(c) < 0x80) return nullptr;
+  const std::u32string w = Letters(word);
+  for (const char* k : kKeywords) {
+    const std::u32string kw = Letters(k);
+    if (std::max(w.size(), kw.size()) >= 3 && OneLetterOff(w, kw)) return k;
+  }
+  return nullptr;
+}
+
+// Text has no NUL and no control bytes beyond tabs and line ends, and is well-formed UTF-8
+// or GBK; UTF-16 and binary files are neither.
+bool IsGbkOrUtf8Text(std::string_view bytes) {
+  for (unsigned char c : bytes)
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+  return TakeAsUtf8(bytes) || IsGbkText(bytes);
+}
+
 struct StationLine {
   int line = 0;
   bool hasDistance = false;
 };
+
+std::string FinerThanTenths(const std::string& text) {
+  return "角度最多写到 0.1″ (D.MMSSs): " + text + "!";
+}
 
 class Parser {
  public:
   explicit Parser(std::string fileName) : file_(std::move(fileName)) {}
 
   TraverseFileResult Run(std::string_view bytes) {
-    const std::vector<std::string> lines = SplitLines(GbkOrUtf8ToUtf8(bytes));
-    for (size_t i = 0; i < lines.size() && error_.empty(); ++i) Line(static_cast<int>(i + 1), lines[i]);
+    if (!IsGbkOrUtf8Text(bytes)) {
+      Fail(0, "不是 GBK 或 UTF-8 文本 (UTF-16 或二进制文件?), 请存为 GBK 或 UTF-8 文本!");
+    } else {
+      const std::vector<std::string> lines = SplitLines(GbkOrUtf8ToUtf8(bytes));
+      for (size_t i = 0; i < lines.size() && error_.empty(); ++i) Line(static_cast<int>(i + 1), lines[i]);
+    }
     if (error_.empty()) Finish();
     TraverseFileResult r;
     r.ok = error_.empty();
@@ -67,7 +131,16 @@ class Parser {
     if (key == "导线") return Kind(n, items);
     if (auto p = kPointLines.find(key); p != kPointLines.end()) return Point(n, items, p->second);
     if (auto a = kAngleLines.find(key); a != kAngleLines.end()) return Angle(n, items, a->second);
+    if (const char* k = MisspeltKeyword(key))
+      return Fail(n, "不认识的关键字: " + key + " (是 " + k + " 吗?)!");
     Station(n, items);
+  }
+
+  // A length or coordinate the tables can print to the millimetre (kTraverseMaxMetres).
+  bool Size(int n, const std::string& text, double v, const char* what) {
+    if (std::fabs(v) < kTraverseMaxMetres) return true;
+    Fail(n, std::string(what) + "太大: " + text + " (坐标和边长应小于 1e9 米)!");
+    return false;
   }
 
   void Kind(int n, const std::vector<std::string>& items) {
@@ -94,6 +167,7 @@ class Parser {
     if (items.size() != 4) return Fail(n, w + " 行应为: " + w + " 点名 X Y!");
     auto x = ReadStrict(items[2]), y = ReadStrict(items[3]);
     if (!x || !y) return Fail(n, bad);
+    if (!Size(n, items[2], *x, "坐标") || !Size(n, items[3], *y, "坐标")) return;
     TraversePoint p{items[1], *x, *y};
     if (w == "起点") in_.start = p;
     else if (w == "后视") in_.backSight = p;
@@ -107,6 +181,7 @@ class Parser {
     if (items.size() != 2) return Fail(n, w + " 行应为: " + w + " D.MMSS!");
     auto a = ReadPackedAngle(items[1]);
     if (!a) return Fail(n, bad);
+    if (!PackedAngleTenths(items[1])) return Fail(n, FinerThanTenths(items[1]));
     if (w == "起始方位") in_.startAzimuth = a;
     else if (w == "终止方位") in_.endAzimuth = a;
     else if (w == "连接角") in_.connectionAngle = a;
@@ -118,10 +193,12 @@ class Parser {
     if (items.size() > 3) return Fail(n, "测站行多余的数据项: " + items[3] + "!");
     auto angle = ReadPackedAngle(items[1]);
     if (!angle) return Fail(n, "转折角错!");
+    if (!PackedAngleTenths(items[1])) return Fail(n, FinerThanTenths(items[1]));
     TraverseStation s{items[0], *angle, 0};
     if (items.size() == 3) {
       auto d = ReadStrict(items[2]);
       if (!d || !(*d > 0)) return Fail(n, "边长错!");
+      if (!Size(n, items[2], *d, "边长")) return;
       s.distance = *d;
     }
     in_.stations.push_back(std::move(s));
@@ -169,6 +246,19 @@ std::optional<double> ReadPackedAngle(std::string_view text) {
   const double s = (mm - m) * 100;
   if (m >= 60 || s >= 60 - 1e-6) return std::nullopt;
   return Dms2Rad(*v);
+}
+
+std::optional<long long> PackedAngleTenths(std::string_view text) {
+  auto v = ReadStrict(text);
+  if (!v || !(*v >= 0 && *v < 360)) return std::nullopt;
+  // The text's digits DDD MM SS s as one whole number: exact for any text of at most five
+  // decimals, which a double holds to far better than the 1e-4 allowed here.
+  const double scaled = *v * 1e5;
+  const long long digits = std::llround(scaled);
+  if (std::fabs(scaled - static_cast<double>(digits)) > 1e-4) return std::nullopt;
+  const long long minutes = digits / 1000 % 100, tenths = digits % 1000;
+  if (minutes >= 60 || tenths >= 600) return std::nullopt;
+  return (digits / 100000 * 60 + minutes) * 600 + tenths;
 }
 
 TraverseFileResult ParseTraverseText(std::string_view bytes, const std::string& fileName) {

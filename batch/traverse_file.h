@@ -22,8 +22,12 @@
 //   C   167.2130                     a connecting traverse's last station (C): no distance
 //
 // Keyword lines may stand anywhere, each at most once; a station therefore cannot be named
-// after a keyword. The first station is the start point, the last station of a connecting
-// traverse is the end point.
+// after a keyword, nor one letter off a keyword of three letters or more (or a keyword
+// one letter longer), all in Chinese: such a word is refused as a misspelled keyword.
+// The first station is the start point, the last station of a connecting traverse is the
+// end point. Angles are written to 0.1″ at most (D.MMSSs); coordinates and distances
+// of 1e9 m or more are refused, as are files that are not GBK or UTF-8 text (UTF-16,
+// binary), once for the whole file.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,5 +50,9 @@ TraverseFileResult ParseTraverseText(std::string_view bytes, const std::string& 
 // A packed D.MMSS text by the strict rule, in radians; nullopt when it is no number,
 // negative, 360° or more, or has minutes or seconds of 60 or more.
 std::optional<double> ReadPackedAngle(std::string_view text);
+
+// The same text in whole tenths of an arc second, read exactly from its digits; nullopt
+// also when it has digits finer than a tenth of a second (as 121.303055).
+std::optional<long long> PackedAngleTenths(std::string_view text);
 
 }  // namespace vantrel::batch

@@ -35,15 +35,35 @@ std::string SecondsText(double seconds, int decimals) {
   return FormatPattern(seconds, decimals > 0 ? "0." + std::string(decimals, '0') : "0");
 }
 
-int ChooseDecimals(const TraverseAdjustment& adj, const TraverseReportOptions& opt) {
+bool WholeSeconds(double radians) {
+  const double sec = radians * SecondsPerRadian();
+  return std::fabs(sec - std::round(sec)) <= 1e-4;
+}
+
+// Decimals of the observed and adjusted angles and their corrections: none when every
+// observed angle is in whole seconds and corrections go in whole seconds, else one.
+int ChooseDecimals(const TraverseInput& in, const TraverseAdjustment& adj, const TraverseReportOptions& opt) {
   if (opt.secondsDecimals >= 0) return opt.secondsDecimals;
   const double step = adj.options.correctionStepSeconds;
   if (!(step >= 1 && step == std::floor(step))) return 1;
-  const double rho = SecondsPerRadian();
-  for (const AdjustedStation& s : adj.stations) {
-    const double sec = s.observed * rho;
-    if (std::fabs(sec - std::round(sec)) > 1e-4) return 1;
-  }
+  if (in.connectionAngle && !WholeSeconds(*in.connectionAngle)) return 1;
+  for (const AdjustedStation& s : adj.stations)
+    if (!WholeSeconds(s.observed)) return 1;
+  return 0;
+}
+
+// Decimals of the azimuths: one more than the angles' when a known azimuth (computed from
+// coordinates to 0.1″, or given so) carries tenths, so that each azimuth is the last one
+// turned by the adjusted angle at the printed digits.
+int ChooseAzimuthDecimals(const TraverseInput& in, const TraverseAdjustment& adj, int d,
+                          const TraverseReportOptions& opt) {
+  if (opt.secondsDecimals >= 0 || d > 0) return d;
+  std::vector<double> known = {adj.startAzimuth, adj.endAzimuthKnown};
+  if (adj.sideAzimuth) known.push_back(*adj.sideAzimuth);
+  for (const auto& a : {in.startAzimuth, in.endAzimuth, in.firstLegAzimuth})
+    if (a) known.push_back(*a);
+  for (double a : known)
+    if (!WholeSeconds(a)) return 1;
   return 0;
 }
 
@@ -66,11 +86,30 @@ std::string PointFact(const char* role, const TraversePoint& p) {
   return std::string(role) + " " + p.name + "  X=" + Metres(p.x) + "  Y=" + Metres(p.y);
 }
 
+// The allowances and the rounding rules, in the table's head.
+void RuleFacts(const TraverseAdjustment& adj, std::vector<std::string>& facts) {
+  const TraverseOptions& o = adj.options;
+  const double step = o.correctionStepSeconds;
+  facts.push_back("等级: " + (o.grade.empty() ? std::string("未指定") : o.grade) +
+                  "    角度闭合差限差: ±" + GeneralNumberText(o.allowanceSeconds) +
+                  "″√n    导线全长相对闭合差限差: " +
+                  (o.closureK > 0 ? "1/" + GeneralNumberText(o.closureK) : std::string("不检查")));
+  facts.push_back(std::string("角度改正数: ") +
+                  (step > 0 ? "-fβ 取至 " + GeneralNumberText(step) +
+                                  "″ (半个单位进位), 每角相同, 余数给最后几个角"
+                            : "平均分配, 不凑整"));
+  facts.push_back(o.exact ? "坐标增量闭合差: 按边长比例分配, 不取舍"
+                          : "坐标增量闭合差: 按边长比例分配; 增量取至毫米, 改正数 -f·D/ΣD "
+                            "舍至毫米, 余下的毫米每边 1 毫米给最长的边, 其和为 -f");
+}
+
 ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
                        const TraverseReportOptions& opt) {
   const bool closed = in.kind == TraverseKind::Closed;
-  const int d = ChooseDecimals(adj, opt);
+  const int d = ChooseDecimals(in, adj, opt);
+  const int da = ChooseAzimuthDecimals(in, adj, d, opt);
   auto angle = [&](double r) { return PackedText(r, d, true); };
+  auto azimuth = [&](double r) { return PackedText(r, da, true); };
   const int n = adj.angleCount;
   ReportModel m;
   m.title = closed ? "闭合导线计算表" : "附合导线计算表";
@@ -79,31 +118,32 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
                     "    测站数: " + std::to_string(n) +
                     "    边数: " + std::to_string(adj.legs.size()));
   m.facts.push_back(PointFact("起点", in.start));
-  if (in.backSight) m.facts.push_back(PointFact("后视", *in.backSight));
-  if (in.startAzimuth) m.facts.push_back("起始方位 " + angle(*in.startAzimuth));
+  // A known side given by points shows the azimuth it gives, as the chain uses it.
+  if (in.backSight)
+    m.facts.push_back(PointFact("后视", *in.backSight) + "  方位 " + in.backSight->name + "→" +
+                      in.start.name + " " +
+                      azimuth(closed ? adj.sideAzimuth.value_or(0) : adj.startAzimuth));
+  if (in.startAzimuth) m.facts.push_back("起始方位 " + azimuth(*in.startAzimuth));
   if (in.connectionAngle) m.facts.push_back("连接角 " + angle(*in.connectionAngle));
-  if (in.firstLegAzimuth) m.facts.push_back("首边方位 " + angle(*in.firstLegAzimuth));
+  if (in.firstLegAzimuth) m.facts.push_back("首边方位 " + azimuth(*in.firstLegAzimuth));
   if (!closed) {
     m.facts.push_back(PointFact("终点", in.end));
-    if (in.foreSight) m.facts.push_back(PointFact("前视", *in.foreSight));
-    if (in.endAzimuth) m.facts.push_back("终止方位 " + angle(*in.endAzimuth));
+    if (in.foreSight)
+      m.facts.push_back(PointFact("前视", *in.foreSight) + "  方位 " + in.end.name + "→" +
+                        in.foreSight->name + " " + azimuth(adj.endAzimuthKnown));
+    if (in.endAzimuth) m.facts.push_back("终止方位 " + azimuth(*in.endAzimuth));
   }
-  const double step = adj.options.correctionStepSeconds;
-  m.facts.push_back("角度闭合差限差: ±" + GeneralNumberText(adj.options.allowanceSeconds) +
-                    "″√n    角度改正数: " +
-                    (step > 0 ? "取至 " + GeneralNumberText(step) + "″, 余数给最后几个角"
-                              : "平均分配, 不凑整") +
-                    "    坐标增量闭合差: 按边长比例分配");
+  RuleFacts(adj, m.facts);
 
   m.angles.head = {"点号", "观测角", "改正数(″)", "改正后角值", "坐标方位角"};
   if (!closed) {
     const std::string from = in.backSight ? in.backSight->name : "起始边";
-    m.angles.rows.push_back({from, "", "", "", angle(adj.startAzimuth)});
+    m.angles.rows.push_back({from, "", "", "", azimuth(adj.startAzimuth)});
   }
   double sumV = 0, sumAdjusted = 0;
   for (const AdjustedStation& s : adj.stations) {
     m.angles.rows.push_back({s.name, angle(s.observed), SecondsText(s.correctionSeconds, d),
-                             angle(s.adjusted), angle(s.azimuth)});
+                             angle(s.adjusted), azimuth(s.azimuth)});
     sumV += s.correctionSeconds;
     sumAdjusted += s.adjusted;
   }
@@ -113,15 +153,15 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
                            PackedText(sumAdjusted, d, false), ""});
 
   m.angleSummary.push_back("Σβ测 = " + PackedText(adj.sumObserved, d, false) +
-                           "    Σβ理 = " + PackedText(adj.sumTheoretical, d, false));
+                           "    Σβ理 = " + PackedText(adj.sumTheoretical, da, false));
   std::string fb = "fβ = Σβ测 - Σβ理 = " + SecondsText(adj.fBetaSeconds, 1) + "″    fβ允 = ±" +
                    GeneralNumberText(adj.options.allowanceSeconds) + "″√" + std::to_string(n) +
                    " = ±" + SecondsText(adj.allowanceSeconds, 1) + "″";
   if (adj.overLimit) fb += "    超限, 按要求强制平差";
   m.angleSummary.push_back(fb);
   m.angleSummary.push_back(std::string(closed ? "首边方位" : "终边方位") + ": 改正后推算 " +
-                           angle(adj.endAzimuthAdjusted) + "    已知 " +
-                           angle(adj.endAzimuthKnown));
+                           azimuth(adj.endAzimuthAdjusted) + "    已知 " +
+                           azimuth(adj.endAzimuthKnown));
 
   m.coordinates.head = {"点号",  "边长(米)", "Δx(米)", "Δy(米)", "vx(米)",
                         "vy(米)", "改正后Δx", "改正后Δy", "X(米)",  "Y(米)"};
@@ -164,10 +204,11 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
            Metres(f) + " 米";
   };
   m.coordinateSummary.push_back(fText("x", adj.fx) + "    " + fText("y", adj.fy));
-  m.coordinateSummary.push_back(
-      "fs = " + Metres(adj.fs) + " 米    ΣD = " + Metres(adj.sumDistance) +
-      " 米    K = ΣD / fs, 相对闭合差 1/K = 1/" +
-      (std::isinf(adj.K) ? std::string("∞") : GeneralNumberText(adj.K)));
+  std::string k = "fs = √(fx×fx + fy×fy) = " + Metres(adj.fs) + " 米    ΣD = " +
+                  Metres(adj.sumDistance) + " 米    K = ΣD / √(fx×fx + fy×fy) 舍去小数, 相对闭合差 1/K = 1/" +
+                  (std::isinf(adj.K) ? std::string("∞") : GeneralNumberText(adj.K));
+  if (adj.closureOverLimit) k += "    超限, 按要求强制平差";
+  m.coordinateSummary.push_back(k);
   return m;
 }
 

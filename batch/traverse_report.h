@@ -6,7 +6,10 @@
 // Two tables: angles (observed, correction, adjusted, the azimuth of the line leaving each
 // station) and coordinates (distance, increments, their corrections, adjusted increments,
 // coordinates; each row carries the leg that leaves its station). Angles are packed D.MMSS
-// texts; metres to the millimetre.
+// texts; metres to the millimetre. The figures are the adjustment's own (see
+// batch/traverse_adjustment.h), so every row and column adds up at the printed digits; the
+// head states the allowances and the rounding rules, and azimuths carry tenths of a second
+// when a known azimuth does.
 #include <string>
 #include <vector>
 
@@ -16,7 +19,8 @@ namespace vantrel::batch {
 
 struct TraverseReportOptions {
   // Decimals of the arc seconds in angle texts and angle corrections; -1 chooses: none when
-  // every observed angle is in whole seconds and corrections go in whole seconds, else one.
+  // every observed angle is in whole seconds and corrections go in whole seconds, else one
+  // (azimuths one when a known azimuth has tenths).
   int secondsDecimals = -1;
 };
 

@@ -323,12 +323,41 @@ bool WriteOut(int fd, const std::string& s) { return WriteAll(fd, s) == 0; }
 
 void Say(const std::string& s) { WriteOut(2, s + "\n"); }
 
+namespace {
+
+// The first character of a UTF-8 text that GBK has no code for ("" when there is none):
+// a report file written as GBK would show it as '?'.
+std::string FirstNotInGbk(std::string_view utf8) {
+  if (GbkToUtf8(Utf8ToGbk(utf8)) == utf8) return "";
+  for (size_t i = 0, len; i < utf8.size(); i += len) {
+    const unsigned char c = utf8[i];
+    len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    const std::string_view ch = utf8.substr(i, len);
+    if (GbkToUtf8(Utf8ToGbk(ch)) != ch) return std::string(ch);
+  }
+  return std::string(utf8);
+}
+
+}  // namespace
+
 bool Deliver(const std::string& output, const std::vector<std::string>& lines, const std::string* html) {
   std::string bytes;
   if (html) {
     bytes = *html;
   } else {
-    for (const auto& l : lines) bytes += output.empty() ? l + "\n" : Utf8ToGbk(l) + "\r\n";
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const std::string& l = lines[i];
+      if (output.empty()) {
+        bytes += l + "\n";
+        continue;
+      }
+      if (const std::string bad = FirstNotInGbk(l); !bad.empty()) {
+        Say(output + ": 第" + std::to_string(i + 1) + "行的 “" + bad +
+            "” GBK 里没有, 不能写成 GBK 文字文件 (不写 -o 则以 UTF-8 写到标准输出)");
+        return false;
+      }
+      bytes += Utf8ToGbk(l) + "\r\n";
+    }
   }
   if (output.empty()) {
     if (WriteOut(1, bytes)) return true;

@@ -1,6 +1,7 @@
 // Closed and connecting traverse adjustment: the observation file, the adjustment and its
 // text and HTML reports.
 #include <cmath>
+#include <optional>
 
 #include "batch/traverse_adjustment.h"
 #include "batch/traverse_file.h"
@@ -107,7 +108,14 @@ dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect clo
                              "Angular misclosure, arc seconds.")
       .def_property_readonly("allowance_seconds", [](const Adjusted& a) { return a.result.allowanceSeconds; },
                              "Its allowance c·√n, arc seconds.")
-      .def_property_readonly("over_limit", [](const Adjusted& a) { return a.result.overLimit; })
+      .def_property_readonly("over_limit", [](const Adjusted& a) { return a.result.overLimit; },
+                             "f_beta beyond its allowance (adjusted only with force=True).")
+      .def_property_readonly("closure_over_limit", [](const Adjusted& a) { return a.result.closureOverLimit; },
+                             "1/K beyond its allowance (adjusted only with force=True).")
+      .def_property_readonly("closure_allowance", [](const Adjusted& a) { return a.result.options.closureK; },
+                             "The K of the allowed relative closure 1/K (0: not checked).")
+      .def_property_readonly("grade", [](const Adjusted& a) { return a.result.options.grade; },
+                             "The grade the allowances come from ('' when none was named).")
       .def_property_readonly("sum_distance", [](const Adjusted& a) { return a.result.sumDistance; })
       .def_property_readonly("fx", [](const Adjusted& a) { return a.result.fx; })
       .def_property_readonly("fy", [](const Adjusted& a) { return a.result.fy; })
@@ -165,32 +173,53 @@ dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect clo
                py::repr(py::float_(a.result.fs)).cast<std::string>() + " m>";
       });
 
-  m.def("adjust_traverse", [](py::object source, double allowance, double step, bool force) {
+  m.def("adjust_traverse", [](py::object source, std::optional<double> allowance, double step, bool force,
+                              std::optional<std::string> grade) {
     TraverseInput input;
     if (py::isinstance<TraverseInput>(source)) {
       input = source.cast<TraverseInput>();
     } else {
       input = ReadTraverse(py::module_::import("os").attr("fspath")(source).cast<std::string>());
     }
+    batch::TraverseOptions options;
+    if (grade) {
+      const batch::TraverseGrade* g = batch::FindTraverseGrade(*grade);
+      if (!g) {
+        std::string names;
+        for (const batch::TraverseGrade& k : batch::TraverseGrades()) names += std::string(names.empty() ? "" : ", ") + k.name;
+        RaiseInput("未知的导线等级 " + py::repr(py::str(*grade)).cast<std::string>() + " (可用: " + names + ")",
+                   {{"argument", py::str("grade")}});
+      }
+      if (allowance) RaiseInput("grade 与 allowance 只能给一个", {{"argument", py::str("allowance")}});
+      options = batch::TraverseOptionsFor(*g);
+    }
+    if (allowance) options.allowanceSeconds = *allowance;
+    options.correctionStepSeconds = step;
+    options.force = force;
     Adjusted a{input, {}};
     {
       py::gil_scoped_release unlocked;
-      a.result = batch::AdjustTraverse(a.input, {allowance, step, force});
+      a.result = batch::AdjustTraverse(a.input, options);
     }
     if (!a.result.ok) {
-      if (a.result.overLimit) RaiseInput(a.result.error, {{"adjustment", py::cast(a)}});
+      if (a.result.overLimit || a.result.closureOverLimit) RaiseInput(a.result.error, {{"adjustment", py::cast(a)}});
       RaiseInput(a.result.error);
     }
     return a;
-  }, py::arg("traverse"), py::arg("allowance") = 40.0, py::arg("correction_step") = 1.0,
-     py::arg("force") = false,
-     R"doc(Adjusts a closed or connecting traverse by the compass rule (Bowditch).
+  }, py::arg("traverse"), py::arg("allowance") = py::none(), py::arg("correction_step") = 1.0,
+     py::arg("force") = false, py::arg("grade") = py::none(),
+     R"doc(Adjusts a closed or connecting traverse by the compass rule (Bowditch), with the figures
+of a field book: angles to 0.1″, metres to the millimetre, corrections rounded with their sums
+forced to the misclosures, so that the report adds up at its printed digits.
 
-traverse: a TraverseInput or the path of an observation file. allowance: c in the angular
-allowance ±c″·√n (40 by default). correction_step: angle corrections in whole steps of this
-many arc seconds, the leftover steps on the last angles (0 spreads them exactly). An angular
-misclosure over its allowance is refused unless force=True: InputError with the reason, and
-the figures in its .adjustment. Bad geometry raises InputError with the reason.)doc");
+traverse: a TraverseInput or the path of an observation file. grade: 三等, 四等, 一级, 二级,
+三级 or 图根 (GB 50026): the angular allowance ±c″·√n and the relative closure 1/K allowed
+(3.6″ 1/55000, 5″ 1/35000, 10″ 1/15000, 16″ 1/10000, 24″ 1/5000, 40″ 1/2000). Without a grade:
+c = allowance (40 by default) and 1/2000, as 图根. correction_step: angle corrections in whole
+steps of this many arc seconds (a multiple of 0.1), the leftover steps on the last angles (0
+spreads them exactly). A misclosure over an allowance is refused unless force=True: InputError
+with the reason, and the figures in its .adjustment. Bad geometry raises InputError with the
+reason, as does an unknown grade or a grade given with an allowance.)doc");
 }
 
 }  // namespace vantrel::python

@@ -237,6 +237,9 @@ class TraverseAdjustment:
     f_beta_seconds: float
     allowance_seconds: float
     over_limit: bool
+    closure_over_limit: bool
+    closure_allowance: float
+    grade: str
     sum_distance: float
     fx: float
     fy: float
@@ -254,8 +257,9 @@ class TraverseAdjustment:
 
 def read_traverse_file(path: PathLike) -> TraverseInput: ...
 def parse_traverse_text(text: Union[str, bytes], name: str = "<text>") -> TraverseInput: ...
-def adjust_traverse(traverse: Union[TraverseInput, PathLike], allowance: float = 40.0,
-                    correction_step: float = 1.0, force: bool = False) -> TraverseAdjustment: ...
+def adjust_traverse(traverse: Union[TraverseInput, PathLike], allowance: float | None = None,
+                    correction_step: float = 1.0, force: bool = False,
+                    grade: str | None = None) -> TraverseAdjustment: ...
 
 class ParameterTexts(NamedTuple):
     shift_x: str

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <numeric>
 
+#include "batch/traverse_file.h"
+#include "common/text_rules.h"
 #include "tests/support/synthetic_traverse.h"
+#include "tests/support/textbook_traverse.h"
 
 namespace vantrel::batch {
 namespace {
@@ -15,6 +19,9 @@ using test::kSecondsPerRadian;
 using test::MakeTraverse;
 using test::Orientation;
 using test::SyntheticTraverse;
+
+// The compass rule as a formula, nothing rounded: what the synthetic traverses check.
+const TraverseOptions kExact{.closureK = 0, .exact = true};
 
 struct Case {
   TraverseKind kind;
@@ -57,7 +64,7 @@ TEST(TraverseAdjustment, ExactObservationsCloseAndGiveTheTruePointsBack) {
   for (const Case& c : AllCases()) {
     SCOPED_TRACE(Describe(c));
     const SyntheticTraverse t = MakeTraverse(c.seed, c.kind, c.side, c.legs, c.orient);
-    const TraverseAdjustment r = AdjustTraverse(t.input);
+    const TraverseAdjustment r = AdjustTraverse(t.input, kExact);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_NEAR(r.fBetaSeconds, 0, 1e-6);
     EXPECT_NEAR(r.fx, 0, 1e-6);
@@ -87,7 +94,7 @@ TEST(TraverseAdjustment, AngleErrorsGiveTheirSumAsMisclosureAndAreFullySpread) {
       s.angle += e / kSecondsPerRadian;
       sum += e;
     }
-    const TraverseAdjustment r = AdjustTraverse(t.input, {.force = true});
+    const TraverseAdjustment r = AdjustTraverse(t.input, {.closureK = 0, .force = true, .exact = true});
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_NEAR(r.fBetaSeconds, sum, 1e-6);
     EXPECT_NEAR((r.sumObserved - r.sumTheoretical) * kSecondsPerRadian, sum, 1e-6);
@@ -113,7 +120,7 @@ TEST(TraverseAdjustment, UniformAngleErrorIsRemovedExactly) {
     SyntheticTraverse t = MakeTraverse(c.seed, c.kind, c.side, c.legs, c.orient);
     const int e = c.legs % 2 ? 3 : -2;
     for (TraverseStation& s : t.input.stations) s.angle += e / kSecondsPerRadian;
-    const TraverseAdjustment r = AdjustTraverse(t.input);
+    const TraverseAdjustment r = AdjustTraverse(t.input, kExact);
     ASSERT_TRUE(r.ok) << r.error;
     for (const AdjustedStation& s : r.stations) EXPECT_EQ(s.correctionSeconds, -e) << s.name;
     ExpectTruePoints(t, r, 1e-6);
@@ -137,7 +144,7 @@ TEST(TraverseAdjustment, DistanceErrorsGiveTheirProjectionsAsMisclosures) {
       fx += e * std::cos(t.trueAzimuth[i]);
       fy += e * std::sin(t.trueAzimuth[i]);
     }
-    const TraverseAdjustment r = AdjustTraverse(t.input);
+    const TraverseAdjustment r = AdjustTraverse(t.input, kExact);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_NEAR(r.fx, fx, 1e-7);
     EXPECT_NEAR(r.fy, fy, 1e-7);
@@ -175,7 +182,7 @@ TEST(TraverseAdjustment, LeftAndRightAnglesOfOneSurveyAgree) {
       right.side = AngleSide::Right;
       for (TraverseStation& s : right.stations) s.angle = 2 * test::kTruePi - s.angle;
       if (right.connectionAngle) *right.connectionAngle = 2 * test::kTruePi - *right.connectionAngle;
-      const TraverseOptions exact{.correctionStepSeconds = 0};
+      const TraverseOptions exact{.closureK = 0, .correctionStepSeconds = 0, .exact = true};
       const TraverseAdjustment a = AdjustTraverse(t.input, exact), b = AdjustTraverse(right, exact);
       ASSERT_TRUE(a.ok && b.ok) << a.error << b.error;
       EXPECT_NEAR(a.fBetaSeconds, -b.fBetaSeconds, 1e-6);
@@ -197,7 +204,7 @@ TEST(TraverseAdjustment, MisclosureOverItsAllowanceIsRefusedUnlessForced) {
     SCOPED_TRACE(seconds);
     TraverseInput in = t.input;
     in.stations[3].angle += seconds / kSecondsPerRadian;
-    TraverseOptions opt{.allowanceSeconds = allowance};
+    TraverseOptions opt{.allowanceSeconds = allowance, .closureK = 0, .exact = true};
     const TraverseAdjustment r = AdjustTraverse(in, opt);
     EXPECT_EQ(r.overLimit, over);
     EXPECT_EQ(r.ok, !over) << r.error;
@@ -257,8 +264,24 @@ TEST(TraverseAdjustment, BadInputIsRefusedWithItsReason) {
        "给了首边方位, 就不要再给后视、起始方位或连接角!"},
       {&loop.input, [](TraverseInput& in, TraverseOptions&) { in.endAzimuth = 1.0; }, "闭合导线回到起点, 没有前视点和终止方位!"},
       {&loop.input, [](TraverseInput&, TraverseOptions& opt) { opt.allowanceSeconds = 0; }, "角度闭合差限差系数应为正数!"},
-      {&loop.input, [](TraverseInput&, TraverseOptions& opt) { opt.correctionStepSeconds = 0.001; },
-       "角度改正数单位应为0或0.01″至60″!"},
+      {&loop.input, [](TraverseInput&, TraverseOptions& opt) { opt.correctionStepSeconds = 0.05; },
+       "角度改正数单位应为0, 或0.1″至60″之间0.1″的整数倍!"},
+      {&loop.input, [](TraverseInput&, TraverseOptions& opt) { opt.correctionStepSeconds = 0.25; },
+       "角度改正数单位应为0, 或0.1″至60″之间0.1″的整数倍!"},
+      {&loop.input, [](TraverseInput&, TraverseOptions& opt) { opt.allowanceSeconds = 1e300; },
+       "角度闭合差限差系数应小于 3600″!"},
+      {&loop.input, [](TraverseInput&, TraverseOptions& opt) { opt.closureK = -1; },
+       "相对闭合差限差 1/K 的 K 应为正数 (0 为不检查)!"},
+      // Sizes whose millimetres no table could print.
+      {&conn.input, [](TraverseInput& in, TraverseOptions&) { in.start.x = 1.5e12; },
+       "坐标太大: B 1500000000000 米 (坐标、边长和导线全长应小于 1e9 米)!"},
+      {&conn.input, [](TraverseInput& in, TraverseOptions&) { in.foreSight->y = -1e9; },
+       "坐标太大: D -1000000000 米 (坐标、边长和导线全长应小于 1e9 米)!"},
+      {&loop.input, [](TraverseInput& in, TraverseOptions&) { in.stations[2].distance = 1e308; },
+       "边长太大: P2 1E+308 米 (坐标、边长和导线全长应小于 1e9 米)!"},
+      {&loop.input, [](TraverseInput& in, TraverseOptions&) { for (auto& s : in.stations) s.distance = 3e8; },
+       "导线全长太大: 1200000000 米 (坐标、边长和导线全长应小于 1e9 米)!"},
+      {&loop.input, [](TraverseInput& in, TraverseOptions&) { in.stations[1].distance = 0.0004; }, "边长错: P1!"},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.message);
@@ -287,6 +310,9 @@ TEST(TraverseAdjustment, CorrectionsGoInWholeStepsWithTheRestOnTheLastAngles) {
       {2.5, 4, 1, {0, -1, -1, -1}},       // f rounds half away from zero to 3″
       {0.4, 6, 1, {0, 0, 0, 0, 0, 0}},    // below half a step: nothing to spread
       {-22.4, 5, 1, {4, 4, 4, 5, 5}},
+      {-45.5, 5, 1, {9, 9, 9, 9, 10}},    // 46″: half a second goes up
+      {-44.5, 5, 1, {9, 9, 9, 9, 9}},     // 45″
+      {0.3, 3, 0.2, {0, -0.2, -0.2}},     // 1.5 steps, not 0.3 / 0.2 = 1.4999…
       {3, 4, 0, {-0.75, -0.75, -0.75, -0.75}},  // exact
       {1.3, 3, 0.1, {-0.4, -0.4, -0.5}},
       {10, 3, 5, {0, -5, -5}},
@@ -297,6 +323,138 @@ TEST(TraverseAdjustment, CorrectionsGoInWholeStepsWithTheRestOnTheLastAngles) {
     ASSERT_EQ(v.size(), r.v.size());
     for (size_t i = 0; i < v.size(); ++i) EXPECT_NEAR(v[i], r.v[i], 1e-12) << i;
   }
+}
+
+// The field book's figures over every kind of traverse, with errors in angles and lengths:
+// angles in whole tenths, metres in whole millimetres, corrections that sum to -f, each
+// within a millimetre of its share, the leftover ones on the longest legs, and every point
+// the last one plus its adjusted increment, ending on the known point exactly.
+TEST(TraverseAdjustment, FieldBookFiguresHoldTogetherAtTheirDigits) {
+  auto mm = [](double m) { return std::llround(m * 1000); };
+  for (const Case& c : AllCases()) {
+    SCOPED_TRACE(Describe(c));
+    SyntheticTraverse t = MakeTraverse(c.seed, c.kind, c.side, c.legs, c.orient);
+    std::mt19937 rng(c.seed + 7);
+    std::uniform_int_distribution<int> tenths(-60, 60);
+    std::uniform_real_distribution<double> err(-0.02, 0.02);
+    for (TraverseStation& s : t.input.stations) {
+      s.angle += tenths(rng) / 10.0 / kSecondsPerRadian;
+      s.distance += err(rng);
+    }
+    const TraverseAdjustment r = AdjustTraverse(t.input, {.closureK = 0, .force = true});
+    ASSERT_TRUE(r.ok) << r.error;
+    const double f10 = r.fBetaSeconds * 10;
+    ASSERT_EQ(f10, std::round(f10));
+    double sumV = 0;
+    for (const AdjustedStation& s : r.stations) {
+      const double obs = s.observed * SecondsPerRadian() * 10;
+      EXPECT_NEAR(obs, std::round(obs), 1e-6);
+      EXPECT_NEAR((s.adjusted - s.observed) * SecondsPerRadian(), s.correctionSeconds, 1e-6);
+      sumV += s.correctionSeconds;
+    }
+    EXPECT_EQ(std::llround(sumV), -std::llround(r.fBetaSeconds));  // no half seconds here
+    long long sD = 0, svx = 0, svy = 0;
+    for (const AdjustedLeg& l : r.legs) sD += mm(l.distance), svx += mm(l.vx), svy += mm(l.vy);
+    EXPECT_EQ(svx, -mm(r.fx));
+    EXPECT_EQ(svy, -mm(r.fy));
+    long long shortestExtra = LLONG_MAX, longestPlain = 0;
+    for (size_t i = 0; i < r.legs.size(); ++i) {
+      const AdjustedLeg& l = r.legs[i];
+      for (double v : {l.dx, l.dy, l.vx, l.vy, l.distance}) EXPECT_NEAR(v * 1000, mm(v), 1e-6);
+      EXPECT_EQ(FormatPattern(l.dx, "0.000"), FormatPattern(l.distance * std::cos(l.azimuth), "0.000"));
+      EXPECT_EQ(FormatPattern(l.dy, "0.000"), FormatPattern(l.distance * std::sin(l.azimuth), "0.000"));
+      EXPECT_EQ(mm(l.dxAdjusted), mm(l.dx) + mm(l.vx));
+      const double share = -mm(r.fx) * static_cast<double>(mm(l.distance)) / sD;
+      EXPECT_LT(std::fabs(mm(l.vx) - share), 1.0);
+      if (mm(l.vx) != static_cast<long long>(share)) shortestExtra = std::min(shortestExtra, mm(l.distance));
+      else longestPlain = std::max(longestPlain, mm(l.distance));
+      const AdjustedStation &from = r.stations[i], &to = r.stations[(i + 1) % r.stations.size()];
+      EXPECT_EQ(mm(to.x), mm(from.x) + mm(l.dxAdjusted)) << to.name;
+      EXPECT_EQ(mm(to.y), mm(from.y) + mm(l.dyAdjusted)) << to.name;
+    }
+    if (shortestExtra != LLONG_MAX) {
+      EXPECT_GE(shortestExtra, longestPlain);
+    }
+    EXPECT_EQ(r.K, std::floor(sD / std::hypot(mm(r.fx), mm(r.fy))));
+    // Unrounded, the compass rule gives the same points to a few millimetres.
+    const TraverseAdjustment e = AdjustTraverse(t.input, {.closureK = 0, .force = true, .exact = true});
+    for (size_t i = 0; i < r.stations.size(); ++i) {
+      EXPECT_NEAR(r.stations[i].x, e.stations[i].x, 0.001 * c.legs) << r.stations[i].name;
+      EXPECT_NEAR(r.stations[i].y, e.stations[i].y, 0.001 * c.legs) << r.stations[i].name;
+    }
+  }
+}
+
+// f_β from the packed texts, exactly: triangles closing 45.5″ or 44.5″ short or over take
+// 46″ or 45″ of corrections, never what floating-point noise decides (these four are ones
+// where reckoning in radians came out on the wrong side of the half second).
+TEST(TraverseAdjustment, HalfSecondMisclosuresAreToldApartExactly) {
+  struct Row {
+    const char* side;
+    const char* firstLeg;
+    const char* angles[3];
+    double f;
+    int sumV;
+  };
+  const Row rows[] = {
+      {"右角", "302.42370", {"27.07400", "25.12050", "127.39295"}, -45.5, 46},
+      {"右角", "74.23270", {"87.38280", "36.11530", "56.08545"}, -44.5, 45},
+      {"右角", "234.55510", {"44.19570", "110.53260", "24.47225"}, 45.5, -46},
+      {"左角", "354.38030", {"79.26070", "47.28370", "53.06005"}, 44.5, -45},
+  };
+  for (const Row& row : rows) {
+    std::string text = std::string("导线 闭合 ") + row.side + "\n起点 B 1000 1000\n首边方位 " + row.firstLeg + "\n";
+    for (int i = 0; i < 3; ++i) text += (i ? "P" + std::to_string(i) : "B") + " " + row.angles[i] + " 100\n";
+    SCOPED_TRACE(text);
+    const TraverseFileResult file = ParseTraverseText(text, "t.txt");
+    ASSERT_TRUE(file.ok) << file.error;
+    const TraverseAdjustment r = AdjustTraverse(file.input, {.closureK = 0});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.fBetaSeconds, row.f);
+    double sumV = 0;
+    for (const AdjustedStation& s : r.stations) sumV += s.correctionSeconds;
+    EXPECT_EQ(sumV, row.sumV);
+  }
+}
+
+// The grades' allowances on the textbook traverse (f_β = -36″ on five angles, 1/K = 1/4472):
+// 一级 and 二级 refuse its angles (±22.4″, ±35.8″), 三级 its closure (1/5000), 图根 takes
+// it. A leg typed 1e2 for 132.30 gives 1/21: refused without a grade too, marked when forced.
+TEST(TraverseAdjustment, GradesRefuseWhatTheirAllowancesDoNotHold) {
+  const TraverseFileResult book = ParseTraverseText(test::kTextbookTraverse, "book.txt");
+  ASSERT_TRUE(book.ok) << book.error;
+  const std::vector<std::tuple<std::string, bool, bool>> rows = {
+      {"三等", true, true}, {"四等", true, true}, {"一级", true, true},
+      {"二级", true, true}, {"三级", false, true}, {"图根", false, false}};
+  for (const auto& [name, angles, closure] : rows) {
+    SCOPED_TRACE(name);
+    const TraverseGrade* g = FindTraverseGrade(name);
+    ASSERT_NE(g, nullptr);
+    TraverseOptions opt = TraverseOptionsFor(*g);
+    const TraverseAdjustment r = AdjustTraverse(book.input, opt);
+    EXPECT_EQ(r.ok, !angles && !closure) << r.error;
+    EXPECT_EQ(r.overLimit, angles);
+    if (!angles) {
+      EXPECT_EQ(r.closureOverLimit, closure);
+    }
+    opt.force = true;
+    const TraverseAdjustment forced = AdjustTraverse(book.input, opt);
+    EXPECT_TRUE(forced.ok);
+    EXPECT_EQ(forced.overLimit, angles);
+    EXPECT_EQ(forced.closureOverLimit, closure);
+    EXPECT_EQ(forced.K, 4472);
+  }
+  EXPECT_EQ(FindTraverseGrade("五级"), nullptr);
+
+  TraverseInput typo = book.input;
+  typo.stations[2].distance = 1e2;
+  const TraverseAdjustment r = AdjustTraverse(typo);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.closureOverLimit);
+  EXPECT_EQ(r.error, "导线全长相对闭合差 1/K = 1/21 超过限差 1/2000, 不能平差!");
+  EXPECT_EQ(r.legs.size(), 5u);  // the figures come with the refusal
+  EXPECT_TRUE(AdjustTraverse(typo, {.force = true}).ok);
+  EXPECT_TRUE(AdjustTraverse(typo, {.closureK = 0}).ok);
 }
 
 }  // namespace

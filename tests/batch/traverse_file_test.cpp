@@ -120,12 +120,52 @@ TEST(TraverseFile, ErrorsNameTheFileTheLineAndTheReason) {
       {"导线 闭合 左角\n起点 B 0 0\n首边方位 x\n", "f.txt:3: 首边方位错!"},
       {"导线 闭合 左角\n起点 B 0 0\n首边方位\n", "f.txt:3: 首边方位 行应为: 首边方位 D.MMSS!"},
       {"导线 闭合 左角\n起点 B 0 0\n首边方位 10\nB 90 1\nP1 90\n", "f.txt:5: 测站 P1 缺少到下一站的边长!"},
+      // Angles to the tenth of a second at most, sizes the tables can print.
+      {head + "B 90.000005 100\n", "f.txt:6: 角度最多写到 0.1″ (D.MMSSs): 90.000005!"},
+      {"导线 闭合 左角\n起点 B 0 0\n首边方位 10.303055\n", "f.txt:3: 角度最多写到 0.1″ (D.MMSSs): 10.303055!"},
+      {head + "B 90 1e308\n", "f.txt:6: 边长太大: 1e308 (坐标和边长应小于 1e9 米)!"},
+      {"导线 附合 左角\n起点 B 99999999999999.99 0\n", "f.txt:2: 坐标太大: 99999999999999.99 (坐标和边长应小于 1e9 米)!"},
+      {"导线 附合 左角\n起点 B 0 0\n后视 A 1 -1000000000\n", "f.txt:3: 坐标太大: -1000000000 (坐标和边长应小于 1e9 米)!"},
+      // A keyword one letter off is named as such, not read as a station.
+      {"导线 闭合 左角\n起点 B 0 0\n首边方向 45.3000\n", "f.txt:3: 不认识的关键字: 首边方向 (是 首边方位 吗?)!"},
+      {"导线 附合 左角\n起点 B 0 0\n起始方位角 45.3000\n", "f.txt:3: 不认识的关键字: 起始方位角 (是 起始方位 吗?)!"},
+      {"导线 附合 左角\n起点 B 0 0\n后视点 A 1 1\n", "f.txt:3: 不认识的关键字: 后视点 (是 后视 吗?)!"},
+      {"导线 闭合 左角\n起点 B 0 0\n连角接 10\n", "f.txt:3: 不认识的关键字: 连角接 (是 连接角 吗?)!"},
+      {"导线 闭合 左角\n起点 B 0 0\n首边方位 10\n终店 C 1 1\n", "f.txt:4: 测站行多余的数据项: 1!"},  // two letters: a name
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);
     const TraverseFileResult r = ParseTraverseText(Utf8ToGbk(text), "f.txt");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, message);
+  }
+}
+
+// Not text: UTF-16 (either byte order, with or without its mark) and binary files are
+// refused once for the whole file, without echoing what they hold.
+TEST(TraverseFile, FilesThatAreNoTextAreRefusedOnce) {
+  const std::string utf8 = Utf8Lines(kConnecting, "\r\n");
+  std::string le = "\xFF\xFE", be = "\xFE\xFF", bare;
+  for (char32_t c : std::u32string{U'导', U'线', U' ', U'B', U'\n'}) {
+    le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    bare += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  }
+  for (const std::string& bytes : {le, be, bare, std::string("\x7F" "ELF\x02\x01\x01\0\0", 9), utf8 + std::string(1, '\0'),
+                                   Utf8ToGbk(utf8) + "\xFF\xFF\n"}) {
+    const TraverseFileResult r = ParseTraverseText(bytes, "t.txt");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "t.txt: 不是 GBK 或 UTF-8 文本 (UTF-16 或二进制文件?), 请存为 GBK 或 UTF-8 文本!");
+  }
+}
+
+TEST(TraverseFile, PackedAnglesInTenthsOfASecondExactly) {
+  for (const auto& [text, tenths] : std::vector<std::pair<const char*, long long>>{
+           {"0", 0}, {"359.59599", 12959999}, {"59.59145", 2159545}, {"59.59155", 2159555}, {"0.0000001", -1},
+           {"121.303055", -1}, {"10.0060", -1}, {"10.6000", -1}, {"1e2", 3600000}, {"30.0", 1080000}, {"0.30", 18000}}) {
+    SCOPED_TRACE(text);
+    const auto t = PackedAngleTenths(text);
+    EXPECT_EQ(t.value_or(-1), tenths);
   }
 }
 

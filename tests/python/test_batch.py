@@ -40,6 +40,54 @@ def test_traverse_over_its_allowance_is_refused_with_the_figures(examples):
     assert forced.over_limit and forced.f_beta_seconds == e.value.adjustment.f_beta_seconds
 
 
+# The closed traverse of a textbook exercise (chapter 7, exercise 9, figure 7-13; answer key
+# e.g. doczj.com/doc/6e15339899.html): f_beta = -36″ on five angles, 1/K = 1/4472.
+BOOK = """导线 闭合 左角
+起点 A 1000.00 2000.00
+首边方位 45.0000
+A 103.0248 147.02
+2 117.2724 124.47
+3 113.0018 132.30
+4 110.5842 165.68
+5 95.3012 164.02
+"""
+
+
+def test_traverse_figures_add_up_at_the_millimetre():
+    adj = v.adjust_traverse(v.parse_traverse_text(BOOK))
+    mm = lambda m: round(m * 1000)  # noqa: E731
+    assert sum(mm(leg["vx"]) for leg in adj.legs) == -mm(adj.fx) == -100
+    assert sum(mm(leg["vy"]) for leg in adj.legs) == -mm(adj.fy) == -130
+    for leg, a, b in zip(adj.legs, adj.stations, adj.stations[1:] + adj.stations[:1]):
+        assert mm(leg["dx_adjusted"]) == mm(leg["dx"]) + mm(leg["vx"]) == mm(b["x"]) - mm(a["x"])
+    assert (adj.f_beta_seconds, adj.K, adj.grade, adj.closure_allowance) == (-36, 4472, "", 2000)
+
+
+@pytest.mark.parametrize("grade, refused", [("一级", "角度闭合差 -36.0″ 超过限差 ±22.4″"),
+                                            ("三级", "1/K = 1/4472 超过限差 1/5000"), ("图根", None)])
+def test_traverse_grades_refuse_over_either_allowance(grade, refused):
+    t = v.parse_traverse_text(BOOK)
+    if refused is None:
+        assert v.adjust_traverse(t, grade=grade).grade == grade
+        return
+    with pytest.raises(v.InputError, match=refused) as e:
+        v.adjust_traverse(t, grade=grade)
+    assert e.value.adjustment.over_limit or e.value.adjustment.closure_over_limit
+    forced = v.adjust_traverse(t, grade=grade, force=True)
+    assert forced.grade == grade and "超限, 按要求强制平差" in forced.report()
+
+
+def test_traverse_mistyped_leg_is_refused_without_a_grade():
+    typo = v.parse_traverse_text(BOOK.replace("132.30", "1e2"))
+    with pytest.raises(v.InputError, match="1/K = 1/21 超过限差 1/2000") as e:
+        v.adjust_traverse(typo)
+    assert e.value.adjustment.closure_over_limit
+    with pytest.raises(v.InputError, match="未知的导线等级"):
+        v.adjust_traverse(typo, grade="五级")
+    with pytest.raises(v.InputError, match="grade 与 allowance"):
+        v.adjust_traverse(typo, grade="一级", allowance=10)
+
+
 def test_traverse_file_errors(tmp_path):
     with pytest.raises(v.FileError):
         v.read_traverse_file(tmp_path / "none.txt")
