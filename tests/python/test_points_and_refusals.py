@@ -93,7 +93,7 @@ def conversions():
         ("GaussKruger.forward auto", lambda **e: auto.forward(B, L, **e), "纬度不在中国范围内"),
         ("GaussKruger.forward H", lambda **e: auto.forward(B, L, np.zeros(3), **e), "纬度不在中国范围内"),
         ("GaussKruger.inverse auto", lambda **e: auto.inverse(x, y, **e), "点位不在中国范围内"),
-        ("GaussKruger.inverse zone", lambda **e: zoned.inverse(x, y + 500000, zone=[51, 61, 50], **e), "带号不对!"),
+        ("GaussKruger.inverse zone", lambda **e: zoned.inverse(x, y, zone=[51, 61, 50], **e), "带号不对!"),
         ("change_zone", lambda **e: v.change_zone(x, y, CM120, v.dms_to_rad(123), **e), None),
         ("UTM.forward", lambda **e: utm.forward(B, L, **e), None),
         ("UTM.inverse", lambda **e: utm.inverse(x, y + 500000, zone=[51, 0.5, 50], **e), "带号不对!"),
@@ -148,3 +148,14 @@ def test_set_threads_refuses_counts_with_the_modules_error(n):
     with pytest.raises(v.InputError, match="threads 应在 1..64 之间"):
         v.set_threads(n)
     assert v.get_threads() == before
+
+
+def test_errors_nan_keeps_points_far_from_the_meridian_unless_strict():
+    zoned = v.GaussKruger(zone_width=6)
+    x, y = v.GaussKruger(central_meridian=CM120).forward(B, L)
+    far = next(code for code, m in v.status_codes().items() if "中央子午线" in m)
+    (lat, lon), status = zoned.inverse(x, y + 500000, zone=[51, 61, 50], errors="nan")
+    assert list(status) == [far, status[1], far] and status[1] not in (0, far)
+    assert np.isfinite(lat[[0, 2]]).all() and np.isnan(lat[1])
+    (lat, lon), status = zoned.inverse(x, y + 500000, zone=[51, 61, 50], errors="nan", strict=True)
+    assert np.isnan(lat).all()
