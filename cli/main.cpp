@@ -19,7 +19,7 @@ void SpeakChinese(CLI::App& app) {
   auto f = app.get_formatter();
   for (const auto& [key, text] : {std::pair{"Usage", "用法"}, {"OPTIONS", "选项"}, {"SUBCOMMAND", "子命令"},
                                   {"SUBCOMMANDS", "子命令"}, {"Positionals", "位置参数"}, {"REQUIRED", "必需"},
-                                  {"Needs", "需要"}, {"Excludes", "不能与"}, {"Env", "环境变量"}})
+                                  {"Needs", "需要"}, {"Excludes", "互斥"}, {"Env", "环境变量"}})
     f->label(key, text);
   app.option_defaults()->group("选项");
   app.set_help_flag("-h,--help", kHelpFlagText);
