@@ -13,7 +13,7 @@ namespace vantrel::batch {
 namespace {
 
 constexpr std::string_view kFormatFault = "数据格式有错";
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
 
 const InputColumn kNameColumn{"name", {"点名", "点号", "id", "point"}, {}, {}};
 
@@ -127,7 +127,7 @@ PointTableRead ReadPointTable(std::string_view bytes, const std::string& path, c
       const std::string_view f = FieldText(r, j);
       const auto d = f.empty() ? std::nullopt : ReadStrict(f);
       if (!d && v.size() < 2) return Fault(r.line, std::string(kFormatFault));
-      v.push_back(d ? *d : kNaN);
+      v.push_back(d ? *d : kNoNumber);
     }
     t.values.push_back(std::move(v));
     t.names.push_back(nameAt < r.fields.size() ? TrimBlanks(r.fields[nameAt].text) : std::string_view());

@@ -16,20 +16,20 @@ namespace {
 
 // Angles are reckoned in tenths of an arc second: whole numbers in a field book, so that
 // sums and differences are exact in a double.
-constexpr double kTurn = 12960000;
-constexpr double kHalfTurn = kTurn / 2;
+constexpr double kTurnInTenths = 12960000;
+constexpr double kHalfTurnInTenths = kTurnInTenths / 2;
 
 double TenthsPerRadian() { return 10 * SecondsPerRadian(); }
 double Radians(double tenths) { return tenths / TenthsPerRadian(); }
 
 // Into [0, 360°), and a misclosure into (-180°, 180°].
 double Wrap(double t) {
-  t = std::fmod(t, kTurn);
-  return t < 0 ? t + kTurn : t;
+  t = std::fmod(t, kTurnInTenths);
+  return t < 0 ? t + kTurnInTenths : t;
 }
 double Misclosure(double t) {
   t = Wrap(t);
-  return t > kHalfTurn ? t - kTurn : t;
+  return t > kHalfTurnInTenths ? t - kTurnInTenths : t;
 }
 
 // The leaving azimuths along a chain of stations, from the azimuth of the leg arriving at
@@ -38,7 +38,7 @@ std::vector<double> Walk(double arriving, const std::vector<double>& angles, boo
   std::vector<double> out;
   out.reserve(angles.size());
   for (double a : angles) {
-    arriving = Wrap(left ? arriving + a - kHalfTurn : arriving - a + kHalfTurn);
+    arriving = Wrap(left ? arriving + a - kHalfTurnInTenths : arriving - a + kHalfTurnInTenths);
     out.push_back(arriving);
   }
   return out;

@@ -14,12 +14,12 @@
 namespace vantrel {
 
 namespace {
-const char* const kTitle = "七参数坐标转换";
+const char* const kSevenTitle = "七参数坐标转换";
 QString Four(double v) { return QString::fromStdString(FormatPattern(v, "#.0000")); }
 }  // namespace
 
 FrmSeven::FrmSeven(AppState& state, const Services& services)
-    : VDialog(state, services, kTitle), gridPath_(CorrectionGridPath()) {
+    : VDialog(state, services, kSevenTitle), gridPath_(CorrectionGridPath()) {
   setObjectName("FrmSeven");
   auto* top = new QVBoxLayout(this);
   auto* columns = new QHBoxLayout;
@@ -97,7 +97,7 @@ void FrmSeven::Command1_Click() {
     for (int n : fields) {
       std::optional<double> x = ReadStrict(form::Std(Text[n]->text()));
       if (!x) {
-        Message(QString::fromStdString(SevenFieldMessage(n)), MessageIcon::Critical, kTitle);
+        Message(QString::fromStdString(SevenFieldMessage(n)), MessageIcon::Critical, kSevenTitle);
         Text[n]->setFocus();
         return false;
       }
@@ -127,7 +127,7 @@ void FrmSeven::Command2_Click() {
   const std::optional<double> x = ReadStrict(form::Std(Label8->text()));
   const std::optional<double> y = ReadStrict(form::Std(Label9->text()));
   if (!x || !y) {
-    Message("没有可修正的高斯坐标, 请先计算!", MessageIcon::Critical, kTitle);
+    Message("没有可修正的高斯坐标, 请先计算!", MessageIcon::Critical, kSevenTitle);
     return;
   }
   const HeightCorrection c = InterpolateHeightCorrection(*x, *y);
@@ -137,14 +137,14 @@ void FrmSeven::Command2_Click() {
   }
   Label21->setText(Four(c.dh));
   if (gridPath_.empty()) {
-    Message("找不到用户主目录, 修正格网文件无法写入!", MessageIcon::Critical, kTitle);
+    Message("找不到用户主目录, 修正格网文件无法写入!", MessageIcon::Critical, kSevenTitle);
     return;
   }
   const WriteResult w = ReplaceTextFile(gridPath_, CorrectionGridLines());
   if (!w.ok) {
     Message(QString("修正格网文件 %1 无法写入: %2")
                 .arg(QString::fromStdString(gridPath_), QString::fromStdString(w.error)),
-            MessageIcon::Critical, kTitle);
+            MessageIcon::Critical, kSevenTitle);
   }
 }
 

@@ -15,7 +15,7 @@
 namespace vantrel::batch {
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180;
+constexpr double kDegree = std::numbers::pi / 180;
 const std::string kCgcs2000 = " +a=6378137 +rf=298.257222101";
 
 struct ProjDeleter {
@@ -39,12 +39,12 @@ TEST(Cgcs2000, ProjectionAgreesWithProj) {
     ASSERT_TRUE(tmerc);
     ProjectionState st;
     st.SetEllipsoid(*EllipsoidByCode("2000"));
-    st.CentralMeridian = cm * kDeg;
+    st.CentralMeridian = cm * kDegree;
     st.FalseEastingKm = 500;
     for (double lat = 3; lat <= 54; lat += 3)
       for (double dl = -3; dl <= 3; dl += 0.75) {
         SCOPED_TRACE(::testing::Message() << "meridian " << cm << " B " << lat << " l " << dl);
-        double B = lat * kDeg, L = (cm + dl) * kDeg, H = 0, x, y, h;
+        double B = lat * kDegree, L = (cm + dl) * kDegree, H = 0, x, y, h;
         BL2XYg(st, x, y, h, B, L, H);
         const PJ_COORD ref = proj_trans(tmerc.get(), PJ_FWD, proj_coord(L, B, 0, 0));
         // PROJ gives easting first.
@@ -74,7 +74,7 @@ TEST(Cgcs2000, SpaceConversionAgreesWithProj) {
     for (double lon = -175; lon < 180; lon += 35)
       for (double height : {-1000.0, 0.0, 55.5, 3000.0, 10000.0}) {
         SCOPED_TRACE(::testing::Message() << lat << " " << lon << " " << height);
-        const double B = lat * kDeg, L = lon * kDeg;
+        const double B = lat * kDegree, L = lon * kDegree;
         double X, Y, Z;
         BLHXYZ(B, L, height, X, Y, Z, e);
         const PJ_COORD ref = proj_trans(cart.get(), PJ_FWD, proj_coord(L, B, height, 0));

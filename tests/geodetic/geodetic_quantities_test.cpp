@@ -9,7 +9,7 @@
 namespace vantrel {
 namespace {
 
-constexpr double kDeg = kPi / 180;
+constexpr double kDegree = kPi / 180;
 const double a54 = kEllipsoid54.a, e54 = kEllipsoid54.e2;
 
 TEST(RadiusCal, FiguresOn54) {

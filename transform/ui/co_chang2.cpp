@@ -18,9 +18,9 @@
 namespace vantrel {
 namespace {
 
-const QString kTitle = "平面坐标转换";
+const QString kCoChang2Title = "平面坐标转换";
 
-QGroupBox* FileFrame(QWidget* parent, const char* name, const QString& caption, QLineEdit* field,
+QGroupBox* BrowseFrame(QWidget* parent, const char* name, const QString& caption, QLineEdit* field,
                      QPushButton* browse) {
   auto* frame = new QGroupBox(caption, parent);
   frame->setObjectName(name);
@@ -75,8 +75,8 @@ Co_Chang2::Co_Chang2(AppState& state, const Services& services, QWidget* parent)
   grid->setColumnStretch(2, 1);
 
   auto* left = new QVBoxLayout;
-  left->addWidget(FileFrame(this, "Frame1", "老坐标文件", text_[7], command5));
-  left->addWidget(FileFrame(this, "Frame2", "新坐标文件", text_[1], command6));
+  left->addWidget(BrowseFrame(this, "Frame1", "老坐标文件", text_[7], command5));
+  left->addWidget(BrowseFrame(this, "Frame2", "新坐标文件", text_[1], command6));
   left->addWidget(centre);
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(rotate);
@@ -92,11 +92,11 @@ Co_Chang2::Co_Chang2(AppState& state, const Services& services, QWidget* parent)
   SelectOnEntry({text_[1], text_[2], text_[3], text_[4], text_[5], text_[6], text_[7]});
   const char* leaving[5] = {"老坐标X必须是数字!", "老坐标Y必须是数字!", "新坐标X必须是数字!",
                             "新坐标Y必须是数字!", "旋转角必须是数字!"};
-  for (int i = 2; i <= 6; ++i) CheckOnLeaving(text_[i], leaving[i - 2], kTitle);
+  for (int i = 2; i <= 6; ++i) CheckOnLeaving(text_[i], leaving[i - 2], kCoChang2Title);
   resize(520, sizeHint().height());
 }
 
-void Co_Chang2::Fail(const QString& text) { Message(text, MessageIcon::Critical, kTitle); }
+void Co_Chang2::Fail(const QString& text) { Message(text, MessageIcon::Critical, kCoChang2Title); }
 
 void Co_Chang2::Command5_Click() {
   QString path = services().files->OpenFile(this, "打开", text_[7]->text(), "老坐标文件 (*.*)");
@@ -135,7 +135,7 @@ void Co_Chang2::Rotate_Click() {
   progress.Close();
   switch (rotated) {
     case RotateOutcome::Done:
-      Message("坐标旋转结束!", MessageIcon::Information, kTitle);
+      Message("坐标旋转结束!", MessageIcon::Information, kCoChang2Title);
       break;
     case RotateOutcome::FormatError:
     case RotateOutcome::Cancelled:

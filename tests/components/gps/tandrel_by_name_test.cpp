@@ -28,7 +28,7 @@ using namespace tandrel_test;
 
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180;
+constexpr double kOneDegree = std::numbers::pi / 180;
 
 class TandrelByName : public ::testing::Test {
  protected:
@@ -207,14 +207,14 @@ TEST_F(TandrelByName, ParsersFillEmptyVariants) {
 
 TEST_F(TandrelByName, CoordinateMethods) {
   Variant X, Y, Z;
-  CallVoid("BLHXYZ", {31.2 * kDeg, 121.5 * kDeg, 20.0, Variant::Ref(X), Variant::Ref(Y), Variant::Ref(Z), "84"});
+  CallVoid("BLHXYZ", {31.2 * kOneDegree, 121.5 * kOneDegree, 20.0, Variant::Ref(X), Variant::Ref(Y), Variant::Ref(Z), "84"});
   Variant phi, lam, h;
   CallVoid("xyzblh", {Variant::Ref(phi), Variant::Ref(lam), Variant::Ref(h), X, Y, Z, "84"});
-  EXPECT_NEAR(D(phi), 31.2 * kDeg, 1e-11);
+  EXPECT_NEAR(D(phi), 31.2 * kOneDegree, 1e-11);
 
   Variant Xg, Yg;
-  CallVoid("BL2XYg", {Variant::Ref(Xg), Variant::Ref(Yg), 31 * kDeg, CallDouble("Dms2Rad", {121.303}),
-                      120 * kDeg, 0.0, 0.0, 0.0, "54"});
+  CallVoid("BL2XYg", {Variant::Ref(Xg), Variant::Ref(Yg), 31 * kOneDegree, CallDouble("Dms2Rad", {121.303}),
+                      120 * kOneDegree, 0.0, 0.0, 0.0, "54"});
   EXPECT_NEAR(D(Xg), 3432012.058, 5e-4);
   EXPECT_NEAR(D(Yg), 144062.555, 5e-4);
   Variant B, L;
@@ -222,19 +222,19 @@ TEST_F(TandrelByName, CoordinateMethods) {
   EXPECT_NEAR(D(B), 31, 1e-9);
   EXPECT_NEAR(D(L), 121.303, 1e-9);
 
-  CallVoid("BL2XYg_UTM", {Variant::Ref(Xg), Variant::Ref(Yg), 45 * kDeg, 3 * kDeg, 3 * kDeg, 0.0, 500.0, 0.0, "84"});
+  CallVoid("BL2XYg_UTM", {Variant::Ref(Xg), Variant::Ref(Yg), 45 * kOneDegree, 3 * kOneDegree, 3 * kOneDegree, 0.0, 500.0, 0.0, "84"});
   EXPECT_NEAR(D(Xg), 4982950.400, 1e-3);
-  CallVoid("BL2XYg_UTM", {Variant::Ref(Xg), Variant::Ref(Yg), 45 * kDeg, 4.5 * kDeg, 3 * kDeg, 0.0, 500.0, 0.0, "84"});
+  CallVoid("BL2XYg_UTM", {Variant::Ref(Xg), Variant::Ref(Yg), 45 * kOneDegree, 4.5 * kOneDegree, 3 * kOneDegree, 0.0, 500.0, 0.0, "84"});
   CallVoid("XYg2BL_UTM", {Xg, Yg, Variant::Ref(B), Variant::Ref(L), 3.0, 0.0, 500.0, 0.0, "84"});
   EXPECT_NEAR(D(B), 45, 1e-9);
   EXPECT_NEAR(D(L), 4.3, 1e-9);  // 4 degrees 30 minutes
 
-  const double b1 = 25 * kDeg, b2 = 47 * kDeg, lo = 110 * kDeg;
-  EXPECT_TRUE(CallBool("BL2XYg_Lambert", {Variant::Ref(Xg), Variant::Ref(Yg), 36 * kDeg, 112 * kDeg, lo, b1, b2, 0.0,
+  const double b1 = 25 * kOneDegree, b2 = 47 * kOneDegree, lo = 110 * kOneDegree;
+  EXPECT_TRUE(CallBool("BL2XYg_Lambert", {Variant::Ref(Xg), Variant::Ref(Yg), 36 * kOneDegree, 112 * kOneDegree, lo, b1, b2, 0.0,
                                           0.0, 0.0, "84"}));
   EXPECT_TRUE(CallBool("XYg2BL_Lambert", {Xg, Yg, Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
-  EXPECT_NEAR(D(B), 36 * kDeg, 1e-12);
-  EXPECT_NEAR(D(L), 112 * kDeg, 1e-12);
+  EXPECT_NEAR(D(B), 36 * kOneDegree, 1e-12);
+  EXPECT_NEAR(D(L), 112 * kOneDegree, 1e-12);
   EXPECT_FALSE(CallBool("XYg2BL_Lambert", {0.0, -D(Yg), Variant::Ref(B), Variant::Ref(L), lo, b1, b2, 0.0, 0.0, 0.0, "84"}));
 
   EXPECT_DOUBLE_EQ(CallDouble("Xy2az", {0.0, 0.0, 1.0, 1.0}), std::numbers::pi / 4);
@@ -247,7 +247,7 @@ TEST_F(TandrelByName, CoordinateMethods) {
                        Variant::Ref(y0), Variant::Ref(z0), Variant::Ref(ier)});
   EXPECT_EQ(I(ier), 0);
   EXPECT_NEAR(D(x0), 6378137, 1e-6);
-  CallVoid("GetRover", {31.2 * kDeg, 123 * kDeg, 0.0, dx, dy, dz, Variant::Ref(Xg), Variant::Ref(Yg),
+  CallVoid("GetRover", {31.2 * kOneDegree, 123 * kOneDegree, 0.0, dx, dy, dz, Variant::Ref(Xg), Variant::Ref(Yg),
                         Variant::Ref(ier)});
   EXPECT_EQ(I(ier), 0);
   EXPECT_NEAR(D(Yg), 0, 1e-6);

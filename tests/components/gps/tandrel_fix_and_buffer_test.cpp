@@ -14,14 +14,14 @@ using tandrel::ReceiveBuffer;
 
 namespace {
 
-double Rad(double degrees) { return degrees * kParserPi / 180; }
+double ParserRad(double degrees) { return degrees * kParserPi / 180; }
 
 TEST(GgaFix, HemispheresHeightsAndWhatReadGgaKeeps) {
   struct Case {
     std::string line;
     double lat, lon, height, separation;
   };
-  const double b = Rad(53 + 21.6802 / 60), l = Rad(6 + 30.3372 / 60);
+  const double b = ParserRad(53 + 21.6802 / 60), l = ParserRad(6 + 30.3372 / 60);
   const Case cases[] = {
       {Nmea("GPGGA,092750.000,5321.6802,N,00630.3372,E,1,8,1.03,61.7,M,55.2,M,,"), b, l, 61.7, 55.2},
       {Nmea("GPGGA,092750.000,5321.6802,S,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,"), -b, -l, 61.7, 55.2},
