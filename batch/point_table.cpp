@@ -113,11 +113,20 @@ PointTableRead ReadPointTable(std::string_view bytes, const std::string& path, c
   std::vector<std::size_t> valueColumns = {x, y}, remarkColumns;
   for (std::size_t j = 0; j < width; ++j) {
     if (j == x || j == y || j == nameAt) continue;
-    const bool numbers = std::all_of(rows.begin(), rows.end(), [&](const Row& r) {
+    const Row* firstNumber = nullptr;
+    const Row* firstOther = nullptr;
+    for (const Row& r : rows) {
       const std::string_view f = FieldText(r, j);
-      return f.empty() || ReadStrict(f).has_value();
-    });
-    (numbers ? valueColumns : remarkColumns).push_back(j);
+      if (f.empty()) continue;
+      const Row*& first = ReadStrict(f) ? firstNumber : firstOther;
+      if (!first) first = &r;
+    }
+    (firstOther ? remarkColumns : valueColumns).push_back(j);
+    if (firstOther && firstNumber) {
+      const std::string column = j < names.size() ? std::string(TrimBlanks(names[j])) : "第" + std::to_string(j + 1);
+      t.notes.push_back(column + "列第" + std::to_string(firstOther->line) + "行的 \"" +
+                        std::string(FieldText(*firstOther, j)) + "\" 不是数值, 整列作为备注");
+    }
   }
   if (!names.empty())
     for (std::size_t j : valueColumns) t.columns.emplace_back(j < names.size() ? TrimBlanks(names[j]) : "");

@@ -25,6 +25,9 @@ struct PointTable {
   // columns making the remark, joined by the delimiter as they stood.
   std::vector<std::vector<double>> values;
   std::vector<std::uint64_t> lines;  // the line of each point, from 1
+  // Delimited: a column of numbers with a field that is none (a typo, say) went whole into
+  // the remark; one sentence each, naming the column and the line, for the caller to pass on.
+  std::vector<std::string> notes;
 };
 
 struct PointTableRead {

@@ -86,6 +86,10 @@ void BindPointFiles(py::module_& m) {
       for (const auto& h : t.columns) c.append(py::str(text(h)));
       names_of_columns = c;
     }
+    for (const std::string& note : t.notes) {
+      const std::string said = "坐标文件" + path + ": " + text(note);
+      if (PyErr_WarnEx(PyExc_UserWarning, said.c_str(), 1) < 0) throw py::error_already_set();
+    }
     return points(names, py::module_::import("numpy").attr("ascontiguousarray")(xy), remarks, values,
                   names_of_columns);
   }, py::arg("path"), py::arg("encoding") = "auto", py::arg("format") = py::none(), py::arg("delimiter") = py::none(),
@@ -101,7 +105,8 @@ separated by commas or tabs is read as delimited fields; format ('points' | 'csv
 delimiter (',' | ';' | 'tab') and columns (names by position, no header then) say it
 outright. There the name is the column headed name, 点名, 点号 or id (else the first other
 than x and y), every other column holding only numbers (or empty fields, NaN) joins values,
-and the remaining columns make the remark.
+and the remaining columns make the remark; a column of numbers with one field that is none
+goes to the remark with a UserWarning naming the column and the line.
 
 encoding 'auto' takes a file of well-formed UTF-8 (a byte-order mark dropped) as UTF-8 and
 any other as GBK; 'gbk' reads it as GBK, the calculator's encoding: a point line that is not

@@ -37,6 +37,14 @@ def test_point_files_and_csv_keep_every_number(tmp_path, name, text, names, valu
     np.testing.assert_array_equal(r.xy, np.array(values)[:, :2])
 
 
+def test_a_typo_in_a_column_of_numbers_is_said_not_swallowed(tmp_path):
+    path = tmp_path / "h.csv"
+    path.write_bytes("name,x,y,H\nK1,10,20,7.5\nK2,11,21,8,O\nK3,12,22,8.5\n".replace("8,O", "8.O").encode())
+    with pytest.warns(UserWarning, match=r"H列第3行的 \"8.O\" 不是数值, 整列作为备注"):
+        r = v.read_point_file(path)
+    assert r.remarks == ["7.5", "8.O", "8.5"] and r.values.shape == (3, 2)
+
+
 def test_a_file_reads_as_the_command_line_converts_it(tmp_path):
     # One comma-separated .txt through vantrel-cli gauss2blh and through read_point_file + inverse.
     program = pathlib.Path(BUILD_DIR or "", "cli", "vantrel-cli")
