@@ -14,6 +14,7 @@ struct LevelPoint {
   double knownSigma = 0;
 };
 
+// Either way a line's σ is sigma · √amount; the choice says what amount counts.
 enum class LineWeight { ByLength, BySetups };
 
 struct LevelLine {

@@ -117,6 +117,32 @@ TEST(Levelling, FreeNetworkKeepsTheChosenPointsMean) {
   EXPECT_NEAR(kept, known, 1e-9);
 }
 
+// A known height with a σ acts as a line of that σ from a fixed point at that height.
+TEST(Levelling, WeightedKnownHeightIsALineFromAFixedPoint) {
+  std::vector<LevelPoint> weighted = {
+      {"BM1", 10.000, 0}, {"BM2", 12.004, 0.002}, {"N1", {}, 0}, {"N2", {}, 0}};
+  std::vector<LevelLine> lines = {{"BM1", "N1", 0.8012, 8, LineWeight::BySetups, 0.0005},
+                                  {"N1", "N2", 0.6021, 6, LineWeight::BySetups, 0.0005},
+                                  {"N2", "BM2", 0.5990, 9, LineWeight::BySetups, 0.0005},
+                                  {"BM1", "N2", 1.4055, 12, LineWeight::BySetups, 0.0005}};
+  std::vector<LevelPoint> fixed = weighted;
+  fixed[1] = {"BM2", {}, 0};
+  fixed.push_back({"F", 12.004, 0});
+  std::vector<LevelLine> withLine = lines;
+  withLine.push_back({"F", "BM2", 0.0, 1, LineWeight::BySetups, 0.002});
+  const LevellingResult a = AdjustLevelling(weighted, lines);
+  const LevellingResult b = AdjustLevelling(fixed, withLine);
+  ASSERT_TRUE(a.ok && b.ok) << a.error << b.error;
+  EXPECT_EQ(a.degreesOfFreedom, b.degreesOfFreedom);
+  EXPECT_NEAR(a.sigma0, b.sigma0, 1e-12);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(a.points[i].height, b.points[i].height, 1e-12);
+    EXPECT_NEAR(a.points[i].sigma, b.points[i].sigma, 1e-12);
+  }
+  EXPECT_NE(a.points[1].height, 12.004);
+  for (int k = 0; k < 4; ++k) EXPECT_NEAR(a.lines[k].redundancy, b.lines[k].redundancy, 1e-12);
+}
+
 // 《误差理论与测量平差基础》 9.7 "水准网按间接平差算例" as reproduced at
 // https://m.wenke99.com/p-3056330.html: six lines among A, B, C, D, weights p = 10 / S (S in km),
 // D taken as height 0. Published: H_A 0.0769, H_B 0.0999, H_C 1.2162 m, σ0 = 3.4 mm,
