@@ -27,6 +27,7 @@ double LineSigma(const LevelLine& line) { return line.sigma * std::sqrt(line.amo
 LevellingResult AdjustLevelling(const std::vector<LevelPoint>& points,
                                 const std::vector<LevelLine>& lines,
                                 const LevellingOptions& options) {
+  if (!(options.sigma0 > 0)) return Fail("单位权中误差必须是正数");
   const int n = static_cast<int>(points.size());
   const bool free = options.datum == Datum::Free;
   std::unordered_map<std::string, int> index;
