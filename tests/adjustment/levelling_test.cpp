@@ -100,7 +100,7 @@ TEST(Levelling, FreeNetworkKeepsTheChosenPointsMean) {
   for (int i = 0; i < n; ++i) {
     heights += r.points[i].height;
     EXPECT_NEAR(r.points[i].height - r.points[0].height, x[i] - x[0], 1e-9);
-    EXPECT_NEAR(r.points[i].sigma, r.sigma0 / 0.001 * 0.001 * std::sqrt(q(i, i)), 1e-9);
+    EXPECT_NEAR(r.points[i].sigma, r.sigma0 * std::sqrt(q(i, i)), 1e-9);  // p = 1 / km
   }
   // The datum point's approximate height is its known height, the others follow the lines.
   EXPECT_NEAR(heights / n - r.points[0].height, -x[0] + x.mean(), 1e-9);
