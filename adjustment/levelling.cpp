@@ -165,7 +165,8 @@ LevellingResult AdjustLevelling(const std::vector<LevelPoint>& points,
     normal.AddRow({row.unknowns.data(), std::size_t(row.count)},
                   {row.coefficients.data(), std::size_t(row.count)}, row.l, row.p);
   SparseFactor factor;
-  const FactorStatus status = factor.Factorize(normal.Matrix());
+  const FactorStatus status = factor.Factorize(normal);
+  if (!status.ok && status.brokenUnknown < 0) return Fail("法方程无法分解（内存不足？）");
   if (!status.ok)
     return Fail("点 " + points[pointOf[status.brokenUnknown]].name + " 的高程不能由观测确定");
   const Eigen::VectorXd x = factor.Solve(normal.RightHandSide());

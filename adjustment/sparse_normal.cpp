@@ -4,119 +4,230 @@
 #include <cmath>
 #include <limits>
 
+#include <Eigen/Dense>
+#include <suitesparse/cholmod.h>
+
 namespace vantrel::adjustment {
 
 NormalEquations::NormalEquations(int unknowns)
-    : size_(unknowns), rhs_(Eigen::VectorXd::Zero(unknowns)) {}
+    : size_(unknowns), rhs_(Eigen::VectorXd::Zero(unknowns)),
+      diagonal_(Eigen::VectorXd::Zero(unknowns)) {}
 
 void NormalEquations::AddRow(std::span<const int> unknowns, std::span<const double> coefficients,
                              double l, double p) {
+  const double root = std::sqrt(p);
+  const std::size_t begin = columns_.size();
   for (std::size_t a = 0; a < unknowns.size(); ++a) {
     const int i = unknowns[a];
-    const double pa = p * coefficients[a];
-    rhs_[i] += pa * l;
-    for (std::size_t b = 0; b < unknowns.size(); ++b) {
-      const int j = unknowns[b];
-      if (j <= i) triplets_.emplace_back(i, j, pa * coefficients[b]);
+    rhs_[i] += p * coefficients[a] * l;
+    diagonal_[i] += p * coefficients[a] * coefficients[a];
+    // Kept ascending: a handful of entries, an insertion sort.
+    std::size_t at = columns_.size();
+    columns_.push_back(i);
+    values_.push_back(root * coefficients[a]);
+    for (; at > begin && columns_[at - 1] > i; --at) {
+      std::swap(columns_[at - 1], columns_[at]);
+      std::swap(values_[at - 1], values_[at]);
     }
   }
+  rowStart_.push_back(static_cast<int>(columns_.size()));
 }
 
 SparseMatrix NormalEquations::Matrix() const {
+  std::vector<Eigen::Triplet<double, int>> triplets;
+  for (int r = 0; r < Rows(); ++r) {
+    for (int a = rowStart_[r]; a < rowStart_[r + 1]; ++a)
+      for (int b = rowStart_[r]; b <= a; ++b)
+        triplets.emplace_back(columns_[a], columns_[b], values_[a] * values_[b]);
+  }
   SparseMatrix n(size_, size_);
-  n.setFromTriplets(triplets_.begin(), triplets_.end());
+  n.setFromTriplets(triplets.begin(), triplets.end());
   return n;
 }
 
-FactorStatus SparseFactor::Factorize(const SparseMatrix& lowerN) {
-  const int size = static_cast<int>(lowerN.rows());
-  zDiag_.clear();
-  zLower_.clear();
-  ldlt_.compute(lowerN);
-  const auto& p = ldlt_.permutationP().indices();
-  perm_.assign(p.data(), p.data() + size);
+struct SparseFactor::Cholmod {
+  cholmod_common common;
+  cholmod_factor* factor = nullptr;
+  Cholmod() {
+    cholmod_start(&common);
+    common.supernodal = CHOLMOD_SUPERNODAL;
+    common.print = 0;
+    common.error_handler = nullptr;
+  }
+  ~Cholmod() {
+    Free();
+    cholmod_finish(&common);
+  }
+  void Free() {
+    if (factor) cholmod_free_factor(&factor, &common);
+  }
+  // Supernode s: its first column, its columns, its rows (the columns first, then the rows
+  // below, ascending) and its dense column-major block of values.
+  int First(int s) const { return static_cast<int>(Super()[s]); }
+  int Columns(int s) const { return static_cast<int>(Super()[s + 1] - Super()[s]); }
+  int RowCount(int s) const { return static_cast<int>(Pi()[s + 1] - Pi()[s]); }
+  const int* Rows(int s) const { return static_cast<const int*>(factor->s) + Pi()[s]; }
+  std::size_t Values(int s) const { return static_cast<std::size_t>(Px()[s]); }
+  const double* X() const { return static_cast<const double*>(factor->x); }
+  const int* Super() const { return static_cast<const int*>(factor->super); }
+  const int* Pi() const { return static_cast<const int*>(factor->pi); }
+  const int* Px() const { return static_cast<const int*>(factor->px); }
+};
 
-  std::vector<double> diagonal(size, 0.0);  // N's diagonal in the factor's order
-  for (int c = 0; c < size; ++c) diagonal[perm_[c]] = lowerN.coeff(c, c);
-  const Eigen::VectorXd& d = ldlt_.vectorD();
-  // Eigen stops at an exactly zero pivot; a rank defect in floating point leaves a pivot
-  // of rounding size instead, which the relative test catches.
-  int broken = -1;
-  for (int k = 0; k < size; ++k) {
-    if (!(d[k] > kPivotTolerance * diagonal[k])) {
+SparseFactor::SparseFactor() : cholmod_(std::make_unique<Cholmod>()) {}
+SparseFactor::~SparseFactor() = default;
+
+FactorStatus SparseFactor::Factorize(const NormalEquations& normal) {
+  const int size = normal.Size();
+  Cholmod& c = *cholmod_;
+  z_.clear();
+  // CHOLMOD factors A·Aᵀ of an unsymmetric matrix: given Aᵀ·√P it factors N itself.
+  cholmod_sparse a{};
+  a.nrow = static_cast<std::size_t>(size);
+  a.ncol = static_cast<std::size_t>(normal.Rows());
+  a.nzmax = normal.columns_.size();
+  a.p = const_cast<int*>(normal.rowStart_.data());
+  a.i = const_cast<int*>(normal.columns_.data());
+  a.x = const_cast<double*>(normal.values_.data());
+  a.stype = 0;
+  a.itype = CHOLMOD_INT;
+  a.xtype = CHOLMOD_REAL;
+  a.dtype = CHOLMOD_DOUBLE;
+  a.sorted = 1;
+  a.packed = 1;
+  std::uint64_t hash = 1469598103934665603ull ^ static_cast<std::uint64_t>(size);
+  for (const std::vector<int>* v : {&normal.rowStart_, &normal.columns_})
+    for (int k : *v) hash = (hash ^ static_cast<std::uint32_t>(k)) * 1099511628211ull;
+  FactorStatus status;
+  if (size == 0) {  // every unknown held: nothing to factor
+    c.Free();
+    position_.clear();
+    status.ok = true;
+    return status;
+  }
+  if (!c.factor || hash != pattern_) {
+    c.Free();
+    c.factor = cholmod_analyze(&a, &c.common);
+    pattern_ = hash;
+    if (!c.factor) return status;
+  }
+  cholmod_factorize(&a, c.factor, &c.common);
+  if (c.common.status < CHOLMOD_OK || !c.factor->is_super) {
+    c.Free();
+    return status;
+  }
+  const int* perm = static_cast<const int*>(c.factor->Perm);
+  position_.assign(size, 0);
+  for (int k = 0; k < size; ++k) position_[perm[k]] = k;
+  superOf_.assign(size, 0);
+  const int supers = static_cast<int>(c.factor->nsuper);
+  for (int s = 0; s < supers; ++s)
+    for (int k = c.First(s); k < c.First(s) + c.Columns(s); ++k) superOf_[k] = s;
+
+  // CHOLMOD stops at a pivot that is not positive; a rank defect in floating point leaves a
+  // pivot of rounding size instead, which the relative test catches.
+  const int valid = c.common.status == CHOLMOD_NOT_POSDEF ? static_cast<int>(c.factor->minor) : size;
+  int broken = valid < size ? valid : -1;
+  for (int k = 0; k < valid && k < size; ++k) {
+    const int s = superOf_[k];
+    const int local = k - c.First(s);
+    const double l = c.X()[c.Values(s) + static_cast<std::size_t>(local) * c.RowCount(s) + local];
+    if (!(l * l > kPivotTolerance * normal.Diagonal()[perm[k]])) {
       broken = k;
       break;
     }
   }
-  if (broken < 0 && ldlt_.info() != Eigen::Success) broken = 0;
-  FactorStatus status;
   status.ok = broken < 0;
   if (!status.ok) {
-    status.brokenUnknown =
-        static_cast<int>(std::find(perm_.begin(), perm_.end(), broken) - perm_.begin());
+    status.brokenUnknown = perm[broken];
+    // A factor that broke down is no base for the next call's ordering of numbers.
+    c.Free();
   }
   return status;
 }
 
-Eigen::VectorXd SparseFactor::Solve(const Eigen::VectorXd& rhs) const { return ldlt_.solve(rhs); }
-
-std::ptrdiff_t SparseFactor::FactorNonZeros() const {
-  return ldlt_.matrixL().nestedExpression().nonZeros();
+Eigen::VectorXd SparseFactor::Solve(const Eigen::VectorXd& rhs) const {
+  Cholmod& c = *cholmod_;
+  if (!c.factor) return Eigen::VectorXd::Zero(rhs.size());
+  cholmod_dense b{};
+  b.nrow = static_cast<std::size_t>(rhs.size());
+  b.ncol = 1;
+  b.nzmax = b.nrow;
+  b.d = b.nrow;
+  b.x = const_cast<double*>(rhs.data());
+  b.xtype = CHOLMOD_REAL;
+  b.dtype = CHOLMOD_DOUBLE;
+  cholmod_dense* x = cholmod_solve(CHOLMOD_A, c.factor, &b, &c.common);
+  Eigen::VectorXd out = Eigen::Map<const Eigen::VectorXd>(static_cast<const double*>(x->x), rhs.size());
+  cholmod_free_dense(&x, &c.common);
+  return out;
 }
 
+std::ptrdiff_t SparseFactor::FactorNonZeros() const {
+  const Cholmod& c = *cholmod_;
+  return c.factor ? static_cast<std::ptrdiff_t>(c.factor->xsize) : 0;
+}
+
+// Takahashi's recurrences by supernodes, from the last back. With a supernode's block split
+// into its diagonal part D and the rows below B (rows R), and U = B D⁻¹:
+//   Z(R, cols) = −Z(R, R) U        Z(cols, cols) = D⁻ᵀ D⁻¹ − Uᵀ Z(R, cols)
+// Z(R, R) lies in later supernodes at positions their blocks hold, because R is a clique
+// of the factor's graph.
 void SparseFactor::SelectInverse() {
-  const SparseMatrix& l = ldlt_.matrixL().nestedExpression();
-  const int* lp = l.outerIndexPtr();
-  const int* li = l.innerIndexPtr();
-  const double* lx = l.valuePtr();
-  const Eigen::VectorXd& d = ldlt_.vectorD();
-  const int size = static_cast<int>(l.cols());
-  zDiag_.assign(size, 0.0);
-  zLower_.assign(static_cast<std::size_t>(lp[size]), 0.0);
-  std::vector<double> column;
-  // From the last column back: column j of Z = N^-1 needs only Z on the rows L's column j
-  // holds, and those rows form a clique in the factor's graph, so each Z(i, k) it reads is
-  // already stored at a position of L (rows within a column are ascending).
-  for (int j = size - 1; j >= 0; --j) {
-    const int p0 = lp[j];
-    const int count = lp[j + 1] - p0;
-    column.assign(count, 0.0);
-    for (int a = 0; a < count; ++a) {
-      const int i = li[p0 + a];
-      column[a] -= lx[p0 + a] * zDiag_[i];
-      int q = lp[i];
-      const int qEnd = lp[i + 1];
-      for (int b = a + 1; b < count; ++b) {
-        const int k = li[p0 + b];
-        while (q < qEnd && li[q] < k) ++q;
-        const double z = zLower_[q];  // Z(k, i); the clique property guarantees li[q] == k
-        column[a] -= lx[p0 + b] * z;
-        column[b] -= lx[p0 + a] * z;
+  using Eigen::MatrixXd;
+  const Cholmod& c = *cholmod_;
+  if (!c.factor) return;
+  const int supers = static_cast<int>(c.factor->nsuper);
+  z_.assign(c.factor->xsize, 0.0);
+  std::vector<int> local(position_.size(), -1);
+  int scattered = -1;
+  for (int s = supers - 1; s >= 0; --s) {
+    const int cols = c.Columns(s), rows = c.RowCount(s), below = rows - cols;
+    const int* r = c.Rows(s) + cols;
+    Eigen::Map<const MatrixXd> block(c.X() + c.Values(s), rows, cols);
+    const auto d = block.topRows(cols).triangularView<Eigen::Lower>();
+    MatrixXd dInverse = MatrixXd::Identity(cols, cols);
+    d.solveInPlace(dInverse);
+    Eigen::Map<MatrixXd> z(z_.data() + c.Values(s), rows, cols);
+    if (below == 0) {
+      z.topRows(cols) = dInverse.transpose() * dInverse;
+      continue;
+    }
+    MatrixXd u = block.bottomRows(below) * dInverse;
+    MatrixXd zrr(below, below);
+    for (int j = 0; j < below; ++j) {
+      const int t = superOf_[r[j]];
+      if (t != scattered) {
+        for (int a = 0; a < c.RowCount(t); ++a) local[c.Rows(t)[a]] = a;
+        scattered = t;
       }
+      const double* zt = z_.data() + c.Values(t) + static_cast<std::size_t>(r[j] - c.First(t)) * c.RowCount(t);
+      for (int i = j; i < below; ++i) zrr(i, j) = zt[local[r[i]]];
     }
-    double diag = 1.0 / d[j];
-    for (int a = 0; a < count; ++a) {
-      zLower_[p0 + a] = column[a];
-      diag -= lx[p0 + a] * column[a];
-    }
-    zDiag_[j] = diag;
+    z.bottomRows(below).noalias() = -(zrr.selfadjointView<Eigen::Lower>() * u);
+    z.topRows(cols).noalias() = dInverse.transpose() * dInverse;
+    z.topRows(cols).noalias() -= u.transpose() * z.bottomRows(below);
   }
 }
 
 double SparseFactor::Inverse(int i, int j) const {
-  const int pi = perm_[i];
-  const int pj = perm_[j];
-  if (pi == pj) return zDiag_[pi];
-  const int row = std::max(pi, pj);
-  const int col = std::min(pi, pj);
-  const SparseMatrix& l = ldlt_.matrixL().nestedExpression();
-  const int* begin = l.innerIndexPtr() + l.outerIndexPtr()[col];
-  const int* end = l.innerIndexPtr() + l.outerIndexPtr()[col + 1];
-  const int* at = std::lower_bound(begin, end, row);
-  if (at == end || *at != row) return std::numeric_limits<double>::quiet_NaN();
-  return zLower_[static_cast<std::size_t>(at - l.innerIndexPtr())];
+  const Cholmod& c = *cholmod_;
+  const int row = std::max(position_[i], position_[j]);
+  const int col = std::min(position_[i], position_[j]);
+  const int s = superOf_[col];
+  const int cols = c.Columns(s), first = c.First(s);
+  int at = -1;
+  if (row < first + cols) {
+    at = row - first;
+  } else {
+    const int* begin = c.Rows(s) + cols;
+    const int* end = c.Rows(s) + c.RowCount(s);
+    const int* found = std::lower_bound(begin, end, row);
+    if (found == end || *found != row) return std::numeric_limits<double>::quiet_NaN();
+    at = static_cast<int>(found - c.Rows(s));
+  }
+  return z_[c.Values(s) + static_cast<std::size_t>(col - first) * c.RowCount(s) + at];
 }
-
 double SparseFactor::Quadratic(std::span<const int> unknowns,
                                std::span<const double> coefficients) const {
   double q = 0;

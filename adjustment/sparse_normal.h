@@ -2,23 +2,25 @@
 // Sparse normal equations N x = n of a least-squares adjustment, their factorisation and the
 // entries of N^-1 that precisions and redundancy numbers need.
 //
-// The factor is Eigen's SimplicialLDLT with its AMD fill-reducing ordering: header-only, in
-// Debian, and for the 1D (levelling) and 2D (plane) sparsity of survey networks it handles
-// 10^5 unknowns in a second or so. A supernodal factor (CHOLMOD) can replace it behind this
-// interface when larger networks come along; nothing outside this file sees Eigen's factor.
+// The factor is CHOLMOD's supernodal Cholesky (SuiteSparse, in Debian) with its fill-reducing
+// ordering (AMD, or METIS where AMD fills too much): survey networks are two-dimensional
+// graphs whose separators form dense blocks, and the supernodal factor does those with BLAS.
+// The selected inverse runs over the same supernodes, block by block.
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
 #include <Eigen/SparseCore>
-#include <Eigen/SparseCholesky>
+#include <memory>
 
 namespace vantrel::adjustment {
 
 using SparseMatrix = Eigen::SparseMatrix<double, Eigen::ColMajor, int>;
 
-// Sums p·aᵀa and p·aᵀl over observation rows a (a few non-zero coefficients each) into the
-// lower triangle of N and into n.
+// The observation rows of N = AᵀPA and the right-hand side n = AᵀPl. The rows are kept as
+// they are (√p·a, a few non-zero coefficients each): the factorisation forms AᵀPA itself,
+// and between iterations of a non-linear adjustment only the numbers change.
 class NormalEquations {
  public:
   explicit NormalEquations(int unknowns);
@@ -29,14 +31,20 @@ class NormalEquations {
               double p);
 
   int Size() const { return size_; }
-  // N as a lower triangle (column-major, duplicates summed).
+  int Rows() const { return static_cast<int>(rowStart_.size()) - 1; }
+  // N as a lower triangle (column-major, duplicates summed), for callers that want to look.
   SparseMatrix Matrix() const;
   const Eigen::VectorXd& RightHandSide() const { return rhs_; }
+  const Eigen::VectorXd& Diagonal() const { return diagonal_; }
 
  private:
+  friend class SparseFactor;
   int size_;
-  std::vector<Eigen::Triplet<double, int>> triplets_;
-  Eigen::VectorXd rhs_;
+  // Aᵀ·√P column by column (one column per row), unknowns ascending within a row.
+  std::vector<int> rowStart_{0};
+  std::vector<int> columns_;
+  std::vector<double> values_;
+  Eigen::VectorXd rhs_, diagonal_;
 };
 
 struct FactorStatus {
@@ -49,9 +57,9 @@ struct FactorStatus {
 // L D Lᵀ of P N Pᵀ with P the AMD ordering, and the selected inverse on the factor's pattern.
 class SparseFactor {
  public:
-  // lowerN: N's lower triangle as NormalEquations::Matrix gives it. A pivot below
-  // kPivotTolerance times its column's diagonal in N counts as a breakdown (rank defect).
-  FactorStatus Factorize(const SparseMatrix& lowerN);
+  // A pivot below kPivotTolerance times its column's diagonal in N counts as a breakdown
+  // (rank defect). Equations with the rows' pattern of the last call reuse its ordering.
+  FactorStatus Factorize(const NormalEquations& normal);
   static constexpr double kPivotTolerance = 1e-10;
 
   Eigen::VectorXd Solve(const Eigen::VectorXd& rhs) const;
@@ -65,15 +73,22 @@ class SparseFactor {
   // a N^-1 aᵀ of one observation row; NaN when two of its unknowns are not coupled.
   double Quadratic(std::span<const int> unknowns, std::span<const double> coefficients) const;
 
-  int Size() const { return static_cast<int>(perm_.size()); }
-  // Entries of L below the diagonal (memory and work grow with it).
+  int Size() const { return static_cast<int>(position_.size()); }
+  // Entries L's supernodes store (memory and work grow with it).
   std::ptrdiff_t FactorNonZeros() const;
 
+  SparseFactor();
+  ~SparseFactor();
+  SparseFactor(const SparseFactor&) = delete;
+  SparseFactor& operator=(const SparseFactor&) = delete;
+
  private:
-  Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower, Eigen::AMDOrdering<int>> ldlt_;
-  std::vector<int> perm_;      // caller's unknown -> factor's row
-  std::vector<double> zDiag_;  // N^-1 diagonal, factor's order
-  std::vector<double> zLower_; // N^-1 below the diagonal, parallel to L's values
+  struct Cholmod;
+  std::unique_ptr<Cholmod> cholmod_;
+  std::uint64_t pattern_ = 0;  // a hash of the rows' pattern the ordering was made for
+  std::vector<int> position_;  // caller's unknown -> factor's column
+  std::vector<int> superOf_;   // factor's column -> its supernode
+  std::vector<double> z_;      // N^-1 on L's supernodal layout
 };
 
 }  // namespace vantrel::adjustment
