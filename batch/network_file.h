@@ -9,7 +9,7 @@
 
 #include "adjustment/levelling.h"
 #include "adjustment/plane_network.h"
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 
 namespace vantrel::batch {
 
@@ -24,7 +24,7 @@ struct NetworkFile {
   std::vector<int> observationLines, levelLineLines;
   // Set when the file was a compass traverse file: its input, so that a report can print
   // the compass result beside the rigorous one.
-  std::optional<TraverseInput> traverse;
+  std::optional<adjustment::TraverseInput> traverse;
 };
 
 struct NetworkFileResult {

@@ -138,7 +138,7 @@ class Parser {
 
   // A length or coordinate the tables can print to the millimetre (kTraverseMaxMetres).
   bool Size(int n, const std::string& text, double v, const char* what) {
-    if (std::fabs(v) < kTraverseMaxMetres) return true;
+    if (std::fabs(v) < adjustment::kTraverseMaxMetres) return true;
     Fail(n, std::string(what) + "太大: " + text + " (坐标和边长应小于 1e9 米)!");
     return false;
   }
@@ -149,10 +149,11 @@ class Parser {
     for (size_t i = 1; i < items.size(); ++i) {
       const std::string& w = items[i];
       if (!kind && (w == "附合" || w == "闭合")) {
-        in_.kind = w == "附合" ? TraverseKind::Connecting : TraverseKind::Closed;
+        in_.kind = w == "附合" ? adjustment::TraverseKind::Connecting
+                              : adjustment::TraverseKind::Closed;
         kind = true;
       } else if (!side && (w == "左角" || w == "右角")) {
-        in_.side = w == "左角" ? AngleSide::Left : AngleSide::Right;
+        in_.side = w == "左角" ? adjustment::AngleSide::Left : adjustment::AngleSide::Right;
         side = true;
       } else {
         return Fail(n, "导线 行只能写类型 (附合或闭合) 和角度 (左角或右角), 不认识: " + w + "!");
@@ -168,7 +169,7 @@ class Parser {
     auto x = ReadStrict(items[2]), y = ReadStrict(items[3]);
     if (!x || !y) return Fail(n, bad);
     if (!Size(n, items[2], *x, "坐标") || !Size(n, items[3], *y, "坐标")) return;
-    TraversePoint p{items[1], *x, *y};
+    adjustment::TraversePoint p{items[1], *x, *y};
     if (w == "起点") in_.start = p;
     else if (w == "后视") in_.backSight = p;
     else if (w == "终点") in_.end = p;
@@ -194,7 +195,7 @@ class Parser {
     auto angle = ReadPackedAngle(items[1]);
     if (!angle) return Fail(n, "转折角错!");
     if (!PackedAngleTenths(items[1])) return Fail(n, FinerThanTenths(items[1]));
-    TraverseStation s{items[0], *angle, 0};
+    adjustment::TraverseStation s{items[0], *angle, 0};
     if (items.size() == 3) {
       auto d = ReadStrict(items[2]);
       if (!d || !(*d > 0)) return Fail(n, "边长错!");
@@ -208,7 +209,7 @@ class Parser {
   void Finish() {
     if (!seen_.count("导线")) return Fail(0, "缺少 导线 行 (附合或闭合, 左角或右角)!");
     if (!seen_.count("起点")) return Fail(0, "缺少起点!");
-    const bool closed = in_.kind == TraverseKind::Closed;
+    const bool closed = in_.kind == adjustment::TraverseKind::Closed;
     const std::vector<std::string> foreign =
         closed ? std::vector<std::string>{"终点", "前视", "终止方位"}
                : std::vector<std::string>{"连接角", "首边方位"};
@@ -229,7 +230,7 @@ class Parser {
 
   std::string file_;
   std::string error_;
-  TraverseInput in_;
+  adjustment::TraverseInput in_;
   std::map<std::string, int> seen_;  // keyword -> line
   std::vector<StationLine> stationLines_;
 };

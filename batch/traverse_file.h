@@ -32,14 +32,14 @@
 #include <string>
 #include <string_view>
 
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 
 namespace vantrel::batch {
 
 struct TraverseFileResult {
   bool ok = false;
   std::string error;  // "FILE:LINE: reason" or "FILE: reason" when !ok
-  TraverseInput input;
+  adjustment::TraverseInput input;
 };
 
 // Reads and checks the layout (not yet the geometry: AdjustTraverse does that).

@@ -16,7 +16,7 @@ constexpr double kFullCircleSeconds = 1296000;
 // Rad2dms_Buff's text, the angle rounded to the shown decimals of a second first, so that
 // cutting the text after them gives the rounded value, not a truncated one.
 std::string PackedText(double radians, int decimals, bool wrap) {
-  const double rho = SecondsPerRadian();
+  const double rho = adjustment::SecondsPerRadian();
   const double scale = std::pow(10.0, decimals);
   double seconds = std::round(radians * rho * scale) / scale;
   if (wrap && seconds >= kFullCircleSeconds) seconds -= kFullCircleSeconds;
@@ -36,18 +36,19 @@ std::string SecondsText(double seconds, int decimals) {
 }
 
 bool WholeSeconds(double radians) {
-  const double sec = radians * SecondsPerRadian();
+  const double sec = radians * adjustment::SecondsPerRadian();
   return std::fabs(sec - std::round(sec)) <= 1e-4;
 }
 
 // Decimals of the observed and adjusted angles and their corrections: none when every
 // observed angle is in whole seconds and corrections go in whole seconds, else one.
-int ChooseDecimals(const TraverseInput& in, const TraverseAdjustment& adj, const TraverseReportOptions& opt) {
+int ChooseDecimals(const adjustment::TraverseInput& in, const adjustment::TraverseAdjustment& adj,
+                   const TraverseReportOptions& opt) {
   if (opt.secondsDecimals >= 0) return opt.secondsDecimals;
   const double step = adj.options.correctionStepSeconds;
   if (!(step >= 1 && step == std::floor(step))) return 1;
   if (in.connectionAngle && !WholeSeconds(*in.connectionAngle)) return 1;
-  for (const AdjustedStation& s : adj.stations)
+  for (const adjustment::AdjustedStation& s : adj.stations)
     if (!WholeSeconds(s.observed)) return 1;
   return 0;
 }
@@ -55,7 +56,8 @@ int ChooseDecimals(const TraverseInput& in, const TraverseAdjustment& adj, const
 // Decimals of the azimuths: one more than the angles' when a known azimuth (computed from
 // coordinates to 0.1″, or given so) carries tenths, so that each azimuth is the last one
 // turned by the adjusted angle at the printed digits.
-int ChooseAzimuthDecimals(const TraverseInput& in, const TraverseAdjustment& adj, int d,
+int ChooseAzimuthDecimals(const adjustment::TraverseInput& in,
+                          const adjustment::TraverseAdjustment& adj, int d,
                           const TraverseReportOptions& opt) {
   if (opt.secondsDecimals >= 0 || d > 0) return d;
   std::vector<double> known = {adj.startAzimuth, adj.endAzimuthKnown};
@@ -82,13 +84,13 @@ struct ReportModel {
   std::vector<std::string> coordinateSummary;
 };
 
-std::string PointFact(const char* role, const TraversePoint& p) {
+std::string PointFact(const char* role, const adjustment::TraversePoint& p) {
   return std::string(role) + " " + p.name + "  X=" + Metres(p.x) + "  Y=" + Metres(p.y);
 }
 
 // The allowances and the rounding rules, in the table's head.
-void RuleFacts(const TraverseAdjustment& adj, std::vector<std::string>& facts) {
-  const TraverseOptions& o = adj.options;
+void RuleFacts(const adjustment::TraverseAdjustment& adj, std::vector<std::string>& facts) {
+  const adjustment::TraverseOptions& o = adj.options;
   const double step = o.correctionStepSeconds;
   facts.push_back("等级: " + (o.grade.empty() ? std::string("未指定") : o.grade) +
                   "    角度闭合差限差: ±" + GeneralNumberText(o.allowanceSeconds) +
@@ -103,9 +105,10 @@ void RuleFacts(const TraverseAdjustment& adj, std::vector<std::string>& facts) {
                             "舍至毫米, 余下的毫米每边 1 毫米给最长的边, 其和为 -f");
 }
 
-ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
+ReportModel BuildModel(const adjustment::TraverseInput& in,
+                       const adjustment::TraverseAdjustment& adj,
                        const TraverseReportOptions& opt) {
-  const bool closed = in.kind == TraverseKind::Closed;
+  const bool closed = in.kind == adjustment::TraverseKind::Closed;
   const int d = ChooseDecimals(in, adj, opt);
   const int da = ChooseAzimuthDecimals(in, adj, d, opt);
   auto angle = [&](double r) { return PackedText(r, d, true); };
@@ -114,7 +117,7 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
   ReportModel m;
   m.title = closed ? "闭合导线计算表" : "附合导线计算表";
   m.facts.push_back(std::string("类型: ") + (closed ? "闭合导线" : "附合导线") +
-                    "    角度: " + (in.side == AngleSide::Left ? "左角" : "右角") +
+                    "    角度: " + (in.side == adjustment::AngleSide::Left ? "左角" : "右角") +
                     "    测站数: " + std::to_string(n) +
                     "    边数: " + std::to_string(adj.legs.size()));
   m.facts.push_back(PointFact("起点", in.start));
@@ -141,7 +144,7 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
     m.angles.rows.push_back({from, "", "", "", azimuth(adj.startAzimuth)});
   }
   double sumV = 0, sumAdjusted = 0;
-  for (const AdjustedStation& s : adj.stations) {
+  for (const adjustment::AdjustedStation& s : adj.stations) {
     m.angles.rows.push_back({s.name, angle(s.observed), SecondsText(s.correctionSeconds, d),
                              angle(s.adjusted), azimuth(s.azimuth)});
     sumV += s.correctionSeconds;
@@ -166,11 +169,11 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
   m.coordinates.head = {"点号",  "边长(米)", "Δx(米)", "Δy(米)", "vx(米)",
                         "vy(米)", "改正后Δx", "改正后Δy", "X(米)",  "Y(米)"};
   for (size_t i = 0; i < adj.stations.size(); ++i) {
-    const AdjustedStation& s = adj.stations[i];
+    const adjustment::AdjustedStation& s = adj.stations[i];
     std::vector<std::string> row(10);
     row[0] = s.name;
     if (i < adj.legs.size()) {
-      const AdjustedLeg& l = adj.legs[i];
+      const adjustment::AdjustedLeg& l = adj.legs[i];
       row[1] = Metres(l.distance);
       row[2] = Metres(l.dx);
       row[3] = Metres(l.dy);
@@ -184,11 +187,11 @@ ReportModel BuildModel(const TraverseInput& in, const TraverseAdjustment& adj,
     m.coordinates.rows.push_back(std::move(row));
   }
   if (closed) {
-    const AdjustedStation& b = adj.stations.front();
+    const adjustment::AdjustedStation& b = adj.stations.front();
     m.coordinates.rows.push_back({b.name, "", "", "", "", "", "", "", Metres(b.x), Metres(b.y)});
   }
   double svx = 0, svy = 0, sdx = 0, sdy = 0;
-  for (const AdjustedLeg& l : adj.legs) {
+  for (const adjustment::AdjustedLeg& l : adj.legs) {
     svx += l.vx;
     svy += l.vy;
     sdx += l.dxAdjusted;
@@ -243,8 +246,8 @@ std::string PackedAngleText(double radians, int secondsDecimals) {
   return PackedText(radians, secondsDecimals, true);
 }
 
-std::vector<std::string> TraverseReportText(const TraverseInput& input,
-                                            const TraverseAdjustment& adjustment,
+std::vector<std::string> TraverseReportText(const adjustment::TraverseInput& input,
+                                            const adjustment::TraverseAdjustment& adjustment,
                                             const TraverseReportOptions& options) {
   const ReportModel m = BuildModel(input, adjustment, options);
   std::vector<std::string> lines{m.title, ""};
@@ -265,15 +268,17 @@ std::vector<std::string> TraverseReportText(const TraverseInput& input,
   return lines;
 }
 
-std::string TraverseSketchSvg(const TraverseInput& in, const TraverseAdjustment& adj) {
+std::string TraverseSketchSvg(const adjustment::TraverseInput& in,
+                              const adjustment::TraverseAdjustment& adj) {
   struct Mark {
     std::string name;
     double x, y;  // grid
     bool known;
   };
   std::vector<Mark> marks;
-  for (const AdjustedStation& s : adj.stations) marks.push_back({s.name, s.x, s.y, s.known});
-  const bool closed = in.kind == TraverseKind::Closed;
+  for (const adjustment::AdjustedStation& s : adj.stations)
+    marks.push_back({s.name, s.x, s.y, s.known});
+  const bool closed = in.kind == adjustment::TraverseKind::Closed;
   if (in.backSight) marks.push_back({in.backSight->name, in.backSight->x, in.backSight->y, true});
   if (!closed && in.foreSight)
     marks.push_back({in.foreSight->name, in.foreSight->x, in.foreSight->y, true});
@@ -307,7 +312,7 @@ std::string TraverseSketchSvg(const TraverseInput& in, const TraverseAdjustment&
   auto sx = [&](double y) { return offH + k * (y - minY); };
   auto sy = [&](double x) { return offV + k * (maxX - x); };
   double cx = 0, cy = 0;
-  for (const AdjustedStation& s : adj.stations) cx += s.x, cy += s.y;
+  for (const adjustment::AdjustedStation& s : adj.stations) cx += s.x, cy += s.y;
   cx /= adj.stations.size();
   cy /= adj.stations.size();
 
@@ -327,8 +332,8 @@ std::string TraverseSketchSvg(const TraverseInput& in, const TraverseAdjustment&
   if (!closed && in.foreSight) knownSide(in.end.x, in.end.y, in.foreSight->x, in.foreSight->y, false);
   for (const Stub& s : stubs) knownSide(s.x0, s.y0, s.x1, s.y1, true);
   for (size_t i = 0; i < adj.legs.size(); ++i) {
-    const AdjustedStation& a = adj.stations[i];
-    const AdjustedStation& b = adj.stations[(i + 1) % adj.stations.size()];
+    const adjustment::AdjustedStation& a = adj.stations[i];
+    const adjustment::AdjustedStation& b = adj.stations[(i + 1) % adj.stations.size()];
     line(a.x, a.y, b.x, b.y, "stroke=\"#1f3f8f\" stroke-width=\"1.6\"");
   }
   for (const Mark& mk : marks) {
@@ -374,7 +379,8 @@ std::string TraverseSketchSvg(const TraverseInput& in, const TraverseAdjustment&
   return svg;
 }
 
-std::string TraverseReportHtml(const TraverseInput& input, const TraverseAdjustment& adjustment,
+std::string TraverseReportHtml(const adjustment::TraverseInput& input,
+                               const adjustment::TraverseAdjustment& adjustment,
                                const TraverseReportOptions& options) {
   const ReportModel m = BuildModel(input, adjustment, options);
   std::string h =

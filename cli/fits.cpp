@@ -1,8 +1,9 @@
 // Parameters from common points: the four plane parameters (then the file transformed), and
 // the seven space parameters with their accuracy.
+#include "adjustment/seven_estimation.h"
 #include "batch/ellipsoids.h"
 #include "batch/plane_fit.h"
-#include "batch/seven_estimation.h"
+#include "batch/seven_fit.h"
 #include "cli/options.h"
 #include "common/file_replace.h"
 #include "common/text_rules.h"
@@ -51,8 +52,9 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
     Say(read.error);
     return 1;
   }
-  const batch::SevenEstimate e = f.geodetic ? batch::EstimateSevenParameters(read.geodetic, *from, *to)
-                                            : batch::EstimateSevenParameters(read.space);
+  const adjustment::SevenEstimate e =
+      f.geodetic ? adjustment::EstimateSevenParameters(read.geodetic, *from, *to)
+                 : adjustment::EstimateSevenParameters(read.space);
   if (!e.ok) {
     Say(name + ": " + e.error);
     return 1;

@@ -1,5 +1,5 @@
 // Closed and connecting traverse adjustment: an observation file to the calculation table.
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 #include "batch/traverse_file.h"
 #include "batch/traverse_report.h"
 #include "cli/options.h"
@@ -40,22 +40,22 @@ struct TraverseArgs {
 };
 
 int RunTraverse(const TraverseArgs& t, const std::string& output) {
-  batch::TraverseOptions opt;
+  adjustment::TraverseOptions opt;
   if (!t.grade.empty()) {
-    const batch::TraverseGrade* g = batch::FindTraverseGrade(t.grade);
+    const adjustment::TraverseGrade* g = adjustment::FindTraverseGrade(t.grade);
     if (!g) {
       std::string names;
-      for (const batch::TraverseGrade& k : batch::TraverseGrades()) names += std::string(names.empty() ? "" : "、") + k.name;
+      for (const adjustment::TraverseGrade& k : adjustment::TraverseGrades()) names += std::string(names.empty() ? "" : "、") + k.name;
       throw UsageError("--grade 应为 " + names + " 之一");
     }
-    opt = batch::TraverseOptionsFor(*g);
+    opt = adjustment::TraverseOptionsFor(*g);
   }
   if (!t.allowance.empty()) {
     opt.allowanceSeconds = Number(t.allowance, "--allowance");
     if (!(opt.allowanceSeconds > 0)) throw UsageError("--allowance 应为正数 (秒)");
   }
   opt.correctionStepSeconds = Number(t.step, "--step");
-  if (!batch::IsCorrectionStep(opt.correctionStepSeconds))
+  if (!adjustment::IsCorrectionStep(opt.correctionStepSeconds))
     throw UsageError("--step 应为 0, 或 0.1 至 60 之间 0.1 的整数倍 (秒)");
   opt.force = t.force;
   if (t.report != "text" && t.report != "html") throw UsageError("--report 应为 text 或 html");
@@ -67,7 +67,7 @@ int RunTraverse(const TraverseArgs& t, const std::string& output) {
     Say(read.error);
     return 1;
   }
-  const batch::TraverseAdjustment adj = batch::AdjustTraverse(read.input, opt);
+  const adjustment::TraverseAdjustment adj = adjustment::AdjustTraverse(read.input, opt);
   if (!adj.ok) {
     Say(name + ": " + adj.error);
     return 1;

@@ -4,12 +4,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "adjustment/seven_estimation.h"
+#include "adjustment/traverse_adjustment.h"
 #include "batch/ellipsoids.h"
-#include "batch/seven_estimation.h"
+#include "batch/seven_fit.h"
 #include "batch/traverse_file.h"
 #include "batch/traverse_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace vantrel::adjustment;
   using namespace vantrel::batch;
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const TraverseFileResult file = ParseTraverseText(bytes, "fuzz");

@@ -1,7 +1,8 @@
 // The seven-parameter (Bursa-Wolf) transformation and its estimation from common points.
 #include <cmath>
 
-#include "batch/seven_estimation.h"
+#include "adjustment/seven_estimation.h"
+#include "batch/seven_fit.h"
 #include "binding.h"
 #include "common/text_files.h"
 
@@ -9,7 +10,7 @@ namespace vantrel::python {
 
 namespace {
 
-py::array_t<double> Residuals(const batch::SevenEstimate& e) {
+py::array_t<double> Residuals(const adjustment::SevenEstimate& e) {
   py::array_t<double> out({static_cast<py::ssize_t>(e.residuals.size()), py::ssize_t{3}});
   auto r = out.mutable_unchecked<2>();
   for (std::size_t i = 0; i < e.residuals.size(); ++i) {
@@ -20,7 +21,7 @@ py::array_t<double> Residuals(const batch::SevenEstimate& e) {
   return out;
 }
 
-batch::SevenEstimate Checked(batch::SevenEstimate e) {
+adjustment::SevenEstimate Checked(adjustment::SevenEstimate e) {
   if (!e.ok) RaiseInput(e.error);
   return e;
 }
@@ -106,32 +107,32 @@ origin kilometres (0 and 500 by default). Returns SevenGauss(X, Y, Z, xg, yg, hg
                ", ex=" + f(p.ex) + ", ey=" + f(p.ey) + ", ez=" + f(p.ez) + ")";
       });
 
-  py::class_<batch::SevenEstimate>(m, "SevenFit", R"doc(Seven parameters estimated from common points.
+  py::class_<adjustment::SevenEstimate>(m, "SevenFit", R"doc(Seven parameters estimated from common points.
 
 parameters and sigma (their standard deviations) in the units of SevenParameters; sigma0 the
 standard deviation of one coordinate (m); residuals (n, 3) new minus transformed old (m);
 flagged marks points with a residual above 3·sigma0.)doc")
-      .def_property_readonly("parameters", [](const batch::SevenEstimate& e) { return e.parameters; })
-      .def_property_readonly("sigma", [](const batch::SevenEstimate& e) { return e.sigma; })
-      .def_readonly("sigma0", &batch::SevenEstimate::sigma0, "Standard deviation of one coordinate, m.")
-      .def_readonly("redundancy", &batch::SevenEstimate::redundancy, "3n - 7.")
-      .def_readonly("iterations", &batch::SevenEstimate::iterations)
-      .def_property_readonly("names", [](const batch::SevenEstimate& e) {
+      .def_property_readonly("parameters", [](const adjustment::SevenEstimate& e) { return e.parameters; })
+      .def_property_readonly("sigma", [](const adjustment::SevenEstimate& e) { return e.sigma; })
+      .def_readonly("sigma0", &adjustment::SevenEstimate::sigma0, "Standard deviation of one coordinate, m.")
+      .def_readonly("redundancy", &adjustment::SevenEstimate::redundancy, "3n - 7.")
+      .def_readonly("iterations", &adjustment::SevenEstimate::iterations)
+      .def_property_readonly("names", [](const adjustment::SevenEstimate& e) {
         std::vector<std::string> n;
         for (const auto& r : e.residuals) n.push_back(r.name);
         return n;
       })
       .def_property_readonly("residuals", &Residuals, "(n, 3) array vX, vY, vZ in metres.")
-      .def_property_readonly("flagged", [](const batch::SevenEstimate& e) {
+      .def_property_readonly("flagged", [](const adjustment::SevenEstimate& e) {
         py::array_t<bool> out(static_cast<py::ssize_t>(e.residuals.size()));
         for (std::size_t i = 0; i < e.residuals.size(); ++i) out.mutable_data()[i] = e.residuals[i].flagged;
         return out;
       }, "(n,) bool array: a residual above 3 sigma0.")
-      .def("report_lines", [](const batch::SevenEstimate& e) { return batch::SevenEstimateReportText(e); },
+      .def("report_lines", [](const adjustment::SevenEstimate& e) { return batch::SevenEstimateReportText(e); },
            "The report's lines (print zones, no line ends), as vantrel-cli writes them.")
-      .def("report", [](const batch::SevenEstimate& e) { return JoinLines(batch::SevenEstimateReportText(e)); },
+      .def("report", [](const adjustment::SevenEstimate& e) { return JoinLines(batch::SevenEstimateReportText(e)); },
            "The report as one str, lines ended by \\n.")
-      .def("__repr__", [](const batch::SevenEstimate& e) {
+      .def("__repr__", [](const adjustment::SevenEstimate& e) {
         return "<SevenFit of " + std::to_string(e.residuals.size()) + " points, sigma0=" +
                py::repr(py::float_(e.sigma0)).cast<std::string>() + " m>";
       });
@@ -141,14 +142,14 @@ flagged marks points with a residual above 3·sigma0.)doc")
     if (o.shape(0) != n.shape(0))
       RaiseInput(std::string(kBadInput) + " old 与 new 点数不同");
     const auto labels = Names(names, static_cast<std::size_t>(o.shape(0)), "P");
-    std::vector<batch::CommonSpacePoint> points;
+    std::vector<adjustment::CommonSpacePoint> points;
     auto a = o.unchecked<2>(), b = n.unchecked<2>();
     for (py::ssize_t i = 0; i < o.shape(0); ++i)
       points.push_back({labels[i], a(i, 0), a(i, 1), a(i, 2), b(i, 0), b(i, 1), b(i, 2)});
-    batch::SevenEstimate e;
+    adjustment::SevenEstimate e;
     {
       py::gil_scoped_release unlocked;
-      e = batch::EstimateSevenParameters(points);
+      e = adjustment::EstimateSevenParameters(points);
     }
     return Checked(std::move(e));
   }, py::arg("old"), py::arg("new"), py::arg("names") = py::none(),
@@ -167,14 +168,14 @@ coincident or collinear points raise InputError with the reason (e.g. "公共点
       RaiseInput(std::string(kBadInput) + " old 与 new 点数不同");
     const Ellipsoid eo = ResolveEllipsoid(old_ellipsoid).e, en = ResolveEllipsoid(new_ellipsoid).e;
     const auto labels = Names(names, static_cast<std::size_t>(o.shape(0)), "P");
-    std::vector<batch::CommonGeodeticPoint> points;
+    std::vector<adjustment::CommonGeodeticPoint> points;
     auto a = o.unchecked<2>(), b = n.unchecked<2>();
     for (py::ssize_t i = 0; i < o.shape(0); ++i)
       points.push_back({labels[i], a(i, 0), a(i, 1), a(i, 2), b(i, 0), b(i, 1), b(i, 2)});
-    batch::SevenEstimate e;
+    adjustment::SevenEstimate e;
     {
       py::gil_scoped_release unlocked;
-      e = batch::EstimateSevenParameters(points, eo, en);
+      e = adjustment::EstimateSevenParameters(points, eo, en);
     }
     return Checked(std::move(e));
   }, py::arg("old"), py::arg("new"), py::arg("old_ellipsoid"), py::arg("new_ellipsoid"),

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 #include "batch/traverse_file.h"
 #include "batch/traverse_report.h"
 #include "binding.h"
@@ -13,12 +13,12 @@ namespace vantrel::python {
 
 namespace {
 
-using batch::TraverseInput;
+using adjustment::TraverseInput;
 
 // An adjustment keeps the input it was made from: the reports need both.
 struct Adjusted {
   TraverseInput input;
-  batch::TraverseAdjustment result;
+  adjustment::TraverseAdjustment result;
 };
 
 TraverseInput Parsed(const batch::TraverseFileResult& r) {
@@ -34,9 +34,9 @@ TraverseInput ReadTraverse(const std::string& path) {
 
 py::object Optional(const std::optional<double>& v) { return v ? py::object(py::float_(*v)) : py::object(py::none()); }
 
-py::object PointTuple(const batch::TraversePoint& p) { return py::make_tuple(p.name, p.x, p.y); }
+py::object PointTuple(const adjustment::TraversePoint& p) { return py::make_tuple(p.name, p.x, p.y); }
 
-py::object OptionalPoint(const std::optional<batch::TraversePoint>& p) {
+py::object OptionalPoint(const std::optional<adjustment::TraversePoint>& p) {
   return p ? PointTuple(*p) : py::object(py::none());
 }
 
@@ -56,16 +56,16 @@ kind 'closed' or 'connecting', side 'left' or 'right' (angles left or right of t
 of travel); points as (name, x, y) tuples in metres; angles and azimuths in radians; stations
 in travel order as (name, angle, distance) with the distance to the next station.)doc")
       .def_property_readonly("kind", [](const TraverseInput& t) {
-        return t.kind == batch::TraverseKind::Closed ? "closed" : "connecting";
+        return t.kind == adjustment::TraverseKind::Closed ? "closed" : "connecting";
       })
-      .def_property_readonly("side", [](const TraverseInput& t) { return t.side == batch::AngleSide::Left ? "left" : "right"; })
+      .def_property_readonly("side", [](const TraverseInput& t) { return t.side == adjustment::AngleSide::Left ? "left" : "right"; })
       .def_property_readonly("start", [](const TraverseInput& t) { return PointTuple(t.start); }, "B, the known start point.")
       .def_property_readonly("back_sight", [](const TraverseInput& t) { return OptionalPoint(t.backSight); })
       .def_property_readonly("start_azimuth", [](const TraverseInput& t) { return Optional(t.startAzimuth); })
       .def_property_readonly("connection_angle", [](const TraverseInput& t) { return Optional(t.connectionAngle); })
       .def_property_readonly("first_leg_azimuth", [](const TraverseInput& t) { return Optional(t.firstLegAzimuth); })
       .def_property_readonly("end", [](const TraverseInput& t) {
-        return t.kind == batch::TraverseKind::Connecting ? PointTuple(t.end) : py::object(py::none());
+        return t.kind == adjustment::TraverseKind::Connecting ? PointTuple(t.end) : py::object(py::none());
       }, "C, the known end point of a connecting traverse (None for a closed one).")
       .def_property_readonly("fore_sight", [](const TraverseInput& t) { return OptionalPoint(t.foreSight); })
       .def_property_readonly("end_azimuth", [](const TraverseInput& t) { return Optional(t.endAzimuth); })
@@ -75,7 +75,7 @@ in travel order as (name, angle, distance) with the distance to the next station
         return l;
       })
       .def("__repr__", [](const TraverseInput& t) {
-        return std::string("<TraverseInput ") + (t.kind == batch::TraverseKind::Closed ? "closed" : "connecting") +
+        return std::string("<TraverseInput ") + (t.kind == adjustment::TraverseKind::Closed ? "closed" : "connecting") +
                ", " + std::to_string(t.stations.size()) + " stations>";
       });
 
@@ -134,7 +134,7 @@ dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect clo
         return out;
       }, "(n, 2) adjusted coordinates of the stations, in input order.")
       .def_property_readonly("corrections_seconds", [](const Adjusted& a) {
-        return Column(a.result.stations, [](const batch::AdjustedStation& s) { return s.correctionSeconds; });
+        return Column(a.result.stations, [](const adjustment::AdjustedStation& s) { return s.correctionSeconds; });
       })
       .def_property_readonly("stations", [](const Adjusted& a) {
         py::list l;
@@ -181,17 +181,17 @@ dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect clo
     } else {
       input = ReadTraverse(py::module_::import("os").attr("fspath")(source).cast<std::string>());
     }
-    batch::TraverseOptions options;
+    adjustment::TraverseOptions options;
     if (grade) {
-      const batch::TraverseGrade* g = batch::FindTraverseGrade(*grade);
+      const adjustment::TraverseGrade* g = adjustment::FindTraverseGrade(*grade);
       if (!g) {
         std::string names;
-        for (const batch::TraverseGrade& k : batch::TraverseGrades()) names += std::string(names.empty() ? "" : ", ") + k.name;
+        for (const adjustment::TraverseGrade& k : adjustment::TraverseGrades()) names += std::string(names.empty() ? "" : ", ") + k.name;
         RaiseInput("未知的导线等级 " + py::repr(py::str(*grade)).cast<std::string>() + " (可用: " + names + ")",
                    {{"argument", py::str("grade")}});
       }
       if (allowance) RaiseInput("grade 与 allowance 只能给一个", {{"argument", py::str("allowance")}});
-      options = batch::TraverseOptionsFor(*g);
+      options = adjustment::TraverseOptionsFor(*g);
     }
     if (allowance) options.allowanceSeconds = *allowance;
     options.correctionStepSeconds = step;
@@ -199,7 +199,7 @@ dx_adjusted, dy_adjusted. K is the relative precision 1/K (inf for a perfect clo
     Adjusted a{input, {}};
     {
       py::gil_scoped_release unlocked;
-      a.result = batch::AdjustTraverse(a.input, options);
+      a.result = adjustment::AdjustTraverse(a.input, options);
     }
     if (!a.result.ok) {
       if (a.result.overLimit || a.result.closureOverLimit) RaiseInput(a.result.error, {{"adjustment", py::cast(a)}});

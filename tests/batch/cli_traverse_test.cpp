@@ -41,14 +41,14 @@ std::vector<double> CommaNumbers(std::string text) {
 
 // An observation file for a traverse input, angles to a tenth of a second (as finely as the
 // file takes them), metres to a tenth of a millimetre.
-std::string TraverseFileText(const batch::TraverseInput& in) {
-  const bool closed = in.kind == batch::TraverseKind::Closed;
-  auto point = [](const char* word, const batch::TraversePoint& p) {
+std::string TraverseFileText(const adjustment::TraverseInput& in) {
+  const bool closed = in.kind == adjustment::TraverseKind::Closed;
+  auto point = [](const char* word, const adjustment::TraversePoint& p) {
     return std::string(word) + " " + p.name + " " + Decimals(p.x, 4) + " " + Decimals(p.y, 4) + "\n";
   };
   auto angle = [](double a) { return batch::PackedAngleText(a, 1); };
   std::string s = std::string("导线 ") + (closed ? "闭合 " : "附合 ") +
-                  (in.side == batch::AngleSide::Left ? "左角" : "右角") + "\n";
+                  (in.side == adjustment::AngleSide::Left ? "左角" : "右角") + "\n";
   s += point("起点", in.start);
   if (in.backSight) s += point("后视", *in.backSight);
   if (in.startAzimuth) s += "起始方位 " + angle(*in.startAzimuth) + "\n";
@@ -115,8 +115,8 @@ TEST_F(CliTraverseTest, WorkedExamplesComeOutAsCommitted) {
 // what angles written to 0.1″ and increments rounded to the millimetre leave, whatever the
 // kind, the angle side, the orientation and the correction step.
 TEST_F(CliTraverseTest, SyntheticTraversesEndOnTheirTruePoints) {
-  using batch::AngleSide;
-  using batch::TraverseKind;
+  using adjustment::AngleSide;
+  using adjustment::TraverseKind;
   using test::Orientation;
   struct Case { TraverseKind kind; AngleSide side; Orientation orient; int legs; };
   const Case cases[] = {

@@ -8,6 +8,7 @@
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
 #include "tests/support/temp_files.h"
+#include "tests/support/textbook_traverse.h"
 
 namespace vantrel::batch {
 namespace {
@@ -36,9 +37,9 @@ const std::vector<std::string> kConnecting = {
 TEST(TraverseFile, ConnectingLayoutReadsIntoTheInput) {
   const TraverseFileResult r = ParseTraverseText(Gbk(kConnecting), "t.txt");
   ASSERT_TRUE(r.ok) << r.error;
-  const TraverseInput& in = r.input;
-  EXPECT_EQ(in.kind, TraverseKind::Connecting);
-  EXPECT_EQ(in.side, AngleSide::Left);
+  const adjustment::TraverseInput& in = r.input;
+  EXPECT_EQ(in.kind, adjustment::TraverseKind::Connecting);
+  EXPECT_EQ(in.side, adjustment::AngleSide::Left);
   EXPECT_EQ(in.start.name, "B");
   EXPECT_EQ(in.start.x, 3518402.117);
   ASSERT_TRUE(in.backSight);
@@ -67,7 +68,7 @@ TEST(TraverseFile, EncodingsAndLineEndsReadAlike) {
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.input.stations.size(), ref.input.stations.size());
     EXPECT_EQ(r.input.backSight->name, "A");
-    EXPECT_EQ(r.input.side, AngleSide::Left);
+    EXPECT_EQ(r.input.side, adjustment::AngleSide::Left);
   }
 }
 
@@ -77,8 +78,8 @@ TEST(TraverseFile, ClosedLayoutsWithEitherOrientation) {
            "P1 90 100", "P2 90 100.5", "P3 90 100"}),
       "c.txt");
   ASSERT_TRUE(a.ok) << a.error;
-  EXPECT_EQ(a.input.kind, TraverseKind::Closed);
-  EXPECT_EQ(a.input.side, AngleSide::Right);
+  EXPECT_EQ(a.input.kind, adjustment::TraverseKind::Closed);
+  EXPECT_EQ(a.input.side, adjustment::AngleSide::Right);
   EXPECT_EQ(*a.input.startAzimuth, Dms2Rad(45.3));
   EXPECT_EQ(*a.input.connectionAngle, Dms2Rad(90));
   EXPECT_EQ(a.input.stations.back().distance, 100);
@@ -196,6 +197,78 @@ TEST_F(TraverseFileOnDisk, ReadsAFileAndReportsOneThatCannotBeRead) {
   const TraverseFileResult folder = ReadTraverseFile(dir_.path().string());
   EXPECT_FALSE(folder.ok);
   EXPECT_EQ(folder.error, dir_.path().string() + ": 这是一个文件夹，不是文件");
+}
+
+// f_β from the packed texts, exactly: triangles closing 45.5″ or 44.5″ short or over take
+// 46″ or 45″ of corrections, never what floating-point noise decides (these four are ones
+// where reckoning in radians came out on the wrong side of the half second).
+TEST(TraverseAdjustment, HalfSecondMisclosuresAreToldApartExactly) {
+  struct Row {
+    const char* side;
+    const char* firstLeg;
+    const char* angles[3];
+    double f;
+    int sumV;
+  };
+  const Row rows[] = {
+      {"右角", "302.42370", {"27.07400", "25.12050", "127.39295"}, -45.5, 46},
+      {"右角", "74.23270", {"87.38280", "36.11530", "56.08545"}, -44.5, 45},
+      {"右角", "234.55510", {"44.19570", "110.53260", "24.47225"}, 45.5, -46},
+      {"左角", "354.38030", {"79.26070", "47.28370", "53.06005"}, 44.5, -45},
+  };
+  for (const Row& row : rows) {
+    std::string text = std::string("导线 闭合 ") + row.side + "\n起点 B 1000 1000\n首边方位 " + row.firstLeg + "\n";
+    for (int i = 0; i < 3; ++i) text += (i ? "P" + std::to_string(i) : "B") + " " + row.angles[i] + " 100\n";
+    SCOPED_TRACE(text);
+    const TraverseFileResult file = ParseTraverseText(text, "t.txt");
+    ASSERT_TRUE(file.ok) << file.error;
+    const adjustment::TraverseAdjustment r = adjustment::AdjustTraverse(file.input, {.closureK = 0});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.fBetaSeconds, row.f);
+    double sumV = 0;
+    for (const adjustment::AdjustedStation& s : r.stations) sumV += s.correctionSeconds;
+    EXPECT_EQ(sumV, row.sumV);
+  }
+}
+
+// The grades' allowances on the textbook traverse (f_β = -36″ on five angles, 1/K = 1/4472):
+// 一级 and 二级 refuse its angles (±22.4″, ±35.8″), 三级 its closure (1/5000), 图根 takes
+// it. A leg typed 1e2 for 132.30 gives 1/21: refused without a grade too, marked when forced.
+TEST(TraverseAdjustment, GradesRefuseWhatTheirAllowancesDoNotHold) {
+  const TraverseFileResult book = ParseTraverseText(test::kTextbookTraverse, "book.txt");
+  ASSERT_TRUE(book.ok) << book.error;
+  const std::vector<std::tuple<std::string, bool, bool>> rows = {
+      {"三等", true, true}, {"四等", true, true}, {"一级", true, true},
+      {"二级", true, true}, {"三级", false, true}, {"图根", false, false}};
+  for (const auto& [name, angles, closure] : rows) {
+    SCOPED_TRACE(name);
+    const adjustment::TraverseGrade* g = adjustment::FindTraverseGrade(name);
+    ASSERT_NE(g, nullptr);
+    adjustment::TraverseOptions opt = adjustment::TraverseOptionsFor(*g);
+    const adjustment::TraverseAdjustment r = adjustment::AdjustTraverse(book.input, opt);
+    EXPECT_EQ(r.ok, !angles && !closure) << r.error;
+    EXPECT_EQ(r.overLimit, angles);
+    if (!angles) {
+      EXPECT_EQ(r.closureOverLimit, closure);
+    }
+    opt.force = true;
+    const adjustment::TraverseAdjustment forced = adjustment::AdjustTraverse(book.input, opt);
+    EXPECT_TRUE(forced.ok);
+    EXPECT_EQ(forced.overLimit, angles);
+    EXPECT_EQ(forced.closureOverLimit, closure);
+    EXPECT_EQ(forced.K, 4472);
+  }
+  EXPECT_EQ(adjustment::FindTraverseGrade("五级"), nullptr);
+
+  adjustment::TraverseInput typo = book.input;
+  typo.stations[2].distance = 1e2;
+  const adjustment::TraverseAdjustment r = adjustment::AdjustTraverse(typo);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.closureOverLimit);
+  EXPECT_EQ(r.error, "导线全长相对闭合差 1/K = 1/21 超过限差 1/2000, 不能平差!");
+  EXPECT_EQ(r.legs.size(), 5u);  // the figures come with the refusal
+  EXPECT_TRUE(adjustment::AdjustTraverse(typo, {.force = true}).ok);
+  EXPECT_TRUE(adjustment::AdjustTraverse(typo, {.closureK = 0}).ok);
 }
 
 }  // namespace

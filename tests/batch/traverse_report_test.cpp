@@ -49,19 +49,19 @@ TEST(TraverseReport, PackedAngleTextRoundsToTheShownSecond) {
     const long s = tenths / 10;
     char want[32];
     std::snprintf(want, sizeof want, "%ld.%02ld%02ld%ld", s / 3600, s / 60 % 60, s % 60, tenths % 10);
-    ASSERT_EQ(PackedAngleText(tenths / 10.0 / SecondsPerRadian(), 1), want);
+    ASSERT_EQ(PackedAngleText(tenths / 10.0 / adjustment::SecondsPerRadian(), 1), want);
   }
 }
 
 struct Example {
-  TraverseInput input;
-  TraverseAdjustment adjustment;
+  adjustment::TraverseInput input;
+  adjustment::TraverseAdjustment adjustment;
 };
 
 Example LoadExample(const std::string& name) {
   const TraverseFileResult f = ReadTraverseFile(kExamples + name + ".txt");
   EXPECT_TRUE(f.ok) << f.error;
-  return {f.input, AdjustTraverse(f.input)};
+  return {f.input, adjustment::AdjustTraverse(f.input)};
 }
 
 // The committed reports are what the code makes now (scripts/traverse_screenshot.sh
@@ -244,7 +244,7 @@ void CheckPrintedTables(const Printed& p) {
     x = Millimetres(row[8]), y = Millimetres(row[9]);
     if (row[1].empty()) continue;
     const Leg l{Millimetres(row[1]), Millimetres(row[2]), Millimetres(row[3]), Millimetres(row[4]), Millimetres(row[5])};
-    const double a = azimuth.at(row[0]) / 10.0 / SecondsPerRadian(), D = l.D / 1000.0;
+    const double a = azimuth.at(row[0]) / 10.0 / adjustment::SecondsPerRadian(), D = l.D / 1000.0;
     EXPECT_LE(std::fabs(l.dx - D * std::cos(a) * 1000), 0.5 + 1e-6) << row[0];
     EXPECT_LE(std::fabs(l.dy - D * std::sin(a) * 1000), 0.5 + 1e-6) << row[0];
     EXPECT_EQ(Millimetres(row[6]), l.dx + l.vx) << row[0];
@@ -289,7 +289,7 @@ TEST(TraverseReport, PrintedTablesAddUpAtTheirDigits) {
   for (const auto& [name, file] : traverses) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(file.ok) << file.error;
-    const TraverseAdjustment adj = AdjustTraverse(file.input);
+    const adjustment::TraverseAdjustment adj = adjustment::AdjustTraverse(file.input);
     ASSERT_TRUE(adj.ok) << adj.error;
     {
       SCOPED_TRACE("text");
@@ -302,12 +302,12 @@ TEST(TraverseReport, PrintedTablesAddUpAtTheirDigits) {
   }
   // The textbook's own coordinates, to its centimetre (it rounds its increments there).
   const TraverseFileResult book = ParseTraverseText(test::kTextbookTraverse, "book.txt");
-  const TraverseAdjustment adj = AdjustTraverse(book.input);
+  const adjustment::TraverseAdjustment adj = adjustment::AdjustTraverse(book.input);
   EXPECT_EQ(adj.fBetaSeconds, -36);
   EXPECT_NEAR(adj.fx, 0.10, 0.005);
   EXPECT_NEAR(adj.fy, 0.13, 0.005);
   for (const test::BookPoint& b : test::kTextbookPoints)
-    for (const AdjustedStation& s : adj.stations)
+    for (const adjustment::AdjustedStation& s : adj.stations)
       if (s.name == b.name) {
         EXPECT_NEAR(s.x, b.x, 0.011) << b.name;
         EXPECT_NEAR(s.y, b.y, 0.011) << b.name;
@@ -328,7 +328,7 @@ TEST(TraverseReport, TextShowsTheFiguresOfTheAdjustment) {
   EXPECT_NE(all.find("fβ允 = ±40″√5 = ±89.4″"), std::string::npos);
   EXPECT_NE(all.find("1/K = 1/" + GeneralNumberText(e.adjustment.K)), std::string::npos);
   // Each station row holds its adjusted coordinates in print zones 13 and 14 of the table.
-  for (const AdjustedStation& s : e.adjustment.stations) {
+  for (const adjustment::AdjustedStation& s : e.adjustment.stations) {
     const std::string row = PrintZones({s.name});
     bool found = false;
     for (const std::string& l : lines)
@@ -339,7 +339,7 @@ TEST(TraverseReport, TextShowsTheFiguresOfTheAdjustment) {
   }
   // Whole-second corrections of whole-second angles show no decimals; exact ones show one.
   EXPECT_NE(all.find(" 174.1420 "), std::string::npos);
-  const TraverseAdjustment exact = AdjustTraverse(e.input, {.correctionStepSeconds = 0});
+  const adjustment::TraverseAdjustment exact = adjustment::AdjustTraverse(e.input, {.correctionStepSeconds = 0});
   std::string exactAll;
   for (const auto& l : TraverseReportText(e.input, exact)) exactAll += l + "\n";
   EXPECT_NE(exactAll.find(" 174.14200 "), std::string::npos);
@@ -349,7 +349,7 @@ TEST(TraverseReport, TextShowsTheFiguresOfTheAdjustment) {
 TEST(TraverseReport, ForcedAdjustmentSaysSo) {
   Example e = LoadExample("closed");
   e.input.stations[2].angle += Seconds(0, 2, 0);
-  const TraverseAdjustment forced = AdjustTraverse(e.input, {.force = true});
+  const adjustment::TraverseAdjustment forced = adjustment::AdjustTraverse(e.input, {.force = true});
   ASSERT_TRUE(forced.ok && forced.overLimit);
   std::string all;
   for (const auto& l : TraverseReportText(e.input, forced)) all += l;
@@ -360,15 +360,15 @@ TEST(TraverseReport, ForcedAdjustmentSaysSo) {
 // names that are markup written as text.
 TEST(TraverseReport, SketchMarksKnownPointsAndStations) {
   for (int legs : {3, 9, 30})
-    for (auto kind : {TraverseKind::Closed, TraverseKind::Connecting})
+    for (auto kind : {adjustment::TraverseKind::Closed, adjustment::TraverseKind::Connecting})
       for (auto orient : {test::Orientation::Points, test::Orientation::Azimuths}) {
         SCOPED_TRACE(legs);
-        test::SyntheticTraverse t = test::MakeTraverse(legs, kind, AngleSide::Left, legs, orient);
+        test::SyntheticTraverse t = test::MakeTraverse(legs, kind, adjustment::AngleSide::Left, legs, orient);
         t.input.stations[1].name = "P<1>&";
-        const TraverseAdjustment a = AdjustTraverse(t.input);
+        const adjustment::TraverseAdjustment a = adjustment::AdjustTraverse(t.input);
         ASSERT_TRUE(a.ok) << a.error;
         const std::string svg = TraverseSketchSvg(t.input, a);
-        const bool closed = kind == TraverseKind::Closed;
+        const bool closed = kind == adjustment::TraverseKind::Closed;
         const bool points = orient == test::Orientation::Points;
         const size_t known = (closed ? 1 : 2) + (points ? (closed ? 1 : 2) : 0);
         EXPECT_EQ(Count(svg, "<polygon "), known);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 
 namespace vantrel::test {
 
@@ -33,18 +33,18 @@ inline double TrueDistance(const TruePoint& a, const TruePoint& b) {
 enum class Orientation { Points, Azimuths, FirstLeg };
 
 struct SyntheticTraverse {
-  batch::TraverseInput input;
+  adjustment::TraverseInput input;
   std::vector<TruePoint> stations;  // in travel order (a closed loop without the return)
   std::vector<double> trueAzimuth;  // of each leg
 };
 
 // A traverse of `legs` legs near typical Gauss coordinates, different for every seed.
 // Closed loops go clockwise or anticlockwise by the seed; FirstLeg applies to closed ones.
-inline SyntheticTraverse MakeTraverse(unsigned seed, batch::TraverseKind kind,
-                                      batch::AngleSide side, int legs, Orientation orient) {
+inline SyntheticTraverse MakeTraverse(unsigned seed, adjustment::TraverseKind kind,
+                                      adjustment::AngleSide side, int legs, Orientation orient) {
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> uni(0, 1);
-  const bool closed = kind == batch::TraverseKind::Closed;
+  const bool closed = kind == adjustment::TraverseKind::Closed;
   SyntheticTraverse t;
   const double x0 = 3.2e6 + 4e5 * uni(rng), y0 = 3.8e5 + 2.4e5 * uni(rng);
   std::vector<TruePoint>& st = t.stations;
@@ -77,9 +77,9 @@ inline SyntheticTraverse MakeTraverse(unsigned seed, batch::TraverseKind kind,
   auto angleAt = [&](const TruePoint& back, const TruePoint& here, const TruePoint& fore) {
     double left = std::fmod(TrueAzimuth(here, fore) - TrueAzimuth(here, back) + 4 * kTruePi,
                             2 * kTruePi);
-    return side == batch::AngleSide::Left ? left : std::fmod(2 * kTruePi - left, 2 * kTruePi);
+    return side == adjustment::AngleSide::Left ? left : std::fmod(2 * kTruePi - left, 2 * kTruePi);
   };
-  batch::TraverseInput& in = t.input;
+  adjustment::TraverseInput& in = t.input;
   in.kind = kind;
   in.side = side;
   in.start = {st[0].name, st[0].x, st[0].y};
@@ -88,20 +88,20 @@ inline SyntheticTraverse MakeTraverse(unsigned seed, batch::TraverseKind kind,
   for (int i = 0; i < n; ++i) {
     const TruePoint& back = i > 0 ? st[i - 1] : closed ? st[n - 1] : A;
     const TruePoint& fore = i + 1 < n ? st[i + 1] : closed ? st[0] : D;
-    batch::TraverseStation s{st[i].name, angleAt(back, st[i], fore), 0};
+    adjustment::TraverseStation s{st[i].name, angleAt(back, st[i], fore), 0};
     if (i < legCount) s.distance = TrueDistance(st[i], st[(i + 1) % n]);
     in.stations.push_back(s);
   }
   if (closed && orient == Orientation::FirstLeg) {
     in.firstLegAzimuth = t.trueAzimuth[0];
   } else {
-    if (orient == Orientation::Points) in.backSight = batch::TraversePoint{A.name, A.x, A.y};
+    if (orient == Orientation::Points) in.backSight = adjustment::TraversePoint{A.name, A.x, A.y};
     else in.startAzimuth = TrueAzimuth(A, st[0]);
     if (closed) in.connectionAngle = angleAt(A, st[0], st[1]);
   }
   if (!closed) {
     in.end = {st[n - 1].name, st[n - 1].x, st[n - 1].y};
-    if (orient == Orientation::Points) in.foreSight = batch::TraversePoint{D.name, D.x, D.y};
+    if (orient == Orientation::Points) in.foreSight = adjustment::TraversePoint{D.name, D.x, D.y};
     else in.endAzimuth = TrueAzimuth(st[n - 1], D);
   }
   return t;

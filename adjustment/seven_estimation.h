@@ -12,13 +12,12 @@
 // one coordinate, √(vᵀv / (3n − 7)); a point is flagged when one of its residuals exceeds
 // 3σ0 (a fit closer than a micrometre flags nothing: that is rounding, not a blunder).
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "geodetic/ellipsoid.h"
 #include "geodetic/seven_parameter.h"
 
-namespace vantrel::batch {
+namespace vantrel::adjustment {
 
 // One common point in space coordinates (metres) of the old and of the new datum.
 struct CommonSpacePoint {
@@ -59,22 +58,4 @@ SevenEstimate EstimateSevenParameters(const std::vector<CommonGeodeticPoint>& po
                                       const Ellipsoid& oldEllipsoid,
                                       const Ellipsoid& newEllipsoid);
 
-// Lines (UTF-8) of a report: the parameters (15 significant digits, to be typed back into
-// the seven-parameter dialog) with their standard deviations, σ0 and the residuals.
-std::vector<std::string> SevenEstimateReportText(const SevenEstimate& estimate);
-
-// A common-point file, one point a line, blanks between items, GBK or UTF-8, "#" remarks:
-//   name X Y Z X' Y' Z'          space coordinates in metres (geodetic = false), or
-//   name B L H B' L' H'          latitudes and longitudes in packed D.MMSS, heights in m
-// Errors come back as "FILE:LINE: reason".
-struct CommonPointFileResult {
-  bool ok = false;
-  std::string error;
-  std::vector<CommonSpacePoint> space;        // when read as space coordinates
-  std::vector<CommonGeodeticPoint> geodetic;  // when read as geodetic coordinates
-};
-CommonPointFileResult ParseCommonPointText(std::string_view bytes, const std::string& fileName,
-                                           bool geodetic);
-CommonPointFileResult ReadCommonPointFile(const std::string& path, bool geodetic);
-
-}  // namespace vantrel::batch
+}  // namespace vantrel::adjustment

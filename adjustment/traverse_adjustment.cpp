@@ -1,4 +1,4 @@
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "geodetic/ellipsoid.h"
 #include "plane/plane_helpers.h"
 
-namespace vantrel::batch {
+namespace vantrel::adjustment {
 
 namespace {
 
@@ -402,4 +402,4 @@ TraverseAdjustment AdjustTraverse(const TraverseInput& in, const TraverseOptions
   return r;
 }
 
-}  // namespace vantrel::batch
+}  // namespace vantrel::adjustment

@@ -47,7 +47,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vantrel::batch {
+namespace vantrel::adjustment {
 
 enum class TraverseKind { Closed, Connecting };
 enum class AngleSide { Left, Right };
@@ -172,4 +172,4 @@ std::vector<double> DistributeAngleCorrections(double fBetaSeconds, int n, doubl
 // Arc seconds per radian, with the calculator's π (angles come through Dms2Rad).
 double SecondsPerRadian();
 
-}  // namespace vantrel::batch
+}  // namespace vantrel::adjustment

@@ -1,4 +1,4 @@
-#include "batch/traverse_adjustment.h"
+#include "adjustment/traverse_adjustment.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,10 @@
 #include <functional>
 #include <numeric>
 
-#include "batch/traverse_file.h"
 #include "common/text_rules.h"
 #include "tests/support/synthetic_traverse.h"
-#include "tests/support/textbook_traverse.h"
 
-namespace vantrel::batch {
+namespace vantrel::adjustment {
 namespace {
 
 using test::kSecondsPerRadian;
@@ -385,77 +383,5 @@ TEST(TraverseAdjustment, FieldBookFiguresHoldTogetherAtTheirDigits) {
   }
 }
 
-// f_β from the packed texts, exactly: triangles closing 45.5″ or 44.5″ short or over take
-// 46″ or 45″ of corrections, never what floating-point noise decides (these four are ones
-// where reckoning in radians came out on the wrong side of the half second).
-TEST(TraverseAdjustment, HalfSecondMisclosuresAreToldApartExactly) {
-  struct Row {
-    const char* side;
-    const char* firstLeg;
-    const char* angles[3];
-    double f;
-    int sumV;
-  };
-  const Row rows[] = {
-      {"右角", "302.42370", {"27.07400", "25.12050", "127.39295"}, -45.5, 46},
-      {"右角", "74.23270", {"87.38280", "36.11530", "56.08545"}, -44.5, 45},
-      {"右角", "234.55510", {"44.19570", "110.53260", "24.47225"}, 45.5, -46},
-      {"左角", "354.38030", {"79.26070", "47.28370", "53.06005"}, 44.5, -45},
-  };
-  for (const Row& row : rows) {
-    std::string text = std::string("导线 闭合 ") + row.side + "\n起点 B 1000 1000\n首边方位 " + row.firstLeg + "\n";
-    for (int i = 0; i < 3; ++i) text += (i ? "P" + std::to_string(i) : "B") + " " + row.angles[i] + " 100\n";
-    SCOPED_TRACE(text);
-    const TraverseFileResult file = ParseTraverseText(text, "t.txt");
-    ASSERT_TRUE(file.ok) << file.error;
-    const TraverseAdjustment r = AdjustTraverse(file.input, {.closureK = 0});
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.fBetaSeconds, row.f);
-    double sumV = 0;
-    for (const AdjustedStation& s : r.stations) sumV += s.correctionSeconds;
-    EXPECT_EQ(sumV, row.sumV);
-  }
-}
-
-// The grades' allowances on the textbook traverse (f_β = -36″ on five angles, 1/K = 1/4472):
-// 一级 and 二级 refuse its angles (±22.4″, ±35.8″), 三级 its closure (1/5000), 图根 takes
-// it. A leg typed 1e2 for 132.30 gives 1/21: refused without a grade too, marked when forced.
-TEST(TraverseAdjustment, GradesRefuseWhatTheirAllowancesDoNotHold) {
-  const TraverseFileResult book = ParseTraverseText(test::kTextbookTraverse, "book.txt");
-  ASSERT_TRUE(book.ok) << book.error;
-  const std::vector<std::tuple<std::string, bool, bool>> rows = {
-      {"三等", true, true}, {"四等", true, true}, {"一级", true, true},
-      {"二级", true, true}, {"三级", false, true}, {"图根", false, false}};
-  for (const auto& [name, angles, closure] : rows) {
-    SCOPED_TRACE(name);
-    const TraverseGrade* g = FindTraverseGrade(name);
-    ASSERT_NE(g, nullptr);
-    TraverseOptions opt = TraverseOptionsFor(*g);
-    const TraverseAdjustment r = AdjustTraverse(book.input, opt);
-    EXPECT_EQ(r.ok, !angles && !closure) << r.error;
-    EXPECT_EQ(r.overLimit, angles);
-    if (!angles) {
-      EXPECT_EQ(r.closureOverLimit, closure);
-    }
-    opt.force = true;
-    const TraverseAdjustment forced = AdjustTraverse(book.input, opt);
-    EXPECT_TRUE(forced.ok);
-    EXPECT_EQ(forced.overLimit, angles);
-    EXPECT_EQ(forced.closureOverLimit, closure);
-    EXPECT_EQ(forced.K, 4472);
-  }
-  EXPECT_EQ(FindTraverseGrade("五级"), nullptr);
-
-  TraverseInput typo = book.input;
-  typo.stations[2].distance = 1e2;
-  const TraverseAdjustment r = AdjustTraverse(typo);
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.closureOverLimit);
-  EXPECT_EQ(r.error, "导线全长相对闭合差 1/K = 1/21 超过限差 1/2000, 不能平差!");
-  EXPECT_EQ(r.legs.size(), 5u);  // the figures come with the refusal
-  EXPECT_TRUE(AdjustTraverse(typo, {.force = true}).ok);
-  EXPECT_TRUE(AdjustTraverse(typo, {.closureK = 0}).ok);
-}
-
 }  // namespace
-}  // namespace vantrel::batch
+}  // namespace vantrel::adjustment
