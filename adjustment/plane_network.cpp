@@ -29,11 +29,12 @@ PlaneResult Refuse(std::string text) {
 std::string Nth(std::size_t k) { return "第 " + std::to_string(k + 1) + " 个观测"; }
 
 // One whitened observation row (coefficients and l divided by the observation's σ): an
-// angle touches six coordinates, a direction four and its set's orientation.
+// angle touches six coordinates (eight entries before its station's two are merged), a
+// direction four and its set's orientation.
 struct Row {
   int count = 0;
-  std::array<int, 6> unknowns{};
-  std::array<double, 6> coefficients{};
+  std::array<int, 8> unknowns{};
+  std::array<double, 8> coefficients{};
   double l = 0;
   void Add(int unknown, double c) {
     if (unknown < 0) return;
