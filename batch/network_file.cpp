@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 #include "batch/observation_text.h"
 #include "common/text_files.h"
@@ -44,16 +45,14 @@ class Parser {
     if (!IsGbkOrUtf8Text(bytes)) {
       Fail(0, kNotTextReason);
     } else {
-      std::vector<Items> lines;
-      bool traverse = false;
-      for (std::string& line : SplitLines(GbkOrUtf8ToUtf8(bytes))) {
+      std::vector<std::string> lines = SplitLines(GbkOrUtf8ToUtf8(bytes));
+      for (std::string& line : lines)
         if (size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        lines.push_back(SplitBlanks(line));
-        traverse = traverse || (!lines.back().empty() && lines.back()[0] == "导线");
-      }
-      if (traverse) return FromTraverse(bytes);
+      for (const std::string& line : lines)
+        if (std::string_view t = TrimBlanks(line); t.starts_with("导线") && SplitBlanks(t)[0] == "导线")
+          return FromTraverse(bytes);
       for (size_t i = 0; i < lines.size() && error_.empty(); ++i)
-        if (!lines[i].empty()) Line(static_cast<int>(i + 1), lines[i]);
+        if (const Items items = SplitBlanks(lines[i]); !items.empty()) Line(static_cast<int>(i + 1), items);
       if (error_.empty()) Finish();
     }
     NetworkFileResult r;
@@ -166,13 +165,13 @@ class Parser {
   }
 
   int PlaneIndex(const std::string& name) {
-    auto [it, fresh] = planeIndex_.emplace(name, static_cast<int>(net_.plane.points.size()));
+    auto [it, fresh] = planeIndex_.try_emplace(name, static_cast<int>(net_.plane.points.size()));
     if (fresh) net_.plane.points.emplace_back().name = name;
     return it->second;
   }
 
   int LevelIndex(const std::string& name) {
-    auto [it, fresh] = levelIndex_.emplace(name, static_cast<int>(net_.levelPoints.size()));
+    auto [it, fresh] = levelIndex_.try_emplace(name, static_cast<int>(net_.levelPoints.size()));
     if (fresh) net_.levelPoints.emplace_back().name = name;
     return it->second;
   }
@@ -385,7 +384,7 @@ class Parser {
       if (!distance) return false;
     }
     if (direction) {
-      auto [it, fresh] = block_->targets.emplace(target, n);
+      auto [it, fresh] = block_->targets.try_emplace(target, n);
       if (!fresh)
         return Fail(n, "测站 " + block_->station + " 的这组方向里 " + target + " 已在第" +
                            std::to_string(it->second) + "行观测!");
@@ -485,7 +484,8 @@ class Parser {
 
   std::string file_, error_;
   NetworkFile net_;
-  std::map<std::string, int> headers_, planeIndex_, levelIndex_, knownLine_, knownHeightLine_, approxLine_;
+  std::map<std::string, int> headers_, knownLine_, knownHeightLine_, approxLine_;  // -> line
+  std::unordered_map<std::string, int> planeIndex_, levelIndex_;                   // -> index
   std::vector<bool> observed_;  // by plane point: named by a plane observation
   std::optional<Block> block_;
   int sets_ = 0;
