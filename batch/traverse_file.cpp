@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/observation_text.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
@@ -29,68 +30,15 @@ const std::map<std::string, std::string> kAngleLines = {
     {"首边方位", "首边方位错!"},
 };
 
-// A first word one letter off a keyword (a letter changed, added, dropped or two swapped),
-// all Chinese and three letters or more, is a misspelled keyword, not a station: "首边方向"
+// A first word one letter off a keyword is a misspelled keyword, not a station: "首边方向"
 // would otherwise read as a station of that name.
 const char* const kKeywords[] = {"导线",     "起点",     "后视",   "终点",    "前视",
                                  "起始方位", "终止方位", "连接角", "首边方位"};
-
-std::u32string Letters(std::string_view utf8) {
-  std::u32string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const unsigned char c = utf8[i];
-    const int len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    char32_t cp = len == 1 ? c : c & (0x3F >> (len - 1));
-    for (int k = 1; k < len && i + k < utf8.size(); ++k) cp = cp << 6 | (utf8[i + k] & 0x3F);
-    out.push_back(cp);
-    i += len;
-  }
-  return out;
-}
-
-bool OneLetterOff(const std::u32string& a, const std::u32string& b) {
-  if (a == b) return false;
-  if (a.size() == b.size()) {
-    size_t i = 0;
-    while (a[i] == b[i]) ++i;
-    if (a.substr(i + 1) == b.substr(i + 1)) return true;  // one changed
-    return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.substr(i + 2) == b.substr(i + 2);
-  }
-  const std::u32string& longer = a.size() > b.size() ? a : b;
-  const std::u32string& shorter = a.size() > b.size() ? b : a;
-  if (longer.size() != shorter.size() + 1) return false;
-  size_t i = 0;
-  while (i < shorter.size() && longer[i] == shorter[i]) ++i;
-  return longer.substr(i + 1) == shorter.substr(i);
-}
-
-const char* MisspeltKeyword(const std::string& word) {
-  for (char c : word)
-    if (static_cast<unsigned char>(c) < 0x80) return nullptr;
-  const std::u32string w = Letters(word);
-  for (const char* k : kKeywords) {
-    const std::u32string kw = Letters(k);
-    if (std::max(w.size(), kw.size()) >= 3 && OneLetterOff(w, kw)) return k;
-  }
-  return nullptr;
-}
-
-// Text has no NUL and no control bytes beyond tabs and line ends, and is well-formed UTF-8
-// or GBK; UTF-16 and binary files are neither.
-bool IsGbkOrUtf8Text(std::string_view bytes) {
-  for (unsigned char c : bytes)
-    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
-  return TakeAsUtf8(bytes) || IsGbkText(bytes);
-}
 
 struct StationLine {
   int line = 0;
   bool hasDistance = false;
 };
-
-std::string FinerThanTenths(const std::string& text) {
-  return "角度最多写到 0.1″ (D.MMSSs): " + text + "!";
-}
 
 class Parser {
  public:
@@ -98,7 +46,7 @@ class Parser {
 
   TraverseFileResult Run(std::string_view bytes) {
     if (!IsGbkOrUtf8Text(bytes)) {
-      Fail(0, "不是 GBK 或 UTF-8 文本 (UTF-16 或二进制文件?), 请存为 GBK 或 UTF-8 文本!");
+      Fail(0, kNotTextReason);
     } else {
       const std::vector<std::string> lines = SplitLines(GbkOrUtf8ToUtf8(bytes));
       for (size_t i = 0; i < lines.size() && error_.empty(); ++i) Line(static_cast<int>(i + 1), lines[i]);
@@ -107,7 +55,11 @@ class Parser {
     TraverseFileResult r;
     r.ok = error_.empty();
     r.error = error_;
-    if (r.ok) r.input = std::move(in_);
+    if (r.ok) {
+      r.input = std::move(in_);
+      for (const StationLine& s : stationLines_) r.lines.stations.push_back(s.line);
+      r.lines.keywords = std::move(seen_);
+    }
     return r;
   }
 
@@ -131,7 +83,7 @@ class Parser {
     if (key == "导线") return Kind(n, items);
     if (auto p = kPointLines.find(key); p != kPointLines.end()) return Point(n, items, p->second);
     if (auto a = kAngleLines.find(key); a != kAngleLines.end()) return Angle(n, items, a->second);
-    if (const char* k = MisspeltKeyword(key))
+    if (const char* k = MisspeltKeyword(key, kKeywords))
       return Fail(n, "不认识的关键字: " + key + " (是 " + k + " 吗?)!");
     Station(n, items);
   }

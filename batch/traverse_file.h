@@ -28,18 +28,27 @@
 // end point. Angles are written to 0.1″ at most (D.MMSSs); coordinates and distances
 // of 1e9 m or more are refused, as are files that are not GBK or UTF-8 text (UTF-16,
 // binary), once for the whole file.
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "adjustment/traverse_adjustment.h"
 
 namespace vantrel::batch {
 
+// Where the input's parts stand in the file (1-based lines), for readers that name them.
+struct TraverseFileLines {
+  std::vector<int> stations;            // one per station, in input order
+  std::map<std::string, int> keywords;  // keyword ("后视", "连接角" ...) -> its line
+};
+
 struct TraverseFileResult {
   bool ok = false;
   std::string error;  // "FILE:LINE: reason" or "FILE: reason" when !ok
   adjustment::TraverseInput input;
+  TraverseFileLines lines;
 };
 
 // Reads and checks the layout (not yet the geometry: AdjustTraverse does that).
