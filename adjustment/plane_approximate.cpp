@@ -29,13 +29,15 @@ class Placer {
          std::vector<double> y)
       : network_(network), obs_(indexed.observations), indexed_(indexed),
         x_(std::move(x)), y_(std::move(y)),
-        orientation_(indexed.sets, kNaN), touching_(x_.size()), setObs_(indexed.sets) {
+        orientation_(indexed.sets, kNaN), touching_(x_.size()), setObs_(indexed.sets),
+        setsAt_(x_.size()) {
     for (int k = 0; k < static_cast<int>(obs_.size()); ++k) {
       const IndexedObservation& o = obs_[k];
       for (int p : {o.station, o.target, o.target2})
         if (p >= 0) touching_[p].push_back(k);
       if (o.kind == ObservationKind::Direction) setObs_[o.set].push_back(k);
     }
+    for (int s = 0; s < indexed.sets; ++s) setsAt_[indexed.setStation[s]].push_back(s);
   }
 
   bool Placed(int p) const { return !std::isnan(x_[p]) && !std::isnan(y_[p]); }
@@ -278,37 +280,67 @@ class Placer {
     return false;
   }
 
-  // Resection from one of p's direction sets with three or more placed targets: with
-  // points as complex numbers x + iy (whose argument is the azimuth), every target T read
-  // at direction d satisfies Im[(T − P)·e^{−id}·u] = 0 for u = e^{−iz}; in u and q = P·u
-  // that is linear and homogeneous, so (u, q) is the null vector and P = q / u.
+  // Resection from one of p's direction sets with three or more placed targets, or from
+  // angles at p chained into directions of their own (the first target read as zero).
   bool Resect(int p) {
-    for (int s = 0; s < indexed_.sets; ++s) {
-      if (indexed_.setStation[s] != p) continue;
-      std::vector<int> targets;
-      for (int k : setObs_[s])
-        if (Placed(obs_[k].target)) targets.push_back(k);
-      if (targets.size() < 3) continue;
-      Eigen::MatrixXd a(targets.size(), 4);
-      for (std::size_t r = 0; r < targets.size(); ++r) {
-        const IndexedObservation& o = obs_[targets[r]];
-        const std::complex<double> b = std::polar(1.0, -o.value);
-        const std::complex<double> t = std::complex<double>(x_[o.target], y_[o.target]) * b;
-        a.row(r) << t.imag(), t.real(), -b.imag(), -b.real();
+    for (int s : setsAt_[p]) {
+      std::vector<std::pair<int, double>> sights;
+      for (int k : setObs_[s]) sights.emplace_back(obs_[k].target, obs_[k].value);
+      if (ResectFrom(p, sights)) return true;
+    }
+    std::unordered_map<int, double> direction;
+    std::vector<int> angles;
+    for (int k : touching_[p])
+      if (obs_[k].kind == ObservationKind::Angle && obs_[k].station == p) angles.push_back(k);
+    for (int start : angles) {
+      if (direction.count(obs_[start].target)) continue;
+      std::vector<std::pair<int, double>> sights;
+      direction[obs_[start].target] = 0;
+      sights.emplace_back(obs_[start].target, 0.0);
+      for (bool grew = true; grew;) {
+        grew = false;
+        for (int k : angles) {
+          const IndexedObservation& o = obs_[k];
+          const bool from = direction.count(o.target) > 0, to = direction.count(o.target2) > 0;
+          if (from == to) continue;
+          const int next = from ? o.target2 : o.target;
+          const double d = from ? direction[o.target] + o.value : direction[o.target2] - o.value;
+          direction[next] = d;
+          sights.emplace_back(next, d);
+          grew = true;
+        }
       }
-      Eigen::JacobiSVD<Eigen::MatrixXd> svd(a, Eigen::ComputeFullV);
-      const Eigen::VectorXd& sv = svd.singularValues();
-      // On the danger circle two null vectors: the resection is undetermined.
-      if (!(sv[2] > 1e-9 * sv[0])) continue;
-      const Eigen::Vector4d v = svd.matrixV().col(3);
-      const std::complex<double> u(v[0], v[1]), q(v[2], v[3]);
-      if (!(std::abs(u) > 1e-12)) continue;
-      const std::complex<double> point = q / u;
-      if (!std::isfinite(point.real()) || !std::isfinite(point.imag())) continue;
-      Stage(p, point.real(), point.imag());
-      return true;
+      if (ResectFrom(p, sights)) return true;
     }
     return false;
+  }
+
+  // With points as complex numbers x + iy (whose argument is the azimuth), every target T
+  // read at direction d satisfies Im[(T − P)·e^{−id}·u] = 0 for u = e^{−iz}; in u and
+  // q = P·u that is linear and homogeneous, so (u, q) is the null vector and P = q / u.
+  bool ResectFrom(int p, const std::vector<std::pair<int, double>>& sights) {
+    std::vector<std::pair<int, double>> placed;
+    for (const auto& sight : sights)
+      if (Placed(sight.first)) placed.push_back(sight);
+    if (placed.size() < 3) return false;
+    Eigen::MatrixXd a(placed.size(), 4);
+    for (std::size_t r = 0; r < placed.size(); ++r) {
+      const auto [target, d] = placed[r];
+      const std::complex<double> b = std::polar(1.0, -d);
+      const std::complex<double> t = std::complex<double>(x_[target], y_[target]) * b;
+      a.row(r) << t.imag(), t.real(), -b.imag(), -b.real();
+    }
+    Eigen::JacobiSVD<Eigen::MatrixXd> svd(a, Eigen::ComputeFullV);
+    const Eigen::VectorXd& sv = svd.singularValues();
+    // On the danger circle two null vectors: the resection is undetermined.
+    if (!(sv[2] > 1e-9 * sv[0])) return false;
+    const Eigen::Vector4d v = svd.matrixV().col(3);
+    const std::complex<double> u(v[0], v[1]), q(v[2], v[3]);
+    if (!(std::abs(u) > 1e-12)) return false;
+    const std::complex<double> point = q / u;
+    if (!std::isfinite(point.real()) || !std::isfinite(point.imag())) return false;
+    Stage(p, point.real(), point.imag());
+    return true;
   }
 
   const PlaneNetwork& network_;
@@ -317,6 +349,7 @@ class Placer {
   std::vector<double> x_, y_, orientation_;
   std::vector<std::vector<int>> touching_;
   std::vector<std::vector<int>> setObs_;
+  std::vector<std::vector<int>> setsAt_;  // the direction sets observed at each point
   std::vector<std::pair<int, std::complex<double>>> staged_;
 };
 

@@ -104,9 +104,6 @@ TEST(PlaneTextbook, PublishedCoordinatesAndStandardDeviations) {
   for (const TextbookNetwork& book : TextbookNetworks()) {
     SCOPED_TRACE(book.source);
     for (bool computedApproximations : {false, true}) {
-      // The approximations place a resection from a direction set at the new point, not
-      // yet from angles alone: such an example starts from the book's approximations only.
-      if (computedApproximations && book.resectionByAnglesOnly) continue;
       SCOPED_TRACE(computedApproximations ? "approximations computed" : "the book's approximations");
       const PlaneNetwork network =
           computedApproximations ? WithoutApproximations(book.network) : book.network;

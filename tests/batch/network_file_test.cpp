@@ -352,6 +352,18 @@ TEST(NetworkFile, TraverseExamplesAgreeWithTheCompassResult) {
       EXPECT_EQ(r.network.observationLines[1], 5);
     }
     EXPECT_EQ(r.network.observationLines.back(), closed ? 10 : 11);
+
+    // Adjusted rigorously, the traverse lands on the compass result within its misclosure.
+    const adjustment::PlaneResult rigorous =
+        adjustment::AdjustPlaneNetwork(r.network.plane, r.network.planeOptions);
+    ASSERT_TRUE(rigorous.ok) << rigorous.error;
+    int compared = 0;
+    for (const auto& p : rigorous.points) {
+      if (!p.adjustedX || !at.count(p.name)) continue;
+      EXPECT_LT(std::hypot(p.x - at[p.name].x, p.y - at[p.name].y), adj.fs) << p.name;
+      ++compared;
+    }
+    EXPECT_EQ(compared, closed ? 4 : 3);
   }
 }
 

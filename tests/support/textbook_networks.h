@@ -34,7 +34,6 @@ struct TextbookNetwork {
   adjustment::PlaneNetwork network;  // with the book's approximate coordinates of the new points
   int degreesOfFreedom;
   std::vector<PublishedPoint> published;
-  bool resectionByAnglesOnly = false;  // a new point placed only by angles observed at it
 };
 
 namespace textbook {
@@ -140,8 +139,7 @@ inline TextbookNetwork GhilaniResection() {
            {Angle("U", "P", "Q", Dms(30, 29, 33), Arcsec(5)), Angle("U", "Q", "R", Dms(38, 30, 31), Arcsec(6)),
             Angle("U", "R", "S", Dms(10, 29, 57), Arcsec(6))}},
           1,
-          {{"U", 999.9989, 1000.0253, 2.057, 4.268, 4.738}},
-          true};
+          {{"U", 999.9989, 1000.0253, 2.057, 4.268, 4.738}}};
 }
 
 // A short traverse (导线) from R to S through U: two distances (σ 0.05 and 0.08) and three
