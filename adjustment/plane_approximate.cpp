@@ -72,18 +72,19 @@ class Placer {
     }
   }
 
-  // Works outward in rounds: every point the last round placed orients the sets it can,
-  // then every unplaced point next to it is placed from all it sees at once, so that no
-  // point rests on a single sight (a chain of single sights amplifies its errors).
+  // Works outward in rounds: the sets the last round's points can orient are oriented from
+  // all their placed targets, then the waiting points seen by the most polar sights (three
+  // or more, or the most any has) are placed from all of them at once. A point placed from
+  // a single sight passes that sight's error on, and a chain of such points amplifies it.
   void Run() {
-    std::vector<int> fresh;
+    std::vector<int> fresh, waiting;
     for (int p = 0; p < static_cast<int>(x_.size()); ++p)
       if (Placed(p)) fresh.push_back(p);
-    std::vector<int> stamp(x_.size(), -1), setStamp(indexed_.sets, -1);
+    std::vector<char> queued(x_.size(), 0);
+    std::vector<int> setStamp(indexed_.sets, -1);
     for (int round = 0; !fresh.empty(); ++round) {
-      std::vector<int> candidates;
       auto consider = [&](int q) {
-        if (q >= 0 && !Placed(q) && stamp[q] != round) stamp[q] = round, candidates.push_back(q);
+        if (q >= 0 && !Placed(q) && !queued[q]) queued[q] = 1, waiting.push_back(q);
       };
       for (int p : fresh) {
         for (int k : touching_[p]) {
@@ -97,8 +98,18 @@ class Placer {
           for (int q : {o.station, o.target, o.target2}) consider(q);
         }
       }
+      std::vector<int> support(waiting.size());
+      int most = 0;
+      for (std::size_t w = 0; w < waiting.size(); ++w)
+        most = std::max(most, support[w] = PolarSights(waiting[w]));
       staged_.clear();
-      for (int q : candidates) TryPlace(q);
+      std::vector<int> still;
+      for (std::size_t w = 0; w < waiting.size(); ++w) {
+        const int q = waiting[w];
+        if (most == 0 || support[w] >= std::min(most, 3)) TryPlace(q);
+        if (staged_.empty() || staged_.back().first != q) still.push_back(q);
+      }
+      waiting.swap(still);
       fresh.clear();
       for (const auto& [q, at] : staged_) {
         Put(q, at.real(), at.imag());
@@ -106,6 +117,22 @@ class Placer {
       }
     }
     for (int s = 0; s < indexed_.sets; ++s) Orient(s);
+  }
+
+  // How many polar sights (a ray from a placed, oriented station and the distance along
+  // it) reach p.
+  int PolarSights(int p) const {
+    int count = 0;
+    for (const Ray& ray : RaysTo(p)) {
+      for (int k : touching_[p]) {
+        const IndexedObservation& o = obs_[k];
+        if (o.kind == ObservationKind::Distance && (o.station == ray.from || o.target == ray.from)) {
+          ++count;
+          break;
+        }
+      }
+    }
+    return count;
   }
 
   Approximation Finish() {

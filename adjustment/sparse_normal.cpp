@@ -174,27 +174,30 @@ std::ptrdiff_t SparseFactor::FactorNonZeros() const {
 // Z(R, R) lies in later supernodes at positions their blocks hold, because R is a clique
 // of the factor's graph.
 void SparseFactor::SelectInverse() {
-  using Eigen::MatrixXd;
+  using Matrix = Eigen::Map<Eigen::MatrixXd>;
   const Cholmod& c = *cholmod_;
   if (!c.factor) return;
   const int supers = static_cast<int>(c.factor->nsuper);
   z_.assign(c.factor->xsize, 0.0);
   std::vector<int> local(position_.size(), -1);
+  // Work space for the largest supernode, reused by all.
+  std::size_t most = 0;
+  for (int s = 0; s < supers; ++s)
+    most = std::max(most, static_cast<std::size_t>(c.RowCount(s)) * c.RowCount(s));
+  std::vector<double> work(3 * most);
   int scattered = -1;
   for (int s = supers - 1; s >= 0; --s) {
     const int cols = c.Columns(s), rows = c.RowCount(s), below = rows - cols;
     const int* r = c.Rows(s) + cols;
-    Eigen::Map<const MatrixXd> block(c.X() + c.Values(s), rows, cols);
-    const auto d = block.topRows(cols).triangularView<Eigen::Lower>();
-    MatrixXd dInverse = MatrixXd::Identity(cols, cols);
-    d.solveInPlace(dInverse);
-    Eigen::Map<MatrixXd> z(z_.data() + c.Values(s), rows, cols);
-    if (below == 0) {
-      z.topRows(cols) = dInverse.transpose() * dInverse;
-      continue;
-    }
-    MatrixXd u = block.bottomRows(below) * dInverse;
-    MatrixXd zrr(below, below);
+    Eigen::Map<const Eigen::MatrixXd> block(c.X() + c.Values(s), rows, cols);
+    Matrix dInverse(work.data(), cols, cols), u(work.data() + most, below, cols),
+        zrr(work.data() + 2 * most, below, below);
+    dInverse.setIdentity();
+    block.topRows(cols).triangularView<Eigen::Lower>().solveInPlace(dInverse);
+    Matrix z(z_.data() + c.Values(s), rows, cols);
+    z.topRows(cols).noalias() = dInverse.transpose() * dInverse;
+    if (below == 0) continue;
+    u.noalias() = block.bottomRows(below) * dInverse.triangularView<Eigen::Lower>();
     for (int j = 0; j < below; ++j) {
       const int t = superOf_[r[j]];
       if (t != scattered) {
@@ -205,7 +208,6 @@ void SparseFactor::SelectInverse() {
       for (int i = j; i < below; ++i) zrr(i, j) = zt[local[r[i]]];
     }
     z.bottomRows(below).noalias() = -(zrr.selfadjointView<Eigen::Lower>() * u);
-    z.topRows(cols).noalias() = dInverse.transpose() * dInverse;
     z.topRows(cols).noalias() -= u.transpose() * z.bottomRows(below);
   }
 }
