@@ -1,6 +1,6 @@
 // Network observation files are typed by hand: any bytes must be read, and whatever reads
-// must hold together (every observation names a point and a line) and adjust its levelling
-// part without a fault.
+// must hold together (every observation names a point and a line) and adjust, plane and
+// levelling part alike, without a fault: an adjustment that fails says why.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
   for (const auto& l : f.levelLines)
     if (!level.count(l.from) || !level.count(l.to) || !(l.amount > 0 && l.sigma > 0)) std::abort();
-  if (!f.levelLines.empty()) AdjustLevelling(f.levelPoints, f.levelLines, f.levellingOptions);
+  if (!f.levelLines.empty()) {
+    const auto l = AdjustLevelling(f.levelPoints, f.levelLines, f.levellingOptions);
+    if (!l.ok && l.error.empty()) std::abort();
+  }
+  if (!f.plane.observations.empty() && f.plane.observations.size() < 200) {
+    const auto p = AdjustPlaneNetwork(f.plane, f.planeOptions);
+    if (!p.ok && p.error.empty()) std::abort();
+    if (p.ok && p.points.size() != f.plane.points.size()) std::abort();
+  }
   return 0;
 }
