@@ -441,6 +441,8 @@ Approximation Place(const PlaneNetwork& network, const IndexedNetwork& indexed,
 // (azimuths with a distance likewise, without w), so one sparse least-squares solve puts
 // every such point where all of its sights agree. Weak pulls toward the placed values keep
 // points and sets without such sights where they were.
+constexpr double kGoodEnough = 0.1;  // m
+
 void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approximation& a) {
   const int n = static_cast<int>(network.points.size());
   std::unordered_map<std::uint64_t, double> distance;
@@ -471,11 +473,15 @@ void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approxim
     if (count > 0) normal.AddRow({idx, std::size_t(count)}, {c, std::size_t(count)}, l, 1 / (sigma * sigma));
   };
   int sights = 0;
+  double worst = 0;  // the placed points' largest disagreement with a sight
   for (const IndexedObservation& o : indexed.observations) {
     if (o.kind != ObservationKind::Direction && o.kind != ObservationKind::Azimuth) continue;
     const auto d = distance.find(key(o.station, o.target));
     if (d == distance.end()) continue;
     const std::complex<double> v = std::polar(d->second, o.value);
+    const double turn = o.kind == ObservationKind::Direction ? a.orientation[o.set] : 0.0;
+    worst = std::max(worst, std::abs(std::complex<double>(a.x[o.target] - a.x[o.station], a.y[o.target] - a.y[o.station]) -
+                                     std::polar(1.0, turn) * v));
     const double sigma = 0.001 + d->second * o.sigma;
     const int i = o.station, j = o.target;
     if (o.kind == ObservationKind::Azimuth) {
@@ -488,7 +494,8 @@ void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approxim
     }
     ++sights;
   }
-  if (sights == 0) return;
+  // Within a decimetre Gauss–Newton needs no help: its second step is already below 0.1 mm.
+  if (sights == 0 || worst < kGoodEnough) return;
   constexpr double kPull = 1e3;  // m, and the same for w: far weaker than any sight
   for (int p = 0; p < n; ++p) {
     row({{2 * p, 1}}, a.x[p], kPull);
