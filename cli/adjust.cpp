@@ -58,7 +58,11 @@ void Override(const AdjustArgs& a, batch::NetworkFile& f) {
   const double kRho = batch::SecondsPerRadian();
   adjustment::PlaneOptions& p = f.planeOptions;
   if (!a.directionSigma.empty()) p.directionSigma = Positive(a.directionSigma, "--direction-sigma", "秒") / kRho;
-  if (!a.angleSigma.empty()) p.angleSigma = Positive(a.angleSigma, "--angle-sigma", "秒") / kRho;
+  if (!a.angleSigma.empty()) {
+    p.angleSigma = Positive(a.angleSigma, "--angle-sigma", "秒") / kRho;
+    // A traverse oriented by a known azimuth carries its end angles as azimuths of that σ.
+    if (f.traverse) p.azimuthSigma = p.angleSigma;
+  }
   if (!a.distanceSigma.empty()) {
     const std::vector<double> ab = Numbers(a.distanceSigma, "--distance-sigma", 2);
     if (!(ab[0] >= 0 && ab[1] >= 0 && ab[0] + ab[1] > 0 && std::isfinite(ab[0] + ab[1])))
