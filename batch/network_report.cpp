@@ -60,6 +60,7 @@ struct Section {
   std::optional<Table> table;
   std::vector<std::string> summary;
   bool longTable = false;
+  std::vector<size_t> textColumns;  // set left in the HTML
 };
 
 struct Model {
@@ -168,6 +169,7 @@ void PlaneSections(const NetworkFile& f, const NetworkAdjustment& a, Model& m) {
 
   Section coords{"坐标及其精度"};
   coords.longTable = true;
+  coords.textColumns = {9};
   coords.table = Table{{"点名", "X(米)", "Y(米)", "σx(毫米)", "σy(毫米)", "σP(毫米)", "E(毫米)", "F(毫米)", "φ(度.分秒)", "备注"}, {}};
   for (size_t i = 0; i < r.points.size(); ++i) {
     const adjustment::AdjustedPlanePoint& p = r.points[i];
@@ -194,6 +196,7 @@ void PlaneSections(const NetworkFile& f, const NetworkAdjustment& a, Model& m) {
   if (!r.relative.empty()) {
     Section rel{"相对误差椭圆"};
     rel.longTable = true;
+    rel.textColumns = {1};
     rel.table = Table{{"点名", "至点名", "E(毫米)", "F(毫米)", "φ(度.分秒)", "σD(毫米)", "σα(″)"}, {}};
     for (const adjustment::RelativeEllipse& e : r.relative)
       rel.table->rows.push_back({r.points.at(e.from).name, r.points.at(e.to).name, Mm(e.ellipse.major),
@@ -206,6 +209,7 @@ void PlaneSections(const NetworkFile& f, const NetworkAdjustment& a, Model& m) {
     const bool distance = kind == ObservationKind::Distance;
     Section s{std::string(KindName(kind)) + "观测值"};
     s.longTable = true;
+    s.textColumns = {1, 8};
     s.table = Table{{"测站", kind == ObservationKind::Angle ? "起始-终止" : "照准",
                      distance ? "观测值(米)" : "观测值", distance ? "平差值(米)" : "平差值",
                      distance ? "v(毫米)" : "v(″)", distance ? "σ(毫米)" : "σ(″)", "r", "w", "检验"},
@@ -329,6 +333,7 @@ void LevellingSections(const NetworkFile& f, const NetworkAdjustment& a, Model& 
 
   Section heights{"高程及其精度"};
   heights.longTable = true;
+  heights.textColumns = {3};
   heights.table = Table{{"点名", "H(米)", "σH(毫米)", "备注"}, {}};
   for (size_t i = 0; i < r.points.size(); ++i) {
     const adjustment::AdjustedLevelPoint& p = r.points[i];
@@ -340,6 +345,7 @@ void LevellingSections(const NetworkFile& f, const NetworkAdjustment& a, Model& 
 
   Section lines{"高差观测值"};
   lines.longTable = true;
+  lines.textColumns = {1, 9};
   lines.table = Table{{"起点", "终点", "观测高差(米)", "平差高差(米)", "v(毫米)", byLength && same ? "路线长(公里)" : "路线长/测站",
                        "σ(毫米)", "r", "w", "检验"},
                       {}};
@@ -391,12 +397,13 @@ std::string NetworkReportHtml(const NetworkFile& file, const std::string& fileNa
                               const NetworkAdjustment& adjustment, const NetworkReportOptions& options) {
   const Model m = BuildModel(file, fileName, adjustment);
   // Long tables run over pages with their head repeated; a row is never cut.
-  std::string h = report::HtmlHead(m.title, "table.long { break-inside: auto; }\ntr { break-inside: avoid; }\n");
+  std::string h = report::HtmlHead(m.title, "table.long { break-inside: auto; }\ntr { break-inside: avoid; }\ntd.t { text-align: left; }\n");
   h += "<h1>" + report::EscapeHtml(m.title) + "</h1>\n";
   for (const std::string& f : m.facts) h += "<p>" + report::EscapeHtml(f) + "</p>\n";
   for (const Section& s : m.sections) {
     if (s.table) {
-      h += report::HtmlTable(report::EscapeHtml(s.heading), *s.table, s.summary, report::TableEnd::Plain, s.longTable);
+      h += report::HtmlTable(report::EscapeHtml(s.heading), *s.table, s.summary, report::TableEnd::Plain, s.longTable,
+                             s.textColumns);
       continue;
     }
     h += "<h2>" + report::EscapeHtml(s.heading) + "</h2>\n";

@@ -72,16 +72,6 @@ std::string NetworkSketchSvg(const NetworkFile& file, const NetworkAdjustment& a
     const adjustment::AdjustedPlanePoint &p = r.points[i], &q = r.points[j];
     svg += report::SvgLine(f.Px(p.y), f.Py(p.x), f.Px(q.y), f.Py(q.x), "stroke=\"#1f3f8f\" stroke-width=\"1.2\"");
   }
-  // An ellipse's major axis lies at its azimuth φ (clockwise from north): the drawing's x axis
-  // (east) turned clockwise by φ − 90°, clockwise being positive in SVG, whose y runs down.
-  for (const adjustment::AdjustedPlanePoint& p : r.points) {
-    if (!p.adjustedX && !p.adjustedY) continue;
-    const double px = f.Px(p.y), py = f.Py(p.x);
-    svg += "<ellipse cx=\"" + report::SvgNum(px) + "\" cy=\"" + report::SvgNum(py) + "\" rx=\"" +
-           report::SvgNum(p.ellipse.major * factor * f.k) + "\" ry=\"" + report::SvgNum(p.ellipse.minor * factor * f.k) +
-           "\" transform=\"rotate(" + FormatPattern(p.ellipse.azimuth * 180 / std::numbers::pi - 90, "0.00") + " " +
-           report::SvgNum(px) + " " + report::SvgNum(py) + ")\" fill=\"none\" stroke=\"#c0392b\" stroke-width=\"1.2\"/>\n";
-  }
   double cx = 0, cy = 0;
   for (const adjustment::AdjustedPlanePoint& p : r.points) cx += p.x, cy += p.y;
   cx /= r.points.size();
@@ -91,6 +81,20 @@ std::string NetworkSketchSvg(const NetworkFile& file, const NetworkAdjustment& a
     const adjustment::PlanePoint& in = file.plane.points.at(i);
     const double px = f.Px(p.y), py = f.Py(p.x);
     svg += in.knownX || in.knownY ? report::SvgKnownPoint(px, py) : report::SvgNewPoint(px, py);
+  }
+  // Ellipses over the marks, so that a small one still shows. An ellipse's major axis lies at
+  // its azimuth φ (clockwise from north): the drawing's x axis (east) turned clockwise by
+  // φ − 90°, clockwise being positive in SVG, whose y runs down.
+  for (const adjustment::AdjustedPlanePoint& p : r.points) {
+    if (!p.adjustedX && !p.adjustedY) continue;
+    const double px = f.Px(p.y), py = f.Py(p.x);
+    svg += "<ellipse cx=\"" + report::SvgNum(px) + "\" cy=\"" + report::SvgNum(py) + "\" rx=\"" +
+           report::SvgNum(p.ellipse.major * factor * f.k) + "\" ry=\"" + report::SvgNum(p.ellipse.minor * factor * f.k) +
+           "\" transform=\"rotate(" + FormatPattern(p.ellipse.azimuth * 180 / std::numbers::pi - 90, "0.00") + " " +
+           report::SvgNum(px) + " " + report::SvgNum(py) + ")\" fill=\"none\" stroke=\"#c0392b\" stroke-width=\"1.2\"/>\n";
+  }
+  for (const adjustment::AdjustedPlanePoint& p : r.points) {
+    const double px = f.Px(p.y), py = f.Py(p.x);
     svg += report::SvgPointName(px, py, px - f.Px(cy), py - f.Py(cx), p.name);
   }
   svg += report::SvgNorthArrow(f.W);

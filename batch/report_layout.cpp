@@ -59,13 +59,16 @@ std::string HtmlHead(const std::string& title, const std::string& extraCss) {
 }
 
 std::string HtmlTable(const std::string& heading, const Table& t, const std::vector<std::string>& summary,
-                      TableEnd end, bool longTable) {
+                      TableEnd end, bool longTable, const std::vector<size_t>& textColumns) {
   std::string h = "<h2>" + heading + "</h2>\n" + (longTable ? "<table class=\"long\">\n<thead>" : "<table>\n") + "<tr>";
   for (const std::string& c : t.head) h += "<th>" + EscapeHtml(c) + "</th>";
   h += longTable ? "</tr></thead>\n<tbody>\n" : "</tr>\n";
   for (size_t r = 0; r < t.rows.size(); ++r) {
     h += end == TableEnd::SumRow && r + 1 == t.rows.size() ? "<tr class=\"sum\">" : "<tr>";
-    for (const std::string& c : t.rows[r]) h += "<td>" + EscapeHtml(c) + "</td>";
+    for (size_t c = 0; c < t.rows[r].size(); ++c) {
+      const bool text = std::find(textColumns.begin(), textColumns.end(), c) != textColumns.end();
+      h += (text ? "<td class=\"t\">" : "<td>") + EscapeHtml(t.rows[r][c]) + "</td>";
+    }
     h += "</tr>\n";
   }
   h += longTable ? "</tbody>\n</table>\n" : "</table>\n";

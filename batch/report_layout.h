@@ -26,9 +26,10 @@ std::string HtmlHead(const std::string& title, const std::string& extraCss = "")
 
 enum class TableEnd { Plain, SumRow };
 // The heading, the table and the summary paragraphs. A long table puts its head in <thead>, so
-// that a browser repeats it on every printed page the table runs over.
+// that a browser repeats it on every printed page the table runs over. The cells of the text
+// columns (names, notes) carry class "t", for a style sheet that sets them left.
 std::string HtmlTable(const std::string& heading, const Table& table, const std::vector<std::string>& summary,
-                      TableEnd end, bool longTable = false);
+                      TableEnd end, bool longTable = false, const std::vector<size_t>& textColumns = {});
 
 // The frame of a drawing of grid points (X north up, Y east right): as wide as the page, as
 // tall as the figure needs within reason, one scale for both axes.
