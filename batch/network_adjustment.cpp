@@ -29,9 +29,9 @@ NetworkAdjustment AdjustNetworkFile(const NetworkFile& file) {
     }
   }
   if (file.traverse) {
-    TraverseOptions compass;
+    adjustment::TraverseOptions compass;
     compass.force = true;
-    a.compass = AdjustTraverse(*file.traverse, compass);
+    a.compass = adjustment::AdjustTraverse(*file.traverse, compass);
   }
   a.ok = true;
   return a;

@@ -18,7 +18,7 @@ struct NetworkAdjustment {
   std::optional<adjustment::LevellingResult> levelling;
   // A traverse file: the compass rule (forced, so that a misclosure over its allowance is still
   // compared and the report says it is over).
-  std::optional<TraverseAdjustment> compass;
+  std::optional<adjustment::TraverseAdjustment> compass;
 
   // Whether every adjusted network passed the global test.
   bool GlobalTestsPassed() const;

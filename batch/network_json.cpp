@@ -159,14 +159,14 @@ json LevellingJson(const NetworkFile& f, const adjustment::LevellingResult& r) {
   return levelling;
 }
 
-json CompassJson(const TraverseAdjustment& c) {
+json CompassJson(const adjustment::TraverseAdjustment& c) {
   json compass = {{"ok", c.ok}, {"overLimit", c.overLimit || c.closureOverLimit}};
   if (!c.ok) {
     compass["error"] = c.error;
     return compass;
   }
   json& points = compass["points"] = json::array();
-  for (const AdjustedStation& s : c.stations)
+  for (const adjustment::AdjustedStation& s : c.stations)
     points.push_back({{"name", s.name}, {"x", s.x}, {"y", s.y}, {"known", s.known}});
   return compass;
 }

@@ -19,14 +19,14 @@ using report::Table;
 constexpr long long kCircleHundredths = 129600000;  // 360° in hundredths of a second
 
 // Angles in whole hundredths of a second, the unit of every printed angle and angle residual.
-long long Hundredths(double radians) { return std::llround(radians * SecondsPerRadian() * 100); }
+long long Hundredths(double radians) { return std::llround(radians * adjustment::SecondsPerRadian() * 100); }
 // Lengths in whole tenths of a millimetre.
 long long TenthsOfMm(double metres) { return std::llround(metres * 1e4); }
 
 std::string AngleText(long long hundredths) {
   hundredths %= kCircleHundredths;
   if (hundredths < 0) hundredths += kCircleHundredths;
-  return PackedAngleText(hundredths / 100.0 / SecondsPerRadian(), 2);
+  return PackedAngleText(hundredths / 100.0 / adjustment::SecondsPerRadian(), 2);
 }
 std::string SecondsText(long long hundredths) { return FormatPattern(hundredths / 100.0, "0.00"); }
 std::string MetresText(long long tenthsOfMm) { return FormatPattern(tenthsOfMm / 1e4, "0.0000"); }
@@ -34,7 +34,7 @@ std::string Metres(double m) { return MetresText(TenthsOfMm(m)); }
 std::string MmText(long long tenthsOfMm) { return FormatPattern(tenthsOfMm / 10.0, "0.0"); }
 // A standard deviation or a semi-axis in millimetres, to 0.01 mm.
 std::string Mm(double metres) { return FormatPattern(metres * 1000, "0.00"); }
-std::string ArcSeconds(double radians) { return FormatPattern(radians * SecondsPerRadian(), "0.00"); }
+std::string ArcSeconds(double radians) { return FormatPattern(radians * adjustment::SecondsPerRadian(), "0.00"); }
 std::string Redundancy(double r) { return FormatPattern(r, "0.000"); }
 std::string Standardized(double w) { return std::isnan(w) ? "-" : FormatPattern(w, "0.00"); }
 
@@ -253,7 +253,7 @@ void PlaneSections(const NetworkFile& f, const NetworkAdjustment& a, Model& m) {
 // The compass rule beside the rigorous adjustment of the same traverse; the differences are
 // those of the printed coordinates.
 void CompassSection(const NetworkAdjustment& a, Model& m) {
-  const TraverseAdjustment& c = *a.compass;
+  const adjustment::TraverseAdjustment& c = *a.compass;
   Section s{"与导线近似平差 (按边长比例分配) 比较"};
   if (!c.ok) {
     s.paragraphs.push_back("导线近似平差不能进行: " + c.error);
@@ -261,7 +261,7 @@ void CompassSection(const NetworkAdjustment& a, Model& m) {
     return;
   }
   s.table = Table{{"点名", "严密平差X(米)", "严密平差Y(米)", "近似平差X(米)", "近似平差Y(米)", "ΔX(毫米)", "ΔY(毫米)"}, {}};
-  for (const AdjustedStation& st : c.stations) {
+  for (const adjustment::AdjustedStation& st : c.stations) {
     if (st.known) continue;
     for (const adjustment::AdjustedPlanePoint& p : a.plane->points) {
       if (p.name != st.name) continue;

@@ -55,7 +55,7 @@ std::vector<std::string> Names(const std::string& text) {
 
 // The command line's accuracies and datum over the file's head.
 void Override(const AdjustArgs& a, batch::NetworkFile& f) {
-  const double kRho = batch::SecondsPerRadian();
+  const double kRho = adjustment::SecondsPerRadian();
   adjustment::PlaneOptions& p = f.planeOptions;
   if (!a.directionSigma.empty()) p.directionSigma = Positive(a.directionSigma, "--direction-sigma", "秒") / kRho;
   if (!a.angleSigma.empty()) {
