@@ -12,7 +12,7 @@ namespace vantrel::batch {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 using adjustment::ObservationKind;
 
 // NaN (a standardized residual with nothing to test) is null.

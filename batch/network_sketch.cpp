@@ -15,6 +15,8 @@ namespace vantrel::batch {
 
 namespace {
 
+constexpr double kLegend = 44;  // drawing units below the map for the scale bars
+
 struct Extent {
   double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
   double Size() const { return std::max({maxX - minX, maxY - minY, 1e-3}); }
@@ -67,7 +69,7 @@ std::string NetworkSketchSvg(const NetworkFile& file, const NetworkAdjustment& a
     if (o.kind == adjustment::ObservationKind::Angle) join(o.station, o.target2);
   }
 
-  std::string svg = f.Open();
+  std::string svg = f.Open(kLegend);
   for (const auto& [i, j] : joined) {
     const adjustment::AdjustedPlanePoint &p = r.points[i], &q = r.points[j];
     svg += report::SvgLine(f.Px(p.y), f.Py(p.x), f.Px(q.y), f.Py(q.x), "stroke=\"#1f3f8f\" stroke-width=\"1.2\"");
@@ -98,17 +100,20 @@ std::string NetworkSketchSvg(const NetworkFile& file, const NetworkAdjustment& a
     svg += report::SvgPointName(px, py, px - f.Px(cy), py - f.Py(cx), p.name);
   }
   svg += report::SvgNorthArrow(f.W);
+  // The scale bars stand in a strip below the map, clear of the points: the map's on the left,
+  // the ellipses' on the right (a round length near 100 drawing units once enlarged) with the
+  // factor before it.
   const double bar = report::ScaleBarLength(e.Size());
-  svg += report::SvgScaleBar(30, f.H - 28, bar * f.k, GeneralNumberText(bar) + " 米");
-  // The ellipses' bar, bottom right: a round length near 100 drawing units once enlarged.
+  const double y = f.H + kLegend - 22;
+  svg += report::SvgScaleBar(30, y, bar * f.k, GeneralNumberText(bar) + " 米");
   if (LargestEllipse(r) > 0) {
     const double mm = report::ScaleBarLength(5 * 100 / (f.k * factor) * 1000);
     const double width = mm / 1000 * factor * f.k;
     const double x = f.W - 60 - width;
-    svg += "<text x=\"" + report::SvgNum(x + width) + "\" y=\"" + report::SvgNum(f.H - 50) +
+    svg += "<text x=\"" + report::SvgNum(x - 16) + "\" y=\"" + report::SvgNum(y + 6) +
            "\" font-size=\"13\" text-anchor=\"end\" fill=\"#c0392b\">误差椭圆放大 " + GeneralNumberText(factor) +
            " 倍</text>\n";
-    svg += report::SvgScaleBar(x, f.H - 28, width, GeneralNumberText(mm) + " 毫米");
+    svg += report::SvgScaleBar(x, y, width, GeneralNumberText(mm) + " 毫米");
   }
   svg += "</svg>\n";
   return svg;

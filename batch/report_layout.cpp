@@ -85,8 +85,8 @@ SketchFrame::SketchFrame(double minX, double maxX, double minY, double maxY) : m
   offV = (H - k * spanX) / 2;
 }
 
-std::string SketchFrame::Open() const {
-  return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + SvgNum(W) + " " + SvgNum(H) +
+std::string SketchFrame::Open(double legend) const {
+  return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + SvgNum(W) + " " + SvgNum(H + legend) +
          "\" class=\"sketch\" font-family=\"Noto Sans CJK SC, sans-serif\">\n";
 }
 

@@ -39,8 +39,8 @@ struct SketchFrame {
   double k = 0;  // drawing units per metre
   double Px(double y) const { return offH + k * (y - minY); }
   double Py(double x) const { return offV + k * (maxX - x); }
-  // The opening <svg> tag.
-  std::string Open() const;
+  // The opening <svg> tag; a legend strip this high below the map makes the drawing taller.
+  std::string Open(double legend = 0) const;
 
  private:
   double offH = 0, offV = 0, minY = 0, maxX = 0;

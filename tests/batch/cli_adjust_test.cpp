@@ -48,11 +48,11 @@ TEST_F(CliAdjustTest, BadInputIsRefusedWithItsReason) {
   };
   const Case cases[] = {
       {"missing", "", "adjust " + dir_ / "none.txt", dir_ / "none.txt: ", 1},
-      {"bad line", Replaced(kSmall, "已知点 K2 1000 2000", "已知点 K2 1000 x"), "", "bad line.txt:4: ", 1},
-      {"unknown point", kSmall, "--free=K1,K9", "K9", 1},
-      {"undetermined point", kSmall + "测站 K1\nN1 0.0000\nN2 10.0000\n", "", "N2", 1},
-      {"no redundancy", Replaced(kSmall, "K1 315.0000\n", ""), "", "多余观测", 1},
-      {"global test", Replaced(kSmall, "K1 315.0000", "K1 315.0030"), "--strict", "全局检验不通过", 1},
+      {"bad_line", Replaced(kSmall, "已知点 K2 1000 2000", "已知点 K2 1000 x"), "", "bad_line.txt:4: ", 1},
+      {"unknown_point", kSmall, "--free=K1,K9", "K9", 1},
+      {"undetermined_point", kSmall + "测站 K1\nN1 0.0000\nN2 10.0000\n", "", "N2", 1},
+      {"no_redundancy", Replaced(kSmall, "K1 315.0000\n", ""), "", "多余观测", 1},
+      {"global_test", Replaced(kSmall, "K1 315.0000", "K1 315.0030"), "--strict", "全局检验不通过", 1},
       {"usage", kSmall, "--report pdf", "--report 应为 text、html 或 json", 2},
       {"usage", kSmall, "--distance-sigma 2", "--distance-sigma 应有 2 个数值", 2},
       {"usage", kSmall, "--direction-sigma 0", "--direction-sigma 应为正数", 2},
@@ -67,7 +67,7 @@ TEST_F(CliAdjustTest, BadInputIsRefusedWithItsReason) {
     EXPECT_NE(err_.find(c.says), std::string::npos) << err_;
     EXPECT_EQ(out_, "");
     // Only a failed test with --strict leaves its report behind, for the checker to read.
-    EXPECT_EQ(!Slurp(dir_ / "out.txt").empty(), c.name == "global test");
+    EXPECT_EQ(!Slurp(dir_ / "out.txt").empty(), c.name == "global_test");
     std::remove((dir_ / "out.txt").c_str());
   }
   // Without --strict the same network is adjusted and its report says the test failed.
