@@ -9,6 +9,7 @@
 #include "batch/network_file.h"
 #include "common/text_files.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/report_tables.h"
 
 namespace vantrel {
 namespace {
@@ -74,6 +75,29 @@ TEST_F(CliAdjustTest, BadInputIsRefusedWithItsReason) {
   Spit(dir_ / "worse.txt", Replaced(kSmall, "K1 315.0000", "K1 315.0030"));
   ASSERT_EQ(Cli("adjust " + dir_ / "worse.txt"), 0) << err_;
   EXPECT_NE(out_.find("不通过"), std::string::npos);
+}
+
+// A compass traverse file: the rigorous coordinates beside the compass rule's, their printed
+// differences exact, and each within the traverse's closing error of 46 mm.
+TEST_F(CliAdjustTest, TraverseFileShowsTheCompassResultBeside) {
+  ASSERT_EQ(Cli("adjust " + std::string(VANTREL_SOURCE) + "/examples/traverse/closed.txt"), 0) << err_;
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; at < out_.size(); at = end + 1) {
+    end = out_.find('\n', at);
+    lines.push_back(out_.substr(at, end - at));
+  }
+  const auto rows = test::TableUnder(lines, "与导线近似平差 (按边长比例分配) 比较", 4);
+  ASSERT_EQ(rows.size(), 1 + 4u);  // D1 to D4; N12 is known
+  EXPECT_EQ(rows[4][0], "D4");
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const auto& r = rows[i];
+    SCOPED_TRACE(r[0]);
+    for (int axis = 0; axis < 2; ++axis) {
+      const double rigorous = std::stod(r[1 + axis]), compass = std::stod(r[3 + axis]), d = std::stod(r[5 + axis]);
+      EXPECT_EQ(std::llround((rigorous - compass) * 1e4), std::llround(d * 10));
+      EXPECT_LT(std::fabs(d), 46);
+    }
+  }
 }
 
 // The JSON of the program and the routines on the file read here agree to the last bit, with

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,17 @@ inline std::vector<std::string> ZoneCells(const std::string& line, size_t count)
   return cells;
 }
 
-// The rows of the table under a heading line (its head row first), up to the next empty line;
-// empty when there is no such heading.
+// The rows of the table under a heading line (its head row first), up to the next empty line or
+// `count` rows below the head, where summary lines follow the table; empty when there is no such
+// heading.
 inline std::vector<std::vector<std::string>> TableUnder(const std::vector<std::string>& lines,
-                                                        const std::string& heading) {
+                                                        const std::string& heading, size_t count = SIZE_MAX) {
   std::vector<std::vector<std::string>> rows;
   const auto at = std::find(lines.begin(), lines.end(), heading);
   if (at == lines.end() || at + 1 == lines.end()) return rows;
   const size_t width = SplitBlanks(*(at + 1)).size();
-  for (auto l = at + 1; l != lines.end() && !l->empty(); ++l) rows.push_back(ZoneCells(*l, width));
+  for (auto l = at + 1; l != lines.end() && !l->empty() && rows.size() <= count; ++l)
+    rows.push_back(ZoneCells(*l, width));
   return rows;
 }
 
