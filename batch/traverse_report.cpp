@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "batch/report_layout.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
@@ -10,6 +11,9 @@
 namespace vantrel::batch {
 
 namespace {
+
+using report::EscapeHtml;
+using report::Table;
 
 constexpr double kFullCircleSeconds = 1296000;
 
@@ -68,11 +72,6 @@ int ChooseAzimuthDecimals(const adjustment::TraverseInput& in,
     if (!WholeSeconds(a)) return 1;
   return 0;
 }
-
-struct Table {
-  std::vector<std::string> head;
-  std::vector<std::vector<std::string>> rows;
-};
 
 // What both reports show, cell by cell; the text and the HTML only lay it out.
 struct ReportModel {
@@ -215,31 +214,6 @@ ReportModel BuildModel(const adjustment::TraverseInput& in,
   return m;
 }
 
-std::string EscapeHtml(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-// A round length (1, 2 or 5 times a power of ten) near a fifth of the drawing's extent.
-double ScaleBarLength(double extent) {
-  const double target = std::max(extent, 1e-3) / 5;
-  const double p = std::pow(10.0, std::floor(std::log10(target)));
-  for (double f : {5.0, 2.0, 1.0})
-    if (f * p <= target) return f * p;
-  return p;
-}
-
-std::string Num(double v) { return FormatPattern(v, "0.0"); }
-
 }  // namespace
 
 std::string PackedAngleText(double radians, int secondsDecimals) {
@@ -252,19 +226,8 @@ std::vector<std::string> TraverseReportText(const adjustment::TraverseInput& inp
   const ReportModel m = BuildModel(input, adjustment, options);
   std::vector<std::string> lines{m.title, ""};
   for (const std::string& f : m.facts) lines.push_back(f);
-  auto table = [&](const char* heading, const Table& t, const std::vector<std::string>& summary) {
-    lines.push_back("");
-    lines.push_back(heading);
-    lines.push_back(PrintZones(t.head));
-    for (const auto& row : t.rows) {
-      std::string line = PrintZones(row);
-      while (!line.empty() && line.back() == ' ') line.pop_back();
-      lines.push_back(line);
-    }
-    for (const std::string& s : summary) lines.push_back(s);
-  };
-  table("角度与坐标方位角", m.angles, m.angleSummary);
-  table("坐标计算", m.coordinates, m.coordinateSummary);
+  report::AppendTextTable(lines, "角度与坐标方位角", m.angles, m.angleSummary);
+  report::AppendTextTable(lines, "坐标计算", m.coordinates, m.coordinateSummary);
   return lines;
 }
 
@@ -303,24 +266,17 @@ std::string TraverseSketchSvg(const adjustment::TraverseInput& in,
   if (!in.backSight && in.startAzimuth) addStub(in.start.x, in.start.y, *in.startAzimuth + kPi);
   if (!closed && !in.foreSight && in.endAzimuth) addStub(in.end.x, in.end.y, *in.endAzimuth);
 
-  // As wide as the page; as tall as the traverse needs, within reason.
-  const double W = 760, tallest = 520, lowest = 280, margin = 60;
-  const double spanX = std::max(maxX - minX, 1e-3), spanY = std::max(maxY - minY, 1e-3);
-  const double k = std::min((W - 2 * margin) / spanY, (tallest - 2 * margin) / spanX);
-  const double H = std::max(lowest, k * spanX + 2 * margin);
-  const double offH = (W - k * spanY) / 2, offV = (H - k * spanX) / 2;
-  auto sx = [&](double y) { return offH + k * (y - minY); };
-  auto sy = [&](double x) { return offV + k * (maxX - x); };
+  const report::SketchFrame f(minX, maxX, minY, maxY);
+  auto sx = [&](double y) { return f.Px(y); };
+  auto sy = [&](double x) { return f.Py(x); };
   double cx = 0, cy = 0;
   for (const adjustment::AdjustedStation& s : adj.stations) cx += s.x, cy += s.y;
   cx /= adj.stations.size();
   cy /= adj.stations.size();
 
-  std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + Num(W) + " " +
-                    Num(H) + "\" class=\"sketch\" font-family=\"Noto Sans CJK SC, sans-serif\">\n";
+  std::string svg = f.Open();
   auto line = [&](double x0, double y0, double x1, double y1, const std::string& style) {
-    svg += "<line x1=\"" + Num(sx(y0)) + "\" y1=\"" + Num(sy(x0)) + "\" x2=\"" + Num(sx(y1)) +
-           "\" y2=\"" + Num(sy(x1)) + "\" " + style + "/>\n";
+    svg += report::SvgLine(sx(y0), sy(x0), sx(y1), sy(x1), style);
   };
   // Known sides as a double line: a wide dark stroke with a thin white one on top.
   auto knownSide = [&](double x0, double y0, double x1, double y1, bool dashed) {
@@ -338,43 +294,15 @@ std::string TraverseSketchSvg(const adjustment::TraverseInput& in,
   }
   for (const Mark& mk : marks) {
     const double px = sx(mk.y), py = sy(mk.x);
-    if (mk.known) {
-      svg += "<polygon points=\"" + Num(px) + "," + Num(py - 9) + " " + Num(px - 8) + "," +
-             Num(py + 5) + " " + Num(px + 8) + "," + Num(py + 5) +
-             "\" fill=\"white\" stroke=\"black\" stroke-width=\"1.5\"/>\n";
-      svg += "<circle cx=\"" + Num(px) + "\" cy=\"" + Num(py) + "\" r=\"1.5\" fill=\"black\"/>\n";
-    } else {
-      svg += "<circle cx=\"" + Num(px) + "\" cy=\"" + Num(py) +
-             "\" r=\"4\" fill=\"white\" stroke=\"black\" stroke-width=\"1.5\"/>\n";
-    }
+    svg += mk.known ? report::SvgKnownPoint(px, py) : report::SvgNewPoint(px, py);
     // Names stand outside the traverse, away from its centre.
-    double ux = sx(mk.y) - sx(cy), uy = sy(mk.x) - sy(cx);
-    const double len = std::hypot(ux, uy);
-    if (len < 1e-9) ux = 0.7, uy = -0.7;
-    else ux /= len, uy /= len;
-    const char* anchor = ux > 0.3 ? "start" : ux < -0.3 ? "end" : "middle";
-    svg += "<text x=\"" + Num(px + 14 * ux) + "\" y=\"" + Num(py + 14 * uy + 5) +
-           "\" font-size=\"15\" text-anchor=\"" + anchor + "\">" + EscapeHtml(mk.name) + "</text>\n";
+    svg += report::SvgPointName(px, py, sx(mk.y) - sx(cy), sy(mk.x) - sy(cx), mk.name);
   }
-  // North arrow, top right.
-  const double nx = W - 40, ny = 30;
-  svg += "<path d=\"M" + Num(nx) + " " + Num(ny) + " L" + Num(nx - 9) + " " + Num(ny + 32) + " L" +
-         Num(nx) + " " + Num(ny + 24) + " Z\" fill=\"black\"/>\n";
-  svg += "<path d=\"M" + Num(nx) + " " + Num(ny) + " L" + Num(nx + 9) + " " + Num(ny + 32) + " L" +
-         Num(nx) + " " + Num(ny + 24) + " Z\" fill=\"white\" stroke=\"black\"/>\n";
-  svg += "<text x=\"" + Num(nx) + "\" y=\"" + Num(ny - 6) +
-         "\" font-size=\"16\" text-anchor=\"middle\">北</text>\n";
+  svg += report::SvgNorthArrow(f.W);
   // Scale bar, bottom left.
-  const double bar = ScaleBarLength(extent);
-  const double bx = 30, by = H - 28, bw = bar * k;
-  svg += "<rect x=\"" + Num(bx) + "\" y=\"" + Num(by) + "\" width=\"" + Num(bw / 2) +
-         "\" height=\"6\" fill=\"black\" stroke=\"black\"/>\n";
-  svg += "<rect x=\"" + Num(bx + bw / 2) + "\" y=\"" + Num(by) + "\" width=\"" + Num(bw / 2) +
-         "\" height=\"6\" fill=\"white\" stroke=\"black\"/>\n";
-  svg += "<text x=\"" + Num(bx) + "\" y=\"" + Num(by - 5) +
-         "\" font-size=\"13\" text-anchor=\"middle\">0</text>\n";
-  svg += "<text x=\"" + Num(bx + bw) + "\" y=\"" + Num(by - 5) +
-         "\" font-size=\"13\" text-anchor=\"middle\">" + GeneralNumberText(bar) + " 米</text>\n";
+  const double bar = report::ScaleBarLength(extent);
+  const double bx = 30, by = f.H - 28, bw = bar * f.k;
+  svg += report::SvgScaleBar(bx, by, bw, GeneralNumberText(bar) + " 米");
   svg += "</svg>\n";
   return svg;
 }
@@ -383,43 +311,11 @@ std::string TraverseReportHtml(const adjustment::TraverseInput& input,
                                const adjustment::TraverseAdjustment& adjustment,
                                const TraverseReportOptions& options) {
   const ReportModel m = BuildModel(input, adjustment, options);
-  std::string h =
-      "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-      EscapeHtml(m.title) + "</title>\n<style>\n"
-      "@page { size: A4 portrait; margin: 12mm; }\n"
-      "body { font-family: \"Noto Sans CJK SC\", sans-serif; font-size: 10pt; color: #000;"
-      " max-width: 186mm; margin: 8mm auto; }\n"
-      "h1 { font-size: 16pt; text-align: center; margin: 0 0 3mm; }\n"
-      "h2 { font-size: 11pt; margin: 4mm 0 1.5mm; }\n"
-      "p { margin: 0.6mm 0; white-space: pre-wrap; }\n"
-      "table { border-collapse: collapse; width: 100%; font-size: 8.5pt;"
-      " font-variant-numeric: tabular-nums; break-inside: avoid; }\n"
-      "th, td { border: 0.6pt solid #444; padding: 0.6mm 1.2mm; text-align: right;"
-      " white-space: nowrap; }\n"
-      "th { background: #eee; text-align: center; }\n"
-      "td:first-child { text-align: left; }\n"
-      "tr.sum td { border-top: 1.2pt solid #000; }\n"
-      ".sketch { width: 100%; height: auto; display: block; box-sizing: border-box;"
-      " border: 0.6pt solid #888; break-inside: avoid; }\n"
-      "@media print { body { margin: 0; max-width: none; }"
-      " .sketch-page { break-before: page; } }\n"
-      "</style>\n</head>\n<body>\n";
+  std::string h = report::HtmlHead(m.title);
   h += "<h1>" + EscapeHtml(m.title) + "</h1>\n";
   for (const std::string& f : m.facts) h += "<p>" + EscapeHtml(f) + "</p>\n";
-  auto table = [&](const char* heading, const Table& t, const std::vector<std::string>& summary) {
-    h += std::string("<h2>") + heading + "</h2>\n<table>\n<tr>";
-    for (const std::string& c : t.head) h += "<th>" + EscapeHtml(c) + "</th>";
-    h += "</tr>\n";
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-      h += r + 1 == t.rows.size() ? "<tr class=\"sum\">" : "<tr>";
-      for (const std::string& c : t.rows[r]) h += "<td>" + EscapeHtml(c) + "</td>";
-      h += "</tr>\n";
-    }
-    h += "</table>\n";
-    for (const std::string& s : summary) h += "<p>" + EscapeHtml(s) + "</p>\n";
-  };
-  table("角度与坐标方位角", m.angles, m.angleSummary);
-  table("坐标计算", m.coordinates, m.coordinateSummary);
+  h += report::HtmlTable("角度与坐标方位角", m.angles, m.angleSummary, report::TableEnd::SumRow);
+  h += report::HtmlTable("坐标计算", m.coordinates, m.coordinateSummary, report::TableEnd::SumRow);
   // Printed, the tables fill the first A4 page and the sketch has the second to itself.
   h += "<div class=\"sketch-page\">\n<h2>导线略图</h2>\n" + TraverseSketchSvg(input, adjustment) +
        "</div>\n";

@@ -60,7 +60,7 @@ std::string InChinese(const std::string& said) {
 }
 
 int Run(int argc, char** argv) {
-  CLI::App app{"Vantrel 批量计算: 整个点文件或 CSV 的坐标转换 (与计算器对话框同一算法、同样位数), 导线平差, 由公共点求七参数。"};
+  CLI::App app{"Vantrel 批量计算: 整个点文件或 CSV 的坐标转换 (与计算器对话框同一算法、同样位数), 导线平差, 控制网与水准网严密平差, 由公共点求七参数。"};
   app.name("vantrel-cli");
   app.require_subcommand(1);
   app.footer(kFooter);
@@ -74,6 +74,7 @@ int Run(int argc, char** argv) {
   AddPlaneCommands(r);
   AddReceiverLog(r);
   AddTraverse(r);
+  AddAdjust(r);
   AddFit7(r);
   for (CLI::App* sub : app.get_subcommands({})) {
     sub->group("子命令");

@@ -15,6 +15,7 @@ PACKAGES=(
   librsvg2-bin dpkg-dev file fakeroot lintian desktop-file-utils appstream
   libproj-dev proj-bin
   libcli11-dev libfast-float-dev libeigen3-dev libsuitesparse-dev libopenblas-dev
+  nlohmann-json3-dev
   python3
   pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
 )

@@ -35,6 +35,7 @@ TEST_F(CliTest, EveryHelpIsReadableAndNamesItsDialog) {
       {"lambert", "BL2XYg_Lambert"}, {"fit4", "平面坐标转换1"}, {"rotate", "平面坐标转换2"},
       {"inverse", "坐标正反算"}, {"forward", "坐标正反算"}, {"anomaly", "54椭球大地水准面差距"},
       {"nmea", "Tandrel"}, {"traverse", "闭合导线/附合导线 平差"}, {"fit7", "seven --params"},
+      {"adjust", "控制网/水准网 严密平差"},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(Cli(std::string(c.sub) + " --help"), 0) << c.sub;

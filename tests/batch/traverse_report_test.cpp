@@ -10,6 +10,7 @@
 #include "common/text_files.h"
 #include "common/text_rules.h"
 #include "geodetic/ellipsoid.h"
+#include "tests/support/report_tables.h"
 #include "tests/support/synthetic_traverse.h"
 #include "tests/support/temp_files.h"
 #include "tests/support/textbook_traverse.h"
@@ -87,25 +88,6 @@ struct Printed {
   std::vector<std::string> notes;
 };
 
-// A text line laid out in print zones: each item starts a zone.
-std::vector<std::string> ZoneCells(const std::string& line, size_t count) {
-  std::vector<std::string> cells(count);
-  int column = 0;
-  for (size_t i = 0; i < line.size();) {
-    if (line[i] == ' ') {
-      ++i, ++column;
-      continue;
-    }
-    const size_t end = std::min(line.find(' ', i), line.size());
-    const std::string item = line.substr(i, end - i);
-    EXPECT_EQ(column % 14, 0) << line;
-    cells.at(column / 14) = item;
-    column += PrintWidth(item);
-    i = end;
-  }
-  return cells;
-}
-
 Printed FromText(const std::vector<std::string>& lines) {
   Printed p;
   std::vector<std::vector<std::string>>* table = nullptr;
@@ -119,7 +101,7 @@ Printed FromText(const std::vector<std::string>& lines) {
       table = nullptr;
       p.notes.push_back(l);
     } else if (table) {
-      table->push_back(ZoneCells(l, width));
+      table->push_back(test::ZoneCells(l, width));
     } else {
       p.notes.push_back(l);
     }
