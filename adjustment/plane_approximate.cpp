@@ -16,7 +16,7 @@ namespace vantrel::adjustment {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kUnplaced = std::numeric_limits<double>::quiet_NaN();
 
 struct Ray {
   int from;
@@ -29,7 +29,7 @@ class Placer {
          std::vector<double> y)
       : network_(network), obs_(indexed.observations), indexed_(indexed),
         x_(std::move(x)), y_(std::move(y)),
-        orientation_(indexed.sets, kNaN), touching_(x_.size()), setObs_(indexed.sets),
+        orientation_(indexed.sets, kUnplaced), touching_(x_.size()), setObs_(indexed.sets),
         setsAt_(x_.size()) {
     for (int k = 0; k < static_cast<int>(obs_.size()); ++k) {
       const IndexedObservation& o = obs_[k];
@@ -174,7 +174,7 @@ class Placer {
     const int station = indexed_.setStation[s];
     if (!Placed(station)) return false;
     // Long sights weigh more: a target's error turns a long sight less.
-    double first = kNaN, sum = 0, weights = 0;
+    double first = kUnplaced, sum = 0, weights = 0;
     for (int k : setObs_[s]) {
       const IndexedObservation& o = obs_[k];
       if (!Placed(o.target)) continue;
@@ -401,7 +401,7 @@ Approximation Place(const PlaneNetwork& network, const IndexedNetwork& indexed,
   // Known points that do not see one another: the network is worked out in a frame of its
   // own from one of them, then turned (and, without distances, scaled) onto the known
   // points it reached, as a surveyor would with an assumed bearing.
-  Placer local(network, indexed, std::vector<double>(n, kNaN), std::vector<double>(n, kNaN));
+  Placer local(network, indexed, std::vector<double>(n, kUnplaced), std::vector<double>(n, kUnplaced));
   local.Seed(known.front());
   local.Run();
   std::complex<double> from(0, 0), to(0, 0);

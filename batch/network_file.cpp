@@ -37,9 +37,9 @@ struct Block {
   std::map<std::string, int> targets;  // directions of this set -> line
 };
 
-class Parser {
+class NetworkParser {
  public:
-  explicit Parser(std::string fileName) : file_(std::move(fileName)) {}
+  explicit NetworkParser(std::string fileName) : file_(std::move(fileName)) {}
 
   NetworkFileResult Run(std::string_view bytes) {
     if (!IsGbkOrUtf8Text(bytes)) {
@@ -191,26 +191,26 @@ class Parser {
 
   // Each keyword's handler and its line as a surveyor writes it (for the messages).
   struct Keyword {
-    bool (Parser::*read)(int, const Items&);
+    bool (NetworkParser::*read)(int, const Items&);
     const char* form;
   };
   static const std::map<std::string, Keyword>& Keywords() {
     static const std::map<std::string, Keyword> table = {
-        {"方向中误差", {&Parser::SecondsHeader, "方向中误差 σ(秒)"}},
-        {"测角中误差", {&Parser::SecondsHeader, "测角中误差 σ(秒)"}},
-        {"方位角中误差", {&Parser::SecondsHeader, "方位角中误差 σ(秒)"}},
-        {"单位权中误差", {&Parser::SecondsHeader, "单位权中误差 σ(秒)"}},
-        {"测距中误差", {&Parser::DistanceHeader, "测距中误差 a(毫米) b(ppm)"}},
-        {"水准中误差", {&Parser::LevelHeader, "水准中误差 每公里|每站 σ(毫米)"}},
-        {"已知点", {&Parser::Known, "已知点 点名 X Y [σx σy(毫米)]"}},
-        {"已知高程", {&Parser::KnownHeight, "已知高程 点名 H [σ(毫米)]"}},
-        {"近似坐标", {&Parser::Approximate, "近似坐标 点名 X Y"}},
-        {"测站", {&Parser::Station, "测站 点名 [方向中误差(秒)]"}},
-        {"角度", {&Parser::AngleLine, "角度 测站 起始方向点 终止方向点 角值(D.MMSS) [σ(秒)]"}},
-        {"边长", {&Parser::DistanceLine, "边长 点名 点名 平距(米) [σ(毫米)]"}},
-        {"方位角", {&Parser::AzimuthLine, "方位角 点名 点名 方位角(D.MMSS) [σ(秒) 或 固定]"}},
-        {"高差", {&Parser::Levelling, "高差 起点 终点 高差(米) 路线长(公里)或测站数 [σ(毫米)]"}},
-        {"自由网", {&Parser::Free, "自由网 [点名 ...]"}},
+        {"方向中误差", {&NetworkParser::SecondsHeader, "方向中误差 σ(秒)"}},
+        {"测角中误差", {&NetworkParser::SecondsHeader, "测角中误差 σ(秒)"}},
+        {"方位角中误差", {&NetworkParser::SecondsHeader, "方位角中误差 σ(秒)"}},
+        {"单位权中误差", {&NetworkParser::SecondsHeader, "单位权中误差 σ(秒)"}},
+        {"测距中误差", {&NetworkParser::DistanceHeader, "测距中误差 a(毫米) b(ppm)"}},
+        {"水准中误差", {&NetworkParser::LevelHeader, "水准中误差 每公里|每站 σ(毫米)"}},
+        {"已知点", {&NetworkParser::Known, "已知点 点名 X Y [σx σy(毫米)]"}},
+        {"已知高程", {&NetworkParser::KnownHeight, "已知高程 点名 H [σ(毫米)]"}},
+        {"近似坐标", {&NetworkParser::Approximate, "近似坐标 点名 X Y"}},
+        {"测站", {&NetworkParser::Station, "测站 点名 [方向中误差(秒)]"}},
+        {"角度", {&NetworkParser::AngleLine, "角度 测站 起始方向点 终止方向点 角值(D.MMSS) [σ(秒)]"}},
+        {"边长", {&NetworkParser::DistanceLine, "边长 点名 点名 平距(米) [σ(毫米)]"}},
+        {"方位角", {&NetworkParser::AzimuthLine, "方位角 点名 点名 方位角(D.MMSS) [σ(秒) 或 固定]"}},
+        {"高差", {&NetworkParser::Levelling, "高差 起点 终点 高差(米) 路线长(公里)或测站数 [σ(毫米)]"}},
+        {"自由网", {&NetworkParser::Free, "自由网 [点名 ...]"}},
     };
     return table;
   }
@@ -497,7 +497,7 @@ class Parser {
 }  // namespace
 
 NetworkFileResult ParseNetworkText(std::string_view bytes, const std::string& fileName) {
-  return Parser(fileName).Run(bytes);
+  return NetworkParser(fileName).Run(bytes);
 }
 
 NetworkFileResult ReadNetworkFile(const std::string& path) {

@@ -16,6 +16,7 @@ namespace {
 
 using test::Slurp;
 using test::Spit;
+using test::Replaced;
 
 using CliAdjustTest = test::CliRunTest;
 
@@ -34,13 +35,6 @@ const std::string kSmall =
     "测站 K2\n"
     "N1 0.0000\n"
     "K1 315.0000\n";
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-  return text;
-}
 
 TEST_F(CliAdjustTest, BadInputIsRefusedWithItsReason) {
   struct Case {

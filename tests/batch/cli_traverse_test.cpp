@@ -24,6 +24,7 @@ using test::Spit;
 using test::Decimals;
 using test::NumberRows;
 using test::Words;
+using test::Replaced;
 
 using CliTraverseTest = test::CliRunTest;
 
@@ -66,11 +67,6 @@ std::string TraverseFileText(const adjustment::TraverseInput& in) {
     s += "\n";
   }
   return s;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  text.replace(text.find(from), from.size(), to);
-  return text;
 }
 
 // The adjusted coordinates of the text report's coordinate table: name -> X, Y.

@@ -21,7 +21,7 @@ namespace vantrel::batch {
 namespace {
 
 using adjustment::ObservationKind;
-constexpr double kRho = 648000 / std::numbers::pi;
+constexpr double kSecondsPerRadian = 648000 / std::numbers::pi;
 
 struct Fixture {
   NetworkFile file;
@@ -73,11 +73,11 @@ Fixture MakeFixture() {
     adjustment::AdjustedObservation a;
     const bool distance = o.kind == ObservationKind::Distance;
     o.value = distance ? 50 + 1500 * unit(random) : 2 * std::numbers::pi * unit(random);
-    a.residual = (distance ? 0.004 : 3 / kRho) * (2 * unit(random) - 1);
-    if (i == 4) o.value = (1296000 - 0.003) / kRho, a.residual = 0.011 / kRho;  // over 360°
-    if (i == 8) o.value = 0.002 / kRho, a.residual = -0.02 / kRho;            // below 0°
+    a.residual = (distance ? 0.004 : 3 / kSecondsPerRadian) * (2 * unit(random) - 1);
+    if (i == 4) o.value = (1296000 - 0.003) / kSecondsPerRadian, a.residual = 0.011 / kSecondsPerRadian;  // over 360°
+    if (i == 8) o.value = 0.002 / kSecondsPerRadian, a.residual = -0.02 / kSecondsPerRadian;            // below 0°
     a.adjusted = o.value + a.residual;
-    a.sigma = distance ? 0.002 + 2e-6 * o.value : 1 / kRho;
+    a.sigma = distance ? 0.002 + 2e-6 * o.value : 1 / kSecondsPerRadian;
     a.redundancy = unit(random);
     a.standardized = i == 13 ? std::nan("") : 6.5 * unit(random) - 3.25;
     if (i == 13) a.redundancy = 0;
@@ -87,7 +87,7 @@ Fixture MakeFixture() {
     f.file.observationLines.push_back(10 + i);
   }
   result.suspectObservation = 20;
-  result.relative.push_back({3, 4, {0.003, 0.001, 0.5}, 0.0021, 1.2 / kRho});
+  result.relative.push_back({3, 4, {0.003, 0.001, 0.5}, 0.0021, 1.2 / kSecondsPerRadian});
   result.sets = {0, 2};
   result.orientations = {0.25, 6.2};
   result.degreesOfFreedom = 57;
@@ -148,7 +148,7 @@ TEST(NetworkReport, TextTablesAddUpAtTheirDigits) {
     EXPECT_NEAR(sx, p.sigmaX * 1000, 0.005 + 1e-9);
     EXPECT_NEAR(Number(row[5]), std::hypot(sx, sy), 0.005 + 1e-9);
     EXPECT_NEAR(Number(row[6]), p.ellipse.major * 1000, 0.005 + 1e-9);
-    EXPECT_NEAR(PackedHundredths(row[8]) / 100.0, p.ellipse.azimuth * kRho, 0.5 + 1e-6);
+    EXPECT_NEAR(PackedHundredths(row[8]) / 100.0, p.ellipse.azimuth * kSecondsPerRadian, 0.5 + 1e-6);
   }
 
   // Each observation's table: adjusted = observed + v exactly at the printed digits, every
@@ -179,8 +179,8 @@ TEST(NetworkReport, TextTablesAddUpAtTheirDigits) {
       const long long v = std::llround(Number(row[4]) * 100);
       EXPECT_EQ(((adj - obs - v) % 129600000 + 129600000) % 129600000, 0) << row[2] << " " << row[3] << " " << row[4];
       EXPECT_LT(adj, 129600000);
-      EXPECT_NEAR(std::remainder(obs / 100.0 - o.value * kRho, 1296000), 0, 0.005 + 1e-6);
-      EXPECT_NEAR(v / 100.0, a.residual * kRho, 0.005 + 1e-6);
+      EXPECT_NEAR(std::remainder(obs / 100.0 - o.value * kSecondsPerRadian, 1296000), 0, 0.005 + 1e-6);
+      EXPECT_NEAR(v / 100.0, a.residual * kSecondsPerRadian, 0.005 + 1e-6);
     }
     EXPECT_NEAR(Number(row[6]), a.redundancy, 0.0005 + 1e-9);
     if (std::isnan(a.standardized)) {

@@ -62,4 +62,12 @@ inline std::string Decimals(double v, int decimals) {
   return buf;
 }
 
+// text with the first `from` replaced by `to`; a `from` that is not there fails the test.
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
 }  // namespace vantrel::test
