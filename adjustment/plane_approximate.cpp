@@ -441,7 +441,7 @@ Approximation Place(const PlaneNetwork& network, const IndexedNetwork& indexed,
 // (azimuths with a distance likewise, without w), so one sparse least-squares solve puts
 // every such point where all of its sights agree. Weak pulls toward the placed values keep
 // points and sets without such sights where they were.
-constexpr double kGoodEnough = 0.1;  // m
+constexpr double kGoodEnough = 2.0;  // m
 
 void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approximation& a) {
   const int n = static_cast<int>(network.points.size());
@@ -494,7 +494,8 @@ void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approxim
     }
     ++sights;
   }
-  // Within a decimetre Gauss–Newton needs no help: its second step is already below 0.1 mm.
+  // Within a couple of metres Gauss–Newton needs no help: its third step is below 0.1 mm, and
+  // one more iteration costs less than this solve.
   if (sights == 0 || worst < kGoodEnough) return;
   constexpr double kPull = 1e3;  // m, and the same for w: far weaker than any sight
   for (int p = 0; p < n; ++p) {
