@@ -9,7 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "batch/network_adjustment.h"
 #include "batch/network_file.h"
+#include "batch/network_report.h"
 #include "binding.h"
 #include "common/text_files.h"
 #include "network_lists.h"
@@ -20,41 +22,10 @@ namespace {
 
 using adjustment::ObservationKind;
 
-constexpr double kSecondsPerRadian = 206264.80624709636;
-
-// The adjustment of a file's networks; the report needs the file beside it.
-struct NetworkAdjustment {
-  bool ok = false;
-  std::string error;
-  std::optional<adjustment::PlaneResult> plane;
-  std::optional<adjustment::LevellingResult> levelling;
-};
-
-NetworkAdjustment AdjustNetworkFile(const batch::NetworkFile& file) {
-  NetworkAdjustment a;
-  if (!file.plane.observations.empty()) {
-    a.plane = adjustment::AdjustPlaneNetwork(file.plane, file.planeOptions);
-    if (!a.plane->ok) {
-      a.error = a.plane->error;
-      return a;
-    }
-  }
-  if (!file.levelLines.empty()) {
-    a.levelling = adjustment::AdjustLevelling(file.levelPoints, file.levelLines, file.levellingOptions);
-    if (!a.levelling->ok) {
-      a.error = (a.plane ? "水准网: " : "") + a.levelling->error;
-      return a;
-    }
-  }
-  a.ok = a.plane.has_value() || a.levelling.has_value();
-  if (!a.ok) a.error = "没有观测值, 无从平差";
-  return a;
-}
-
 struct Whole {
   batch::NetworkFile file;
-  std::string name;  // the file's, or "" for lists
-  NetworkAdjustment adjustment;
+  std::string name;  // the file's, or the name= of lists
+  batch::NetworkAdjustment adjustment;
 };
 using Shared = std::shared_ptr<const Whole>;
 
@@ -73,41 +44,52 @@ struct FilePart {
 };
 
 // Adjusts with the GIL released; a network that cannot be adjusted raises its reason.
-Shared Adjust(batch::NetworkFile file, std::string name) {
+Shared Adjust(batch::NetworkFile file, std::string name, bool fromFile) {
   auto w = std::make_shared<Whole>();
   w->file = std::move(file);
   w->name = std::move(name);
   {
     py::gil_scoped_release unlocked;
-    w->adjustment = AdjustNetworkFile(w->file);
+    w->adjustment = batch::AdjustNetworkFile(w->file);
   }
-  if (!w->adjustment.ok) RaiseInput((w->name.empty() ? "" : w->name + ": ") + w->adjustment.error);
+  if (!w->adjustment.ok) RaiseInput((fromFile ? w->name + ": " : "") + w->adjustment.error);
   return w;
 }
 
-// free=False (fixed datum), True (free, minimum norm over all points) or a list of names.
-void SetFree(py::handle free, batch::NetworkFile& f) {
-  if (free.is_none()) return;
-  const bool isFree = !py::isinstance<py::bool_>(free) || free.cast<bool>();
-  std::vector<std::string> names;
-  if (!py::isinstance<py::bool_>(free)) {
-    if (py::isinstance<py::str>(free) || !py::isinstance<py::sequence>(free))
-      RaiseInput(std::string(kBadInput) + " free 应为 True、False 或点名的列表", {{"argument", py::str("free")}});
-    for (py::handle h : free) names.push_back(py::str(h).cast<std::string>());
-  }
-  f.planeOptions.datum = isFree ? adjustment::PlaneDatum::Free : adjustment::PlaneDatum::Fixed;
-  f.levellingOptions.datum = isFree ? adjustment::Datum::Free : adjustment::Datum::Fixed;
-  f.planeOptions.datumPoints = names;
-  f.levellingOptions.datumPoints = names;
+// The report of the whole adjustment, as vantrel-cli adjust --report writes it.
+std::string Report(const Whole& w, const std::string& format, std::optional<double> ellipseScale) {
+  if (format == "text") return JoinLines(batch::NetworkReportText(w.file, w.name, w.adjustment));
+  if (format == "json") return batch::NetworkReportJson(w.file, w.name, w.adjustment);
+  if (format != "html")
+    RaiseInput(std::string(kBadInput) + " format 应为 'text'、'html' 或 'json'", {{"argument", py::str("format")}});
+  batch::NetworkReportOptions options;
+  if (ellipseScale && !(*ellipseScale > 0 && std::isfinite(*ellipseScale)))
+    RaiseInput(std::string(kBadInput) + " ellipse_scale 应为正数", {{"argument", py::str("ellipse_scale")}});
+  if (ellipseScale) options.ellipseScale = *ellipseScale;
+  return batch::NetworkReportHtml(w.file, w.name, w.adjustment, options);
 }
 
-void SetPlaneAccuracies(std::optional<double> direction, std::optional<double> angle,
-                        std::optional<std::pair<double, double>> distance, std::optional<double> azimuth,
-                        adjustment::PlaneOptions& o) {
-  if (direction) o.directionSigma = *direction / kSecondsPerRadian;
-  if (angle) o.angleSigma = *angle / kSecondsPerRadian;
-  if (azimuth) o.azimuthSigma = *azimuth / kSecondsPerRadian;
-  if (distance) o.distanceSigmaA = distance->first / 1000, o.distanceSigmaB = distance->second * 1e-6;
+const char* const kReportDoc = R"doc(The report of the adjustment as vantrel-cli adjust writes it (docs/cli.md):
+format "text" (tables in print zones, lines ended by \n; vantrel-cli writes them as GBK with
+CR LF), "html" (a whole page with the SVG drawing of the network, its error ellipses enlarged
+ellipse_scale times, or by a round factor chosen to fit) or "json" (SI units, full precision).
+A part's report is that of the whole adjustment it belongs to.)doc";
+
+// free=False (fixed datum), True (free, minimum norm over all points) or a list of names.
+void SetFree(py::handle free, batch::NetworkOverrides& o) {
+  if (free.is_none()) return;
+  if (py::isinstance<py::bool_>(free)) {
+    o.free = free.cast<bool>();
+    return;
+  }
+  if (py::isinstance<py::str>(free) || !py::isinstance<py::sequence>(free))
+    RaiseInput(std::string(kBadInput) + " free 应为 True、False 或点名的列表", {{"argument", py::str("free")}});
+  o.free = true;
+  for (py::handle h : free) o.datumPoints.push_back(py::str(h).cast<std::string>());
+}
+
+void SetDistanceSigma(std::optional<std::pair<double, double>> ab, batch::NetworkOverrides& o) {
+  if (ab) o.distanceSigmaA = ab->first, o.distanceSigmaB = ab->second;
 }
 
 py::object OrNone(int index) { return index >= 0 ? py::object(py::int_(index)) : py::object(py::none()); }
@@ -260,6 +242,9 @@ of the observation data snooping names, |w| > 3.29, or None), iterations.)doc")
       .def_property_readonly("global_test_passed", [](const PlanePart& p) { return p.r().globalTestPassed; })
       .def_property_readonly("suspect", [](const PlanePart& p) { return OrNone(p.r().suspectObservation); })
       .def_property_readonly("iterations", [](const PlanePart& p) { return p.r().iterations; })
+      .def("report", [](const PlanePart& p, const std::string& format, std::optional<double> scale) {
+        return Report(*p.w, format, scale);
+      }, py::arg("format") = "text", py::kw_only(), py::arg("ellipse_scale") = py::none(), kReportDoc)
       .def("__repr__", [](const PlanePart& p) {
         return "<PlaneAdjustment " + std::to_string(p.r().points.size()) + " points, " +
                std::to_string(p.r().observations.size()) + " observations, sigma0=" +
@@ -321,6 +306,9 @@ global_test_passed, suspect (index of the line data snooping names, or None).)do
       .def_property_readonly("chi2_bounds", [](const LevelPart& p) { return Bounds(p.r().chiSquareLower, p.r().chiSquareUpper); })
       .def_property_readonly("global_test_passed", [](const LevelPart& p) { return p.r().globalTestPassed; })
       .def_property_readonly("suspect", [](const LevelPart& p) { return OrNone(p.r().suspectLine); })
+      .def("report", [](const LevelPart& p, const std::string& format, std::optional<double> scale) {
+        return Report(*p.w, format, scale);
+      }, py::arg("format") = "text", py::kw_only(), py::arg("ellipse_scale") = py::none(), kReportDoc)
       .def("__repr__", [](const LevelPart& p) {
         return "<LevellingAdjustment " + std::to_string(p.r().points.size()) + " points, " +
                std::to_string(p.r().lines.size()) + " lines, sigma0=" +
@@ -346,9 +334,11 @@ every adjusted network passed its global test; name: the file's name.)doc")
       .def_property_readonly("levelling", [](const FilePart& p) { return LevelOf(p.w); })
       .def_property_readonly("name", [](const FilePart& p) { return p.w->name; })
       .def_property_readonly("global_test_passed", [](const FilePart& p) {
-        const NetworkAdjustment& a = p.w->adjustment;
-        return (!a.plane || a.plane->globalTestPassed) && (!a.levelling || a.levelling->globalTestPassed);
+        return p.w->adjustment.GlobalTestsPassed();
       })
+      .def("report", [](const FilePart& p, const std::string& format, std::optional<double> scale) {
+        return Report(*p.w, format, scale);
+      }, py::arg("format") = "text", py::kw_only(), py::arg("ellipse_scale") = py::none(), kReportDoc)
       .def("__repr__", [](const FilePart& p) {
         return "<NetworkAdjustment " + p.w->name + ": " + (p.w->adjustment.plane ? "plane" : "") +
                (p.w->adjustment.plane && p.w->adjustment.levelling ? " and " : "") +
@@ -358,18 +348,21 @@ every adjusted network passed its global test; name: the file's name.)doc")
   m.def("adjust_network", [](py::object points, py::object observations, std::optional<double> direction_sigma,
                              std::optional<double> angle_sigma, std::optional<std::pair<double, double>> distance_sigma,
                              std::optional<double> azimuth_sigma, std::optional<double> sigma0, py::object free,
-                             bool a_priori) {
+                             bool a_priori, const std::string& name) {
     batch::NetworkFile f;
     ReadPlaneLists(points, observations, f);
-    SetPlaneAccuracies(direction_sigma, angle_sigma, distance_sigma, azimuth_sigma, f.planeOptions);
-    if (sigma0) f.planeOptions.sigma0 = *sigma0;
-    SetFree(free, f);
-    f.planeOptions.scaleByAPosteriori = !a_priori;
     if (f.plane.observations.empty()) RaiseInput("网中没有观测", {{"argument", py::str("observations")}});
-    return PlanePart{Adjust(std::move(f), "")};
+    batch::NetworkOverrides o{direction_sigma, angle_sigma, azimuth_sigma};
+    SetDistanceSigma(distance_sigma, o);
+    o.sigma0 = sigma0;
+    SetFree(free, o);
+    o.aPriori = a_priori;
+    batch::Override(o, f);
+    return PlanePart{Adjust(std::move(f), name, false)};
   }, py::arg("points"), py::arg("observations"), py::kw_only(), py::arg("direction_sigma") = py::none(),
      py::arg("angle_sigma") = py::none(), py::arg("distance_sigma") = py::none(), py::arg("azimuth_sigma") = py::none(),
      py::arg("sigma0") = py::none(), py::arg("free") = false, py::arg("a_priori") = false,
+     py::arg("name") = "(Python)",
      R"doc(Adjusts a plane control network by least squares; returns a PlaneAdjustment.
 
 points: every point of the network, each "name" or (name,) for a new point, (name, x, y)
@@ -394,26 +387,28 @@ Instrument accuracies (defaults as the observation file's): direction_sigma 1″
 angle_sigma √2″, azimuth_sigma 1″, distance_sigma (a mm, b ppm) = (2, 2), sigma0 the
 a-priori σ of unit weight 1″. free=True adjusts a free network (minimum norm over all
 points), free=[names] over those points; a_priori=True scales the standard deviations by
-the a-priori σ0 instead of the a-posteriori.
+the a-priori σ0 instead of the a-posteriori. name is what the report's head names.
 
 A network that cannot be adjusted (an unknown point name, an observation from a point to
 itself, a point the observations do not determine, too few known points, no redundancy)
 raises InputError with the reason.)doc");
 
   m.def("adjust_levelling", [](py::object points, py::object lines, const std::string& weight, double sigma,
-                               py::object free, bool a_priori) {
+                               py::object free, bool a_priori, const std::string& name) {
     if (weight != "length" && weight != "setups")
       RaiseInput(std::string(kBadInput) + " weight 应为 'length' 或 'setups'", {{"argument", py::str("weight")}});
     batch::NetworkFile f;
     ReadLevellingLists(points, lines, weight == "length" ? adjustment::LineWeight::ByLength : adjustment::LineWeight::BySetups,
                        sigma / 1000, f);
     f.levellingOptions.sigma0 = sigma / 1000;
-    SetFree(free, f);
-    f.levellingOptions.scaleByAPosteriori = !a_priori;
     if (f.levelLines.empty()) RaiseInput("网中没有水准路线", {{"argument", py::str("lines")}});
-    return LevelPart{Adjust(std::move(f), "")};
+    batch::NetworkOverrides o;
+    SetFree(free, o);
+    o.aPriori = a_priori;
+    batch::Override(o, f);
+    return LevelPart{Adjust(std::move(f), name, false)};
   }, py::arg("points"), py::arg("lines"), py::kw_only(), py::arg("weight") = "length", py::arg("sigma") = 1.0,
-     py::arg("free") = false, py::arg("a_priori") = false,
+     py::arg("free") = false, py::arg("a_priori") = false, py::arg("name") = "(Python)",
      R"doc(Adjusts a levelling network by least squares; returns a LevellingAdjustment.
 
 points: each "name" or (name,) for a new point, (name, H) for a known height held fixed,
@@ -421,7 +416,7 @@ points: each "name" or (name,) for a new point, (name, H) for a known height hel
 lines: (from, to, dh, amount[, σ]) or dicts with those keys: dh = H(to) − H(from) in
 metres, amount the line's length in km (weight="length") or its number of set-ups
 (weight="setups"), σ in mm per √km (per √set-up) overriding sigma. sigma (default 1 mm)
-is also the a-priori σ of unit weight. free and a_priori as adjust_network.)doc");
+is also the a-priori σ of unit weight. free, a_priori and name as adjust_network.)doc");
 
   m.def("adjust_network_file", [](const std::filesystem::path& p, std::optional<double> direction_sigma,
                                   std::optional<double> angle_sigma,
@@ -432,15 +427,13 @@ is also the a-priori σ of unit weight. free and a_priori as adjust_network.)doc
     if (!bytes.ok) RaiseFile(path + ": " + bytes.error, path);
     batch::NetworkFileResult read = batch::ParseNetworkText(bytes.bytes, path);
     if (!read.ok) RaiseInput(read.error, {{"path", py::str(path)}});
-    batch::NetworkFile& f = read.network;
-    SetPlaneAccuracies(direction_sigma, angle_sigma, distance_sigma, std::nullopt, f.planeOptions);
-    // A traverse oriented by a known azimuth carries its end angles as azimuths of that σ.
-    if (angle_sigma && f.traverse) f.planeOptions.azimuthSigma = f.planeOptions.angleSigma;
-    if (level_sigma)
-      for (adjustment::LevelLine& l : f.levelLines) l.sigma = *level_sigma / 1000;
-    SetFree(free, f);
-    if (a_priori) f.planeOptions.scaleByAPosteriori = f.levellingOptions.scaleByAPosteriori = false;
-    return FilePart{Adjust(std::move(f), path)};
+    batch::NetworkOverrides o{direction_sigma, angle_sigma};
+    SetDistanceSigma(distance_sigma, o);
+    o.levelSigma = level_sigma;
+    SetFree(free, o);
+    o.aPriori = a_priori;
+    batch::Override(o, read.network);
+    return FilePart{Adjust(std::move(read.network), path, true)};
   }, py::arg("path"), py::kw_only(), py::arg("direction_sigma") = py::none(), py::arg("angle_sigma") = py::none(),
      py::arg("distance_sigma") = py::none(), py::arg("level_sigma") = py::none(), py::arg("free") = py::none(),
      py::arg("a_priori") = false,
@@ -452,7 +445,7 @@ angle_sigma in arc seconds (a traverse file's angles take angle_sigma), distance
 (a mm, b ppm), level_sigma mm per √km (or per √set-up) for every levelling line, free
 (None: as the file says; False, True or a list of names), a_priori. A file that cannot be
 read raises FileError; a faulty line InputError "FILE:LINE: reason"; a network that cannot
-be adjusted InputError "FILE: reason".)doc");
+be adjusted InputError "FILE: reason". report() is vantrel-cli adjust's report of the file.)doc");
 }
 
 }  // namespace vantrel::python

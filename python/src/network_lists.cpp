@@ -18,9 +18,6 @@ namespace {
 using adjustment::ObservationKind;
 using adjustment::PlaneObservation;
 
-// The observation file's factor, so that lists and files give the same radians.
-constexpr double kSecondsPerRadian = 206264.80624709636;
-
 // One entry of a list argument, its fields by name however it was written.
 class Entry {
  public:
@@ -160,7 +157,7 @@ class SetNumbers {
 
  private:
   std::map<std::pair<std::string, long long>, int> sets_;
-  int next_ = 1;
+  int next_ = 0;  // from 0, as the file numbers its 测站 blocks
 };
 
 void Observe(batch::NetworkFile& file, ObservationKind kind, std::string station, std::string target,
@@ -175,7 +172,7 @@ void ReadSet(const Entry& e, batch::NetworkFile& file, SetNumbers& sets) {
   const char* form = "(\"set\", 测站, [(目标, 方向[, 平距]), ...][, σ″])";
   std::vector<py::object> f = e.Fields({"station", "targets", "sigma"}, 2, form, 1);
   const std::string station = e.Name(f[0], "station ");
-  const double sigma = e.Sigma(f[2], 1 / kSecondsPerRadian);
+  const double sigma = e.Sigma(f[2], 1 / batch::kSigmaSecondsPerRadian);
   const int set = sets.Fresh();
   if (py::isinstance<py::str>(f[1]) || !py::isinstance<py::sequence>(f[1]) || py::len(f[1]) == 0)
     e.Fail("targets 应为 [(目标, 方向[, 平距]), ...] 的非空列表");
@@ -206,7 +203,7 @@ void ReadObservation(const Entry& e, py::handle item, batch::NetworkFile& file, 
     std::vector<py::object> f = e.Fields({"station", "target", "target2", "value", "sigma"}, 4,
                                          "(\"angle\", 测站, 起始目标, 终止目标, 角值(弧度)[, σ″])", 1);
     Observe(file, ObservationKind::Angle, e.Name(f[0], "station "), e.Name(f[1], "target "),
-            e.Name(f[2], "target2 "), e.Number(f[3], "value"), e.Sigma(f[4], 1 / kSecondsPerRadian), 0);
+            e.Name(f[2], "target2 "), e.Number(f[3], "value"), e.Sigma(f[4], 1 / batch::kSigmaSecondsPerRadian), 0);
     return;
   }
   if (kind == "direction") {
@@ -219,7 +216,7 @@ void ReadObservation(const Entry& e, py::handle item, batch::NetworkFile& file, 
       label = f[4].cast<long long>();
     }
     Observe(file, ObservationKind::Direction, station, e.Name(f[1], "target "), "", e.Number(f[2], "value"),
-            e.Sigma(f[3], 1 / kSecondsPerRadian), sets.Of(station, label));
+            e.Sigma(f[3], 1 / batch::kSigmaSecondsPerRadian), sets.Of(station, label));
     return;
   }
   if (kind == "distance" || kind == "azimuth") {
@@ -234,7 +231,7 @@ void ReadObservation(const Entry& e, py::handle item, batch::NetworkFile& file, 
       if (py::str(f[3]).cast<std::string>() != "fixed") e.Fail("方位角的 sigma 应为秒数或 \"fixed\"");
       sigma = batch::kHeldAzimuthSigma;
     } else {
-      sigma = e.Sigma(f[3], distance ? 1e-3 : 1 / kSecondsPerRadian);
+      sigma = e.Sigma(f[3], distance ? 1e-3 : 1 / batch::kSigmaSecondsPerRadian);
     }
     Observe(file, distance ? ObservationKind::Distance : ObservationKind::Azimuth, e.Name(f[0], "station "),
             e.Name(f[1], "target "), "", e.Number(f[2], "value"), sigma, 0);

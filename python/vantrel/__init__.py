@@ -45,7 +45,8 @@ plane              azimuth, distance, plane_forward, plane_inverse, split_azimut
                    append_traverse_record
 traverse           read_traverse_file, parse_traverse_text, adjust_traverse
 networks           adjust_network, adjust_levelling, adjust_network_file (least squares: points,
-                   precisions and ellipses as arrays, residuals, sigma0 and the global test)
+                   precisions and ellipses as arrays, residuals, sigma0, the global test and
+                   vantrel-cli adjust's reports)
 transformations    fit_common_points, fit_point_files, CommonPointFit, Rotation
 point files        read_point_file (point files and CSV, as vantrel-cli reads them), write_point_file
 receiver           SentenceStream, read_sentences

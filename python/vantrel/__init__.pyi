@@ -305,6 +305,8 @@ class PlaneAdjustment:
     global_test_passed: bool
     suspect: int | None
     iterations: int
+    def report(self, format: Literal["text", "html", "json"] = "text", *,
+               ellipse_scale: float | None = None) -> str: ...
 
 class LevellingLines(NamedTuple):
     starts: list[str]
@@ -332,22 +334,27 @@ class LevellingAdjustment:
     chi2_bounds: tuple[float, float]
     global_test_passed: bool
     suspect: int | None
+    def report(self, format: Literal["text", "html", "json"] = "text", *,
+               ellipse_scale: float | None = None) -> str: ...
 
 class NetworkAdjustment:
     plane: PlaneAdjustment | None
     levelling: LevellingAdjustment | None
     name: str
     global_test_passed: bool
+    def report(self, format: Literal["text", "html", "json"] = "text", *,
+               ellipse_scale: float | None = None) -> str: ...
 
 def adjust_network(points: Sequence[PlanePointItem], observations: Sequence[ObservationItem], *,
                    direction_sigma: float | None = None, angle_sigma: float | None = None,
                    distance_sigma: tuple[float, float] | None = None, azimuth_sigma: float | None = None,
                    sigma0: float | None = None, free: bool | Sequence[str] = False,
-                   a_priori: bool = False) -> PlaneAdjustment: ...
+                   a_priori: bool = False, name: str = "(Python)") -> PlaneAdjustment: ...
 def adjust_levelling(points: Sequence[Union[str, Sequence[Any], dict[str, Any]]],
                      lines: Sequence[Union[Sequence[Any], dict[str, Any]]], *,
                      weight: Literal["length", "setups"] = "length", sigma: float = 1.0,
-                     free: bool | Sequence[str] = False, a_priori: bool = False) -> LevellingAdjustment: ...
+                     free: bool | Sequence[str] = False, a_priori: bool = False,
+                     name: str = "(Python)") -> LevellingAdjustment: ...
 def adjust_network_file(path: PathLike, *, direction_sigma: float | None = None, angle_sigma: float | None = None,
                         distance_sigma: tuple[float, float] | None = None, level_sigma: float | None = None,
                         free: bool | Sequence[str] | None = None, a_priori: bool = False) -> NetworkAdjustment: ...

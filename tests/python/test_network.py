@@ -1,4 +1,9 @@
-"""Network adjustment: the same networks from lists and from the observation files."""
+"""Network adjustment: the same networks from lists, from the observation files and through vantrel-cli."""
+import json
+import os
+import pathlib
+import subprocess
+
 import numpy as np
 import pytest
 
@@ -51,6 +56,34 @@ def test_network_from_lists_equals_the_file(examples):
     assert not listed.observations.file_lines.any() and read.plane.observations.file_lines[-1] == 43
 
 
+def without_file_lines(report):
+    doc = json.loads(report)
+    del doc["file"]
+    for part in ("plane", "levelling"):
+        for row in doc.get(part, {}).get("observations" if part == "plane" else "lines", []):
+            del row["line"]
+    return doc
+
+
+OPTIONS = {"direction_sigma": 2, "distance_sigma": (3, 1), "free": ["K1", "K2"], "a_priori": True}
+
+
+@pytest.mark.parametrize("form", ["json", "text", "html"])
+def test_reports_are_the_command_lines(examples, form):
+    program = pathlib.Path(os.environ.get("VANTREL_BUILD_DIR", ""), "cli", "vantrel-cli")
+    if not program.exists():
+        pytest.skip("vantrel-cli is not built beside the module (run from CTest)")
+    path = str(examples / "adjustment" / "network.txt")
+    out = subprocess.run([str(program), "adjust", "--report", form, "--direction-sigma", "2", "--distance-sigma",
+                          "3,1", "--free=K1,K2", "--a-priori", path], capture_output=True, check=True).stdout
+    read = v.adjust_network_file(path, **OPTIONS)
+    assert read.report(form) == out.decode("utf-8").replace("\r\n", "\n")
+    if form == "json":
+        # Every figure of the lists' adjustment is the program's, to the last bit.
+        listed = v.adjust_network(POINTS, OBSERVATIONS, **OPTIONS)
+        assert without_file_lines(listed.report("json")) == without_file_lines(out)
+
+
 def test_levelling_from_lists_equals_the_file(examples):
     listed = v.adjust_levelling(LEVEL_POINTS, LEVEL_LINES, weight="length", sigma=2)
     read = v.adjust_network_file(examples / "adjustment" / "levelling.txt").levelling
@@ -60,6 +93,9 @@ def test_levelling_from_lists_equals_the_file(examples):
     for mine, theirs in zip(listed.lines[:-1], read.lines[:-1]):
         np.testing.assert_array_equal(mine, theirs)
     np.testing.assert_array_equal(read.lines.file_lines, range(8, 15))
+    assert without_file_lines(listed.report("json")) == without_file_lines(read.report("json"))
+    mine, theirs = listed.report().splitlines(), read.report().splitlines()
+    assert [a for a, b in zip(mine, theirs) if a != b] == ["文件: (Python)"] and len(mine) == len(theirs)
 
 
 def test_arrays_line_up_with_points_and_observations():
@@ -143,7 +179,7 @@ def test_bad_levelling_is_refused_with_the_reason(lines, message):
         v.adjust_levelling(LEVEL_POINTS[:3], lines)
 
 
-def test_traverse_file_is_adjusted_as_a_network_with_the_options(examples):
+def test_traverse_file_is_adjusted_as_a_network_with_the_options(examples, tmp_path):
     path = examples / "traverse" / "connecting.txt"
     a = v.adjust_network_file(path)
     t = v.adjust_traverse(path)
@@ -153,5 +189,17 @@ def test_traverse_file_is_adjusted_as_a_network_with_the_options(examples):
         assert np.hypot(*(xy[name] - p)) < t.fs
     wide = v.adjust_network_file(path, angle_sigma=10, distance_sigma=(5, 5), a_priori=True)
     assert (wide.plane.observations.sigma > a.plane.observations.sigma).all()
+    # Oriented by known azimuths instead of sighted points, its end angles become azimuths that
+    # keep the angle's σ.
+    text = path.read_text(encoding="utf-8")
+    text = text.replace("后视 GP05 3518634.540 509871.220", "起始方位 122.27229")
+    text = text.replace("前视 GP10 3518824.905 511690.044", "终止方位 40.31123")
+    (tmp_path / "azimuths.txt").write_text(text, encoding="utf-8")
+    o = v.adjust_network_file(tmp_path / "azimuths.txt", angle_sigma=10).plane.observations
+    kinds = np.array(o.kinds)
+    assert (kinds == "azimuth").sum() == 2
+    np.testing.assert_array_equal(o.sigma[kinds != "distance"], 10 / 206264.80624709636)
+    levelling = v.adjust_network_file(examples / "adjustment" / "levelling.txt", level_sigma=3).levelling
+    np.testing.assert_allclose(levelling.lines.sigma, 0.003 * np.sqrt(levelling.lines.amount), rtol=1e-15)
     with pytest.raises(v.FileError):
         v.adjust_network_file(examples / "adjustment" / "none.txt")
