@@ -47,6 +47,11 @@ LevellingResult AdjustLevelling(const std::vector<LevelPoint>& points,
         return Fail("第 " + std::to_string(k + 1) + " 条水准路线的点名未知：" + name);
       ends[k][e] = at->second;
     }
+    if (ends[k][0] == ends[k][1])
+      return Fail("第 " + std::to_string(k + 1) + " 条水准路线从 " + line.from + " 到 " + line.to +
+                  "：观测不能从一个点到它自己");
+    if (!std::isfinite(line.dh))
+      return Fail("第 " + std::to_string(k + 1) + " 条水准路线的高差不是有限数");
     if (!(LineSigma(line) > 0))
       return Fail("第 " + std::to_string(k + 1) + " 条水准路线的中误差不是正数（路线长或测站数有误）");
     touching[ends[k][0]].push_back(static_cast<int>(k));

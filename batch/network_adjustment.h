@@ -6,6 +6,7 @@
 // caller may have changed them.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "batch/network_file.h"
 
@@ -25,5 +26,21 @@ struct NetworkAdjustment {
 };
 
 NetworkAdjustment AdjustNetworkFile(const NetworkFile& file);
+
+// What a caller changes of a file's head (the command line's options, Python's keywords), in
+// the file's units; what is not set stays as the file says.
+struct NetworkOverrides {
+  std::optional<double> directionSigma, angleSigma, azimuthSigma;  // ″
+  std::optional<double> distanceSigmaA, distanceSigmaB;            // mm, ppm
+  std::optional<double> sigma0;                                    // ″, the plane network's
+  std::optional<double> levelSigma;  // mm per √km (or per √set-up), for every levelling line
+  std::optional<bool> free;          // the datum of both networks
+  std::vector<std::string> datumPoints;  // with free: the minimum-norm points, empty for all
+  bool aPriori = false;                  // σ scaled by the a-priori σ0
+};
+
+// Sets them; a traverse file's azimuths (its end angles turned by a known azimuth) follow the
+// angle σ.
+void Override(const NetworkOverrides& overrides, NetworkFile& file);
 
 }  // namespace vantrel::batch

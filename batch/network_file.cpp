@@ -20,7 +20,6 @@ using adjustment::ObservationKind;
 using adjustment::PlaneObservation;
 using adjustment::PlanePoint;
 
-constexpr double kSecondsPerRadian = 206264.80624709636;
 // Coordinates, lengths and accuracies past this are typing errors, as in the traverse file.
 constexpr double kMaxFigure = adjustment::kTraverseMaxMetres;
 
@@ -150,7 +149,7 @@ class NetworkParser {
 
   std::optional<double> Seconds(int n, const std::string& text, const std::string& what) {
     auto v = Positive(n, text, what);
-    return v ? std::optional<double>(*v / kSecondsPerRadian) : std::nullopt;
+    return v ? std::optional<double>(*v / kSigmaSecondsPerRadian) : std::nullopt;
   }
 
   std::optional<double> PackedAngle(int n, const std::string& text, const std::string& what) {

@@ -62,6 +62,10 @@ struct NetworkFileResult {
 // The σ that holds a known (固定) azimuth: the adjustment has no constraint kind.
 inline constexpr double kHeldAzimuthSigma = 1e-9;  // rad
 
+// Arc seconds per radian for accuracies (σ in ″), whoever states them: the file's head, the
+// command line's options, Python's keywords. The true π: a σ is no angle typed in D.MMSS.
+inline constexpr double kSigmaSecondsPerRadian = 206264.80624709636;
+
 NetworkFileResult ReadNetworkFile(const std::string& path);
 // The same from the file's bytes; fileName is only used in messages.
 NetworkFileResult ParseNetworkText(std::string_view bytes, const std::string& fileName);

@@ -55,36 +55,23 @@ std::vector<std::string> Names(const std::string& text) {
 
 // The command line's accuracies and datum over the file's head.
 void Override(const AdjustArgs& a, batch::NetworkFile& f) {
-  const double kRho = adjustment::SecondsPerRadian();
-  adjustment::PlaneOptions& p = f.planeOptions;
-  if (!a.directionSigma.empty()) p.directionSigma = Positive(a.directionSigma, "--direction-sigma", "秒") / kRho;
-  if (!a.angleSigma.empty()) {
-    p.angleSigma = Positive(a.angleSigma, "--angle-sigma", "秒") / kRho;
-    // A traverse oriented by a known azimuth carries its end angles as azimuths of that σ.
-    if (f.traverse) p.azimuthSigma = p.angleSigma;
-  }
+  batch::NetworkOverrides o;
+  if (!a.directionSigma.empty()) o.directionSigma = Positive(a.directionSigma, "--direction-sigma", "秒");
+  if (!a.angleSigma.empty()) o.angleSigma = Positive(a.angleSigma, "--angle-sigma", "秒");
   if (!a.distanceSigma.empty()) {
     const std::vector<double> ab = Numbers(a.distanceSigma, "--distance-sigma", 2);
     if (!(ab[0] >= 0 && ab[1] >= 0 && ab[0] + ab[1] > 0 && std::isfinite(ab[0] + ab[1])))
       throw UsageError("--distance-sigma 应为 a,b: a 毫米、b ppm, 不为负, 不全为 0");
-    p.distanceSigmaA = ab[0] / 1000;
-    p.distanceSigmaB = ab[1] / 1e6;
+    o.distanceSigmaA = ab[0];
+    o.distanceSigmaB = ab[1];
   }
-  if (!a.levelSigma.empty()) {
-    const double s = Positive(a.levelSigma, "--level-sigma", "毫米") / 1000;
-    for (adjustment::LevelLine& l : f.levelLines) l.sigma = s;
-  }
+  if (!a.levelSigma.empty()) o.levelSigma = Positive(a.levelSigma, "--level-sigma", "毫米");
   if (!a.free.empty()) {
-    const std::vector<std::string> names = a.free == "*" ? std::vector<std::string>{} : Names(a.free);
-    p.datum = adjustment::PlaneDatum::Free;
-    p.datumPoints = names;
-    f.levellingOptions.datum = adjustment::Datum::Free;
-    f.levellingOptions.datumPoints = names;
+    o.free = true;
+    if (a.free != "*") o.datumPoints = Names(a.free);
   }
-  if (a.aPriori) {
-    p.scaleByAPosteriori = false;
-    f.levellingOptions.scaleByAPosteriori = false;
-  }
+  o.aPriori = a.aPriori;
+  batch::Override(o, f);
 }
 
 int RunAdjust(const AdjustArgs& a, const std::string& output) {

@@ -13,6 +13,10 @@ Conventions
 * Angles are radians everywhere. Packed D.MMSS values (121.3030 is 121°30'30") go through
   ``dms_to_rad`` and ``rad_to_dms`` / ``rad_to_dms_text`` with the calculator's rules; the
   calculator's pi is 3.14159265358979.
+* Accuracies the network adjustments take (σ of directions, angles, distances, known points,
+  levelling lines) are arc seconds, millimetres and ppm, as instruments and the observation
+  file state them; the figures they return are metres and radians (a plane network's sigma0
+  in arc seconds).
 * Lengths, coordinates and heights are metres. Plane coordinates: x is the first coordinate
   and points north, y the second and points east; azimuths are clockwise from north.
 * Ellipsoids are ``Ellipsoid`` objects or their codes 54, 80, 84, 2000 (int or str).
@@ -40,6 +44,9 @@ plane              azimuth, distance, plane_forward, plane_inverse, split_azimut
                    forward_intersection, resection, traverse_leg, create_traverse_file,
                    append_traverse_record
 traverse           read_traverse_file, parse_traverse_text, adjust_traverse
+networks           adjust_network, adjust_levelling, adjust_network_file (least squares: points,
+                   precisions and ellipses as arrays, residuals, sigma0, the global test and
+                   vantrel-cli adjust's reports)
 transformations    fit_common_points, fit_point_files, CommonPointFit, Rotation
 point files        read_point_file (point files and CSV, as vantrel-cli reads them), write_point_file
 receiver           SentenceStream, read_sentences

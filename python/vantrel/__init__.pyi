@@ -261,6 +261,104 @@ def adjust_traverse(traverse: Union[TraverseInput, PathLike], allowance: float |
                     correction_step: float = 1.0, force: bool = False,
                     grade: str | None = None) -> TraverseAdjustment: ...
 
+# Networks: accuracies passed in are in arc seconds, mm and ppm; figures returned in metres and
+# radians (a plane network's sigma0 in arc seconds).
+PlanePointItem = Union[str, Sequence[Any], dict[str, Any]]
+ObservationItem = Union[Sequence[Any], dict[str, Any]]
+
+class NetworkObservations(NamedTuple):
+    kinds: list[str]
+    stations: list[str]
+    targets: list[str]
+    targets2: list[str]
+    observed: npt.NDArray[np.float64]
+    adjusted: npt.NDArray[np.float64]
+    residuals: npt.NDArray[np.float64]
+    sigma: npt.NDArray[np.float64]
+    sigma_adjusted: npt.NDArray[np.float64]
+    redundancy: npt.NDArray[np.float64]
+    standardized: npt.NDArray[np.float64]
+    file_lines: npt.NDArray[np.int64]
+
+class RelativeEllipses(NamedTuple):
+    pairs: npt.NDArray[np.int64]
+    ellipses: npt.NDArray[np.float64]
+    sigma_distance: npt.NDArray[np.float64]
+    sigma_azimuth: npt.NDArray[np.float64]
+
+class PlaneAdjustment:
+    points: list[str]
+    xy: npt.NDArray[np.float64]
+    sigma: npt.NDArray[np.float64]
+    sigma_p: npt.NDArray[np.float64]
+    covariance_xy: npt.NDArray[np.float64]
+    ellipses: npt.NDArray[np.float64]
+    adjusted: npt.NDArray[np.bool_]
+    observations: NetworkObservations
+    relative_ellipses: RelativeEllipses
+    orientations: list[tuple[str, float]]
+    sigma0: float
+    sigma0_a_priori: float
+    dof: int
+    chi2: float
+    chi2_bounds: tuple[float, float]
+    global_test_passed: bool
+    suspect: int | None
+    iterations: int
+    def report(self, format: Literal["text", "html", "json"] = "text", *,
+               ellipse_scale: float | None = None) -> str: ...
+
+class LevellingLines(NamedTuple):
+    starts: list[str]
+    ends: list[str]
+    observed: npt.NDArray[np.float64]
+    amount: npt.NDArray[np.float64]
+    adjusted: npt.NDArray[np.float64]
+    residuals: npt.NDArray[np.float64]
+    sigma: npt.NDArray[np.float64]
+    sigma_adjusted: npt.NDArray[np.float64]
+    redundancy: npt.NDArray[np.float64]
+    standardized: npt.NDArray[np.float64]
+    file_lines: npt.NDArray[np.int64]
+
+class LevellingAdjustment:
+    points: list[str]
+    heights: npt.NDArray[np.float64]
+    height_sigma: npt.NDArray[np.float64]
+    adjusted: npt.NDArray[np.bool_]
+    lines: LevellingLines
+    sigma0: float
+    sigma0_a_priori: float
+    dof: int
+    chi2: float
+    chi2_bounds: tuple[float, float]
+    global_test_passed: bool
+    suspect: int | None
+    def report(self, format: Literal["text", "html", "json"] = "text", *,
+               ellipse_scale: float | None = None) -> str: ...
+
+class NetworkAdjustment:
+    plane: PlaneAdjustment | None
+    levelling: LevellingAdjustment | None
+    name: str
+    global_test_passed: bool
+    def report(self, format: Literal["text", "html", "json"] = "text", *,
+               ellipse_scale: float | None = None) -> str: ...
+
+def adjust_network(points: Sequence[PlanePointItem], observations: Sequence[ObservationItem], *,
+                   direction_sigma: float | None = None, angle_sigma: float | None = None,
+                   distance_sigma: tuple[float, float] | None = None, azimuth_sigma: float | None = None,
+                   sigma0: float | None = None, free: bool | Sequence[str] = False,
+                   a_priori: bool = False, name: str = "(Python)") -> PlaneAdjustment: ...
+def adjust_levelling(points: Sequence[Union[str, Sequence[Any], dict[str, Any]]],
+                     lines: Sequence[Union[Sequence[Any], dict[str, Any]]], *,
+                     weight: Literal["length", "setups"] = "length", sigma: float = 1.0,
+                     free: bool | Sequence[str] = False, a_priori: bool = False,
+                     name: str = "(Python)") -> LevellingAdjustment: ...
+def adjust_network_file(path: PathLike, *, direction_sigma: float | None = None, angle_sigma: float | None = None,
+                        distance_sigma: tuple[float, float] | None = None, level_sigma: float | None = None,
+                        free: bool | Sequence[str] | None = None, a_priori: bool = False) -> NetworkAdjustment: ...
+
 class ParameterTexts(NamedTuple):
     shift_x: str
     shift_y: str

@@ -207,6 +207,10 @@ TEST(Levelling, NetworksThatCannotBeAdjustedSayWhy) {
   const Case cases[] = {
       {"unknown name", base, plus(triangle, {"N2", "N9", 1.0, 1}), Datum::Fixed,
        "第 4 条水准路线的点名未知：N9"},
+      {"line to itself", base, plus(triangle, {"N1", "N1", 0.0, 1}), Datum::Fixed,
+       "第 4 条水准路线从 N1 到 N1：观测不能从一个点到它自己"},
+      {"dh not finite", base, plus(triangle, {"N1", "N2", std::nan(""), 1}), Datum::Fixed,
+       "第 4 条水准路线的高差不是有限数"},
       {"no line", with(base, {"N3", {}, 0}), triangle, Datum::Fixed,
        "点 N3 没有任何水准路线到达，高程无法确定"},
       {"cut off", with(with(base, {"N3", {}, 0}), {"N4", {}, 0}),

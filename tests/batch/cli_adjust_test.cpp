@@ -104,7 +104,7 @@ TEST_F(CliAdjustTest, JsonIsTheRoutinesOwnResult) {
   batch::NetworkFileResult read = batch::ReadNetworkFile(kNetwork);
   ASSERT_TRUE(read.ok) << read.error;
   adjustment::PlaneOptions& o = read.network.planeOptions;
-  o.directionSigma = 2 / adjustment::SecondsPerRadian();
+  o.directionSigma = 2 / batch::kSigmaSecondsPerRadian;
   o.distanceSigmaA = 0.003;
   o.distanceSigmaB = 1e-6;
   o.scaleByAPosteriori = false;
