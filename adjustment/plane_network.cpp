@@ -147,14 +147,18 @@ std::string Adjuster::Check() {
     }
     indexed_.observations.push_back(o);
   }
-  std::vector<bool> observed(n_, false);
+  std::vector<int> observed(n_, 0);
   for (const IndexedObservation& o : indexed_.observations)
     for (int p : {o.station, o.target, o.target2})
-      if (p >= 0) observed[p] = true;
+      if (p >= 0) ++observed[p];
+  // Each observation gives a point at most one equation: two coordinates need two.
   for (int i = 0; i < n_; ++i) {
     const PlanePoint& p = network_.points[i];
-    if (!observed[i] && !(p.knownX && p.knownY && !free_))
-      return "点 " + p.name + " 没有任何观测，坐标无法确定";
+    if (p.knownX && p.knownY && !free_) continue;
+    if (observed[i] == 0) return "点 " + p.name + " 没有任何观测，坐标无法确定";
+    if (observed[i] == 1)
+      return "点 " + p.name + " 只有一个观测，坐标无法确定（一个点至少要有两个观测" +
+             (free_ ? "；自由网中已知点也是待定点" : "") + "）";
   }
   return {};
 }

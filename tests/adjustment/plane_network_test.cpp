@@ -176,8 +176,14 @@ TEST(PlaneNetwork, NetworksThatCannotBeAdjustedSayWhy) {
       {"unobserved point", [](PlaneNetwork& n, PlaneOptions&) { n.points.push_back(Point("LONE")); }, "点 LONE 没有任何观测"},
       {"not placed", [](PlaneNetwork& n, PlaneOptions&) {
          n.points.push_back(Point("FAR"));
+         // Two distances place it on either side of G1_1–G1_2; nothing says which.
          n.observations.push_back({ObservationKind::Distance, "G1_1", "FAR", "", 300.0, 0, 0});
+         n.observations.push_back({ObservationKind::Distance, "G1_2", "FAR", "", 400.0, 0, 0});
        }, "点 FAR 的近似坐标无法推算"},
+      {"one sight only", [](PlaneNetwork& n, PlaneOptions&) {
+         n.points.push_back(Point("SIDE"));
+         n.observations.push_back({ObservationKind::Direction, "G1_1", "SIDE", "", 0.5, 0, 4});
+       }, "点 SIDE 只有一个观测"},
       {"negative sigma", [](PlaneNetwork& n, PlaneOptions&) { n.observations[1].sigma = -1; }, "中误差必须是非负数"},
   };
   for (const Case& c : cases) {
