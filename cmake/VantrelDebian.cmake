@@ -100,7 +100,8 @@ set(CPACK_DEBIAN_PYTHON_DESCRIPTION "Vantrel's surveying routines for Python scr
 The module vantrel offers the calculator's conversions and computations on
 numpy arrays and scalars, with exactly the calculator's numbers: packed
 D.MMSS angles, geodetic quantities, plane forward and inverse computation,
-intersection and resection, traverse legs and adjustment, common-point and
+intersection and resection, traverse legs and adjustment, least-squares
+adjustment of control and levelling networks, common-point and
 seven-parameter fits, point files and receiver sentences.")
 
 include(CPack)
