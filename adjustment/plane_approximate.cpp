@@ -452,6 +452,22 @@ void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approxim
   for (const IndexedObservation& o : indexed.observations)
     if (o.kind == ObservationKind::Distance) distance.emplace(key(o.station, o.target), o.value);
   if (distance.empty()) return;
+  // How far the placed points are from what their sights say.
+  int sights = 0;
+  double worst = 0;
+  for (const IndexedObservation& o : indexed.observations) {
+    if (o.kind != ObservationKind::Direction && o.kind != ObservationKind::Azimuth) continue;
+    const auto d = distance.find(key(o.station, o.target));
+    if (d == distance.end()) continue;
+    const double turn = o.kind == ObservationKind::Direction ? a.orientation[o.set] : 0.0;
+    const std::complex<double> sight = std::polar(d->second, o.value + turn);
+    worst = std::max(worst, std::abs(std::complex<double>(a.x[o.target] - a.x[o.station],
+                                                          a.y[o.target] - a.y[o.station]) - sight));
+    ++sights;
+  }
+  // Within a couple of metres Gauss–Newton needs no help: its third step is below 0.1 mm, and
+  // one more iteration costs less than this solve.
+  if (sights == 0 || worst < kGoodEnough) return;
   std::vector<int> unknown(2 * n + 2 * indexed.sets, -1);
   int u = 0;
   for (int p = 0; p < n; ++p) {
@@ -472,16 +488,11 @@ void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approxim
     }
     if (count > 0) normal.AddRow({idx, std::size_t(count)}, {c, std::size_t(count)}, l, 1 / (sigma * sigma));
   };
-  int sights = 0;
-  double worst = 0;  // the placed points' largest disagreement with a sight
   for (const IndexedObservation& o : indexed.observations) {
     if (o.kind != ObservationKind::Direction && o.kind != ObservationKind::Azimuth) continue;
     const auto d = distance.find(key(o.station, o.target));
     if (d == distance.end()) continue;
     const std::complex<double> v = std::polar(d->second, o.value);
-    const double turn = o.kind == ObservationKind::Direction ? a.orientation[o.set] : 0.0;
-    worst = std::max(worst, std::abs(std::complex<double>(a.x[o.target] - a.x[o.station], a.y[o.target] - a.y[o.station]) -
-                                     std::polar(1.0, turn) * v));
     const double sigma = 0.001 + d->second * o.sigma;
     const int i = o.station, j = o.target;
     if (o.kind == ObservationKind::Azimuth) {
@@ -492,11 +503,7 @@ void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approxim
       row({{2 * j, 1}, {2 * i, -1}, {wa, -v.real()}, {wb, v.imag()}}, 0, sigma);
       row({{2 * j + 1, 1}, {2 * i + 1, -1}, {wa, -v.imag()}, {wb, -v.real()}}, 0, sigma);
     }
-    ++sights;
   }
-  // Within a couple of metres Gauss–Newton needs no help: its third step is below 0.1 mm, and
-  // one more iteration costs less than this solve.
-  if (sights == 0 || worst < kGoodEnough) return;
   constexpr double kPull = 1e3;  // m, and the same for w: far weaker than any sight
   for (int p = 0; p < n; ++p) {
     row({{2 * p, 1}}, a.x[p], kPull);
