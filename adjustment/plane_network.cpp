@@ -81,7 +81,7 @@ class Adjuster {
   std::vector<double> x0_, y0_;          // approximations (a free network keeps their frame)
   std::vector<int> unknown_;             // full index -> reduced unknown, -1 when held
   std::vector<int> fullOf_;              // reduced -> full
-  SparseFactor factor_{SparseFactor::Ordering::BothKeepFewerFlops};
+  SparseFactor factor_;
   // Free network: Q's carry-over to the minimum-norm datum (see Cov).
   Eigen::MatrixXd y_free_;               // Q·G_D, reduced rows × columns
   Eigen::MatrixXd b_free_, c_free_;

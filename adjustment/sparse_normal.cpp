@@ -74,13 +74,7 @@ struct SparseFactor::Cholmod {
   const int* Px() const { return static_cast<const int*>(factor->px); }
 };
 
-SparseFactor::SparseFactor(Ordering ordering) : cholmod_(std::make_unique<Cholmod>()) {
-  if (ordering == Ordering::BothKeepFewerFlops) {
-    cholmod_->common.nmethods = 2;
-    cholmod_->common.method[0].ordering = CHOLMOD_AMD;
-    cholmod_->common.method[1].ordering = CHOLMOD_METIS;
-  }
-}
+SparseFactor::SparseFactor() : cholmod_(std::make_unique<Cholmod>()) {}
 SparseFactor::~SparseFactor() = default;
 
 FactorStatus SparseFactor::Factorize(const NormalEquations& normal) {

@@ -77,12 +77,7 @@ class SparseFactor {
   // Entries L's supernodes store (memory and work grow with it).
   std::ptrdiff_t FactorNonZeros() const;
 
-  // CHOLMOD's own choice tries METIS only where AMD fills a lot. Plane networks want both
-  // tried: on a thousand points AMD's factor has six times the supernodes of METIS's and a
-  // third more flops, and the selected inverse takes twice as long. A levelling chain does
-  // not, and there METIS alone costs a third of the time.
-  enum class Ordering { Automatic, BothKeepFewerFlops };
-  explicit SparseFactor(Ordering ordering = Ordering::Automatic);
+  SparseFactor();
   ~SparseFactor();
   SparseFactor(const SparseFactor&) = delete;
   SparseFactor& operator=(const SparseFactor&) = delete;
