@@ -53,5 +53,8 @@ struct Approximation {
 };
 Approximation Approximate(const PlaneNetwork& network, const IndexedNetwork& indexed,
                           std::vector<double> x, std::vector<double> y, int seed);
+// Moves successful approximations to where all sights that come with a distance agree, by one
+// linear least-squares solve, when the placed points disagree with such a sight by metres.
+void Refine(const PlaneNetwork& network, const IndexedNetwork& indexed, Approximation& a);
 
 }  // namespace vantrel::adjustment
