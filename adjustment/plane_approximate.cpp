@@ -1,7 +1,8 @@
 // Approximate coordinates, carried out from the placed points along the observations as a
 // field book would be worked: polar points, intersections, distance intersections and
 // resections, until every point is placed or nothing more can be done.
-#include <Eigen/Dense>
+#include <Eigen/Core>
+#include <Eigen/Eigenvalues>
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -349,21 +350,30 @@ class Placer {
     for (const auto& sight : sights)
       if (Placed(sight.first)) placed.push_back(sight);
     if (placed.size() < 3) return false;
-    Eigen::MatrixXd a(placed.size(), 4);
-    for (std::size_t r = 0; r < placed.size(); ++r) {
-      const auto [target, d] = placed[r];
+    // Targets about their centroid, in units of their spread, keep the 4×4 normal matrix
+    // well scaled; its eigenvector of the smallest eigenvalue is the null vector.
+    std::complex<double> centre(0, 0);
+    for (const auto& [target, d] : placed) centre += std::complex<double>(x_[target], y_[target]);
+    centre /= double(placed.size());
+    double spread = 0;
+    for (const auto& [target, d] : placed)
+      spread = std::max(spread, std::abs(std::complex<double>(x_[target], y_[target]) - centre));
+    if (!(spread > 0)) return false;
+    Eigen::Matrix4d m = Eigen::Matrix4d::Zero();
+    for (const auto& [target, d] : placed) {
       const std::complex<double> b = std::polar(1.0, -d);
-      const std::complex<double> t = std::complex<double>(x_[target], y_[target]) * b;
-      a.row(r) << t.imag(), t.real(), -b.imag(), -b.real();
+      const std::complex<double> t = (std::complex<double>(x_[target], y_[target]) - centre) / spread * b;
+      const Eigen::Vector4d row(t.imag(), t.real(), -b.imag(), -b.real());
+      m += row * row.transpose();
     }
-    Eigen::JacobiSVD<Eigen::MatrixXd> svd(a, Eigen::ComputeFullV);
-    const Eigen::VectorXd& sv = svd.singularValues();
+    const Eigen::SelfAdjointEigenSolver<Eigen::Matrix4d> eigen(m);
+    const Eigen::Vector4d& lambda = eigen.eigenvalues();  // ascending
     // On the danger circle two null vectors: the resection is undetermined.
-    if (!(sv[2] > 1e-9 * sv[0])) return false;
-    const Eigen::Vector4d v = svd.matrixV().col(3);
+    if (!(lambda[1] > 1e-12 * lambda[3])) return false;
+    const Eigen::Vector4d v = eigen.eigenvectors().col(0);
     const std::complex<double> u(v[0], v[1]), q(v[2], v[3]);
     if (!(std::abs(u) > 1e-12)) return false;
-    const std::complex<double> point = q / u;
+    const std::complex<double> point = centre + spread * (q / u);
     if (!std::isfinite(point.real()) || !std::isfinite(point.imag())) return false;
     Stage(p, point.real(), point.imag());
     return true;
