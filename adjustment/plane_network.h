@@ -28,6 +28,17 @@ enum class ObservationKind {
   Azimuth,    // grid azimuth station → target
 };
 
+// The kind's name in English, as programs read it (JSON, Python).
+inline const char* ObservationKindName(ObservationKind kind) {
+  switch (kind) {
+    case ObservationKind::Direction: return "direction";
+    case ObservationKind::Angle: return "angle";
+    case ObservationKind::Distance: return "distance";
+    case ObservationKind::Azimuth: return "azimuth";
+  }
+  return "";
+}
+
 struct PlaneObservation {
   ObservationKind kind = ObservationKind::Direction;
   std::string station, target;

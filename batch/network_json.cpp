@@ -24,16 +24,6 @@ json Test(double chi, double lower, double upper, bool passed) {
   return {{"value", chi}, {"lower", lower}, {"upper", upper}, {"passed", passed}, {"confidence", 0.95}};
 }
 
-const char* KindKey(ObservationKind k) {
-  switch (k) {
-    case ObservationKind::Direction: return "direction";
-    case ObservationKind::Angle: return "angle";
-    case ObservationKind::Distance: return "distance";
-    case ObservationKind::Azimuth: return "azimuth";
-  }
-  return "";
-}
-
 json Ellipse(const adjustment::ErrorEllipse& e) {
   return {{"major", e.major}, {"minor", e.minor}, {"azimuth", e.azimuth}};
 }
@@ -80,7 +70,7 @@ json PlaneJson(const NetworkFile& f, const adjustment::PlaneResult& r) {
     const adjustment::PlaneObservation& in = f.plane.observations[i];
     const adjustment::AdjustedObservation& a = r.observations.at(i);
     json o = {{"line", Line(f.observationLines, i)},
-              {"kind", KindKey(in.kind)},
+              {"kind", adjustment::ObservationKindName(in.kind)},
               {"station", in.station},
               {"target", in.target},
               {"observed", in.value},

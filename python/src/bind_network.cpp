@@ -121,16 +121,6 @@ py::array_t<std::int64_t> FileLines(const std::vector<int>& lines, std::size_t n
 
 py::tuple Bounds(double lower, double upper) { return py::make_tuple(lower, upper); }
 
-const char* KindName(ObservationKind k) {
-  switch (k) {
-    case ObservationKind::Direction: return "direction";
-    case ObservationKind::Angle: return "angle";
-    case ObservationKind::Distance: return "distance";
-    case ObservationKind::Azimuth: return "azimuth";
-  }
-  return "";
-}
-
 std::string Test(bool passed) { return passed ? "global test passed" : "global test failed"; }
 
 void BindPlanePart(py::module_& m) {
@@ -198,7 +188,7 @@ of the observation data snooping names, |w| > 3.29, or None), iterations.)doc")
         const std::size_t n = in.size();
         py::list kinds, stations, targets, targets2;
         for (const auto& o : in) {
-          kinds.append(KindName(o.kind));
+          kinds.append(adjustment::ObservationKindName(o.kind));
           stations.append(o.station);
           targets.append(o.target);
           targets2.append(o.target2);
