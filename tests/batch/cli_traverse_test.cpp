@@ -125,27 +125,28 @@ TEST_F(CliTraverseTest, SyntheticTraversesEndOnTheirTruePoints) {
       {TraverseKind::Connecting, AngleSide::Left, Orientation::Azimuths, 6},
       {TraverseKind::Connecting, AngleSide::Right, Orientation::Azimuths, 3},
   };
+  // One traverse a case through the program; the adjustment's own tests take many seeds.
   int runs = 0;
+  unsigned seed = 0;
   for (const Case& c : cases)
-    for (unsigned seed = 1; seed <= 3; ++seed)
-      for (const char* step : {"1", "0"}) {
-        const test::SyntheticTraverse t = test::MakeTraverse(seed * 31 + c.legs, c.kind, c.side, c.legs, c.orient);
-        SCOPED_TRACE(TraverseFileText(t.input));
-        Spit(dir_ / "t.txt", TraverseFileText(t.input));
-        ASSERT_EQ(Cli(std::string("traverse --step ") + step + " " + dir_ / "t.txt"), 0) << err_;
-        EXPECT_NE(out_.find(c.kind == TraverseKind::Closed ? "闭合导线计算表" : "附合导线计算表"), std::string::npos);
-        EXPECT_NE(out_.find(c.side == AngleSide::Left ? "角度: 左角" : "角度: 右角"), std::string::npos);
-        EXPECT_NE(out_.find(std::string(step) == "0" ? "平均分配, 不凑整" : "取至 1″"), std::string::npos);
-        const auto xy = ReportCoordinates(out_);
-        ASSERT_EQ(xy.size(), t.stations.size());
-        for (const auto& p : t.stations) {
-          ASSERT_TRUE(xy.count(p.name)) << p.name;
-          EXPECT_NEAR(xy.at(p.name).first, p.x, 0.003) << p.name;
-          EXPECT_NEAR(xy.at(p.name).second, p.y, 0.003) << p.name;
-        }
-        ++runs;
+    for (const char* step : {"1", "0"}) {
+      const test::SyntheticTraverse t = test::MakeTraverse(++seed * 31 + c.legs, c.kind, c.side, c.legs, c.orient);
+      SCOPED_TRACE(TraverseFileText(t.input));
+      Spit(dir_ / "t.txt", TraverseFileText(t.input));
+      ASSERT_EQ(Cli(std::string("traverse --step ") + step + " " + dir_ / "t.txt"), 0) << err_;
+      EXPECT_NE(out_.find(c.kind == TraverseKind::Closed ? "闭合导线计算表" : "附合导线计算表"), std::string::npos);
+      EXPECT_NE(out_.find(c.side == AngleSide::Left ? "角度: 左角" : "角度: 右角"), std::string::npos);
+      EXPECT_NE(out_.find(std::string(step) == "0" ? "平均分配, 不凑整" : "取至 1″"), std::string::npos);
+      const auto xy = ReportCoordinates(out_);
+      ASSERT_EQ(xy.size(), t.stations.size());
+      for (const auto& p : t.stations) {
+        ASSERT_TRUE(xy.count(p.name)) << p.name;
+        EXPECT_NEAR(xy.at(p.name).first, p.x, 0.003) << p.name;
+        EXPECT_NEAR(xy.at(p.name).second, p.y, 0.003) << p.name;
       }
-  EXPECT_EQ(runs, 48);
+      ++runs;
+    }
+  EXPECT_EQ(runs, 16);
 }
 
 // Two minutes off at one angle: refused with the figures, no file written and an old one
@@ -339,7 +340,7 @@ const char* const kParamSets[] = {
 // seven transforms, fit7 finds the parameters again, and seven with them gives the same points.
 TEST_F(CliTraverseTest, Fit7FindsTheParametersSevenUsed) {
   for (const char* params : kParamSets)
-    for (int n : {3, 5, 12}) {
+    for (int n : {3, 12}) {
       SCOPED_TRACE(std::string(params) + ", points " + std::to_string(n));
       const auto old = GroundPoints(n, n + 7);
       Spit(dir_ / "old.txt", PointsText(old));

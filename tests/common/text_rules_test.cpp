@@ -164,7 +164,7 @@ TEST(TextRules, FormatsAndGeneralTextAsTheFirstForms) {
   std::mt19937_64 rng(15);
   for (int decimals : {0, 1, 2, 3, 4, 9}) {
     const double scale = std::pow(10.0, decimals);
-    for (int i = 0; i < 1500; ++i) {
+    for (int i = 0; i < 600; ++i) {
       const double n = static_cast<double>(rng() % static_cast<uint64_t>(std::pow(10.0, 3 + i % 12)));
       for (double v : {n / scale, (n + 0.5) / scale, n, -(n + 0.5) / scale}) {
         values.push_back(v);
