@@ -10,7 +10,7 @@ namespace vantrel::adjustment {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNoAnomaly = std::numeric_limits<double>::quiet_NaN();
 
 constexpr HeightModelName kHeightModels[] = {
     {HeightModel::Constant, "constant", "常数"},
@@ -70,7 +70,7 @@ void ConvexHull(std::vector<std::array<double, 2>> p, std::vector<double>& hx, s
   for (std::size_t i = 0; i + 1 < k; ++i) hx.push_back(h[i][0]), hy.push_back(h[i][1]);
 }
 
-std::string Count(int n) { return std::to_string(n); }
+std::string PointCount(int n) { return std::to_string(n); }
 
 }  // namespace
 
@@ -89,7 +89,7 @@ const char* HeightModelChinese(HeightModel model) {
 }
 
 double HeightFit::Evaluate(double x, double y) const {
-  if (!ok) return kNaN;
+  if (!ok) return kNoAnomaly;
   const double u = (x - x0) / scale, v = (y - y0) / scale;
   const int count = TermCount(options.model);
   double t[6];
@@ -128,7 +128,7 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
   const HeightModel model = options.model;
   std::vector<const HeightPoint*> fit;
   for (const HeightPoint& p : input) {
-    f.points.push_back({p.name, p.x, p.y, p.H, p.h, p.H - p.h, kNaN, kNaN, p.check});
+    f.points.push_back({p.name, p.x, p.y, p.H, p.h, p.H - p.h, kNoAnomaly, kNoAnomaly, p.check});
     if (!p.check) fit.push_back(&p);
   }
   const int n = static_cast<int>(fit.size());
@@ -140,7 +140,7 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
   const std::string name = HeightModelChinese(model);
   const int least = Radial(model) ? 4 : terms;
   if (n < least) {
-    f.error = name + "拟合至少要 " + Count(least) + " 个拟合点 (检核点不算), 只有 " + Count(n) + " 个!";
+    f.error = name + "拟合至少要 " + PointCount(least) + " 个拟合点 (检核点不算), 只有 " + PointCount(n) + " 个!";
     return f;
   }
 
@@ -197,7 +197,7 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
     const Eigen::VectorXd r = A * a - z;
     for (int i = 0; i < n; ++i) {
       const double h = Q.row(i).squaredNorm();
-      loo(i) = h < 1 - 1e-9 ? r(i) / (1 - h) : kNaN;
+      loo(i) = h < 1 - 1e-9 ? r(i) / (1 - h) : kNoAnomaly;
     }
   } else {
     if (model == HeightModel::Multiquadric) {
@@ -242,7 +242,7 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
     f.coef_.insert(f.coef_.end(), s.data(), s.data() + n);
     f.nodeU_ = U, f.nodeV_ = V;
     // Rippa: the error at node i of the interpolant built without it, −λi / (M⁻¹)ii.
-    for (int i = 0; i < n; ++i) loo(i) = inv(i, i) != 0 ? -s(i) / inv(i, i) : kNaN;
+    for (int i = 0; i < n; ++i) loo(i) = inv(i, i) != 0 ? -s(i) / inv(i, i) : kNoAnomaly;
   }
   f.ok = true;
   static const char* const kTermNames[] = {"a0", "a1", "a2", "a3", "a4", "a5"};
@@ -258,9 +258,9 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
     (p.check ? cc : vv) += p.v * p.v;
   }
   // An interpolant's residuals are rounding, not accuracy: nothing is left to judge it by.
-  f.sigmaInternal = n > u ? std::sqrt(vv / (n - u)) : kNaN;
-  f.sigmaLeaveOneOut = loo.allFinite() ? std::sqrt(loo.squaredNorm() / n) : kNaN;
-  f.sigmaExternal = f.checks > 0 ? std::sqrt(cc / f.checks) : kNaN;
+  f.sigmaInternal = n > u ? std::sqrt(vv / (n - u)) : kNoAnomaly;
+  f.sigmaLeaveOneOut = loo.allFinite() ? std::sqrt(loo.squaredNorm() / n) : kNoAnomaly;
+  f.sigmaExternal = f.checks > 0 ? std::sqrt(cc / f.checks) : kNoAnomaly;
   std::vector<std::array<double, 2>> xy;
   for (const HeightPoint* p : fit) xy.push_back({p->x, p->y});
   ConvexHull(std::move(xy), f.hullX, f.hullY);

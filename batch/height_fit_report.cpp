@@ -17,7 +17,7 @@ using report::Table;
 
 // A value as printed and the value the printed text stands for: the table's sums are made
 // of the latter.
-double Printed(double v, const char* pattern) { return std::stod(FormatPattern(v, pattern)); }
+double PrintedValue(double v, const char* pattern) { return std::stod(FormatPattern(v, pattern)); }
 
 const char* Formula(HeightModel m) {
   switch (m) {
@@ -58,8 +58,8 @@ HeightReportModel BuildHeightModel(const HeightFit& f) {
 
   m.points.head = {"点名", "x(米)", "y(米)", "大地高H", "正常高h", "ζ=H-h", "拟合ζ", "v(毫米)", "备注"};
   for (const adjustment::HeightFitPoint& p : f.points) {
-    const double zeta = Printed(p.H, "0.0000") - Printed(p.h, "0.0000");
-    const double v = Printed(p.fitted, "0.0000") - zeta;
+    const double zeta = PrintedValue(p.H, "0.0000") - PrintedValue(p.h, "0.0000");
+    const double v = PrintedValue(p.fitted, "0.0000") - zeta;
     m.points.rows.push_back({p.name, FormatPattern(p.x, "0.000"), FormatPattern(p.y, "0.000"), FormatPattern(p.H, "0.0000"),
                              FormatPattern(p.h, "0.0000"), FormatPattern(zeta, "0.0000"), FormatPattern(p.fitted, "0.0000"),
                              Millimetres(v), p.check ? kCheckMarker : ""});

@@ -36,7 +36,7 @@ struct HeightFitArgs {
   std::string reportOut;
 };
 
-std::vector<std::string> Names(const std::string& list) {
+std::vector<std::string> CheckNames(const std::string& list) {
   std::vector<std::string> names;
   std::size_t start = 0;
   while (start <= list.size()) {
@@ -78,7 +78,7 @@ int RunHeightFit(const HeightFitArgs& a) {
     return 1;
   }
   std::string error;
-  if (!batch::MarkCheckPoints(read.points, Names(a.check), error)) {
+  if (!batch::MarkCheckPoints(read.points, CheckNames(a.check), error)) {
     Say(name + ": " + error + " (--check)");
     return 1;
   }

@@ -22,13 +22,13 @@ adjustment::HeightFitOptions FitOptions(const std::string& model, std::optional<
   adjustment::HeightFitOptions o{m->model};
   if (shape) {
     if (m->model != adjustment::HeightModel::Multiquadric) RaiseInput("shape 只用于 multiquadric", {{"argument", py::str("shape")}});
-    if (!(*shape > 0)) RaiseInput("shape 应为正数 (米)", {{"argument", py::str("shape")}});
+    if (!(*shape > 0) || !std::isfinite(*shape)) RaiseInput("shape 应为正数 (米)", {{"argument", py::str("shape")}});
     o.shape = *shape;
   }
   return o;
 }
 
-HeightFit Fit(std::vector<adjustment::HeightPoint> points, const std::vector<std::string>& check,
+HeightFit FitPoints(std::vector<adjustment::HeightPoint> points, const std::vector<std::string>& check,
               const adjustment::HeightFitOptions& options, const std::string& where) {
   std::string error;
   if (!batch::MarkCheckPoints(points, check, error)) RaiseInput(where + error, {{"argument", py::str("check")}});
@@ -48,7 +48,7 @@ py::array_t<double> PointColumn(const HeightFit& f, F get) {
   return a;
 }
 
-std::vector<double> Values(py::handle a, const char* name) {
+std::vector<double> VectorOf(py::handle a, const char* name) {
   auto arr = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(a);
   if (!arr || arr.ndim() != 1) RaiseInput(std::string(kBadInput) + " " + name + " 应为一维的数列", {{"argument", py::str(name)}});
   return {arr.data(), arr.data() + arr.size()};
@@ -131,7 +131,7 @@ fitting points' convex hull (an extrapolated ζ, to be warned of). Normal height
                          std::vector<std::string> check, std::optional<double> shape) {
     const auto opt = FitOptions(model, shape);
     std::vector<std::string> n = names.cast<std::vector<std::string>>();
-    const std::vector<double> xs = Values(x, "x"), ys = Values(y, "y"), Hs = Values(H, "H"), hs = Values(h, "h");
+    const std::vector<double> xs = VectorOf(x, "x"), ys = VectorOf(y, "y"), Hs = VectorOf(H, "H"), hs = VectorOf(h, "h");
     if (xs.size() != n.size() || ys.size() != n.size() || Hs.size() != n.size() || hs.size() != n.size())
       RaiseInput(std::string(kBadInput) + " names, x, y, H, h 应一样长");
     std::vector<adjustment::HeightPoint> pts;
@@ -140,7 +140,7 @@ fitting points' convex hull (an extrapolated ζ, to be warned of). Normal height
         if (!std::isfinite(v)) RaiseInput(std::string(kBadInput) + " 第 " + std::to_string(i) + " 点 (" + n[i] + ") 有 NaN 或无穷大", {{"index", py::int_(i)}});
       pts.push_back({n[i], xs[i], ys[i], Hs[i], hs[i], false});
     }
-    return Fit(std::move(pts), check, opt, "");
+    return FitPoints(std::move(pts), check, opt, "");
   }, py::arg("names"), py::arg("x"), py::arg("y"), py::arg("H"), py::arg("h"), py::arg("model") = "plane",
      py::arg("check") = std::vector<std::string>{}, py::arg("shape") = py::none(),
      R"doc(Fits the height anomaly ζ = H − h of common points (metres; x north, y east).
@@ -158,7 +158,7 @@ points, points on a line or in one place raise InputError with the reason.)doc")
     if (!file.ok) RaiseFile(path + ": " + file.error, path);
     batch::HeightFileResult r = batch::ParseHeightPointText(file.bytes, path);
     if (!r.ok) RaiseInput(r.error);
-    return Fit(std::move(r.points), check, opt, path + ": ");
+    return FitPoints(std::move(r.points), check, opt, path + ": ");
   }, py::arg("path"), py::arg("model") = "plane", py::arg("check") = std::vector<std::string>{}, py::arg("shape") = py::none(),
      R"doc(The same from a common-point file: lines "name x y H h", 检核 at the end of a check point's line
 (GBK or UTF-8; see docs/heightfit.md). A faulty line raises InputError "FILE:LINE: reason".)doc");
