@@ -142,8 +142,13 @@ std::string_view StatusMessage(Status status) {
     case Status::LongitudeOutOfRange: return "经度应在 -360° 到 360° 之间!";
     case Status::ZonePrefixMismatch: return "y 前面的带号与所用的投影带不符!";
     case Status::FarFromMeridian: return "点离中央子午线超过4°, 高斯投影反算的误差超过1毫米!";
+    case Status::Extrapolated: return "点在拟合点围成的范围 (凸包) 之外, 高程异常是外推的!";
   }
   return "?";
+}
+
+std::string WarnedCountText(Status warning, std::uint64_t count) {
+  return "共有 " + std::to_string(count) + " 个" + std::string(StatusMessage(warning));
 }
 
 int ZoneNumber(double longitude, AngleUnit unit, int width) { return ZoneNumberOf(longitude, unit, width); }

@@ -62,13 +62,20 @@ enum class Status : std::uint8_t {
   // its central meridian, where the series' error passes a millimetre (gauss_kruger.h): a
   // warning, which a strict caller takes as a refusal.
   FarFromMeridian,
+  // Computed, but outside the convex hull of the points a height fit was made from: the
+  // anomaly is extrapolated. A warning as well.
+  Extrapolated,
 };
 // The message of a status, in the words of the dialogs ("" for Ok).
 std::string_view StatusMessage(Status status);
-// Whether the outputs of a point are given: Ok, and FarFromMeridian unless `strict`.
+// The statuses whose points are computed and given, with a warning.
+inline bool IsWarning(Status status) { return status == Status::FarFromMeridian || status == Status::Extrapolated; }
+// Whether the outputs of a point are given: Ok, and a warning unless `strict`.
 inline bool Computed(Status status, bool strict = false) {
-  return status == Status::Ok || (status == Status::FarFromMeridian && !strict);
+  return status == Status::Ok || (IsWarning(status) && !strict);
 }
+// "共有 N 个" and the warning's message: the line that ends a run with warned points.
+std::string WarnedCountText(Status warning, std::uint64_t count);
 
 // How inverse results give their longitudes (latitudes are always in [-pi/2, pi/2]).
 enum class LongitudeRange {

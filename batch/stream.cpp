@@ -35,6 +35,7 @@ struct BlockResult {
   std::uint64_t lines = 0;
   std::uint64_t points = 0;
   std::uint64_t warned = 0;
+  std::map<Status, std::uint64_t> warnings;
 };
 
 bool WriteAll(int fd, std::string_view bytes) { return vantrel::WriteAll(fd, bytes) == 0; }
@@ -192,7 +193,7 @@ class BlockConverter {
         r.errors.push_back({here, StatusMessage(status_[i]), r.out.size()});
         continue;
       }
-      if (status_[i] != Status::Ok) ++r.warned;
+      if (status_[i] != Status::Ok) ++r.warned, ++r.warnings[status_[i]];
       ++r.points;
       if (ctx.layout == Layout::Points) {
         EmitPoint(ctx, rec, i, r.out);
@@ -500,6 +501,7 @@ class Runner {
       }
       result_.points += r.points;
       result_.warned += r.warned;
+      for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
       line += r.lines;
       progress_->Update(consumedBefore_ + reader->consumed(), result_.points);
       return !stop;

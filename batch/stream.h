@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -75,7 +76,8 @@ struct RunResult {
   int exitCode = 0;          // 0 all converted, 1 a line or a file failed
   std::uint64_t points = 0;  // points converted
   std::uint64_t failed = 0;  // lines reported
-  std::uint64_t warned = 0;  // points written with a warning (Status::FarFromMeridian)
+  std::uint64_t warned = 0;  // points written with a warning (IsWarning)
+  std::map<Status, std::uint64_t> warnings;  // the same by warning
 };
 
 RunResult RunCommand(const Command& command, const RunOptions& options);

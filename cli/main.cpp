@@ -76,6 +76,7 @@ int Run(int argc, char** argv) {
   AddTraverse(r);
   AddAdjust(r);
   AddFit7(r);
+  AddHeightFit(r);
   for (CLI::App* sub : app.get_subcommands({})) {
     sub->group("子命令");
   }

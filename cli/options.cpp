@@ -313,9 +313,8 @@ int BatchRun::Run(const batch::Command& command) {
   StopOnSignals();
   options.cancel = &g_stop;
   const batch::RunResult r = batch::RunCommand(command, options);
-  if (r.warned > 0)
-    Say("警告: 共有 " + std::to_string(r.warned) + " 个" +
-        std::string(batch::StatusMessage(batch::Status::FarFromMeridian)) + " 用 --strict 可把这些点作为错误行。");
+  for (const auto& [warning, count] : r.warnings)
+    Say("警告: " + batch::WarnedCountText(warning, count) + " 用 --strict 可把这些点作为错误行。");
   return r.exitCode;
 }
 

@@ -44,6 +44,7 @@ void AddTraverse(Registry& r);
 void AddAdjust(Registry& r);
 void AddFit4(Registry& r);
 void AddFit7(Registry& r);
+void AddHeightFit(Registry& r);
 
 // ---------------------------------------------------------------- option groups
 struct Io {

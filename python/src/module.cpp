@@ -3,6 +3,7 @@
 // a dialog or the command line calls.
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <thread>
 
 #include "batch/ellipsoids.h"
@@ -200,10 +201,10 @@ unsigned PointThreads() {
 }
 
 void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status, bool strict) {
-  std::size_t warned = 0;
+  std::map<batch::Status, std::size_t> warned;
   for (std::size_t k = 0; k < status.size(); ++k) {
     if (batch::Computed(status[k], strict)) {
-      warned += status[k] != batch::Status::Ok;
+      if (status[k] != batch::Status::Ok) ++warned[status[k]];
       continue;
     }
     const std::string message(batch::StatusMessage(status[k]));
@@ -211,11 +212,10 @@ void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status
     const py::object at = b.IndexOf(static_cast<py::ssize_t>(k));
     RaiseInput(message + " (index " + py::str(at).cast<std::string>() + ")", {{"index", at}});
   }
-  if (warned == 0) return;
-  const std::string message = "共有 " + std::to_string(warned) + " 个" +
-                              std::string(batch::StatusMessage(batch::Status::FarFromMeridian)) +
-                              " strict=True 可把这些点作为错误。";
-  if (PyErr_WarnEx(PyExc_UserWarning, message.c_str(), 1) < 0) throw py::error_already_set();
+  for (const auto& [warning, count] : warned) {
+    const std::string message = batch::WarnedCountText(warning, count) + " strict=True 可把这些点作为错误。";
+    if (PyErr_WarnEx(PyExc_UserWarning, message.c_str(), 1) < 0) throw py::error_already_set();
+  }
 }
 
 Refusals RefusalsOf(const std::string& errors) {
@@ -286,6 +286,7 @@ PYBIND11_MODULE(_vantrel, m) {
   BindSeven(m);
   BindPlane(m);
   BindTraverse(m);
+  BindHeightFit(m);
   BindNetwork(m);
   BindTransform(m);
   BindPointFiles(m);

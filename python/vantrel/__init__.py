@@ -44,6 +44,7 @@ plane              azimuth, distance, plane_forward, plane_inverse, split_azimut
                    forward_intersection, resection, traverse_leg, create_traverse_file,
                    append_traverse_record
 traverse           read_traverse_file, parse_traverse_text, adjust_traverse
+height fitting     height_fit, height_fit_file (GNSS高程拟合: ζ = H − h over x, y; evaluate, report)
 networks           adjust_network, adjust_levelling, adjust_network_file (least squares: points,
                    precisions and ellipses as arrays, residuals, sigma0, the global test and
                    vantrel-cli adjust's reports)

@@ -261,6 +261,36 @@ def adjust_traverse(traverse: Union[TraverseInput, PathLike], allowance: float |
                     correction_step: float = 1.0, force: bool = False,
                     grade: str | None = None) -> TraverseAdjustment: ...
 
+# GNSS height fitting: metres throughout, x north, y east.
+HeightModel = Literal["constant", "plane", "quadratic", "multiquadric", "thinplate", "常数", "平面", "二次曲面", "多面函数", "薄板样条"]
+
+class HeightFit:
+    model: str
+    names: list[str]
+    check: npt.NDArray[np.bool_]
+    zeta: npt.NDArray[np.float64]
+    fitted: npt.NDArray[np.float64]
+    residuals: npt.NDArray[np.float64]
+    parameter_names: list[str]
+    parameters: npt.NDArray[np.float64]
+    centre: tuple[float, float]
+    scale: float
+    shape: float
+    sigma_internal: float
+    sigma_leave_one_out: float
+    sigma_external: float
+    hull: npt.NDArray[np.float64]
+    @overload
+    def evaluate(self, x: float, y: float) -> tuple[float, bool]: ...
+    @overload
+    def evaluate(self, x: ArrayLike, y: ArrayLike) -> tuple[npt.NDArray[np.float64], npt.NDArray[np.bool_]]: ...
+    def report(self, format: Literal["text", "html"] = "text") -> str: ...
+
+def height_fit(names: Sequence[str], x: ArrayLike, y: ArrayLike, H: ArrayLike, h: ArrayLike,
+               model: HeightModel = "plane", check: Sequence[str] = ..., shape: float | None = None) -> HeightFit: ...
+def height_fit_file(path: PathLike, model: HeightModel = "plane", check: Sequence[str] = ...,
+                    shape: float | None = None) -> HeightFit: ...
+
 # Networks: accuracies passed in are in arc seconds, mm and ppm; figures returned in metres and
 # radians (a plane network's sigma0 in arc seconds).
 PlanePointItem = Union[str, Sequence[Any], dict[str, Any]]
