@@ -233,6 +233,7 @@ void BindGeodetic(py::module_& m);
 void BindSeven(py::module_& m);
 void BindPlane(py::module_& m);
 void BindTraverse(py::module_& m);
+void BindLevel(py::module_& m);
 void BindNetwork(py::module_& m);
 void BindTransform(py::module_& m);
 void BindPointFiles(py::module_& m);

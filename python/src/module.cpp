@@ -286,6 +286,7 @@ PYBIND11_MODULE(_vantrel, m) {
   BindSeven(m);
   BindPlane(m);
   BindTraverse(m);
+  BindLevel(m);
   BindNetwork(m);
   BindTransform(m);
   BindPointFiles(m);
