@@ -262,9 +262,9 @@ adjustment::LevelRouteOptions LevelOptionsFor(const LevelRouteFileResult& file, 
   else error = "地形应为 平地 (限差按路线长) 或 山地 (限差按测站数)";
   for (LevelBasis b : {o.distribute, o.allowanceBasis}) {
     if (b == LevelBasis::Length && !file.hasLengths && error.empty())
-      error = "文件没有测段长度 (测段 测站, 或手簿没有视距), 不能按距离计算";
+      error = "没有各测段的长度 (测段 测站, 或手簿没有视距), 不能按距离计算";
     if (b == LevelBasis::Setups && !file.hasSetups && error.empty())
-      error = "文件没有测站数 (测段 公里), 不能按测站数计算";
+      error = "没有各测段的测站数 (测段 公里), 不能按测站数计算";
   }
   return o;
 }

@@ -36,7 +36,7 @@ TEST_F(CliLevelTest, ExamplesRefusalsAndFiles) {
 
   // Lengths the file has not, a bad line from standard input, usage errors.
   EXPECT_EQ(Cli("level --by length " + kLevelExamples + "fieldbook.txt"), 1);
-  EXPECT_NE(err_.find("文件没有测段长度"), std::string::npos) << err_;
+  EXPECT_NE(err_.find("没有各测段的长度"), std::string::npos) << err_;
   EXPECT_EQ(Cli("level -", "路线 闭合\n已知 A 1\n测段 公里\nA B x 1\n"), 1);
   EXPECT_NE(err_.find(":4: 高差不是数: x!"), std::string::npos) << err_;
   EXPECT_EQ(Cli("level --grade 五等 " + kLevelExamples + "closed.txt"), 2);
