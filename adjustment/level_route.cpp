@@ -1,8 +1,9 @@
 #include "adjustment/level_route.h"
 
+#include "adjustment/forced_shares.h"
+
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 #include "common/text_rules.h"
 
@@ -82,30 +83,6 @@ const LevelGrade* FindLevelGrade(std::string_view name) {
   return nullptr;
 }
 
-std::vector<long long> RoundedShares(long long total, const std::vector<long long>& weights,
-                                     std::vector<bool>* tookRemainder) {
-  __int128 sum = 0;
-  for (long long w : weights) sum += w;
-  std::vector<long long> v;
-  long long given = 0;
-  for (long long w : weights) {
-    v.push_back(sum > 0 ? RoundedQuotient(static_cast<__int128>(total) * w, sum) : 0);
-    given += v.back();
-  }
-  std::vector<size_t> order(weights.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return weights[a] > weights[b]; });
-  if (tookRemainder) tookRemainder->assign(weights.size(), false);
-  // Rounding each share leaves at most half a millimetre a section, so the leftover never
-  // exceeds the number of sections.
-  const long long left = total - given, step = left < 0 ? -1 : 1;
-  for (long long k = 0; k < std::llabs(left) && k < static_cast<long long>(order.size()); ++k) {
-    v[order[k]] += step;
-    if (tookRemainder) (*tookRemainder)[order[k]] = true;
-  }
-  return v;
-}
-
 LevelRouteResult AdjustLevelRoute(const LevelRouteInput& in, const LevelRouteOptions& options) {
   LevelRouteResult r;
   r.options = options;
@@ -171,7 +148,7 @@ LevelRouteResult AdjustLevelRoute(const LevelRouteInput& in, const LevelRouteOpt
       v.push_back(-RoundedQuotient(d, 2));
     }
   } else {
-    v = RoundedShares(-fh, weights, &took);
+    v = ForcedShares(fh, weights, &took);
   }
   long long H = H0;
   r.names.push_back(in.sections.front().from);

@@ -6,9 +6,11 @@
 // Figures are those of the field book, so that the table adds up at its printed digits:
 // heights and height differences are taken to the millimetre (finer figures are refused),
 // f_h is reckoned in whole millimetres, the corrections -f_h·L_i/ΣL (or -f_h·n_i/Σn) are
-// rounded to the millimetre, half away from zero, and the millimetres their sum then lacks
-// (or has too many) go one each to the longest sections (the earlier of equal ones first),
-// so that Σv = -f_h exactly; each height is the last one plus the adjusted difference.
+// cut to the millimetre toward zero and the millimetres left over go one each to the longest
+// sections (the earlier of equal ones first), so that Σv = -f_h exactly and each correction
+// lies within 1 mm of its share (ForcedShares, the traverse's rule; the published tables
+// this was checked against print exactly these figures); each height is the last one plus
+// the adjusted difference.
 //
 // * Closed: the sections run from the known point around the loop back to it; f_h = Σh.
 // * Connecting: from one known point to another; f_h = Σh - (H_end - H_start).
@@ -97,11 +99,5 @@ struct LevelRouteResult {
 // force) comes back with ok = false and the reason in error; an over-limit refusal still
 // carries the misclosure figures.
 LevelRouteResult AdjustLevelRoute(const LevelRouteInput& input, const LevelRouteOptions& options = {});
-
-// The correction rule: shares of total (mm) in proportion to the weights, rounded half away
-// from zero, the leftover millimetres one each to the largest weights (earlier first).
-// Also returns which sections took one.
-std::vector<long long> RoundedShares(long long total, const std::vector<long long>& weights,
-                                     std::vector<bool>* tookRemainder = nullptr);
 
 }  // namespace vantrel::adjustment

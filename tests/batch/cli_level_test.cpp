@@ -18,7 +18,7 @@ const std::string kLevelExamples = std::string(VANTREL_SOURCE) + "/examples/leve
 
 TEST_F(CliLevelTest, ExamplesRefusalsAndFiles) {
   ASSERT_EQ(Cli("level " + kLevelExamples + "connecting.txt"), 0) << err_;
-  EXPECT_NE(out_.find("凑整余数每段 1 毫米给最长的测段: 5→BM.B"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("余下的毫米每段 1 毫米给最长的测段: BM.A→1、2→3、3→4、4→5、5→BM.B"), std::string::npos) << out_;
   EXPECT_NE(out_.find("12.314"), std::string::npos);
   ASSERT_EQ(Cli("level --by stations " + kLevelExamples + "fieldbook.txt --report html -o " + (dir_ / "r.html")), 0) << err_;
   const std::string html = Slurp(dir_ / "r.html");
