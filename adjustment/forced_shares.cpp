@@ -6,13 +6,19 @@
 namespace vantrel::adjustment {
 
 std::vector<long long> ForcedShares(long long f, const std::vector<long long>& weights,
-                                    std::vector<bool>* tookLeftover) {
+                                    std::vector<bool>* tookLeftover, ShareRounding rounding) {
   __int128 total = 0;
   for (long long w : weights) total += w;
   std::vector<long long> v;
   long long sum = 0;
   for (long long w : weights) {
-    v.push_back(total > 0 ? static_cast<long long>(static_cast<__int128>(-f) * w / total) : 0);
+    const __int128 num = static_cast<__int128>(-f) * w;
+    __int128 q = total > 0 ? num / total : 0;
+    if (total > 0 && rounding == ShareRounding::Nearest) {
+      const __int128 r = num % total;
+      if (2 * (r < 0 ? -r : r) >= total) q += num < 0 ? -1 : 1;
+    }
+    v.push_back(static_cast<long long>(q));
     sum += v.back();
   }
   std::vector<size_t> largest(weights.size());

@@ -6,11 +6,16 @@
 
 namespace vantrel::adjustment {
 
-// The shares -f·w_i/Σw cut to whole units toward zero, and the units left over (fewer than
-// there are weights) one each to the largest weights, the earlier of equal ones first: the
-// sum is -f and every share within one unit of its exact value. tookLeftover, when given,
-// says which shares took one.
+// How each share is first brought to whole units: cut toward zero (every share then lies
+// within one unit of its exact value), or rounded to the nearest, half away from zero, as
+// many textbooks print levelling corrections (within one and a half units).
+enum class ShareRounding { TowardZero, Nearest };
+
+// The shares -f·w_i/Σw brought to whole units, and the units then left over (or too many;
+// fewer than there are weights) one each to the largest weights, the earlier of equal ones
+// first: the sum is -f. tookLeftover, when given, says which shares took one.
 std::vector<long long> ForcedShares(long long f, const std::vector<long long>& weights,
-                                    std::vector<bool>* tookLeftover = nullptr);
+                                    std::vector<bool>* tookLeftover = nullptr,
+                                    ShareRounding rounding = ShareRounding::TowardZero);
 
 }  // namespace vantrel::adjustment

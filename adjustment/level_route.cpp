@@ -1,7 +1,5 @@
 #include "adjustment/level_route.h"
 
-#include "adjustment/forced_shares.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -148,7 +146,7 @@ LevelRouteResult AdjustLevelRoute(const LevelRouteInput& in, const LevelRouteOpt
       v.push_back(-RoundedQuotient(d, 2));
     }
   } else {
-    v = ForcedShares(fh, weights, &took);
+    v = ForcedShares(fh, weights, &took, options.rounding);
   }
   long long H = H0;
   r.names.push_back(in.sections.front().from);

@@ -6,11 +6,11 @@
 // Figures are those of the field book, so that the table adds up at its printed digits:
 // heights and height differences are taken to the millimetre (finer figures are refused),
 // f_h is reckoned in whole millimetres, the corrections -f_h·L_i/ΣL (or -f_h·n_i/Σn) are
-// cut to the millimetre toward zero and the millimetres left over go one each to the longest
-// sections (the earlier of equal ones first), so that Σv = -f_h exactly and each correction
-// lies within 1 mm of its share (ForcedShares, the traverse's rule; the published tables
-// this was checked against print exactly these figures); each height is the last one plus
-// the adjusted difference.
+// rounded to the millimetre, half away from zero (or, chosen, cut toward zero as the
+// traverse's coordinate corrections are), and the millimetres their sum then lacks or has
+// too many go one each to the longest sections (the earlier of equal ones first), so that
+// Σv = -f_h exactly (ForcedShares); each height is the last one plus the adjusted difference.
+// Published tables do both: some round each share first, some keep 8 mm of an 8.6 mm share.
 //
 // * Closed: the sections run from the known point around the loop back to it; f_h = Σh.
 // * Connecting: from one known point to another; f_h = Σh - (H_end - H_start).
@@ -26,6 +26,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "adjustment/forced_shares.h"
 
 namespace vantrel::adjustment {
 
@@ -61,6 +63,7 @@ struct LevelRouteOptions {
   LevelBasis distribute = LevelBasis::Length;
   LevelBasis allowanceBasis = LevelBasis::Length;  // Setups: the hilly-ground form
   std::optional<double> coefficient;      // custom c (mm) of ±c√L or ±c√n, instead of the grade's
+  ShareRounding rounding = ShareRounding::Nearest;
   bool force = false;
 };
 

@@ -256,6 +256,8 @@ adjustment::LevelRouteOptions LevelOptionsFor(const LevelRouteFileResult& file, 
   else if (c.by == "length") o.distribute = LevelBasis::Length;
   else if (c.by == "stations") o.distribute = LevelBasis::Setups;
   else error = "分配方式应为 length (按距离) 或 stations (按测站数)";
+  if (c.rounding == "cut") o.rounding = adjustment::ShareRounding::TowardZero;
+  else if (!c.rounding.empty() && c.rounding != "nearest") error = "取整方式应为 nearest (四舍五入) 或 cut (舍去)";
   if (c.terrain.empty()) o.allowanceBasis = o.distribute;
   else if (c.terrain == "平地") o.allowanceBasis = LevelBasis::Length;
   else if (c.terrain == "山地") o.allowanceBasis = LevelBasis::Setups;

@@ -61,9 +61,10 @@ LevelRouteFileResult ParseLevelRouteText(std::string_view bytes, const std::stri
 // The options of a route read from a file: the grade (二等 三等 四等 图根, "" with a custom
 // coefficient), the terrain (平地: ±c√L, 山地: ±c√n; "" follows the distribution), the
 // distribution ("length", "stations"; "" takes what the file gives). A choice the file
-// cannot serve (lengths it has not) comes back as the reason in error.
+// cannot serve (lengths it has not) comes back as the reason in error. rounding: "nearest"
+// (or "") rounds each share to the millimetre, "cut" cuts it toward zero.
 struct LevelChoice {
-  std::string grade = "图根", terrain, by;
+  std::string grade = "图根", terrain, by, rounding;
   std::optional<double> coefficient;
   bool force = false;
 };

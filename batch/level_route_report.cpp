@@ -121,7 +121,7 @@ LevelModel BuildLevelModel(const LevelReportInput& in, const adjustment::LevelRo
     std::string rest;
     for (const adjustment::AdjustedSection& s : r.sections)
       if (s.remainder) rest += (rest.empty() ? "" : "、") + s.from + "→" + s.to;
-    m.summary.push_back(std::string("改正数 -fh·") + (byLength ? "Li/ΣL" : "ni/Σn") + " 舍至毫米" +
+    m.summary.push_back(std::string("改正数 -fh·") + (byLength ? "Li/ΣL" : "ni/Σn") + (r.options.rounding == adjustment::ShareRounding::Nearest ? " 四舍五入至毫米" : " 舍至毫米") +
                         (rest.empty() ? ", 其和正好为 -fh" : ", 余下的毫米每段 1 毫米给最长的测段: " + rest));
   }
   m.summary.push_back("Σv = " + SignedMm(sumV) + " 毫米" + (spur ? "" : " = -fh") +

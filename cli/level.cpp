@@ -23,16 +23,17 @@ const char* const kLevelFooter =
     "  四等      ±20√L mm     ±6√n mm\n"
     "  图根      ±40√L mm     ±12√n mm   (默认; 等外同)\n"
     "高差闭合差超限时不平差: 原因写到标准错误, 不写 -o 文件 (--force 照样平差, 计算表注明超限)。\n"
-    "改正数 -fh·Li/ΣL (或按测站数) 舍至毫米, 余下的毫米每段 1 毫米给最长的测段, 其和等于 -fh。\n"
+    "改正数 -fh·Li/ΣL (或按测站数) 四舍五入至毫米 (--rounding cut: 舍去), 凑整后多出或不足的毫米每段\n"
+    "  1 毫米改在最长的测段上, 其和等于 -fh。\n"
     "退出状态: 0 计算成功; 1 文件有错 (文件:行号: 原因) 或超限; 2 用法错误。";
 
 struct LevelArgs {
-  std::string file, grade = "图根", terrain, by, allowance, report = "text";
+  std::string file, grade = "图根", terrain, by, rounding, allowance, report = "text";
   bool force = false;
 };
 
 int RunLevel(const LevelArgs& a, const std::string& output) {
-  batch::LevelChoice c{a.grade, a.terrain, a.by, std::nullopt, a.force};
+  batch::LevelChoice c{a.grade, a.terrain, a.by, a.rounding, std::nullopt, a.force};
   if (!adjustment::FindLevelGrade(a.grade)) throw UsageError("--grade 应为 二等、三等、四等、图根 之一");
   if (!a.allowance.empty()) {
     c.coefficient = Number(a.allowance, "--allowance");
@@ -41,6 +42,7 @@ int RunLevel(const LevelArgs& a, const std::string& output) {
   if (a.report != "text" && a.report != "html") throw UsageError("--report 应为 text 或 html");
   if (!a.terrain.empty() && a.terrain != "平地" && a.terrain != "山地") throw UsageError("--terrain 应为 平地 或 山地");
   if (!a.by.empty() && a.by != "length" && a.by != "stations") throw UsageError("--by 应为 length 或 stations");
+  if (!a.rounding.empty() && a.rounding != "nearest" && a.rounding != "cut") throw UsageError("--rounding 应为 nearest 或 cut");
   const std::string name = batch::InputName(a.file);
   const auto bytes = InputBytes(a.file);
   if (!bytes) return 1;
@@ -88,6 +90,8 @@ void AddLevel(Registry& r) {
   app->add_option("--terrain", lv.terrain, "限差按 平地 (±c√L) 或 山地 (±c√n); 默认随分配方式")->type_name("平地|山地");
   app->add_option("--by", lv.by, "改正数按 length (距离) 或 stations (测站数) 分配; 默认按文件所给")
       ->type_name("length|stations");
+  app->add_option("--rounding", lv.rounding, "改正数取至毫米: nearest 四舍五入 (默认) 或 cut 舍去 (同导线)")
+      ->type_name("nearest|cut");
   app->add_flag("--force", lv.force, "闭合差超限也计算 (计算表注明超限)");
   app->add_option("--report", lv.report, "计算表: text 文字 (默认) 或 html 网页 (含高程剖面 SVG)")->type_name("text|html");
   app->footer(kLevelFooter);

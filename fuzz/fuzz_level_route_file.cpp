@@ -13,7 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const vantrel::batch::LevelRouteFileResult f = vantrel::batch::ParseLevelRouteText(bytes, "fuzz");
   if (!f.ok) return 0;
   std::string error;
-  const auto options = vantrel::batch::LevelOptionsFor(f, {.force = true}, error);
+  vantrel::batch::LevelChoice choice;
+  choice.force = true;
+  choice.rounding = size % 2 ? "nearest" : "cut";
+  const auto options = vantrel::batch::LevelOptionsFor(f, choice, error);
   if (!error.empty()) return 0;
   const auto r = vantrel::adjustment::AdjustLevelRoute(f.input, options);
   if (!r.ok) return 0;

@@ -19,13 +19,13 @@ struct LevelRoute {
 };
 
 LevelRoute Compute(batch::LevelRouteFileResult file, const std::string& grade, std::optional<double> allowance,
-                   const std::string& terrain, const std::string& by, bool force) {
+                   const std::string& terrain, const std::string& by, const std::string& rounding, bool force) {
   if (allowance && grade != "图根") RaiseInput("grade 与 allowance 只能给一个", {{"argument", py::str("allowance")}});
   if (!adjustment::FindLevelGrade(grade))
     RaiseInput("未知的水准等级 " + grade + " (可用: 二等, 三等, 四等, 图根)", {{"argument", py::str("grade")}});
   std::string error;
   const adjustment::LevelRouteOptions o =
-      batch::LevelOptionsFor(file, {grade, terrain, by, allowance, force}, error);
+      batch::LevelOptionsFor(file, {grade, terrain, by, rounding, allowance, force}, error);
   if (!error.empty()) RaiseInput(error + "!");
   LevelRoute r{std::move(file), {}};
   r.result = adjustment::AdjustLevelRoute(r.file.input, o);
@@ -91,7 +91,8 @@ per section from, to, length_km, setups, dh, back (spur), correction, adjusted, 
 
   m.def("level_route", [](const std::string& kind, const std::vector<py::tuple>& sections, double start_height,
                           std::optional<double> end_height, const std::string& by, const std::string& grade,
-                          std::optional<double> allowance, const std::string& terrain, bool force) {
+                          std::optional<double> allowance, const std::string& terrain, const std::string& rounding,
+                          bool force) {
     batch::LevelRouteFileResult f;
     f.ok = true;
     f.input.kind = Kind(kind);
@@ -110,27 +111,28 @@ per section from, to, length_km, setups, dh, back (spur), correction, adjusted, 
       else RaiseInput("测站数应为正整数", {{"argument", py::str("sections")}});
       f.input.sections.push_back(std::move(s));
     }
-    return Compute(std::move(f), grade, allowance, terrain, "", force);
+    return Compute(std::move(f), grade, allowance, terrain, "", rounding, force);
   }, py::arg("kind"), py::arg("sections"), py::arg("start_height"), py::arg("end_height") = py::none(),
      py::arg("by") = "length", py::arg("grade") = "图根", py::arg("allowance") = py::none(), py::arg("terrain") = "",
-     py::arg("force") = false,
+     py::arg("rounding") = "nearest", py::arg("force") = false,
      R"doc(Computes a levelling route: kind 'closed', 'connecting' or 'spur' (out and back as one chain);
 sections (from, to, dh, amount) in the order of travel, dh in metres to the mm, amount km
 (by='length') or set-ups (by='stations'). grade 二等, 三等, 四等 or 图根 (±4√L, ±12√L/±4√n,
 ±20√L/±6√n, ±40√L/±12√n mm; terrain '山地' takes the √n form, '平地' the √L one; '' follows by);
-allowance: a custom c (mm) instead. Over the allowance: InputError with the figures in .route,
+allowance: a custom c (mm) instead. rounding 'nearest' rounds each correction to the mm, 'cut'
+cuts it toward zero; the leftover mm go to the longest sections. Over the allowance: InputError with the figures in .route,
 unless force=True.)doc");
 
   m.def("level_route_file", [](const std::filesystem::path& path, const std::string& grade,
                                std::optional<double> allowance, const std::string& terrain, const std::string& by,
-                               bool force) {
+                               const std::string& rounding, bool force) {
     FileBytesResult bytes = ReadFileBytes(path.string());
     if (!bytes.ok) RaiseFile(path.string() + ": " + bytes.error, path.string());
     batch::LevelRouteFileResult f = batch::ParseLevelRouteText(bytes.bytes, path.string());
     if (!f.ok) RaiseInput(f.error);
-    return Compute(std::move(f), grade, allowance, terrain, by, force);
+    return Compute(std::move(f), grade, allowance, terrain, by, rounding, force);
   }, py::arg("path"), py::arg("grade") = "图根", py::arg("allowance") = py::none(), py::arg("terrain") = "",
-     py::arg("by") = "", py::arg("force") = false,
+     py::arg("by") = "", py::arg("rounding") = "nearest", py::arg("force") = false,
      R"doc(The same from a route file (sections or a field book; see docs/levelling.md); by '' takes
 what the file gives. A faulty line raises InputError "FILE:LINE: reason".)doc");
 }

@@ -25,6 +25,7 @@ struct Worked {
   long long fh;                      // mm
   std::vector<long long> v;          // mm, as published (empty: not published)
   std::vector<double> heights;       // published, from the start; NaN: not published
+  ShareRounding rounding = ShareRounding::Nearest;
 };
 
 TEST(LevelRouteTest, PublishedWorkedExamplesAtTheirPrintedDigits) {
@@ -52,30 +53,44 @@ TEST(LevelRouteTest, PublishedWorkedExamplesAtTheirPrintedDigits) {
       {"表2-4 (P24)", LevelRouteKind::Connecting, LevelBasis::Length, 10.723, 11.730,
        {{"BMA", "1", +2.432, 1.0, 0}, {"1", "2", +1.987, 1.2, 0}, {"2", "3", -1.503, 0.8, 0},
         {"3", "BMB", -1.866, 1.0, 0}},
-       43, {-11, -13, -8, -11}, {10.723, nan, nan, nan, 11.730}},
+       43, {-11, -13, -8, -11}, {10.723, nan, nan, nan, 11.730}, ShareRounding::TowardZero},
+      // Exam answer, 附合水准路线的成果计算 by set-ups (download.cucdc.com, wenku page bb1c7322...):
+      // f_h = +30 mm over 20 set-ups; the 6-set-up section prints -8 mm (its share is -9): the
+      // shares rounded to -9, -8, -8, -6 give back 1 mm on the longest.
+      {"cucdc bb1c7322", LevelRouteKind::Connecting, LevelBasis::Setups, 421.326, 425.062,
+       {{"BMA", "1", +0.152, 0, 6}, {"1", "2", -0.325, 0, 5}, {"2", "3", +1.428, 0, 5},
+        {"3", "BMB", +2.511, 0, 4}},
+       30, {-8, -8, -8, -6}, {421.326, 421.470, 421.137, 422.557, 425.062}},
   };
   for (const Worked& w : cases) {
     SCOPED_TRACE(w.source);
     LevelRouteOptions o;
     o.distribute = o.allowanceBasis = w.basis;
+    o.rounding = w.rounding;
     const LevelRouteResult r = AdjustLevelRoute({w.kind, w.start, w.end, w.sections}, o);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(Mm(r.fh), w.fh);
     for (size_t i = 0; i < w.v.size(); ++i) EXPECT_EQ(Mm(r.sections[i].correction), w.v[i]) << i;
     ASSERT_EQ(r.heights.size(), w.heights.size());
     for (size_t i = 0; i < w.heights.size(); ++i)
-      if (!std::isnan(w.heights[i])) EXPECT_EQ(Mm(r.heights[i]), Mm(w.heights[i])) << i;
+      if (!std::isnan(w.heights[i])) {
+        EXPECT_EQ(Mm(r.heights[i]), Mm(w.heights[i])) << i;
+      }
   }
 }
 
 TEST(LevelRouteTest, LeftoverGoesToTheLongestSections) {
-  // f_h = +66 mm over 1.5 .. 1.6 km: the cut shares sum to -61, the five longest take one more.
+  // f_h = +66 mm over 1.5 .. 1.6 km: the cut shares sum to -61, the five longest take one more;
+  // the rounded ones sum to -67 and the longest gives one back.
+  const std::vector<long long> km = {1500, 600, 800, 1000, 1200, 1600};
   std::vector<bool> took;
-  EXPECT_EQ(ForcedShares(66, {1500, 600, 800, 1000, 1200, 1600}, &took),
-            (std::vector<long long>{-15, -5, -8, -10, -12, -16}));
+  EXPECT_EQ(ForcedShares(66, km, &took), (std::vector<long long>{-15, -5, -8, -10, -12, -16}));
   EXPECT_EQ(took, (std::vector<bool>{true, false, true, true, true, true}));
-  // Three equal sections share 1 mm: the first of the equals takes it.
+  EXPECT_EQ(ForcedShares(66, km, &took, ShareRounding::Nearest), (std::vector<long long>{-15, -6, -8, -10, -12, -15}));
+  EXPECT_EQ(took, (std::vector<bool>{false, false, false, false, false, true}));
+  // Equal sections: the first of the equals takes the leftover; halves round away from zero.
   EXPECT_EQ(ForcedShares(-1, {5, 5, 5}), (std::vector<long long>{1, 0, 0}));
+  EXPECT_EQ(ForcedShares(3, {1, 1}, nullptr, ShareRounding::Nearest), (std::vector<long long>{-1, -2}));
 }
 
 TEST(LevelRouteTest, GeneratedRoutesCloseAndAddUp) {
@@ -98,6 +113,8 @@ TEST(LevelRouteTest, GeneratedRoutesCloseAndAddUp) {
     LevelRouteOptions o;
     o.distribute = o.allowanceBasis = trial % 3 ? LevelBasis::Length : LevelBasis::Setups;
     o.force = true;
+    o.rounding = trial % 5 ? ShareRounding::Nearest : ShareRounding::TowardZero;
+    const double within = o.rounding == ShareRounding::Nearest ? 1.5 : 1.0;
     const LevelRouteResult r = AdjustLevelRoute(in, o);
     ASSERT_TRUE(r.ok) << r.error;
     long long sumV = 0, sumW = 0, fh = Mm(r.fh);
@@ -109,11 +126,15 @@ TEST(LevelRouteTest, GeneratedRoutesCloseAndAddUp) {
       EXPECT_EQ(Mm(s.adjusted), Mm(s.dh) + v);
       EXPECT_EQ(Mm(r.heights[i]) + Mm(s.adjusted), Mm(r.heights[i + 1]));
       const double w = o.distribute == LevelBasis::Length ? Mm(in.sections[i].lengthKm) : in.sections[i].setups;
-      EXPECT_LE(std::fabs(v + double(fh) * w / sumW), 1.0 + 1e-9) << trial;
-      if (exact) EXPECT_EQ(Mm(r.heights[i + 1]), H[i + 1]);
+      EXPECT_LE(std::fabs(v + double(fh) * w / sumW), within + 1e-9) << trial;
+      if (exact) {
+        EXPECT_EQ(Mm(r.heights[i + 1]), H[i + 1]);
+      }
     }
     EXPECT_EQ(sumV, -fh);
-    if (exact) EXPECT_EQ(fh, 0);
+    if (exact) {
+      EXPECT_EQ(fh, 0);
+    }
     EXPECT_EQ(Mm(r.heights.back()), H[k]);
   }
 }

@@ -18,8 +18,10 @@ const std::string kLevelExamples = std::string(VANTREL_SOURCE) + "/examples/leve
 
 TEST_F(CliLevelTest, ExamplesRefusalsAndFiles) {
   ASSERT_EQ(Cli("level " + kLevelExamples + "connecting.txt"), 0) << err_;
-  EXPECT_NE(out_.find("余下的毫米每段 1 毫米给最长的测段: BM.A→1、2→3、3→4、4→5、5→BM.B"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("四舍五入至毫米, 余下的毫米每段 1 毫米给最长的测段: 5→BM.B"), std::string::npos) << out_;
   EXPECT_NE(out_.find("12.314"), std::string::npos);
+  ASSERT_EQ(Cli("level --rounding cut " + kLevelExamples + "connecting.txt"), 0) << err_;
+  EXPECT_NE(out_.find("舍至毫米, 余下的毫米每段 1 毫米给最长的测段: BM.A→1、2→3、3→4、4→5、5→BM.B"), std::string::npos);
   ASSERT_EQ(Cli("level --by stations " + kLevelExamples + "fieldbook.txt --report html -o " + (dir_ / "r.html")), 0) << err_;
   const std::string html = Slurp(dir_ / "r.html");
   EXPECT_NE(html.find("<svg"), std::string::npos);
@@ -41,6 +43,7 @@ TEST_F(CliLevelTest, ExamplesRefusalsAndFiles) {
   EXPECT_NE(err_.find(":4: 高差不是数: x!"), std::string::npos) << err_;
   EXPECT_EQ(Cli("level --grade 五等 " + kLevelExamples + "closed.txt"), 2);
   EXPECT_EQ(Cli("level --terrain 丘陵 " + kLevelExamples + "closed.txt"), 2);
+  EXPECT_EQ(Cli("level --rounding up " + kLevelExamples + "closed.txt"), 2);
   EXPECT_EQ(Cli("level --help"), 0);
   EXPECT_NE(out_.find("±12√L mm     ±4√n mm"), std::string::npos);
 }

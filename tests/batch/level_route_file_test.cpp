@@ -16,6 +16,12 @@ namespace {
 
 long long Mm(const std::string& text) { return std::llround(std::stod(text) * 1000); }
 
+adjustment::LevelRouteOptions Basis(adjustment::LevelBasis b) {
+  adjustment::LevelRouteOptions o;
+  o.distribute = o.allowanceBasis = b;
+  return o;
+}
+
 TEST(LevelRouteFileTest, FieldBookReducedAsPublished) {
   // 测量学 exercises with answers, 表2-4 水准测量观测记录手薄 (china-audit.com copy): BM.A 22.718,
   // four set-ups; published h +0.955 +0.632 -0.637 +0.096, Σa 6.499, Σb 5.453, H_B 23.764.
@@ -34,7 +40,7 @@ TEST(LevelRouteFileTest, FieldBookReducedAsPublished) {
     ASSERT_EQ(r.input.sections.size(), 1u);
     EXPECT_EQ(r.input.sections[0].setups, 4);
     EXPECT_EQ(r.basis, adjustment::LevelBasis::Setups);
-    const auto adj = adjustment::AdjustLevelRoute(r.input, {.distribute = r.basis, .allowanceBasis = r.basis});
+    const auto adj = adjustment::AdjustLevelRoute(r.input, Basis(r.basis));
     ASSERT_TRUE(adj.ok);
     EXPECT_EQ(std::llround(adj.heights.back() * 1000), 23764);
   }
@@ -58,7 +64,7 @@ TEST(LevelRouteFileTest, FieldBookSectionsLengthsAndSpur) {
   EXPECT_EQ(std::llround(ok.input.sections[0].dh * 1000), 300 + 300);
   EXPECT_EQ(ok.input.sections[0].setups, 2);
   EXPECT_NEAR(ok.input.sections[0].lengthKm, 0.152, 1e-12);
-  const auto adj = adjustment::AdjustLevelRoute(ok.input, {.distribute = ok.basis, .allowanceBasis = ok.basis});
+  const auto adj = adjustment::AdjustLevelRoute(ok.input, Basis(ok.basis));
   ASSERT_TRUE(adj.ok) << adj.error;
   EXPECT_EQ(std::llround(adj.fh * 1000), 600 - 603);
   EXPECT_EQ(std::llround(adj.heights.back() * 1000), 10000 + 602);  // mean 601.5 -> 602
@@ -115,7 +121,10 @@ TEST(LevelRouteFileTest, PrintedTableAddsUpAtItsDigits) {
     const LevelRouteFileResult f = ParseLevelRouteText(text, "g");
     ASSERT_TRUE(f.ok) << f.error;
     std::string error;
-    const auto opt = LevelOptionsFor(f, {.force = true}, error);
+    LevelChoice choice;
+    choice.force = true;
+    choice.rounding = trial % 2 ? "nearest" : "cut";
+    const auto opt = LevelOptionsFor(f, choice, error);
     const auto r = adjustment::AdjustLevelRoute(f.input, opt);
     ASSERT_TRUE(r.ok) << r.error;
     const auto lines = LevelRouteReportText({f.input, nullptr}, r);
