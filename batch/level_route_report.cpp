@@ -180,7 +180,7 @@ std::string LevelProfileSvg(const adjustment::LevelRouteResult& r) {
 
 std::string LevelRouteReportHtml(const LevelReportInput& in, const adjustment::LevelRouteResult& r) {
   const LevelModel m = BuildLevelModel(in, r);
-  std::string h = report::HtmlHead(m.title);
+  std::string h = report::HtmlHead(m.title, "td.t { text-align: left; }\n");
   h += "<h1>" + EscapeHtml(m.title) + "</h1>\n";
   for (const std::string& f : m.facts) h += "<p>" + EscapeHtml(f) + "</p>\n";
   if (in.book)
