@@ -23,7 +23,7 @@ std::optional<long long> Millimetres(double metres) {
   return static_cast<long long>(whole);
 }
 
-std::string Section(const LevelSection& s) { return s.from + "→" + s.to; }
+std::string SectionName(const LevelSection& s) { return s.from + "→" + s.to; }
 
 std::string CheckFigure(const std::string& what, double v) {
   if (!std::isfinite(v)) return what + "不是数!";
@@ -32,7 +32,7 @@ std::string CheckFigure(const std::string& what, double v) {
   return "";
 }
 
-std::string CheckInput(const LevelRouteInput& in, const LevelRouteOptions& o) {
+std::string CheckRoute(const LevelRouteInput& in, const LevelRouteOptions& o) {
   const auto& s = in.sections;
   if (s.empty()) return "水准路线没有测段!";
   if (std::string e = CheckFigure("起点高程", in.startHeight); !e.empty()) return e;
@@ -42,17 +42,17 @@ std::string CheckInput(const LevelRouteInput& in, const LevelRouteOptions& o) {
   }
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i].from.empty() || s[i].to.empty()) return "测段缺少点名!";
-    if (s[i].from == s[i].to) return "测段 " + Section(s[i]) + " 起止为同一点!";
+    if (s[i].from == s[i].to) return "测段 " + SectionName(s[i]) + " 起止为同一点!";
     if (i > 0 && s[i].from != s[i - 1].to)
-      return "测段 " + Section(s[i]) + " 不接上一测段的终点 " + s[i - 1].to + "!";
-    if (std::string e = CheckFigure("测段 " + Section(s[i]) + " 的高差", s[i].dh); !e.empty()) return e;
+      return "测段 " + SectionName(s[i]) + " 不接上一测段的终点 " + s[i - 1].to + "!";
+    if (std::string e = CheckFigure("测段 " + SectionName(s[i]) + " 的高差", s[i].dh); !e.empty()) return e;
     if (o.distribute == LevelBasis::Length || o.allowanceBasis == LevelBasis::Length) {
       const double L = s[i].lengthKm;
-      if (!(std::isfinite(L) && L > 0)) return "测段 " + Section(s[i]) + " 缺少长度 (应为正的公里数)!";
-      if (L >= kLevelMaxMetres / 1000) return "测段 " + Section(s[i]) + " 的长度太大!";
+      if (!(std::isfinite(L) && L > 0)) return "测段 " + SectionName(s[i]) + " 缺少长度 (应为正的公里数)!";
+      if (L >= kLevelMaxMetres / 1000) return "测段 " + SectionName(s[i]) + " 的长度太大!";
     }
     if ((o.distribute == LevelBasis::Setups || o.allowanceBasis == LevelBasis::Setups) && s[i].setups <= 0)
-      return "测段 " + Section(s[i]) + " 缺少测站数 (应为正整数)!";
+      return "测段 " + SectionName(s[i]) + " 缺少测站数 (应为正整数)!";
   }
   if (in.kind == LevelRouteKind::Closed && s.back().to != s.front().from)
     return "闭合水准路线应回到起点 " + s.front().from + " (最后一个测段止于 " + s.back().to + ")!";
@@ -61,7 +61,7 @@ std::string CheckInput(const LevelRouteInput& in, const LevelRouteOptions& o) {
     if (s.size() % 2) return "支水准路线应往返观测: 测段数应为偶数 (往测、返测各一半)!";
     for (size_t j = 0; j < m; ++j)
       if (s[m + j].from != s[m - 1 - j].to || s[m + j].to != s[m - 1 - j].from)
-        return "支水准路线的返测测段 " + Section(s[m + j]) + " 应为往测 " + Section(s[m - 1 - j]) + " 的反向!";
+        return "支水准路线的返测测段 " + SectionName(s[m + j]) + " 应为往测 " + SectionName(s[m - 1 - j]) + " 的反向!";
   }
   return "";
 }
@@ -102,7 +102,7 @@ LevelRouteResult AdjustLevelRoute(const LevelRouteInput& in, const LevelRouteOpt
       return r;
     }
   }
-  if (std::string e = CheckInput(in, options); !e.empty()) {
+  if (std::string e = CheckRoute(in, options); !e.empty()) {
     r.error = e;
     return r;
   }

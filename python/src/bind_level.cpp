@@ -18,7 +18,7 @@ struct LevelRoute {
   batch::LevelReportInput Report() const { return {file.input, file.book ? &*file.book : nullptr}; }
 };
 
-LevelRoute Compute(batch::LevelRouteFileResult file, const std::string& grade, std::optional<double> allowance,
+LevelRoute ComputeRoute(batch::LevelRouteFileResult file, const std::string& grade, std::optional<double> allowance,
                    const std::string& terrain, const std::string& by, const std::string& rounding, bool force) {
   if (allowance && grade != "图根") RaiseInput("grade 与 allowance 只能给一个", {{"argument", py::str("allowance")}});
   if (!adjustment::FindLevelGrade(grade))
@@ -36,7 +36,7 @@ LevelRoute Compute(batch::LevelRouteFileResult file, const std::string& grade, s
   return r;
 }
 
-adjustment::LevelRouteKind Kind(const std::string& kind) {
+adjustment::LevelRouteKind RouteKind(const std::string& kind) {
   if (kind == "closed" || kind == "闭合") return adjustment::LevelRouteKind::Closed;
   if (kind == "connecting" || kind == "附合") return adjustment::LevelRouteKind::Connecting;
   if (kind == "spur" || kind == "支") return adjustment::LevelRouteKind::Spur;
@@ -95,7 +95,7 @@ per section from, to, length_km, setups, dh, back (spur), correction, adjusted, 
                           bool force) {
     batch::LevelRouteFileResult f;
     f.ok = true;
-    f.input.kind = Kind(kind);
+    f.input.kind = RouteKind(kind);
     f.input.startHeight = start_height;
     f.input.endHeight = end_height;
     if (by != "length" && by != "stations") RaiseInput("by 应为 length 或 stations", {{"argument", py::str("by")}});
@@ -111,7 +111,7 @@ per section from, to, length_km, setups, dh, back (spur), correction, adjusted, 
       else RaiseInput("测站数应为正整数", {{"argument", py::str("sections")}});
       f.input.sections.push_back(std::move(s));
     }
-    return Compute(std::move(f), grade, allowance, terrain, "", rounding, force);
+    return ComputeRoute(std::move(f), grade, allowance, terrain, "", rounding, force);
   }, py::arg("kind"), py::arg("sections"), py::arg("start_height"), py::arg("end_height") = py::none(),
      py::arg("by") = "length", py::arg("grade") = "图根", py::arg("allowance") = py::none(), py::arg("terrain") = "",
      py::arg("rounding") = "nearest", py::arg("force") = false,
@@ -130,7 +130,7 @@ unless force=True.)doc");
     if (!bytes.ok) RaiseFile(path.string() + ": " + bytes.error, path.string());
     batch::LevelRouteFileResult f = batch::ParseLevelRouteText(bytes.bytes, path.string());
     if (!f.ok) RaiseInput(f.error);
-    return Compute(std::move(f), grade, allowance, terrain, by, rounding, force);
+    return ComputeRoute(std::move(f), grade, allowance, terrain, by, rounding, force);
   }, py::arg("path"), py::arg("grade") = "图根", py::arg("allowance") = py::none(), py::arg("terrain") = "",
      py::arg("by") = "", py::arg("rounding") = "nearest", py::arg("force") = false,
      R"doc(The same from a route file (sections or a field book; see docs/levelling.md); by '' takes
