@@ -1,9 +1,10 @@
 #include "adjustment/traverse_adjustment.h"
 
+#include "adjustment/forced_shares.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <set>
 
 #include "common/text_rules.h"
@@ -57,27 +58,6 @@ long long DivideRounded(__int128 num, __int128 den) {
   __int128 q = num / den, r = num % den;
   if (2 * (r < 0 ? -r : r) >= den) q += num < 0 ? -1 : 1;
   return static_cast<long long>(q);
-}
-
-// The shares -f·D_i/ΣD (millimetres) cut to whole millimetres toward zero, and the
-// millimetres left over (fewer than there are legs) one each to the longest legs, the
-// earlier of equal legs first: the sum is -f and every share within 1 mm of its exact value.
-std::vector<long long> ForcedShares(long long f, const std::vector<long long>& lengths) {
-  __int128 total = 0;
-  for (long long d : lengths) total += d;
-  std::vector<long long> v;
-  long long sum = 0;
-  for (long long d : lengths) {
-    v.push_back(static_cast<long long>(static_cast<__int128>(-f) * d / total));
-    sum += v.back();
-  }
-  std::vector<size_t> longest(lengths.size());
-  std::iota(longest.begin(), longest.end(), size_t{0});
-  std::stable_sort(longest.begin(), longest.end(),
-                   [&](size_t a, size_t b) { return lengths[a] > lengths[b]; });
-  const long long left = -f - sum, step = left < 0 ? -1 : 1;
-  for (long long k = 0; k < (left < 0 ? -left : left); ++k) v[longest[k]] += step;
-  return v;
 }
 
 bool IsAngle(double a) { return std::isfinite(a) && a >= 0 && a < kCalculatorPi.twoPi; }

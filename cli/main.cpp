@@ -74,6 +74,7 @@ int Run(int argc, char** argv) {
   AddPlaneCommands(r);
   AddReceiverLog(r);
   AddTraverse(r);
+  AddLevel(r);
   AddAdjust(r);
   AddFit7(r);
   AddHeightFit(r);

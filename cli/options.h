@@ -41,6 +41,7 @@ void AddConversions(Registry& r);
 void AddPlaneCommands(Registry& r);
 void AddReceiverLog(Registry& r);
 void AddTraverse(Registry& r);
+void AddLevel(Registry& r);
 void AddAdjust(Registry& r);
 void AddFit4(Registry& r);
 void AddFit7(Registry& r);

@@ -234,6 +234,7 @@ void BindSeven(py::module_& m);
 void BindPlane(py::module_& m);
 void BindTraverse(py::module_& m);
 void BindHeightFit(py::module_& m);
+void BindLevel(py::module_& m);
 void BindNetwork(py::module_& m);
 void BindTransform(py::module_& m);
 void BindPointFiles(py::module_& m);

@@ -287,6 +287,7 @@ PYBIND11_MODULE(_vantrel, m) {
   BindPlane(m);
   BindTraverse(m);
   BindHeightFit(m);
+  BindLevel(m);
   BindNetwork(m);
   BindTransform(m);
   BindPointFiles(m);

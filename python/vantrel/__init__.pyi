@@ -255,6 +255,25 @@ class TraverseAdjustment:
     def report_html(self, seconds_decimals: int = -1) -> str: ...
     def sketch_svg(self) -> str: ...
 
+class LevelRoute:
+    kind: str
+    fh: float
+    allowance: float
+    over_limit: bool
+    sum_length: float
+    sum_setups: int
+    names: list[str]
+    heights: npt.NDArray[np.float64]
+    corrections: npt.NDArray[np.float64]
+    sections: list[dict[str, Any]]
+    def report(self, format: str = "text") -> str: ...
+
+def level_route(kind: str, sections: list[tuple[str, str, float, float]], start_height: float,
+                end_height: float | None = None, by: str = "length", grade: str = "图根",
+                allowance: float | None = None, terrain: str = "", rounding: str = "nearest",
+                force: bool = False) -> LevelRoute: ...
+def level_route_file(path: PathLike, grade: str = "图根", allowance: float | None = None, terrain: str = "",
+                     by: str = "", rounding: str = "nearest", force: bool = False) -> LevelRoute: ...
 def read_traverse_file(path: PathLike) -> TraverseInput: ...
 def parse_traverse_text(text: Union[str, bytes], name: str = "<text>") -> TraverseInput: ...
 def adjust_traverse(traverse: Union[TraverseInput, PathLike], allowance: float | None = None,
