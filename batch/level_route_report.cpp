@@ -71,8 +71,14 @@ LevelModel BuildLevelModel(const LevelReportInput& in, const adjustment::LevelRo
   m.route.head = {"点号", byLength ? "距离(km)" : "测站数", spur ? "往测高差(m)" : "实测高差(m)"};
   if (spur) m.route.head.push_back("返测高差(m)");
   m.route.head.insert(m.route.head.end(), {"改正数(mm)", "改正后高差(m)", "高程(m)", "备注"});
+  // Lengths all at the decimals the finest of them needs, at least one, as books print 1.0 km.
+  int decimals = 1;
+  for (const adjustment::AdjustedSection& s : r.sections)
+    while (decimals < 6 && std::abs(s.lengthKm * std::pow(10, decimals) - std::round(s.lengthKm * std::pow(10, decimals))) > 1e-6)
+      ++decimals;
+  const std::string lengthPattern = "0." + std::string(decimals, '0');
   auto amount = [&](const adjustment::AdjustedSection& s) {
-    return byLength ? GeneralNumberText(s.lengthKm) : std::to_string(s.setups);
+    return byLength ? FormatPattern(s.lengthKm, lengthPattern) : std::to_string(s.setups);
   };
   const size_t last = r.names.size() - 1;
   double sumV = 0, sumAdj = 0, sumBack = 0;
@@ -95,7 +101,7 @@ LevelModel BuildLevelModel(const LevelReportInput& in, const adjustment::LevelRo
     row.push_back(known ? "已知" : "");
     m.route.rows.push_back(std::move(row));
   }
-  std::vector<std::string> sum = {"Σ", byLength ? GeneralNumberText(std::round(r.sumLength * 1e6) / 1e6)
+  std::vector<std::string> sum = {"Σ", byLength ? FormatPattern(r.sumLength, lengthPattern)
                                                 : std::to_string(r.sumSetups),
                                   SignedM(r.sumObserved)};
   if (spur) sum.push_back(SignedM(sumBack));

@@ -36,6 +36,13 @@ TEST_F(CliLevelTest, ExamplesRefusalsAndFiles) {
   EXPECT_NE(file.find("\r\n"), std::string::npos);
   EXPECT_NE(GbkToUtf8(file).find("超限, 按要求强制平差"), std::string::npos);
 
+  // The committed reports are what the program writes today.
+  for (const char* name : {"connecting", "closed", "fieldbook"}) {
+    const std::string ex = kLevelExamples + name;
+    ASSERT_EQ(Cli("level -o " + (dir_ / "e.txt") + " " + ex + ".txt"), 0) << err_;
+    EXPECT_EQ(Slurp(dir_ / "e.txt"), Slurp(ex + "_report.txt")) << name;
+  }
+
   // Lengths the file has not, a bad line from standard input, usage errors.
   EXPECT_EQ(Cli("level --by length " + kLevelExamples + "fieldbook.txt"), 1);
   EXPECT_NE(err_.find("没有各测段的长度"), std::string::npos) << err_;
