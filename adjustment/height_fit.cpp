@@ -1,6 +1,6 @@
 #include "adjustment/height_fit.h"
 
-#include <Eigen/Dense>
+#include <Eigen/QR>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -148,13 +148,16 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
   double sx = 0, sy = 0;
   for (const HeightPoint* p : fit) sx += p->x, sy += p->y;
   if (options.reduce) f.x0 = sx / n, f.y0 = sy / n;
-  Eigen::Matrix2d moment = Eigen::Matrix2d::Zero();
+  // The second moments' eigenvalues, smaller first, in closed form: the spread across and along.
+  double mxx = 0, mxy = 0, myy = 0;
   for (const HeightPoint* p : fit) {
-    const Eigen::Vector2d d(p->x - sx / n, p->y - sy / n);
-    moment += d * d.transpose();
+    const double dx = p->x - sx / n, dy = p->y - sy / n;
+    mxx += dx * dx, mxy += dx * dy, myy += dy * dy;
   }
-  const Eigen::Vector2d spread = Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d>(moment / n).eigenvalues();
-  const double rms = std::sqrt(std::max(0.0, spread.sum()));
+  mxx /= n, mxy /= n, myy /= n;
+  const double half = std::hypot((mxx - myy) / 2, mxy);
+  const double spread[2] = {(mxx + myy) / 2 - half, (mxx + myy) / 2 + half};
+  const double rms = std::sqrt(std::max(0.0, mxx + myy));
   if (options.reduce && rms > 0) f.scale = rms;
   if (rms > 0) f.extent_ = rms;
   if (model != HeightModel::Constant) {
@@ -230,14 +233,15 @@ HeightFit FitHeightAnomaly(std::span<const HeightPoint> input, const HeightFitOp
       M(i, n + 2) = M(n + 2, i) = V[si];
       rhs(i) = Z[si];
     }
-    Eigen::FullPivLU<Eigen::MatrixXd> lu(M);
-    lu.setThreshold(1e-12);
-    if (!lu.isInvertible()) {
+    // The polynomial fit's decomposition again (rank-revealing, and one instantiation to compile).
+    Eigen::ColPivHouseholderQR<Eigen::MatrixXd> radial(M);
+    radial.setThreshold(1e-12);
+    if (!radial.isInvertible()) {
       f.error = "拟合点有重合的位置, 不能作" + name + "拟合 (请合并或删去重合的点)!";
       return f;
     }
-    const Eigen::VectorXd s = lu.solve(rhs);
-    const Eigen::MatrixXd inv = lu.inverse();
+    const Eigen::VectorXd s = radial.solve(rhs);
+    const Eigen::MatrixXd inv = radial.inverse();
     f.coef_.assign(s.data() + n, s.data() + n + 3);
     f.coef_.insert(f.coef_.end(), s.data(), s.data() + n);
     f.nodeU_ = U, f.nodeV_ = V;
