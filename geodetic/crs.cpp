@@ -22,7 +22,7 @@ constexpr DatumInfo kDatums[] = {
     {Datum::Beijing1954, "Beijing 1954", "北京54", "54", "Beijing 1954"},
     {Datum::Xian1980, "Xian 1980", "西安80", "80", "Xian 1980"},
     {Datum::Cgcs2000, "China Geodetic Coordinate System 2000", "CGCS2000", "2000", "CGCS2000"},
-    {Datum::Wgs84, "WGS 84", "WGS84", "84", "WGS 84"},
+    {Datum::Wgs84, "WGS 84", "WGS84", "WGS84", "WGS 84"},
 };
 const DatumInfo& InfoOf(Datum d) { return kDatums[static_cast<int>(d)]; }
 
@@ -69,7 +69,7 @@ Crs Base(int code, Datum d, CrsKind kind) {
   c.code = code;
   c.datum = d;
   c.kind = kind;
-  c.ellipsoid = FindEllipsoid(InfoOf(d).ellipsoidCode, kUsedByBatch);
+  c.ellipsoid = FindEllipsoid(InfoOf(d).ellipsoidCode, kUsedByCrs);
   c.area = d == Datum::Wgs84 ? kWorld : kChina;
   if (d == Datum::Xian1980) c.area.south = kXianSouth;
   return c;

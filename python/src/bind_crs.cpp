@@ -36,7 +36,7 @@ std::optional<SevenParameters> ParamsArg(py::handle arg) {
   return SevenParameters{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
 }
 
-std::string_view KindName(CrsKind k) {
+std::string_view CrsKindName(CrsKind k) {
   switch (k) {
     case CrsKind::Geographic: return "geographic";
     case CrsKind::Geocentric: return "geocentric";
@@ -52,7 +52,7 @@ void OutputDegrees(const Crs& to, std::span<double> a, std::span<double> b) {
     for (double& v : *s) v = batch::DegreesFromRadians(v);
 }
 
-py::object Transform(const batch::CrsTransform& t, py::object xx, py::object yy, py::object zz,
+py::object TransformPointsCall(const batch::CrsTransform& t, py::object xx, py::object yy, py::object zz,
                      const std::string& errors, bool strict) {
   const bool geocentricIn = t.from.kind == CrsKind::Geocentric;
   if (geocentricIn && zz.is_none()) RaiseInput("空间直角坐标需要 X, Y, Z 三个数");
@@ -92,11 +92,11 @@ Beijing 1954 (4214), Xian 1980 (4610), CGCS2000 (4490) and WGS 84 (4326), the ge
       .def_property_readonly("epsg", [](const Crs& c) { return c.code; })
       .def_property_readonly("name", [](const Crs& c) { return c.name; }, "The registry's English name.")
       .def_property_readonly("chinese_name", [](const Crs& c) { return c.chinese; })
-      .def_property_readonly("kind", [](const Crs& c) { return std::string(KindName(c.kind)); },
+      .def_property_readonly("kind", [](const Crs& c) { return std::string(CrsKindName(c.kind)); },
                              "\"geographic\", \"geocentric\" or \"projected\".")
       .def_property_readonly("datum", [](const Crs& c) { return std::string(DatumName(c.datum)); })
       .def_property_readonly("ellipsoid", [](const Crs& c) { return std::string(c.ellipsoid->code); },
-                             "The code of its ellipsoid (54, 80, 2000, 84).")
+                             "The code of its row in the ellipsoid table (54, 80, 2000, or WGS84: the registry's WGS 84).")
       .def_property_readonly("axis_order", [](const Crs& c) {
         py::list names;
         for (auto n : AxisNames(c.axes)) names.append(py::str(std::string(n)));
@@ -141,7 +141,7 @@ in degrees; x north, y east for the Gauss-Kruger systems; E, N for UTM; X, Y, Z.
       }, py::arg("crs_from"), py::arg("crs_to"), py::arg("params") = py::none(), py::arg("same_datum") = false)
       .def_property_readonly("source_crs", [](const batch::CrsTransform& t) { return t.from; })
       .def_property_readonly("target_crs", [](const batch::CrsTransform& t) { return t.to; })
-      .def("transform", &Transform, py::arg("xx"), py::arg("yy"), py::arg("zz") = py::none(),
+      .def("transform", &TransformPointsCall, py::arg("xx"), py::arg("yy"), py::arg("zz") = py::none(),
            py::arg("errors") = "raise", py::arg("strict") = false,
            R"doc(The points (scalars or arrays, broadcast) in the target system: a tuple (a, b) in its axis
 order, or (a, b, c) when zz is given or the target is geocentric (c: Z, or the ellipsoidal

@@ -33,15 +33,11 @@ def test_transform_agrees_with_pyproj_on_arrays_and_scalars(src, dst):
     lon = rng.uniform(area.west, area.east, 2000)
     t = v.Transformer.from_crs(src, dst)
     ref = pyproj.Transformer.from_crs(f"EPSG:{src}", f"EPSG:{dst}")  # the registry's axis order
-    if v.CRS(dst).kind == "geocentric":
-        h = rng.uniform(-50, 3000, 2000)
-        got, want = t.transform(lat, lon, h), ref.transform(lat, lon, h)
-    else:
-        got, want = t.transform(lat, lon), ref.transform(lat, lon)
+    extra = (rng.uniform(-50, 3000, 2000),) if v.CRS(dst).kind == "geocentric" else ()
+    got, want = t.transform(lat, lon, *extra), ref.transform(lat, lon, *extra)
     for a, b in zip(got, want):
         assert np.max(np.abs(a - b)) < 1e-3
-    a, b = t.transform(float(lat[7]), float(lon[7]))[:2]
-    assert (a, b) == (got[0][7], got[1][7])
+    assert t.transform(float(lat[7]), float(lon[7]), *(float(e[7]) for e in extra)) == tuple(g[7] for g in got)
     back = v.Transformer.from_crs(dst, src).transform(*got)
     assert np.max(np.abs(back[0] - lat)) < 1e-8 and np.max(np.abs(back[1] - lon)) < 1e-8
 
