@@ -62,6 +62,7 @@ void AddGauss(Registry& r) {
   AddAngles(app, c->g);
   AddLongitudeRange(app, c->g);
   AddProjection(app, c->g, true, true);
+  AddCrsOption(app, c->g, false);
   app->add_flag("--strict", c->io.strict,
                 "离中央子午线超过 4° 的点 (反算误差超过 1 毫米) 作为错误行; 默认照算, 最后警告其个数");
 }
