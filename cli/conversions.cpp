@@ -1,6 +1,7 @@
 // The coordinate conversions over point files: space, geodetic, Gauss, zone change, seven
 // parameters, UTM and Lambert, each as its dialog or the Tandrel component computes.
 #include "batch/ellipsoids.h"
+#include "cli/crs_options.h"
 #include "cli/options.h"
 #include "geodetic/seven_parameter.h"
 
@@ -50,16 +51,18 @@ void AddGauss(Registry& r) {
   CLI::App* app = nullptr;
   auto c = AddFileCommand(r, "blh2gauss", "大地坐标 B L → 高斯坐标 x y, 投影面抬高 (对话框 大地坐标－高斯坐标)", "54",
                           [](Conversion& c, int decimals) {
-                            return batch::GeodeticToGaussCommand(GaussParamsOf(c.g), AnglesOf(c.g), decimals);
+                            return batch::GeodeticToGaussCommand(GaussParamsWithCrs(c.g, false), AnglesOf(c.g), decimals);
                           }, &app);
   AddAngles(app, c->g);
   AddProjection(app, c->g, true, true);
+  AddCrsOption(app, c->g, false);
   c = AddFileCommand(r, "gauss2blh", "高斯坐标 x y [带号] → 大地坐标 B L (对话框 大地坐标－高斯坐标)", "54",
-                     [](Conversion& c, int) { return batch::GaussToGeodeticCommand(GaussParamsOf(c.g), AnglesOf(c.g)); },
+                     [](Conversion& c, int) { return batch::GaussToGeodeticCommand(GaussParamsWithCrs(c.g, true), AnglesOf(c.g)); },
                      &app);
   AddAngles(app, c->g);
   AddLongitudeRange(app, c->g);
   AddProjection(app, c->g, true, true);
+  AddCrsOption(app, c->g, false);
   app->add_flag("--strict", c->io.strict,
                 "离中央子午线超过 4° 的点 (反算误差超过 1 毫米) 作为错误行; 默认照算, 最后警告其个数");
 }
@@ -132,6 +135,9 @@ void AddUtm(Registry& r) {
       [](Conversion& c, int decimals) {
         const Geo& g = c.g;
         batch::UtmParams p;
+        if (UtmParamsFromCrs(g, p))
+          return g.inverse ? batch::UtmToGeodeticCommand(p, AnglesOf(g))
+                           : batch::GeodeticToUtmCommand(p, AnglesOf(g), decimals);
         p.ellipsoid = ComponentEllipsoid(g);
         const int width = ZoneWidthOf(g);
         if (width == 3) throw UsageError("UTM 投影带宽 6 度: --zone-width 只能为 6");
@@ -149,6 +155,7 @@ void AddUtm(Registry& r) {
   app->add_option("--cm", c->g.cm, AngleOptionText("中央子午线"))->type_name("ANGLE");
   app->add_option("--zone-width", c->g.zoneWidth, "6: 按各点经度取 UTM 带 (1-60), 带号另起一列")->type_name("6");
   AddFalseOrigin(app, c->g, "东偏 (公里, 默认 500)", "北偏 (公里, 默认 0; 南半球常用 10000)");
+  AddCrsOption(app, c->g, true);
 }
 
 void AddLambert(Registry& r) {

@@ -70,6 +70,7 @@ int Run(int argc, char** argv) {
   // In the order the help lists them.
   Registry r{app, {}};
   AddConversions(r);
+  AddConvert(r);
   AddFit4(r);
   AddPlaneCommands(r);
   AddReceiverLog(r);

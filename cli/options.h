@@ -46,6 +46,7 @@ void AddAdjust(Registry& r);
 void AddFit4(Registry& r);
 void AddFit7(Registry& r);
 void AddHeightFit(Registry& r);
+void AddConvert(Registry& r);
 
 // ---------------------------------------------------------------- option groups
 struct Io {
@@ -73,6 +74,7 @@ struct Geo {
   std::string anomaly;
   bool inverse = false;
   std::string lonRange = "180";
+  std::string crs;  // --crs EPSG:code in place of the ellipsoid and projection options
 };
 
 void AddIo(CLI::App* app, Io& io);

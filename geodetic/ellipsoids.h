@@ -18,6 +18,7 @@ enum EllipsoidUse : unsigned {
   kUsedByDialogs = 1,
   kUsedByComponents = 2,
   kUsedByBatch = 4,  // the batch layer, vantrel-cli and the Python module
+  kUsedByCrs = 8,    // the coordinate systems by EPSG code (crs.h)
 };
 
 struct EllipsoidRow {
@@ -32,14 +33,21 @@ struct EllipsoidRow {
 inline constexpr double kCgcs2000InverseFlattening = 298.257222101;
 
 inline constexpr unsigned kEveryone = kUsedByDialogs | kUsedByComponents | kUsedByBatch;
+// WGS 84 as the EPSG registry defines it: a = 6378137 m, 1/f = 298.257223563. The calculator's
+// own 84 row carries the e2 of GRS 80, 3.3e-11 larger.
+inline constexpr double kWgs84InverseFlattening = 298.257223563;
+
 // In the order a help text lists them; the first row is what the components fall back on.
 inline constexpr EllipsoidRow kEllipsoidRows[] = {
-    {"54", "北京54", {6378245.0, 0.006693421622966}, kEveryone},
-    {"80", "北京80", {6378140.0, 0.006694384999588}, kEveryone},
+    {"54", "北京54", {6378245.0, 0.006693421622966}, kEveryone | kUsedByCrs},
+    {"80", "北京80", {6378140.0, 0.006694384999588}, kEveryone | kUsedByCrs},
     {"84", "WGS84", {6378137.0, 0.0066943800229}, kEveryone},
     {"2000", "CGCS2000",
      {6378137.0, (1 / kCgcs2000InverseFlattening) * (2 - 1 / kCgcs2000InverseFlattening)},
-     kUsedByBatch},
+     kUsedByBatch | kUsedByCrs},
+    {"WGS84", "WGS 84",
+     {6378137.0, (1 / kWgs84InverseFlattening) * (2 - 1 / kWgs84InverseFlattening)},
+     kUsedByCrs},
 };
 inline constexpr Ellipsoid kEllipsoid54 = kEllipsoidRows[0].ellipsoid;
 inline constexpr Ellipsoid kEllipsoid80 = kEllipsoidRows[1].ellipsoid;

@@ -54,6 +54,9 @@ receiver           SentenceStream, read_sentences
 conversions        to_geodetic, to_space (also Ellipsoid methods), GaussKruger, change_zone,
                    UTM, Lambert, SevenParameters.transform / to_gauss, set_threads,
                    status_message, status_codes
+coordinate systems CRS (by EPSG code), Transformer.from_crs(a, b, params=None, same_datum=False),
+                   transform on arrays, transform_dataframe on pandas columns (degrees for
+                   latitude and longitude, each system's axis order)
 version            __version__ (the project's version)
 """
 import os as _os
@@ -71,6 +74,10 @@ def _manual():
 
 if _manual() and __doc__:
     __doc__ += "\nManual of this installation: " + _manual() + "\n"
+
+from ._crs_frame import transform_dataframe as _transform_dataframe  # noqa: E402
+
+Transformer.transform_dataframe = _transform_dataframe  # noqa: F405
 
 __all__ = [name for name in dir() if not name.startswith("_")]
 __all__ += ["read_sentences"]
