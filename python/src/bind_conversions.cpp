@@ -186,12 +186,14 @@ Scalars or arrays (broadcast); returns Space(X, Y, Z).)doc";
       [toGeodetic](py::object self, py::object X, py::object Y, py::object Z, const std::string& errors, int lonRange) {
         return toGeodetic(self, X, Y, Z, errors, lonRange);
       },
-      py::is_method(ellipsoidClass), py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("errors") = "raise", py::kw_only(),
+      py::name("to_geodetic"), py::is_method(ellipsoidClass), py::arg("X"), py::arg("Y"), py::arg("Z"),
+      py::arg("errors") = "raise", py::kw_only(),
       py::arg("lon_range") = 180, kToGeodeticDoc);
   ellipsoidClass.attr("to_space") = py::cpp_function(
       [toSpace](py::object self, py::object B, py::object L, py::object H, const std::string& errors) {
         return toSpace(self, B, L, H, errors);
-      }, py::is_method(ellipsoidClass), py::arg("B"), py::arg("L"), py::arg("H"), py::arg("errors") = "raise", kToSpaceDoc);
+      }, py::name("to_space"), py::is_method(ellipsoidClass), py::arg("B"), py::arg("L"), py::arg("H"),
+      py::arg("errors") = "raise", kToSpaceDoc);
 
   // ------------------------------------------------------------ Gauss-Krueger
   py::class_<Gauss>(m, "GaussKruger", R"doc(The Gauss-Krüger projection of 大地坐标－高斯坐标, on a plane lifted by the plane height and the anomaly.
