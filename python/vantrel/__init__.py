@@ -54,6 +54,8 @@ receiver           SentenceStream, read_sentences
 conversions        to_geodetic, to_space (also Ellipsoid methods), GaussKruger, change_zone,
                    UTM, Lambert, SevenParameters.transform / to_gauss, set_threads,
                    status_message, status_codes
+many processes     vantrel.dask: map_blocks, map_partitions, apply_frame (Dask arrays and
+                   DataFrames, pandas frames for Spark); the conversion objects pickle
 version            __version__ (the project's version)
 """
 import os as _os
