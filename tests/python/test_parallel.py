@@ -21,6 +21,7 @@ GK = v.GaussKruger(zone_width=3, zone_prefix=True)
 x, y = GK.forward(B, L)
 y0 = y - 39e6  # without the zone number: the plane coordinates of one zone
 DMS = H / 20
+HX, HY = np.tile(y0, 4), np.tile(DMS, 4)  # the height fit is quick: more points to time
 FIT = v.fit_common_points([[0, 0], [1000, 0], [0, 1000]], [[10, 20], [1010.1, 20.2], [9.8, 1020.1]])
 HFIT = v.height_fit(list("ABCDEF"), [0, 1e4, 0, 1e4, 5e3, 2e3], [0, 0, 1e4, 1e4, 5e3, 8e3],
                     [30, 31, 32, 33.5, 31.8, 32.2], [0, 0, 0, 0, 0, 0], model="plane")
@@ -48,7 +49,7 @@ CALLS = {
     "arcs": lambda: v.meridian_arc(B[:10], B[:10] + 1e-3) + v.parallel_arc(B[:10], L[:10]),  # 1e6 steps a point
     "anomaly": lambda: v.height_anomaly_54(B, L),
     "plane": lambda: v.plane_inverse(x, y0, y0, x),
-    "height_fit": lambda: HFIT.evaluate(y0, DMS),
+    "height_fit": lambda: HFIT.evaluate(HX, HY),
 }
 
 
@@ -69,11 +70,8 @@ def one_thread():
     sys.setswitchinterval(interval)
 
 
-@pytest.mark.parametrize("name", CALLS)
-def test_gil_is_released_while_computing(name, one_thread):
-    # A Python thread runs whenever the GIL is free: the longest it is kept from running
-    # during a call is the longest the call held the GIL. A function holding it over its
-    # loop keeps it waiting for the whole call.
+def held_share(call):
+    """The longest a Python thread was kept from running during call(), as a share of the call."""
     state = {"stop": False, "last": time.perf_counter(), "gap": 0.0}
 
     def watch():
@@ -88,13 +86,23 @@ def test_gil_is_released_while_computing(name, one_thread):
         time.sleep(0.01)
         state["last"], state["gap"] = time.perf_counter(), 0.0
         start = time.perf_counter()
-        CALLS[name]()
+        call()
         end = time.perf_counter()
-        held = max(state["gap"], end - state["last"])
+        return max(state["gap"], end - state["last"]) / (end - start)
     finally:
         state["stop"] = True
         watcher.join()
-    assert held < 0.5 * (end - start), f"{name}: GIL held {held:.3f} s of a {end - start:.3f} s call"
+
+
+@pytest.mark.parametrize("name", CALLS)
+def test_gil_is_released_while_computing(name, one_thread):
+    # A Python thread runs whenever the GIL is free: a function that holds it over its loop
+    # keeps the thread waiting for the whole call. A busy machine can only delay the
+    # thread, never make a held GIL look free, so the best of three tries counts.
+    shares = []
+    while len(shares) < 3 and min(shares, default=1) >= 0.5:
+        shares.append(held_share(CALLS[name]))
+    assert min(shares) < 0.5, f"{name}: the GIL was held for {shares} of the call"
 
 
 @pytest.mark.parametrize("name", CALLS)
