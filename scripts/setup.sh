@@ -17,7 +17,8 @@ PACKAGES=(
   libcli11-dev libfast-float-dev libeigen3-dev libsuitesparse-dev libopenblas-dev
   nlohmann-json3-dev
   python3
-  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj python3-pandas
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
+  python3-pandas python3-dask python3-distributed
 )
 
 # Packages of the extra groups, by group name.

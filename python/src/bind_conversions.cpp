@@ -186,12 +186,14 @@ Scalars or arrays (broadcast); returns Space(X, Y, Z).)doc";
       [toGeodetic](py::object self, py::object X, py::object Y, py::object Z, const std::string& errors, int lonRange) {
         return toGeodetic(self, X, Y, Z, errors, lonRange);
       },
-      py::is_method(ellipsoidClass), py::arg("X"), py::arg("Y"), py::arg("Z"), py::arg("errors") = "raise", py::kw_only(),
+      py::name("to_geodetic"), py::is_method(ellipsoidClass), py::arg("X"), py::arg("Y"), py::arg("Z"),
+      py::arg("errors") = "raise", py::kw_only(),
       py::arg("lon_range") = 180, kToGeodeticDoc);
   ellipsoidClass.attr("to_space") = py::cpp_function(
       [toSpace](py::object self, py::object B, py::object L, py::object H, const std::string& errors) {
         return toSpace(self, B, L, H, errors);
-      }, py::is_method(ellipsoidClass), py::arg("B"), py::arg("L"), py::arg("H"), py::arg("errors") = "raise", kToSpaceDoc);
+      }, py::name("to_space"), py::is_method(ellipsoidClass), py::arg("B"), py::arg("L"), py::arg("H"),
+      py::arg("errors") = "raise", kToSpaceDoc);
 
   // ------------------------------------------------------------ Gauss-Krueger
   py::class_<Gauss>(m, "GaussKruger", R"doc(The Gauss-Krüger projection of 大地坐标－高斯坐标, on a plane lifted by the plane height and the anomaly.
@@ -310,7 +312,24 @@ UserWarning; strict=True raises InputError for it instead.)doc")
 needs as zone when the number is not put in front of y. A longitude on a zone boundary
 (within 1e-9° of it, whichever pi made the radians) lies in the zone east of it, the same
 zone vantrel-cli gives the longitude typed exactly.)doc")
-      .def("__repr__", &GaussRepr);
+      .def("__repr__", &GaussRepr)
+      .def(py::pickle([](const Gauss& g) {
+        return py::make_tuple(g.code, g.p.centralMeridian, g.p.zoneWidth, g.p.zonePrefix, g.p.falseNorthingKm,
+                              g.p.falseEastingKm, g.p.planeHeight, g.p.anomaly, g.p.autoAnomaly);
+      }, [](py::tuple state) {
+        const py::tuple t = PickledState(state, 9, "GaussKruger");
+        Gauss g{t[0].cast<std::string>(), {}};
+        g.p.ellipsoid = ResolveEllipsoid(t[0]).e;
+        g.p.centralMeridian = t[1].cast<double>();
+        g.p.zoneWidth = t[2].cast<int>();
+        g.p.zonePrefix = t[3].cast<bool>();
+        g.p.falseNorthingKm = t[4].cast<double>();
+        g.p.falseEastingKm = t[5].cast<double>();
+        g.p.planeHeight = t[6].cast<double>();
+        g.p.anomaly = t[7].cast<double>();
+        g.p.autoAnomaly = t[8].cast<bool>();
+        return g;
+      }));
 
   // ------------------------------------------------------------ zone change
   m.def("change_zone", [planeXY](py::object x, py::object y, double fromMeridian, double toMeridian,
@@ -419,7 +438,21 @@ north, y east; scalars or arrays as GaussKruger.)doc")
         else if (!u.p.zoned) s += ", central_meridian_dms=" + Repr(u.dms);
         return s + ", false_northing_km=" + Repr(u.p.falseNorthingKm) + ", false_easting_km=" +
                Repr(u.p.falseEastingKm) + ", plane_height=" + Repr(u.p.planeHeight) + ")";
-      });
+      })
+      .def(py::pickle([](const Utm& u) {
+        return py::make_tuple(u.code, u.dms, u.zone, u.p.zoned, u.p.centralMeridian, u.p.falseNorthingKm,
+                              u.p.falseEastingKm, u.p.planeHeight);
+      }, [](py::tuple state) {
+        const py::tuple t = PickledState(state, 8, "UTM");
+        Utm u{t[0].cast<std::string>(), {}, t[1].cast<double>(), t[2].cast<int>()};
+        u.p.ellipsoid = ComponentEllipsoid(t[0]).e;
+        u.p.zoned = t[3].cast<bool>();
+        u.p.centralMeridian = t[4].cast<double>();
+        u.p.falseNorthingKm = t[5].cast<double>();
+        u.p.falseEastingKm = t[6].cast<double>();
+        u.p.planeHeight = t[7].cast<double>();
+        return u;
+      }));
 
   // ------------------------------------------------------------ Lambert
   py::class_<Lambert>(m, "Lambert", R"doc(The Lambert conformal conic through the Tandrel component (BL2XYg_Lambert, XYg2BL_Lambert).
@@ -468,7 +501,22 @@ raises InputError "兰勃特投影不能计算此点!" with its index.)doc")
                ", parallel2=" + Repr(l.p.parallel2) + ", ellipsoid='" + l.code + "', false_northing_km=" +
                Repr(l.p.falseNorthingKm) + ", false_easting_km=" + Repr(l.p.falseEastingKm) +
                ", plane_height=" + Repr(l.p.planeHeight) + ")";
-      });
+      })
+      .def(py::pickle([](const Lambert& l) {
+        return py::make_tuple(l.code, l.p.centralMeridian, l.p.parallel1, l.p.parallel2, l.p.falseNorthingKm,
+                              l.p.falseEastingKm, l.p.planeHeight);
+      }, [](py::tuple state) {
+        const py::tuple t = PickledState(state, 7, "Lambert");
+        Lambert l{t[0].cast<std::string>(), {}};
+        l.p.ellipsoid = ComponentEllipsoid(t[0]).e;
+        l.p.centralMeridian = t[1].cast<double>();
+        l.p.parallel1 = t[2].cast<double>();
+        l.p.parallel2 = t[3].cast<double>();
+        l.p.falseNorthingKm = t[4].cast<double>();
+        l.p.falseEastingKm = t[5].cast<double>();
+        l.p.planeHeight = t[6].cast<double>();
+        return l;
+      }));
 }
 
 }  // namespace vantrel::python

@@ -30,7 +30,10 @@ template <class F>
 py::object Texts(const Broadcast& b, F text) {
   std::vector<std::string> out(static_cast<std::size_t>(b.size()));
   const double* x = b.data(0);
-  for (py::ssize_t k = 0; k < b.size(); ++k) out[k] = text(x[k]);
+  {
+    py::gil_scoped_release unlocked;
+    for (py::ssize_t k = 0; k < b.size(); ++k) out[k] = text(x[k]);
+  }
   if (b.scalar()) return py::str(out[0]);
   py::module_ np = py::module_::import("numpy");
   py::array objects = np.attr("array")(py::cast(out), "dtype"_a = "object");

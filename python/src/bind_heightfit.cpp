@@ -107,9 +107,13 @@ residuals are fitted − observed ζ; check points are left out of the fit. sigm
         py::array_t<bool> outside(b.shape());
         double* z = zeta.mutable_data();
         bool* o = outside.mutable_data();
-        for (std::size_t k = 0; k < n; ++k) {
-          z[k] = f.Evaluate(b.data(0)[k], b.data(1)[k]);
-          o[k] = f.Extrapolated(b.data(0)[k], b.data(1)[k]);
+        const double *xs = b.data(0), *ys = b.data(1);
+        {
+          py::gil_scoped_release unlocked;
+          for (std::size_t k = 0; k < n; ++k) {
+            z[k] = f.Evaluate(xs[k], ys[k]);
+            o[k] = f.Extrapolated(xs[k], ys[k]);
+          }
         }
         if (b.scalar()) return py::make_tuple(z[0], o[0]);
         return py::make_tuple(zeta, outside);

@@ -105,7 +105,13 @@ origin kilometres (0 and 500 by default). Returns SevenGauss(X, Y, Z, xg, yg, hg
         auto f = [](double v) { return py::repr(py::float_(v)).cast<std::string>(); };
         return "SevenParameters(dX=" + f(p.dX) + ", dY=" + f(p.dY) + ", dZ=" + f(p.dZ) + ", m=" + f(p.m) +
                ", ex=" + f(p.ex) + ", ey=" + f(p.ey) + ", ez=" + f(p.ez) + ")";
-      });
+      })
+      .def(py::pickle([](const SevenParameters& p) { return py::make_tuple(p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez); },
+                      [](py::tuple state) {
+                        const py::tuple t = PickledState(state, 7, "SevenParameters");
+                        auto d = [&t](int i) { return t[i].cast<double>(); };
+                        return SevenParameters{d(0), d(1), d(2), d(3), d(4), d(5), d(6)};
+                      }));
 
   py::class_<adjustment::SevenEstimate>(m, "SevenFit", R"doc(Seven parameters estimated from common points.
 

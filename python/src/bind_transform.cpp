@@ -1,5 +1,6 @@
 // Plane coordinate transformations: the four-parameter fit from common points and the
 // rotation about typed centres, on arrays and on point files.
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -55,6 +56,45 @@ struct Told {
     };
   }
 };
+
+// A fit pickles whole, the estimation's matrices as raw bytes, so that a copy in another
+// process gives the same bits and the same standard errors.
+template <class Array>
+py::bytes RawBytes(const Array& a) {
+  return py::bytes(reinterpret_cast<const char*>(a.data()), sizeof(a));
+}
+template <class Array>
+void FromRawBytes(py::handle h, Array& a) {
+  const std::string s = h.cast<std::string>();
+  if (s.size() != sizeof(a)) RaiseInput(std::string(kBadInput) + " CommonPointFit 的 pickle 状态不完整");
+  std::memcpy(a.data(), s.data(), sizeof(a));
+}
+
+py::tuple FitState(const Fit& f) {
+  py::list points;
+  for (const CommonPoint& p : f.state.CommonPoints) points.append(py::make_tuple(p.Name, p.XNew, p.YNew, p.XOld, p.YOld));
+  const TransformState& s = f.state;
+  return py::make_tuple(points, s.CommonFound, RawBytes(s.TransParam), RawBytes(s.NormalMat), RawBytes(s.NormalRhs),
+                        s.UnitWeightError, s.ParamsReady);
+}
+
+Fit FitFromState(py::tuple state) {
+  const py::tuple t = PickledState(state, 7, "CommonPointFit");
+  Fit f;
+  TransformState& s = f.state;
+  for (py::handle h : t[0]) {
+    const auto p = h.cast<py::tuple>();
+    s.CommonPoints.push_back({p[0].cast<std::string>(), p[1].cast<double>(), p[2].cast<double>(), p[3].cast<double>(),
+                              p[4].cast<double>()});
+  }
+  s.CommonFound = t[1].cast<int>();
+  FromRawBytes(t[2], s.TransParam);
+  FromRawBytes(t[3], s.NormalMat);
+  FromRawBytes(t[4], s.NormalRhs);
+  s.UnitWeightError = t[5].cast<double>();
+  s.ParamsReady = t[6].cast<bool>();
+  return f;
+}
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
@@ -132,7 +172,8 @@ Estimated by iterated least squares as 平面坐标转换1 does.)doc")
       .def("__repr__", [](const Fit& f) {
         return "<CommonPointFit of " + std::to_string(f.state.CommonCount()) + " points, sigma0=" +
                py::repr(py::float_(f.state.UnitWeightError)).cast<std::string>() + " m>";
-      });
+      })
+      .def(py::pickle(&FitState, &FitFromState));
 
   m.def("fit_common_points", [](py::object old_xy, py::object new_xy, py::object names) {
     auto o = Table(old_xy, "old", 2), n = Table(new_xy, "new", 2);
@@ -226,7 +267,13 @@ print zones, GBK, CR LF). The result may not be the old file itself.)doc")
         auto f = [](double v) { return py::repr(py::float_(v)).cast<std::string>(); };
         return "Rotation(x0=" + f(c.x0) + ", y0=" + f(c.y0) + ", X0=" + f(c.X0) + ", Y0=" + f(c.Y0) +
                ", theta=" + f(c.theta) + ")";
-      });
+      })
+      .def(py::pickle([](const RotationCentres& c) { return py::make_tuple(c.x0, c.y0, c.X0, c.Y0, c.theta); },
+                      [](py::tuple state) {
+                        const py::tuple t = PickledState(state, 5, "Rotation");
+                        auto d = [&t](int i) { return t[i].cast<double>(); };
+                        return RotationCentres{d(0), d(1), d(2), d(3), d(4)};
+                      }));
 }
 
 }  // namespace vantrel::python

@@ -11,6 +11,7 @@
 #include <exception>
 #include <initializer_list>
 #include <limits>
+#include <map>
 #include <span>
 #include <string>
 #include <thread>
@@ -141,28 +142,38 @@ py::object Elementwise(const Broadcast& b, py::handle record, F f) {
   return PackResults<Out>(record, [&](std::size_t j) -> py::object { return outs[j]; });
 }
 
+// Below this many values a check of the arguments keeps the GIL: releasing it costs more.
+inline constexpr py::ssize_t kUnlockedCheck = 4096;
+
 // The threads an array call of the batch layer is split over (set_threads).
 unsigned PointThreads();
 // Below this many points one thread does the whole array: starting threads costs more.
 inline constexpr py::ssize_t kThreadedPoints = 1 << 15;
 
-// Raises the InputError of the first point a batch function did not compute: its status
-// message and, for arrays, " (index k)" with .index. Points computed with a warning
-// (batch::Computed) are refused too when `strict`, else counted in one UserWarning.
-void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status, bool strict = false);
-// The statuses as errors="nan" returns them: an int for a scalar call, else a uint8 array of
-// the broadcast shape.
-py::object StatusObject(const Broadcast& b, std::span<const batch::Status> status);
+// What the statuses of (a piece of) a call come to, counted without the GIL: the first point
+// not computed and the points computed with each warning (batch::Computed, with `strict`).
+struct StatusTally {
+  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::size_t firstRefused = kNone;
+  std::map<batch::Status, std::size_t> warned;
+  void Count(std::span<const batch::Status> status, std::size_t offset, bool strict);
+  void Add(const StatusTally& other);
+};
+// Raises the InputError of the first point refused: its status message and, for arrays,
+// " (index k)" with .index; else counts the points computed with a warning in one UserWarning
+// each.
+void RaiseTallied(const Broadcast& b, const StatusTally& tally, std::span<const batch::Status> status);
 
 // Runs a batch array function over the broadcast arguments: kernel(in, out, status) gets
 // one input span per argument and Out output spans, all of one length. The GIL is
-// released; a large array is cut into as many consecutive pieces as PointThreads() says,
-// each computed by the same kernel, so the values do not depend on the split. A point whose
-// status is not Ok raises (RaiseFirstRefused, with `strict`), or with Refusals::Nan has NaN
-// outputs and the call returns (results, statuses); a point computed with a warning keeps its
-// values there, its status says so. Scalars give floats, arrays float64 arrays of the
-// broadcast shape; one output is returned bare, several as the record (a tuple when record
-// is None).
+// released for everything that walks the points; a large array is cut into as many
+// consecutive pieces as PointThreads() says, each computed by the same kernel, so the
+// values do not depend on the split. A point whose status is not Ok raises (RaiseTallied,
+// with `strict`), or with Refusals::Nan has NaN outputs and the call returns (results,
+// statuses: an int for a scalar, else a uint8 array of the broadcast shape); a point
+// computed with a warning keeps its values there, its status says so. Scalars give floats,
+// arrays float64 arrays of the broadcast shape; one output is returned bare, several as
+// the record (a tuple when record is None).
 using InSpans = std::vector<std::span<const double>>;
 template <std::size_t Out>
 using OutSpans = std::array<std::span<double>, Out>;
@@ -171,6 +182,7 @@ template <std::size_t Out, class Kernel>
 py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel, bool strict = false) {
   static_assert(Out >= 1);
   const std::size_t n = static_cast<std::size_t>(b.size());
+  const bool statuses = b.refusals() == Refusals::Nan;
   std::array<py::array_t<double>, Out> arrays;
   std::array<double, Out> scalars{};
   std::array<double*, Out> o{};
@@ -182,25 +194,42 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel, bool 
       o[j] = arrays[j].mutable_data();
     }
   }
+  // A default array_t is an empty array, not a null one: whether there are codes is kept apart.
+  py::array_t<std::uint8_t> codes;
+  std::uint8_t* code = nullptr;
+  if (statuses && !b.scalar()) {
+    codes = py::array_t<std::uint8_t>(b.shape());
+    code = codes.mutable_data();
+  }
   std::vector<batch::Status> status(n);
-  auto piece = [&](std::size_t begin, std::size_t count) {
+  // One piece computes, blanks what it refused and tallies, touching nothing of Python's.
+  auto piece = [&](std::size_t begin, std::size_t count, StatusTally& tally) {
     InSpans in;
     for (std::size_t i = 0; i < b.count(); ++i) in.emplace_back(b.data(i) + begin, count);
     OutSpans<Out> out;
     for (std::size_t j = 0; j < Out; ++j) out[j] = std::span<double>(o[j] + begin, count);
-    kernel(in, out, std::span<batch::Status>(status.data() + begin, count));
+    const std::span<batch::Status> st(status.data() + begin, count);
+    kernel(in, out, st);
+    tally.Count(st, begin, strict);
+    for (std::size_t k = begin; k < begin + count; ++k) {
+      if (!batch::Computed(status[k], strict))
+        for (std::size_t j = 0; j < Out; ++j) o[j][k] = std::numeric_limits<double>::quiet_NaN();
+      if (code) code[k] = static_cast<std::uint8_t>(status[k]);
+    }
   };
+  StatusTally tally;
   if (b.scalar()) {
-    piece(0, n);
+    piece(0, n, tally);
   } else {
     py::gil_scoped_release unlocked;
     const std::size_t threads = b.size() < kThreadedPoints ? 1 : std::min<std::size_t>(PointThreads(), n);
     const std::size_t step = (n + threads - 1) / std::max<std::size_t>(threads, 1);
     // A failure inside a piece (out of memory, say) is handed on once every thread is done.
     std::vector<std::exception_ptr> failed(threads);
+    std::vector<StatusTally> tallies(threads);
     auto guarded = [&](std::size_t t, std::size_t begin, std::size_t count) {
       try {
-        piece(begin, count);
+        piece(begin, count, tallies[t]);
       } catch (...) {
         failed[t] = std::current_exception();
       }
@@ -214,17 +243,16 @@ py::object RunPoints(const Broadcast& b, py::handle record, Kernel kernel, bool 
     for (auto& w : workers) w.join();
     for (const auto& e : failed)
       if (e) std::rethrow_exception(e);
+    for (const StatusTally& t : tallies) tally.Add(t);
   }
-  if (b.refusals() == Refusals::Raise) RaiseFirstRefused(b, status, strict);
-  for (std::size_t k = 0; k < n; ++k)
-    if (!batch::Computed(status[k], strict))
-      for (std::size_t j = 0; j < Out; ++j) o[j][k] = std::numeric_limits<double>::quiet_NaN();
+  if (!statuses) RaiseTallied(b, tally, status);
   py::object results = PackResults<Out>(record, [&](std::size_t j) -> py::object {
     if (b.scalar()) return py::float_(scalars[j]);
     return std::move(arrays[j]);
   });
-  if (b.refusals() == Refusals::Raise) return results;
-  return py::make_tuple(results, StatusObject(b, status));
+  if (!statuses) return results;
+  if (b.scalar()) return py::make_tuple(results, py::int_(static_cast<int>(status[0])));
+  return py::make_tuple(results, std::move(codes));
 }
 
 // Parts of the module, one per area.
@@ -244,6 +272,10 @@ void BindCrs(py::module_& m);
 
 // Report lines as one text, each ended by "\n".
 std::string JoinLines(const std::vector<std::string>& lines);
+
+// The state a pickle hands back to __setstate__, checked to hold `size` items: the objects
+// that carry a conversion pickle so that worker processes (Dask, multiprocessing) get them.
+py::tuple PickledState(py::handle state, std::size_t size, const char* type);
 
 // Shapes of (n, k) coordinate tables.
 py::array_t<double, py::array::c_style> Table(py::handle arg, const char* name, py::ssize_t columns);

@@ -2,8 +2,10 @@
 // routines and the batch layer. No formula lives here; every number comes from the routine
 // a dialog or the command line calls.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "batch/ellipsoids.h"
@@ -127,8 +129,15 @@ Broadcast::Broadcast(std::initializer_list<std::pair<const char*, py::handle>> a
     }
     if (!allowNonFinite) {
       const double* d = a.data();
-      for (py::ssize_t k = 0; k < a.size(); ++k) {
-        if (std::isfinite(d[k])) continue;
+      const py::ssize_t size = a.size();
+      py::ssize_t k = 0;
+      {
+        // A long array is checked without the GIL, as it is computed.
+        std::optional<py::gil_scoped_release> unlocked;
+        if (size > kUnlockedCheck) unlocked.emplace();
+        while (k < size && std::isfinite(d[k])) ++k;
+      }
+      if (k < size) {
         const std::string value = py::repr(py::float_(d[k])).cast<std::string>();
         if (scalar_) RaiseInput(std::string(kBadInput) + " " + name + " = " + value, {{"argument", py::str(name)}});
         const std::string where = py::str(IndexOf(k)).cast<std::string>();
@@ -192,27 +201,35 @@ std::vector<std::string> Names(py::handle names, std::size_t n, const char* pref
 }
 
 namespace {
-unsigned g_threads = 0;  // 0: not chosen yet, the machine's cores
+// Read with the GIL released, by any thread a call runs on; set by set_threads.
+std::atomic<unsigned> g_threads{std::max(1u, std::min(std::thread::hardware_concurrency(), 8u))};
 }  // namespace
 
-unsigned PointThreads() {
-  if (g_threads == 0) g_threads = std::max(1u, std::min(std::thread::hardware_concurrency(), 8u));
-  return g_threads;
-}
+unsigned PointThreads() { return g_threads.load(std::memory_order_relaxed); }
 
-void RaiseFirstRefused(const Broadcast& b, std::span<const batch::Status> status, bool strict) {
-  std::map<batch::Status, std::size_t> warned;
+void StatusTally::Count(std::span<const batch::Status> status, std::size_t offset, bool strict) {
   for (std::size_t k = 0; k < status.size(); ++k) {
     if (batch::Computed(status[k], strict)) {
       if (status[k] != batch::Status::Ok) ++warned[status[k]];
-      continue;
+    } else if (firstRefused == kNone) {
+      firstRefused = offset + k;
     }
-    const std::string message(batch::StatusMessage(status[k]));
+  }
+}
+
+void StatusTally::Add(const StatusTally& other) {
+  firstRefused = std::min(firstRefused, other.firstRefused);
+  for (const auto& [warning, count] : other.warned) warned[warning] += count;
+}
+
+void RaiseTallied(const Broadcast& b, const StatusTally& tally, std::span<const batch::Status> status) {
+  if (tally.firstRefused != StatusTally::kNone) {
+    const std::string message(batch::StatusMessage(status[tally.firstRefused]));
     if (b.scalar()) RaiseInput(message);
-    const py::object at = b.IndexOf(static_cast<py::ssize_t>(k));
+    const py::object at = b.IndexOf(static_cast<py::ssize_t>(tally.firstRefused));
     RaiseInput(message + " (index " + py::str(at).cast<std::string>() + ")", {{"index", at}});
   }
-  for (const auto& [warning, count] : warned) {
+  for (const auto& [warning, count] : tally.warned) {
     const std::string message = batch::WarnedCountText(warning, count) + " strict=True 可把这些点作为错误。";
     if (PyErr_WarnEx(PyExc_UserWarning, message.c_str(), 1) < 0) throw py::error_already_set();
   }
@@ -225,12 +242,10 @@ Refusals RefusalsOf(const std::string& errors) {
              {{"argument", py::str("errors")}});
 }
 
-py::object StatusObject(const Broadcast& b, std::span<const batch::Status> status) {
-  if (b.scalar()) return py::int_(static_cast<int>(status[0]));
-  py::array_t<std::uint8_t> codes(b.shape());
-  std::uint8_t* c = codes.mutable_data();
-  for (std::size_t k = 0; k < status.size(); ++k) c[k] = static_cast<std::uint8_t>(status[k]);
-  return codes;
+py::tuple PickledState(py::handle state, std::size_t size, const char* type) {
+  if (!py::isinstance<py::tuple>(state) || py::len(state) != size)
+    RaiseInput(std::string(kBadInput) + " " + type + " 的 pickle 状态应为 " + std::to_string(size) + " 项的 tuple");
+  return py::reinterpret_borrow<py::tuple>(state);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -260,6 +275,8 @@ for information. Every function taking an ellipsoid also takes the code itself.)
         return py::isinstance<NamedEllipsoid>(y) && y.cast<NamedEllipsoid>().code == x.code;
       })
       .def("__hash__", [](const NamedEllipsoid& e) { return py::hash(py::str(e.code)); })
+      .def(py::pickle([](const NamedEllipsoid& e) { return py::make_tuple(e.code); },
+                      [](py::tuple t) { return ResolveEllipsoid(PickledState(t, 1, "Ellipsoid")[0]); }))
       .def("__repr__", [](const NamedEllipsoid& e) {
         return "Ellipsoid('" + e.code + "')  # " + std::string(e.row->name) + ", a=" +
                py::repr(py::float_(e.e.a)).cast<std::string>() + " m, e2=" +

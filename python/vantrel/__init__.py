@@ -57,6 +57,8 @@ conversions        to_geodetic, to_space (also Ellipsoid methods), GaussKruger, 
 coordinate systems CRS (by EPSG code), Transformer.from_crs(a, b, params=None, same_datum=False),
                    transform on arrays, transform_dataframe on pandas columns (degrees for
                    latitude and longitude, each system's axis order)
+many processes     vantrel.dask: map_blocks, map_partitions, apply_frame (Dask arrays and
+                   DataFrames, pandas frames for Spark); the conversion objects pickle
 version            __version__ (the project's version)
 """
 import os as _os
