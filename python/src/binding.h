@@ -240,6 +240,7 @@ void BindTransform(py::module_& m);
 void BindPointFiles(py::module_& m);
 void BindSentences(py::module_& m);
 void BindConversions(py::module_& m);
+void BindFormats(py::module_& m);
 
 // Report lines as one text, each ended by "\n".
 std::string JoinLines(const std::vector<std::string>& lines);
