@@ -464,9 +464,9 @@ def write_point_file(path: PathLike, names: Sequence[str], xy: ArrayLike, remark
 
 class ExchangePoints(NamedTuple):
     names: list[str]
-    x: NDArray[np.float64]
-    y: NDArray[np.float64]
-    h: NDArray[np.float64]
+    x: npt.NDArray[np.float64]
+    y: npt.NDArray[np.float64]
+    h: npt.NDArray[np.float64]
     codes: list[str]
     remarks: list[str]
     format: Literal["dat", "dxf", "geojson", "kml"]
