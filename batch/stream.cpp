@@ -519,7 +519,7 @@ class Runner {
     bool first = true;
     std::string chunk;
     auto drain = [&](BlockResult r) {
-      if (options_.rowWriter) return DrainRows(ctx.name, line, r);
+      if (options_.rowWriter) return DrainRows(ctx.name, line, r, consumedBefore_ + reader->consumed());
       bool stop = false;
       std::size_t written = r.out.size();
       for (const LineError& e : r.errors) {
@@ -608,7 +608,7 @@ class Runner {
   }
 
   // A block's points through the RowWriter, its bad lines reported in line order among them.
-  bool DrainRows(const std::string& file, std::uint64_t& line, BlockResult& r) {
+  bool DrainRows(const std::string& file, std::uint64_t& line, BlockResult& r, std::uint64_t consumed) {
     std::string out;
     bool stop = false;
     std::size_t e = 0;
@@ -639,7 +639,7 @@ class Runner {
     result_.warned += r.warned;
     for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
     line += r.lines;
-    progress_->Update(consumedBefore_, result_.points);
+    progress_->Update(consumed, result_.points);
     return !stop;
   }
 

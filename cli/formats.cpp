@@ -105,7 +105,7 @@ std::shared_ptr<FormatPlumbing> PrepareFormats(const Io& io, const batch::Comman
       for (std::string& path : options.inputs) {
         const std::string name = batch::InputName(path);
         const auto bytes = InputBytes(path);
-        if (!bytes) throw UsageError(name + ": 不能读取");
+        if (!bytes) return nullptr;
         const batch::ExchangeRead read = batch::ReadExchangePoints(*bytes, name, *from);
         if (!read.ok) {
           Say(read.error);

@@ -4,6 +4,7 @@
 #include <dxflib/dl_dxf.h>
 #include <dxflib/dl_writer_ascii.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -249,6 +250,65 @@ bool ScanGroups(std::string_view bytes, std::vector<std::size_t>& pointLines, st
   return true;
 }
 
+// The TEXTs not written right after a point, in a grid, so that the nearest one to a point drawn
+// without its name is found without looking at them all (drawings hold many thousands).
+class FreeTexts {
+ public:
+  explicit FreeTexts(std::vector<PointCollector::Text>& texts) : texts_(texts) {
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (const auto& t : texts) {
+      if (t.used || !std::isfinite(t.x) || !std::isfinite(t.y)) continue;
+      minX = std::min(minX, t.x), maxX = std::max(maxX, t.x), minY = std::min(minY, t.y), maxY = std::max(maxY, t.y);
+      ++left_;
+    }
+    if (left_ == 0) return;
+    side_ = static_cast<int>(std::clamp(std::sqrt(static_cast<double>(left_)), 1.0, 1024.0));
+    x0_ = minX, y0_ = minY;
+    cell_ = std::max({(maxX - minX) / side_, (maxY - minY) / side_, 1e-9}) * (1 + 1e-9);
+    cells_.resize(static_cast<std::size_t>(side_) * side_);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (texts[i].used || !std::isfinite(texts[i].x) || !std::isfinite(texts[i].y)) continue;
+      cells_[Index(Cell(texts[i].x, x0_), Cell(texts[i].y, y0_))].push_back(static_cast<int>(i));
+    }
+  }
+
+  // The nearest text not taken yet, taken now; -1 when none is left.
+  int TakeNearest(double x, double y) {
+    if (left_ == 0 || !std::isfinite(x) || !std::isfinite(y)) return -1;
+    const int cx = Cell(x, x0_), cy = Cell(y, y0_);
+    int best = -1;
+    double bestD = std::numeric_limits<double>::infinity();
+    for (int r = 0; r <= 2 * side_; ++r) {
+      // Cells of ring r are at least (r - 1) cells away from the point.
+      if (best >= 0 && (r - 1) * cell_ > bestD) break;
+      for (int i = cx - r; i <= cx + r; ++i) {
+        for (int j = cy - r; j <= cy + r; ++j) {
+          if (std::max(std::abs(i - cx), std::abs(j - cy)) != r || i < 0 || j < 0 || i >= side_ || j >= side_) continue;
+          for (int t : cells_[Index(i, j)]) {
+            const auto& text = texts_[static_cast<std::size_t>(t)];
+            const double d = std::hypot(text.x - x, text.y - y);
+            if (!text.used && d < bestD) bestD = d, best = t;
+          }
+        }
+      }
+    }
+    if (best >= 0) texts_[static_cast<std::size_t>(best)].used = true, --left_;
+    return best;
+  }
+
+ private:
+  int Cell(double v, double origin) const {
+    return static_cast<int>(std::clamp(std::floor((v - origin) / cell_), 0.0, static_cast<double>(side_ - 1)));
+  }
+  std::size_t Index(int i, int j) const { return static_cast<std::size_t>(i) * side_ + j; }
+
+  std::vector<PointCollector::Text>& texts_;
+  std::size_t left_ = 0;
+  int side_ = 1;
+  double x0_ = 0, y0_ = 0, cell_ = 1;
+  std::vector<std::vector<int>> cells_;
+};
+
 }  // namespace
 
 ExchangeRead ReadDxfPoints(std::string_view bytes, const std::string& name) {
@@ -274,6 +334,7 @@ ExchangeRead ReadDxfPoints(std::string_view bytes, const std::string& name) {
   p.encoding = c.codePage == "ANSI_936" || (!IsValidUtf8(bytes) && DetectEncoding(bytes) == Encoding::Gbk)
                    ? Encoding::Gbk
                    : Encoding::Utf8;
+  FreeTexts free(c.texts);
   for (std::size_t k = 0; k < c.points.size(); ++k) {
     const auto& pt = c.points[k];
     const std::size_t idx = c.FileIndex(k);
@@ -284,15 +345,7 @@ ExchangeRead ReadDxfPoints(std::string_view bytes, const std::string& name) {
       return r;
     }
     int text = pt.text;
-    if (text < 0) {
-      // A point drawn without its name right after it: the nearest name not taken.
-      double best = std::numeric_limits<double>::infinity();
-      for (std::size_t t = 0; t < c.texts.size(); ++t) {
-        const double d = std::hypot(c.texts[t].x - pt.p.x, c.texts[t].y - pt.p.y);
-        if (!c.texts[t].used && d < best) best = d, text = static_cast<int>(t);
-      }
-      if (text >= 0) c.texts[static_cast<std::size_t>(text)].used = true;
-    }
+    if (text < 0) text = free.TakeNearest(pt.p.x, pt.p.y);
     std::string pointName = text >= 0 ? c.texts[static_cast<std::size_t>(text)].text : std::string();
     if (TrimBlanks(pointName).empty()) pointName = "P" + std::to_string(k + 1);
     p.names.push_back(pointName);
