@@ -38,7 +38,7 @@ struct PointsAsCsv {
   }
 };
 
-std::string FieldText(const std::string& s) {
+std::string TabFreeText(const std::string& s) {
   std::string t = s;
   std::replace(t.begin(), t.end(), '\t', ' ');
   return t;
@@ -119,9 +119,9 @@ std::shared_ptr<FormatPlumbing> PrepareFormats(const Io& io, const batch::Comman
         for (std::size_t i = 0; i < p.size(); ++i) {
           // Geographic files give longitude first; the commands read B (latitude) first.
           const double first = geographic ? p.y[i] : p.x[i], second = geographic ? p.x[i] : p.y[i];
-          text += FieldText(p.names[i]) + "\t" + GeneralNumberText(first) + "\t" + GeneralNumberText(second) + "\t" +
-                  (std::isnan(p.h[i]) ? std::string() : GeneralNumberText(p.h[i])) + "\t" + FieldText(p.codes[i]) +
-                  "\t" + FieldText(p.remarks[i]) + "\n";
+          text += TabFreeText(p.names[i]) + "\t" + GeneralNumberText(first) + "\t" + GeneralNumberText(second) + "\t" +
+                  (std::isnan(p.h[i]) ? std::string() : GeneralNumberText(p.h[i])) + "\t" + TabFreeText(p.codes[i]) +
+                  "\t" + TabFreeText(p.remarks[i]) + "\n";
           csv->source.lines.push_back(read.lines[i]);
         }
         csv->fd = ::memfd_create("vantrel-points", MFD_CLOEXEC);

@@ -18,7 +18,7 @@ std::string Lower(std::string_view s) {
 }
 
 // The text of .dat files to the millimetre, as the mapping software writes them.
-std::string Metres(double v) { return FormatPattern(v, "0.000"); }
+std::string DatMetres(double v) { return FormatPattern(v, "0.000"); }
 
 }  // namespace
 
@@ -91,8 +91,8 @@ std::string DatLine(const ExchangePoint& p) {
   std::string line(p.name);
   line += ',';
   line += p.code;
-  line += ',' + Metres(p.y) + ',' + Metres(p.x) + ',';
-  if (p.hasHeight) line += Metres(p.h);
+  line += ',' + DatMetres(p.y) + ',' + DatMetres(p.x) + ',';
+  if (p.hasHeight) line += DatMetres(p.h);
   return line + "\r\n";
 }
 

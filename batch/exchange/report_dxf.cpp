@@ -11,16 +11,16 @@ namespace vantrel::batch {
 
 namespace {
 
-struct Mark {
+struct DrawnPoint {
   double x, y, z;
   bool known;
 };
 
 // Names a hundredth of the drawing's size high, rounded as a scale bar is.
-std::string Drawing(const std::vector<std::pair<std::string, Mark>>& points,
+std::string Drawing(const std::vector<std::pair<std::string, DrawnPoint>>& points,
                     const std::set<std::pair<std::string, std::string>>& lines) {
   double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
-  std::map<std::string, Mark> at;
+  std::map<std::string, DrawnPoint> at;
   for (const auto& [name, m] : points) {
     minX = std::min(minX, m.x), maxX = std::max(maxX, m.x), minY = std::min(minY, m.y), maxY = std::max(maxY, m.y);
     at.emplace(name, m);
@@ -29,14 +29,14 @@ std::string Drawing(const std::vector<std::pair<std::string, Mark>>& points,
   DxfDrawing d(report::ScaleBarLength(size / 100));
   std::string out = d.Head();
   for (const auto& [from, to] : lines) {
-    const Mark &p = at.at(from), &q = at.at(to);
+    const DrawnPoint &p = at.at(from), &q = at.at(to);
     out += d.Line(p.x, p.y, q.x, q.y);
   }
   for (const auto& [name, m] : points) out += d.Point(DxfText(name), m.x, m.y, m.z, m.known ? kDxfKnownLayer : kDxfPointLayer);
   return out + d.Tail();
 }
 
-void Join(std::set<std::pair<std::string, std::string>>& lines, const std::map<std::string, Mark>& known,
+void Join(std::set<std::pair<std::string, std::string>>& lines, const std::map<std::string, DrawnPoint>& known,
           const std::string& a, const std::string& b) {
   if (a == b || !known.count(a) || !known.count(b)) return;
   lines.insert(std::minmax(a, b));
@@ -45,11 +45,11 @@ void Join(std::set<std::pair<std::string, std::string>>& lines, const std::map<s
 }  // namespace
 
 std::string TraverseReportDxf(const adjustment::TraverseInput& input, const adjustment::TraverseAdjustment& a) {
-  std::vector<std::pair<std::string, Mark>> points;
-  std::map<std::string, Mark> seen;
+  std::vector<std::pair<std::string, DrawnPoint>> points;
+  std::map<std::string, DrawnPoint> seen;
   auto add = [&](const std::string& name, double x, double y, bool known) {
     if (seen.count(name)) return;
-    seen.emplace(name, Mark{x, y, 0, known});
+    seen.emplace(name, DrawnPoint{x, y, 0, known});
     points.push_back({name, {x, y, 0, known}});
   };
   if (input.backSight) add(input.backSight->name, input.backSight->x, input.backSight->y, true);
@@ -70,13 +70,13 @@ std::string NetworkReportDxf(const NetworkFile& file, const NetworkAdjustment& a
   if (a.levelling) {
     for (const adjustment::AdjustedLevelPoint& p : a.levelling->points) heights[p.name] = p.height;
   }
-  std::vector<std::pair<std::string, Mark>> points;
-  std::map<std::string, Mark> seen;
+  std::vector<std::pair<std::string, DrawnPoint>> points;
+  std::map<std::string, DrawnPoint> seen;
   for (std::size_t i = 0; i < a.plane->points.size(); ++i) {
     const adjustment::AdjustedPlanePoint& p = a.plane->points[i];
     const adjustment::PlanePoint& in = file.plane.points.at(i);
     const auto h = heights.find(p.name);
-    const Mark m{p.x, p.y, h == heights.end() ? 0.0 : h->second, in.knownX || in.knownY};
+    const DrawnPoint m{p.x, p.y, h == heights.end() ? 0.0 : h->second, in.knownX || in.knownY};
     seen.emplace(p.name, m);
     points.push_back({p.name, m});
   }

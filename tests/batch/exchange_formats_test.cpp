@@ -19,10 +19,10 @@
 namespace vantrel::batch {
 namespace {
 
-const PointFormat kAll[] = {PointFormat::Dat, PointFormat::Dxf, PointFormat::GeoJson, PointFormat::Kml};
+const PointFormat kExchangeFormats[] = {PointFormat::Dat, PointFormat::Dxf, PointFormat::GeoJson, PointFormat::Kml};
 
 TEST(ExchangeFormats, WriteReadWriteGivesTheSameBytesAndPoints) {
-  for (const PointFormat f : kAll) {
+  for (const PointFormat f : kExchangeFormats) {
     SCOPED_TRACE(std::string(PointFormatName(f)));
     for (const Encoding enc : {Encoding::Utf8, Encoding::Gbk}) {
       ExchangePoints p = test::ExchangeSample(IsGeographicFormat(f), 60, 7);
