@@ -177,8 +177,9 @@ std::string KmlHead(std::string_view documentName) {
 
 std::string KmlPlacemark(const ExchangePoint& p) {
   std::string m = "<Placemark><name>" + XmlText(p.name) + "</name>";
-  if (!p.remark.empty()) m += "<description>" + XmlText(p.remark) + "</description>";
-  if (!p.code.empty()) m += "<ExtendedData><Data name=\"code\"><value>" + XmlText(p.code) + "</value></Data></ExtendedData>";
+  // XML drops text that is all blanks: such a remark or code is not written at all.
+  if (!IsBlank(p.remark)) m += "<description>" + XmlText(p.remark) + "</description>";
+  if (!IsBlank(p.code)) m += "<ExtendedData><Data name=\"code\"><value>" + XmlText(p.code) + "</value></Data></ExtendedData>";
   return m + "<Point><coordinates>" + Coordinates(p) + "</coordinates></Point></Placemark>\n";
 }
 

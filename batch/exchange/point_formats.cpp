@@ -67,8 +67,12 @@ std::string ExchangePointProblem(const ExchangePoint& p, PointFormat format) {
   if (!std::isfinite(p.x) || !std::isfinite(p.y) || (p.hasHeight && !std::isfinite(p.h))) return "坐标不是有限数值!";
   for (std::string_view text : {p.name, p.code, p.remark}) {
     if (text.find_first_of("\r\n") != std::string_view::npos) return "点名、编码或备注中有换行符!";
+    // XML has no place for them, and no CAD program shows them.
+    for (const char c : text) {
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return "点名、编码或备注中有控制字符!";
+    }
   }
-  if (p.name.empty()) return "点名为空!";
+  if (IsBlank(p.name)) return "点名为空!";
   if (format == PointFormat::Dat && (p.name.find(',') != std::string_view::npos ||
                                      p.code.find(',') != std::string_view::npos))
     return "点名或编码中有逗号, .dat 文件以逗号分隔各项!";
@@ -107,7 +111,8 @@ ExchangeRead ReadDatPoints(std::string_view bytes, const std::string& name) {
     std::vector<std::string_view> f;
     for (std::size_t start = 0;;) {
       const std::size_t comma = line.find(',', start);
-      f.push_back(TrimBlanks(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
+      // Names and codes keep their bytes; the numbers are read with the blanks around them.
+      f.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
       if (comma == std::string_view::npos) break;
       start = comma + 1;
     }
@@ -117,13 +122,13 @@ ExchangeRead ReadDatPoints(std::string_view bytes, const std::string& name) {
     };
     if (f.size() < 4) return fail("应为 点名,编码,Y(东),X(北),高程 以逗号分隔!");
     if (f.size() > 5) return fail("多于 5 项: 点名,编码,Y(东),X(北),高程!");
-    if (f[0].empty()) return fail("点名为空!");
+    if (IsBlank(f[0])) return fail("点名为空!");
     const auto y = ReadStrict(f[2]);
     const auto x = ReadStrict(f[3]);
     if (!y) return fail("Y(东坐标)应为数值!");
     if (!x) return fail("X(北坐标)应为数值!");
     std::optional<double> h;
-    if (f.size() == 5 && !f[4].empty()) {
+    if (f.size() == 5 && !IsBlank(f[4])) {
       h = ReadStrict(f[4]);
       if (!h) return fail("高程应为数值!");
     }
