@@ -96,6 +96,10 @@ ExchangeRead ReadGeoJsonPoints(std::string_view bytes, const std::string& name) 
   } catch (const nlohmann::json::parse_error& e) {
     r.error = FileLineMessage(name, LineOfOffset(bytes, e.byte > 0 ? e.byte - 1 : 0), "不是有效的 JSON 文字!");
     return r;
+  } catch (const nlohmann::json::exception&) {
+    // A number too large for a double (1e400) is the library's out_of_range, without a place.
+    r.error = FileLineMessage(name, 1, "JSON 中有数值超出范围!");
+    return r;
   }
   if (!doc.is_object()) {
     r.error = FileLineMessage(name, 1, "GeoJSON 应为对象 (FeatureCollection 或 Feature)!");

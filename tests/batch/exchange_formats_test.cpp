@@ -127,6 +127,8 @@ TEST(ExchangeFormats, FaultyFilesNameTheirLine) {
        "f:2: 纬度超出 -90° 到 90° (GeoJSON 先经度后纬度)!"},
       {PointFormat::GeoJson, "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[1,\"2\"]},\"properties\":{\"name\":\"A\"}}",
        "f:1: coordinates 的各项应为数值!"},
+      {PointFormat::GeoJson, "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[1,2e400]}}",
+       "f:1: JSON 中有数值超出范围!"},
       {PointFormat::GeoJson, "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[1,2]},\"properties\":{}}",
        "f:1: 要素没有点名 (properties 的 name 或要素的 id)!"},
       {PointFormat::GeoJson, "{\"type\":\"FeatureCollection\",\"crs\":{\"type\":\"name\",\"properties\":{\"name\":\"EPSG:4548\"}},\"features\":[]}",
