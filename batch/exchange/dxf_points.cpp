@@ -19,14 +19,12 @@
 
 namespace vantrel::batch {
 
-namespace {
-
 // dxflib's writer opens a file of its own; this one keeps the group codes in memory so that
 // a drawing can be streamed, delivered to standard output or replaced whole. Numbers are
 // written in their shortest exact form, so a drawing read and written again is the same.
-class StringWriter : public DL_WriterA {
+class DxfStringWriter : public DL_WriterA {
  public:
-  StringWriter() : DL_WriterA("/dev/null", DL_Codes::AC1015) {}
+  DxfStringWriter() : DL_WriterA("/dev/null", DL_Codes::AC1015) {}
   std::string Take() { return std::exchange(out_, std::string()); }
   void dxfReal(int gc, double value) const override {
     char buf[40];
@@ -55,6 +53,8 @@ class StringWriter : public DL_WriterA {
   }
   mutable std::string out_;
 };
+
+namespace {
 
 DL_Attributes On(std::string_view layer) {
   return DL_Attributes(std::string(layer), 256, -1, "BYLAYER", 1.0);
@@ -85,7 +85,7 @@ std::string DxfText(std::string_view utf8) {
 
 struct DxfDrawing::Impl {
   DL_Dxf dxf;
-  StringWriter w;
+  DxfStringWriter w;
   double textHeight;
 };
 
@@ -94,7 +94,7 @@ DxfDrawing::~DxfDrawing() = default;
 
 std::string DxfDrawing::Head() {
   DL_Dxf& dxf = impl_->dxf;
-  StringWriter& w = impl_->w;
+  DxfStringWriter& w = impl_->w;
   dxf.writeHeader(w);
   w.dxfString(9, "$DWGCODEPAGE");
   w.dxfString(3, "ANSI_936");
