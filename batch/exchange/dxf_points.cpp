@@ -246,6 +246,15 @@ bool ScanGroups(std::string_view bytes, std::vector<std::size_t>& pointLines, st
     }
     ++lineNo;
     if (gc == 0 && TrimBlanks(value) == "POINT") pointLines.push_back(lineNo - 1);
+    // The groups whose value is a number (real or integer, by the DXF reference's ranges):
+    // dxflib throws on one that is not, so it is told here with its line.
+    const bool number = (gc >= 10 && gc <= 99) || (gc >= 140 && gc <= 147) || (gc >= 170 && gc <= 175) ||
+                        (gc >= 210 && gc <= 239) || (gc >= 270 && gc <= 289) || (gc >= 370 && gc <= 389) ||
+                        (gc >= 1010 && gc <= 1071);
+    if (number && !ReadStrict(value)) {
+      badLine = lineNo;
+      return false;
+    }
   }
   return true;
 }
@@ -320,13 +329,21 @@ ExchangeRead ReadDxfPoints(std::string_view bytes, const std::string& name) {
   std::vector<std::size_t> pointLines;
   std::size_t badLine = 0;
   if (!ScanGroups(bytes, pointLines, badLine)) {
-    r.error = FileLineMessage(name, badLine, "不是 DXF 文件 (此行应为组码整数, 其后一行为其值)!");
+    r.error = FileLineMessage(name, badLine, badLine % 2 == 1 ? "不是 DXF 文件 (此行应为组码整数, 其后一行为其值)!"
+                                                              : "DXF 组值应为数值!");
     return r;
   }
   PointCollector c;
   DL_Dxf dxf;
   std::istringstream in{std::string(bytes)};
-  if (!dxf.in(in, &c)) {
+  bool read = false;
+  try {
+    read = dxf.in(in, &c);
+  } catch (...) {
+    // dxflib's own exceptions, on values the scan above let through.
+    read = false;
+  }
+  if (!read) {
     r.error = FileLineMessage(name, 1, "不能读为 DXF!");
     return r;
   }
@@ -341,7 +358,7 @@ ExchangeRead ReadDxfPoints(std::string_view bytes, const std::string& name) {
     const std::size_t line = idx < pointLines.size() ? pointLines[idx] : 1;
     if (!std::isfinite(pt.p.x) || !std::isfinite(pt.p.y) || !std::isfinite(pt.p.z) || std::fabs(pt.p.x) >= 1e12 ||
         std::fabs(pt.p.y) >= 1e12 || std::fabs(pt.p.z) >= 1e12) {
-      r.error = FileLineMessage(name, line, "POINT 的坐标不是有限数值!");
+      r.error = FileLineMessage(name, line, "POINT 的坐标超出范围!");
       return r;
     }
     int text = pt.text;

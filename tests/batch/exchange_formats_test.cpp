@@ -139,8 +139,10 @@ TEST(ExchangeFormats, FaultyFilesNameTheirLine) {
       {PointFormat::Kml, "<kml>\n<Placemark>\n</kml>", "f:3: 不是有效的 XML 文字!"},
       {PointFormat::Kml, "<gpx/>", "f:1: 不是 KML 文件 (根元素应为 kml)!"},
       {PointFormat::Dxf, "  0\nSECTION\nx\nENTITIES\n", "f:3: 不是 DXF 文件 (此行应为组码整数, 其后一行为其值)!"},
+      {PointFormat::Dxf, "  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n  8\n0\n 10\n1e300\n 20\n1\n  0\nENDSEC\n  0\nEOF\n",
+       "f:5: POINT 的坐标超出范围!"},
       {PointFormat::Dxf, "  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n  8\n0\n 10\n1e400\n 20\n1\n  0\nENDSEC\n  0\nEOF\n",
-       "f:5: POINT 的坐标不是有限数值!"},
+       "f:10: DXF 组值应为数值!"},
   };
   for (const auto& c : cases) {
     const ExchangeRead r = ReadExchangePoints(c.bytes, "f", c.f);
