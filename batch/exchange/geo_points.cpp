@@ -70,6 +70,13 @@ std::string PropertyText(const nlohmann::json& properties, const char* key) {
   return v.is_string() ? v.get<std::string>() : v.dump();
 }
 
+// The "type" member of an object, "" when it is missing or not a string.
+std::string TypeName(const nlohmann::json& j) {
+  if (!j.is_object()) return "";
+  const auto t = j.find("type");
+  return t != j.end() && t->is_string() ? t->get<std::string>() : "";
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- GeoJSON
@@ -117,7 +124,7 @@ ExchangeRead ReadGeoJsonPoints(std::string_view bytes, const std::string& name) 
   }
   std::vector<const nlohmann::json*> features;
   std::vector<std::size_t> lines;
-  const std::string type = doc.value("type", std::string());
+  const std::string type = TypeName(doc);
   if (type == "FeatureCollection") {
     if (!doc.contains("features") || !doc["features"].is_array()) {
       r.error = FileLineMessage(name, 1, "FeatureCollection 缺少 features 数组!");
@@ -142,10 +149,10 @@ ExchangeRead ReadGeoJsonPoints(std::string_view bytes, const std::string& name) 
       r.error = FileLineMessage(name, lines[k], reason);
       return r;
     };
-    if (!f.is_object() || f.value("type", std::string()) != "Feature") return fail("应为 Feature 对象!");
+    if (TypeName(f) != "Feature") return fail("应为 Feature 对象!");
     if (!f.contains("geometry") || !f["geometry"].is_object()) return fail("要素缺少 geometry!");
     const nlohmann::json& g = f["geometry"];
-    const std::string gtype = g.value("type", std::string());
+    const std::string gtype = TypeName(g);
     if (gtype != "Point") return fail("只读 Point 要素, 此要素为 " + (gtype.empty() ? std::string("空") : gtype) + "!");
     if (!g.contains("coordinates") || !g["coordinates"].is_array()) return fail("Point 缺少 coordinates!");
     const nlohmann::json& c = g["coordinates"];
