@@ -25,8 +25,16 @@ namespace {
 struct LineError {
   std::uint64_t line;       // within the block, from 0
   std::string_view reason;  // a static text or one the Command owns
-  std::size_t outSize;      // output bytes written before the line
+  std::size_t outSize;      // output bytes (rows, for a RowWriter) written before the line
   bool delimited = false;   // a point line with a comma or tab: kDelimitedHint follows
+};
+
+// A converted point kept for the RowWriter, which writes in input order on one thread.
+struct OwnedRow {
+  std::uint64_t line;  // within the block, from 0
+  std::string name, rest;
+  std::vector<std::string> texts, fields;
+  std::vector<double> values;
 };
 
 struct BlockResult {
@@ -36,6 +44,7 @@ struct BlockResult {
   std::uint64_t points = 0;
   std::uint64_t warned = 0;
   std::map<Status, std::uint64_t> warnings;
+  std::vector<OwnedRow> rows;
 };
 
 bool WriteAll(int fd, std::string_view bytes) { return vantrel::WriteAll(fd, bytes) == 0; }
@@ -43,7 +52,7 @@ bool WriteAll(int fd, std::string_view bytes) { return vantrel::WriteAll(fd, byt
 // One worker's scratch space, reused from block to block.
 class BlockConverter {
  public:
-  BlockConverter(const Command& c, bool strict) : command_(c), strict_(strict) {
+  BlockConverter(const Command& c, bool strict, bool rows = false) : command_(c), strict_(strict), rows_(rows) {
     in_.resize(c.inputs.size());
     out_.resize(static_cast<std::size_t>(c.values));
   }
@@ -180,21 +189,26 @@ class BlockConverter {
       // that the outputs of several files do not run together.
       const std::string_view end = rec.end.empty() ? std::string_view(ctx.lineEnd) : rec.end;
       if (rec.kind == Kind::Blank) {
+        if (rows_) continue;
         r.out += rec.line;
         r.out += end;
         continue;
       }
       if (rec.kind == Kind::Bad) {
-        r.errors.push_back({here, rec.reason, r.out.size(), rec.delimited});
+        r.errors.push_back({here, rec.reason, rows_ ? r.rows.size() : r.out.size(), rec.delimited});
         continue;
       }
       const std::size_t i = point++;
       if (!Computed(status_[i], strict_)) {
-        r.errors.push_back({here, StatusMessage(status_[i]), r.out.size()});
+        r.errors.push_back({here, StatusMessage(status_[i]), rows_ ? r.rows.size() : r.out.size()});
         continue;
       }
       if (status_[i] != Status::Ok) ++r.warned, ++r.warnings[status_[i]];
       ++r.points;
+      if (rows_) {
+        KeepRow(ctx, rec, i, here, r.rows);
+        continue;
+      }
       if (ctx.layout == Layout::Points) {
         EmitPoint(ctx, rec, i, r.out);
       } else {
@@ -230,6 +244,21 @@ class BlockConverter {
     }
   }
 
+  void KeepRow(const FileContext& ctx, const Record& rec, std::size_t i, std::uint64_t line,
+               std::vector<OwnedRow>& rows) {
+    OwnedRow row{line, std::string(rec.line), std::string(rec.rest), {}, {}, {}};
+    for (const OutputColumn& o : command_.outputs) {
+      AppendOutput(rec, i, o, row.texts.emplace_back());
+      row.values.push_back(o.copyInput >= 0 ? in_[static_cast<std::size_t>(o.copyInput)][i]
+                                            : out_[static_cast<std::size_t>(o.value)][i]);
+    }
+    if (ctx.layout == Layout::Csv) {
+      row.name = std::string(TrimBlanks(fields_[rec.fields].text));
+      for (std::size_t j = 0; j < rec.fieldCount; ++j) row.fields.emplace_back(TrimBlanks(fields_[rec.fields + j].text));
+    }
+    rows.push_back(std::move(row));
+  }
+
   // The input's fields with the outputs where its first input column stood.
   void EmitCsv(const FileContext& ctx, const Record& rec, std::size_t i, std::string& out) {
     for (std::size_t j = 0; j < rec.fieldCount; ++j) {
@@ -250,6 +279,7 @@ class BlockConverter {
 
   const Command& command_;
   bool strict_;
+  bool rows_;
   std::vector<std::vector<double>> in_, out_;
   std::vector<Status> status_;
   std::vector<Record> records_;
@@ -357,10 +387,10 @@ std::string OutputHeader(const Command& command, const FileContext& ctx, std::st
 // the order given, and each result comes back through its own future.
 class Pool {
  public:
-  Pool(const Command& command, bool strict, unsigned n) {
+  Pool(const Command& command, bool strict, bool rows, unsigned n) {
     for (unsigned i = 0; i < n; ++i) {
-      threads_.emplace_back([this, &command, strict] {
-        BlockConverter converter(command, strict);
+      threads_.emplace_back([this, &command, strict, rows] {
+        BlockConverter converter(command, strict, rows);
         for (;;) {
           std::function<void(BlockConverter&)> task;
           {
@@ -430,6 +460,8 @@ class Runner {
     }
     progress_ = std::make_unique<Progress>(options_.errorFd, !options_.quiet, total);
     if (!sink_.ok()) return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
+    if (options_.rowWriter && !sink_.Write(options_.rowWriter->Head()))
+      return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
     for (const auto& path : options_.inputs) {
       if (!RunFile(path)) return Finish(false);
     }
@@ -444,6 +476,7 @@ class Runner {
 
   RunResult Finish(bool complete) {
     progress_.reset();
+    if (complete && options_.rowWriter) complete = sink_.Write(options_.rowWriter->Tail());
     if (complete && !sink_.Commit()) {
       Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
       complete = false;
@@ -452,8 +485,12 @@ class Runner {
     return result_;
   }
 
-  void Report(const std::string& file, std::uint64_t line, std::string_view reason) {
+  void Report(std::string file, std::uint64_t line, std::string_view reason) {
     if (progress_) progress_->Clear();
+    if (const auto s = options_.sources.find(file); s != options_.sources.end()) {
+      file = s->second.name;
+      if (line > 0) line = line <= s->second.lines.size() ? s->second.lines[line - 1] : 1;
+    }
     std::string text;
     if (!file.empty()) {
       text = file + ":";
@@ -478,10 +515,11 @@ class Runner {
     }
     std::deque<std::future<BlockResult>> pending;
     std::uint64_t line = 0;  // lines of this file before the next block
-    BlockConverter inline_(command_, options_.strict);
+    BlockConverter inline_(command_, options_.strict, options_.rowWriter != nullptr);
     bool first = true;
     std::string chunk;
     auto drain = [&](BlockResult r) {
+      if (options_.rowWriter) return DrainRows(ctx.name, line, r, consumedBefore_ + reader->consumed());
       bool stop = false;
       std::size_t written = r.out.size();
       for (const LineError& e : r.errors) {
@@ -527,7 +565,10 @@ class Runner {
           Report(ctx.name, 1, reason);
           return false;
         }
-        if (header) {
+        if (header && options_.rowWriter) {
+          skip = cursor.offset();
+          line = 1;
+        } else if (header) {
           const std::string h = OutputHeader(command_, ctx, firstLine);
           if (h != lastHeader_ && !sink_.Write(h)) {
             Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
@@ -543,7 +584,7 @@ class Runner {
         if (!drain(inline_.Convert(ctx, std::string_view(chunk).substr(skip)))) return false;
         continue;
       }
-      if (!pool_) pool_ = std::make_unique<Pool>(command_, options_.strict, jobs_);
+      if (!pool_) pool_ = std::make_unique<Pool>(command_, options_.strict, options_.rowWriter != nullptr, jobs_);
       pending.push_back(pool_->Submit(ctx, std::move(chunk), skip));
       chunk.clear();
       while (pending.size() > 2 * jobs_) {
@@ -564,6 +605,42 @@ class Runner {
     }
     consumedBefore_ += reader->consumed();
     return true;
+  }
+
+  // A block's points through the RowWriter, its bad lines reported in line order among them.
+  bool DrainRows(const std::string& file, std::uint64_t& line, BlockResult& r, std::uint64_t consumed) {
+    std::string out;
+    bool stop = false;
+    std::size_t e = 0;
+    auto report = [&](std::uint64_t at, std::string_view reason) {
+      ++result_.failed;
+      Report(file, line + at + 1, reason);
+      stop = !options_.skipBadLines;
+    };
+    for (std::size_t k = 0; k <= r.rows.size() && !stop; ++k) {
+      for (; e < r.errors.size() && r.errors[e].outSize <= k && !stop; ++e) {
+        const LineError& err = r.errors[e];
+        report(err.line, err.delimited ? std::string(err.reason) + std::string(kDelimitedHint) : std::string(err.reason));
+      }
+      if (k == r.rows.size() || stop) break;
+      const OwnedRow& row = r.rows[k];
+      const std::string why =
+          options_.rowWriter->Row({row.name, row.texts, row.values, row.rest, row.fields}, out);
+      if (why.empty()) {
+        ++result_.points;
+      } else {
+        report(row.line, why);
+      }
+    }
+    if (!sink_.Write(out)) {
+      Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
+      return false;
+    }
+    result_.warned += r.warned;
+    for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
+    line += r.lines;
+    progress_->Update(consumed, result_.points);
+    return !stop;
   }
 
   const Command& command_;

@@ -54,6 +54,26 @@ struct Command {
   bool remarkZone = false;
 };
 
+// A converted point as a format writer (batch/exchange) takes it, in place of the line the
+// input's layout would give: the name, each output column's text and value, and the rest of
+// the line (point files: what followed the inputs; CSV: every field, as text).
+struct PointRow {
+  std::string_view name;
+  std::span<const std::string> texts;
+  std::span<const double> values;
+  std::string_view rest;
+  std::span<const std::string> fields;
+};
+
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  virtual std::string Head() = 0;
+  // Appends the point's entry to `out`; else the reason it cannot be written.
+  virtual std::string Row(const PointRow& row, std::string& out) = 0;
+  virtual std::string Tail() = 0;
+};
+
 struct RunOptions {
   std::vector<std::string> inputs;      // paths; "-" is standard input
   std::string output;                   // "" is standard output
@@ -70,6 +90,15 @@ struct RunOptions {
   // Set (by a signal handler, say) to stop between blocks: the run ends as failed, and an
   // output file is left as it was, without a temporary beside it.
   const volatile std::sig_atomic_t* cancel = nullptr;
+  // Points go to this writer instead (another file format); blank and '#' lines are dropped.
+  RowWriter* rowWriter = nullptr;
+  // Inputs made from a file of another format (a CSV of its points): keyed by the path in
+  // `inputs`, the file messages name instead and the line of each of its lines there.
+  struct Source {
+    std::string name;
+    std::vector<std::uint64_t> lines;
+  };
+  std::map<std::string, Source> sources;
 };
 
 struct RunResult {

@@ -4,6 +4,7 @@
 
 #include "batch/network_adjustment.h"
 #include "batch/network_file.h"
+#include "batch/exchange/report_dxf.h"
 #include "batch/network_report.h"
 #include "cli/options.h"
 
@@ -75,8 +76,8 @@ void Override(const AdjustArgs& a, batch::NetworkFile& f) {
 }
 
 int RunAdjust(const AdjustArgs& a, const std::string& output) {
-  if (a.report != "text" && a.report != "html" && a.report != "json")
-    throw UsageError("--report 应为 text、html 或 json");
+  if (a.report != "text" && a.report != "html" && a.report != "json" && a.report != "dxf")
+    throw UsageError("--report 应为 text、html、json 或 dxf");
   batch::NetworkReportOptions options;
   if (!a.ellipseScale.empty()) options.ellipseScale = Positive(a.ellipseScale, "--ellipse-scale", "倍");
   const std::string name = batch::InputName(a.file);
@@ -97,8 +98,13 @@ int RunAdjust(const AdjustArgs& a, const std::string& output) {
   if (a.report == "text") {
     written = Deliver(output, batch::NetworkReportText(read.network, name, adj), nullptr);
   } else {
-    const std::string page = a.report == "html" ? batch::NetworkReportHtml(read.network, name, adj, options)
-                                                : batch::NetworkReportJson(read.network, name, adj);
+    const std::string page = a.report == "html"  ? batch::NetworkReportHtml(read.network, name, adj, options)
+                             : a.report == "dxf" ? batch::NetworkReportDxf(read.network, adj)
+                                                 : batch::NetworkReportJson(read.network, name, adj);
+    if (page.empty()) {
+      Say(name + ": 只有水准网, 没有平面坐标可画成 DXF");
+      return 1;
+    }
     written = Deliver(output, {}, &page);
   }
   if (!written) return 1;
@@ -139,8 +145,8 @@ void AddAdjust(Registry& r) {
   app->add_option("--ellipse-scale", a.ellipseScale, "网页略图中误差椭圆的放大倍数 (默认自动取整, 使最大的椭圆约为图幅的 1/12)")
       ->type_name("N");
   app->add_flag("--strict", a.strict, "全局检验不通过时退出状态为 1 (报告照样写出)");
-  app->add_option("--report", a.report, "报告: text 文字 (默认), html 网页 (含控制网略图 SVG) 或 json")
-      ->type_name("text|html|json");
+  app->add_option("--report", a.report, "报告: text 文字 (默认), html 网页 (含控制网略图 SVG), json, 或 dxf 图 (点、点名、观测边, 高程为 Z)")
+      ->type_name("text|html|json|dxf");
   app->footer(kAdjustFooter);
 }
 

@@ -22,10 +22,13 @@ std::shared_ptr<Conversion> AddFileCommand(Registry& r, const char* name, const 
                                            CLI::App** app = nullptr) {
   auto c = std::make_shared<Conversion>();
   CLI::App* sub = r.Add(name, text, [c, command] {
+    // GeoJSON and KML hold decimal degrees whatever --angles says of point files.
+    if (GeographicInput(c->io)) c->g.angles = "deg";
     BatchRun run(c->io);
     return run.Run(command(*c, run.decimals));
   });
   AddIo(sub, c->io);
+  AddFormats(sub, c->io);
   AddEllipsoid(sub, c->g, ellipsoid);
   if (app) *app = sub;
   return c;

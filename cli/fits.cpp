@@ -102,6 +102,7 @@ void AddFit4(Registry& r) {
   app->add_option("old", o->oldFile, "老坐标文件 (公共点)")->type_name("FILE")->required();
   app->add_option("new", o->newFile, "新坐标文件 (公共点)")->type_name("FILE")->required();
   AddIo(app, o->io);
+  AddFormats(app, o->io);
 }
 
 void AddFit7(Registry& r) {

@@ -312,6 +312,8 @@ int BatchRun::Run(const batch::Command& command) {
   // a second interrupt (while waiting on a terminal, say) ends the program at once.
   StopOnSignals();
   options.cancel = &g_stop;
+  const auto formats = PrepareFormats(io_, command, options);
+  if (!formats) return 1;
   const batch::RunResult r = batch::RunCommand(command, options);
   for (const auto& [warning, count] : r.warnings)
     Say("警告: " + batch::WarnedCountText(warning, count) + " 用 --strict 可把这些点作为错误行。");

@@ -60,6 +60,7 @@ struct Io {
   std::string columns;
   std::string decimals;
   bool strict = false;
+  std::string fromFormat, toFormat;  // exchange formats (cli/formats.cpp)
 };
 
 struct Geo {
@@ -118,14 +119,28 @@ int DecimalsOf(const Io& io);
 batch::RunOptions RunOptionsOf(const Io& io);
 batch::GaussParams GaussParamsOf(const Geo& g);
 
+// ---------------------------------------------------------------- exchange formats
+// --from-format and --to-format of the subcommands that convert point files.
+void AddFormats(CLI::App* app, Io& io);
+// The input is GeoJSON or KML: longitude and latitude in decimal degrees.
+bool GeographicInput(const Io& io);
+struct FormatPlumbing;
+// Readies the run for the formats (a writer, inputs of other formats as CSV); null when an
+// input could not be read (told on stderr).
+std::shared_ptr<FormatPlumbing> PrepareFormats(const Io& io, const batch::Command& command,
+                                               batch::RunOptions& options);
+
 // ---------------------------------------------------------------- running
 // The input and output options read first, as every file subcommand does before its own.
 struct BatchRun {
-  explicit BatchRun(const Io& io) : decimals(DecimalsOf(io)), options(RunOptionsOf(io)) {}
+  explicit BatchRun(const Io& io) : decimals(DecimalsOf(io)), options(RunOptionsOf(io)), io_(io) {}
   int decimals;
   batch::RunOptions options;
   // The command over the inputs, stopped between blocks by an interrupt.
   int Run(const batch::Command& command);
+
+ private:
+  const Io& io_;
 };
 
 // Set by SIGINT, SIGTERM or SIGHUP once StopOnSignals has been called; a second signal

@@ -1,6 +1,7 @@
 // Closed and connecting traverse adjustment: an observation file to the calculation table.
 #include "adjustment/traverse_adjustment.h"
 #include "batch/traverse_file.h"
+#include "batch/exchange/report_dxf.h"
 #include "batch/traverse_report.h"
 #include "cli/options.h"
 
@@ -58,7 +59,7 @@ int RunTraverse(const TraverseArgs& t, const std::string& output) {
   if (!adjustment::IsCorrectionStep(opt.correctionStepSeconds))
     throw UsageError("--step 应为 0, 或 0.1 至 60 之间 0.1 的整数倍 (秒)");
   opt.force = t.force;
-  if (t.report != "text" && t.report != "html") throw UsageError("--report 应为 text 或 html");
+  if (t.report != "text" && t.report != "html" && t.report != "dxf") throw UsageError("--report 应为 text、html 或 dxf");
   const std::string name = batch::InputName(t.file);
   const auto bytes = InputBytes(t.file);
   if (!bytes) return 1;
@@ -72,9 +73,10 @@ int RunTraverse(const TraverseArgs& t, const std::string& output) {
     Say(name + ": " + adj.error);
     return 1;
   }
-  if (t.report == "html") {
-    const std::string html = batch::TraverseReportHtml(read.input, adj);
-    return Deliver(output, {}, &html) ? 0 : 1;
+  if (t.report == "html" || t.report == "dxf") {
+    const std::string page = t.report == "html" ? batch::TraverseReportHtml(read.input, adj)
+                                                : batch::TraverseReportDxf(read.input, adj);
+    return Deliver(output, {}, &page) ? 0 : 1;
   }
   return Deliver(output, batch::TraverseReportText(read.input, adj), nullptr) ? 0 : 1;
 }
@@ -98,7 +100,7 @@ void AddTraverse(Registry& r) {
       ->excludes(grade);
   app->add_option("--step", tr.step, "角度改正数取至几秒, 0.1″ 的整数倍 (默认 1; 0 为不取整, 平均分配)")->type_name("SECONDS");
   app->add_flag("--force", tr.force, "角度闭合差或相对闭合差超限也平差 (计算表注明超限)");
-  app->add_option("--report", tr.report, "计算表: text 文字 (默认) 或 html 网页 (含导线略图 SVG)")->type_name("text|html");
+  app->add_option("--report", tr.report, "计算表: text 文字 (默认), html 网页 (含导线略图 SVG) 或 dxf 图 (点、点名与导线边, 供 CAD)")->type_name("text|html|dxf");
   app->footer(kTraverseFooter);
 }
 

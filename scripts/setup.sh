@@ -16,9 +16,10 @@ PACKAGES=(
   libproj-dev proj-bin
   libcli11-dev libfast-float-dev libeigen3-dev libsuitesparse-dev libopenblas-dev
   nlohmann-json3-dev
+  libdxflib-dev libpugixml-dev
   python3
   pybind11-dev python3-dev python3-numpy python3-pytest python3-pyproj
-  python3-pandas python3-dask python3-distributed
+  python3-pandas python3-dask python3-distributed python3-ezdxf
 )
 
 # Packages of the extra groups, by group name.

@@ -269,6 +269,7 @@ void BindPointFiles(py::module_& m);
 void BindSentences(py::module_& m);
 void BindConversions(py::module_& m);
 void BindCrs(py::module_& m);
+void BindFormats(py::module_& m);
 
 // Report lines as one text, each ended by "\n".
 std::string JoinLines(const std::vector<std::string>& lines);

@@ -311,6 +311,7 @@ PYBIND11_MODULE(_vantrel, m) {
   BindSentences(m);
   BindConversions(m);
   BindCrs(m);
+  BindFormats(m);
   m.def("set_threads", [](long long n) {
     if (n < 1 || n > 64)
       RaiseInput(std::string(kBadInput) + " threads 应在 1..64 之间, 而不是 " + std::to_string(n), {{"argument", py::str("n")}});

@@ -462,6 +462,20 @@ def read_point_file(path: PathLike, encoding: str = "auto", format: Literal["poi
 def write_point_file(path: PathLike, names: Sequence[str], xy: ArrayLike, remarks: Sequence[str | None] | None = None,
                      append: bool = False) -> None: ...
 
+class ExchangePoints(NamedTuple):
+    names: list[str]
+    x: npt.NDArray[np.float64]
+    y: npt.NDArray[np.float64]
+    h: npt.NDArray[np.float64]
+    codes: list[str]
+    remarks: list[str]
+    format: Literal["dat", "dxf", "geojson", "kml"]
+
+def read_points(path: PathLike, format: Literal["dat", "dxf", "geojson", "kml"] | None = None) -> ExchangePoints: ...
+def write_points(path: PathLike, names: Sequence[str], x: ArrayLike, y: ArrayLike, h: ArrayLike | None = None,
+                 format: Literal["dat", "dxf", "geojson", "kml"] | None = None, codes: Sequence[str | None] | None = None,
+                 remarks: Sequence[str | None] | None = None, encoding: Literal["gbk", "utf-8"] = "gbk") -> None: ...
+
 class Sentence(NamedTuple):
     name: str
     sentence: str

@@ -48,7 +48,7 @@ TEST_F(CliAdjustTest, BadInputIsRefusedWithItsReason) {
       {"undetermined_point", kSmall + "测站 K1\nN1 0.0000\nN2 10.0000\n", "", "N2", 1},
       {"no_redundancy", Replaced(kSmall, "K1 315.0000\n", ""), "", "多余观测", 1},
       {"global_test", Replaced(kSmall, "K1 315.0000", "K1 315.0030"), "--strict", "全局检验不通过", 1},
-      {"usage", kSmall, "--report pdf", "--report 应为 text、html 或 json", 2},
+      {"usage", kSmall, "--report pdf", "--report 应为 text、html、json 或 dxf", 2},
       {"usage", kSmall, "--distance-sigma 2", "--distance-sigma 应有 2 个数值", 2},
       {"usage", kSmall, "--direction-sigma 0", "--direction-sigma 应为正数", 2},
       {"usage", kSmall, "--free=K1,,K2", "--free 的点名以逗号分隔", 2},

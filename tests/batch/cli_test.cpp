@@ -76,7 +76,7 @@ TEST_F(CliTest, UsageErrorsSayWhatIsWrongWithStatusTwo) {
       {"traverse --grade 五级 " + in, "--grade 应为 三等、四等、一级、二级、三级、图根 之一"},
       {"traverse --grade 一级 --allowance 10 " + in, "--allowance"},
       {"traverse --step -1 " + in, "--step 应为"},
-      {"traverse --report pdf " + in, "--report 应为 text 或 html"},
+      {"traverse --report pdf " + in, "--report 应为 text、html 或 dxf"},
       {"traverse " + in + " --report", "选项缺少取值"},
       {"traverse " + in + " " + in, "多余或不认识的参数"},
       {"fit7", "缺少必需的子命令或选项"},
