@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <thread>
@@ -80,6 +82,15 @@ NamedEllipsoid ResolveEllipsoid(py::handle arg) {
   return {code, row->ellipsoid, row};
 }
 
+// An array whose data sits at an address a double may not be read at (as arrays unpickled in
+// a worker process can) is copied first: the routines read doubles in place.
+py::array_t<double, py::array::c_style> AlignedDoubles(py::array_t<double, py::array::c_style> a) {
+  if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(double) == 0) return a;
+  py::array_t<double, py::array::c_style> copy(std::vector<py::ssize_t>(a.shape(), a.shape() + a.ndim()));
+  if (a.size() > 0) std::memcpy(copy.mutable_data(), a.data(), static_cast<std::size_t>(a.size()) * sizeof(double));
+  return copy;
+}
+
 Broadcast::Broadcast(std::initializer_list<std::pair<const char*, py::handle>> args, bool allowNonFinite) {
   // Plain Python numbers, the common case of a script's loop, skip numpy altogether.
   bool plain = true;
@@ -121,7 +132,8 @@ Broadcast::Broadcast(std::initializer_list<std::pair<const char*, py::handle>> a
   std::size_t i = 0;
   for (const auto& [name, arg] : args) {
     (void)arg;
-    auto a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(wide[i]);
+    py::array_t<double, py::array::c_style> a =
+        AlignedDoubles(py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(wide[i]));
     if (i == 0) {
       scalar_ = a.ndim() == 0;
       shape_.assign(a.shape(), a.shape() + a.ndim());
@@ -169,6 +181,7 @@ py::array_t<double, py::array::c_style> Table(py::handle arg, const char* name, 
   } catch (py::error_already_set& e) {
     RaiseInput(std::string(kBadInput) + " " + name + ": " + py::str(e.value()).cast<std::string>());
   }
+  if (a) a = AlignedDoubles(a);
   if (!a || a.ndim() != 2 || a.shape(1) != columns) {
     const std::string shape = a ? py::str(a.attr("shape")).cast<std::string>() : "?";
     RaiseInput(std::string(kBadInput) + " " + name + " 应为 (n, " + std::to_string(columns) + ") 数组, 实为 " +

@@ -132,3 +132,17 @@ def test_objects_pickle_whole(obj):
 def test_a_damaged_pickle_state_is_refused():
     with pytest.raises(v.InputError, match="pickle"):
         v.GaussKruger.__new__(v.GaussKruger).__setstate__(("54", 0.0))
+
+
+def test_misaligned_arrays_give_the_bits_of_aligned_ones():
+    """Arrays unpickled in a worker process may start at an odd address."""
+    def misaligned(a):
+        buf = np.zeros(a.nbytes + 1, np.uint8)[1:]
+        m = buf.view(np.float64)
+        m[:] = a
+        assert m.ctypes.data % 8 != 0
+        return m
+    b, l = B[:1000], L[:1000]
+    want = GK.forward(b, l)
+    got = GK.forward(misaligned(b), misaligned(l))
+    assert all(np.array_equal(w, g) for w, g in zip(flat(want), flat(got)))
