@@ -78,6 +78,14 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"三差改正", "ThreeCorFrm", Make<ThreeCorFrm>},
       {"54椭球大地水准面差距", "DniFrm", Make<DniFrm>},
       {"抵偿面高程", "DCM_Hfrm", Make<DCM_Hfrm>},
+      {"导线平差", "TraverseAdjustFrm", {}},
+      {"控制网平差", "NetworkAdjustFrm", {}},
+      {"水准网平差", "NetworkAdjustFrm", {}},
+      {"水准路线", "LevelRouteFrm", {}},
+      {"高程拟合", "HeightFitFrm", {}},
+      {"七参数计算", "ParamFitFrm", {}},
+      {"四参数计算", "ParamFitFrm", {}},
+      {"批量坐标转换", "BatchConvertFrm", {}},
   };
   return table;
 }
@@ -92,6 +100,9 @@ QStringList PageEntries(int page) {
       return {"曲率半径", "子午圈弧长", "平行圈弧长", "三差改正"};
     case 3:
       return {"抵偿面高程", "54椭球大地水准面差距"};
+    case 4:
+      return {"导线平差", "控制网平差", "水准网平差", "水准路线",
+              "高程拟合", "七参数计算", "四参数计算", "批量坐标转换"};
     default:
       return {};
   }

@@ -1,5 +1,5 @@
 #pragma once
-// The catalogue: the three pages of entries and the dispatch from an entry's text to the
+// The catalogue: the four pages of entries and the dispatch from an entry's text to the
 // dialog it opens. A dialog joins by changing its one line in catalogue.cpp.
 #include <QString>
 #include <QStringList>
@@ -30,7 +30,7 @@ VDialog* Make(AppState& state, const Services& services) {
 // In dispatch order; the first entry whose text matches opens.
 const std::vector<CatalogueEntry>& DispatchTable();
 
-// The entries of page 1, 2 or 3 in list order (empty for any other number).
+// The entries of page 1 to 4 in list order (empty for any other number).
 QStringList PageEntries(int page);
 
 // Creates the dialog of an entry; an entry without a dialog yet, or an unknown text, gets a

@@ -25,11 +25,13 @@ struct ToolButton {
 };
 constexpr ToolButton kButtons[] = {
     {"Coor_Cal", "坐标计算", "coor_cal"},      {"Geo_Sur", "大地测量", "geo_sur"},
-    {"Proj_Sur", "投影面", "proj_sur"},        {"Vantrel_About", "关于", "about"},
-    {"Vantrel_Help", "帮助", "help"},          {"Vantrel_Exit", "退出", "exit"},
+    {"Proj_Sur", "投影面", "proj_sur"},        {"Adj_Batch", "平差与批量", "adj_batch"},
+    {"Vantrel_About", "关于", "about"},        {"Vantrel_Help", "帮助", "help"},
+    {"Vantrel_Exit", "退出", "exit"},
 };
+constexpr int kPages = 4;
 // The large icon of each page's entries.
-constexpr const char* kPageIcons[] = {"page1", "page2", "page3"};
+constexpr const char* kPageIcons[kPages] = {"page1", "page2", "page3", "page4"};
 
 }  // namespace
 
@@ -56,11 +58,11 @@ Vantrel::Vantrel(AppState& state, const Services& services, QWidget* parent)
     QAction* a = toolbar_->addAction(Artwork::Icon(b.icon), QString::fromUtf8(b.caption));
     a->setObjectName(b.key);
     a->setToolTip(QString::fromUtf8(b.caption));
-    if (index < 3) {
+    if (index < kPages) {
       a->setCheckable(true);
       pageGroup_->addAction(a);
     }
-    if (index == 2) toolbar_->addSeparator();
+    if (index == kPages - 1) toolbar_->addSeparator();
     const QString key = b.key;
     connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
     ++index;
@@ -99,7 +101,7 @@ Vantrel::~Vantrel() {
 }
 
 void Vantrel::PressPageButton(int page) {
-  if (page < 1 || page > 3) return;
+  if (page < 1 || page > kPages) return;
   findChild<QAction*>(kButtons[page - 1].key)->setChecked(true);
 }
 
@@ -157,7 +159,8 @@ void Vantrel::DialogUnloaded() {
 }
 
 void Vantrel::Toolbar1_ButtonClick(const QString& key) {
-  const int page = key == "Coor_Cal" ? 1 : key == "Geo_Sur" ? 2 : key == "Proj_Sur" ? 3 : 0;
+  const int page = key == "Coor_Cal" ? 1 : key == "Geo_Sur" ? 2 : key == "Proj_Sur" ? 3
+                   : key == "Adj_Batch" ? 4 : 0;
   if (page != 0) {
     state_.CurrentPage = static_cast<std::int16_t>(page);
     PressPageButton(page);

@@ -15,7 +15,7 @@ struct AppState {
 
   // Start-up and catalogue.
   bool SplashDone = false;
-  std::int16_t CurrentPage = 0;  // 0 until the main window first loads, then 1, 2 or 3
+  std::int16_t CurrentPage = 0;  // 0 until the main window first loads, then 1 to 4
   int LastItem = -1;             // row of the entry last chosen on the current page; -1 none
   std::string HelpFile;          // set when the help button is pressed
 
