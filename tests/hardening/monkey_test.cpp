@@ -220,6 +220,16 @@ const std::vector<KnownMessage>& KnownMessages() {
         {E("新坐标文件不能与老坐标文件相同!"), plane},
         // The text editor could not be started (none installed, or the start failed).
         {E("不能启动文本编辑器!"), plane},
+
+        // The fourth page's dialogs: the routines' own messages, under the dialog's title.
+        // 导线平差.
+
+        // 控制网平差, 水准网平差.
+
+        // 水准路线, 高程拟合.
+
+        // 七参数计算, 四参数计算, 批量坐标转换.
+
     };
     std::vector<KnownMessage> out;
     const auto opts = QRegularExpression::DotMatchesEverythingOption;
