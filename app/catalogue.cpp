@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/page4/batch_convert_frm.h"
 #include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
@@ -85,7 +86,7 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"高程拟合", "HeightFitFrm", {}},
       {"七参数计算", "ParamFitFrm", {}},
       {"四参数计算", "ParamFitFrm", {}},
-      {"批量坐标转换", "BatchConvertFrm", {}},
+      {"批量坐标转换", "BatchConvertFrm", Make<BatchConvertFrm>},
   };
   return table;
 }

@@ -459,6 +459,7 @@ class Runner {
       *total += static_cast<std::uint64_t>(st.st_size);
     }
     progress_ = std::make_unique<Progress>(options_.errorFd, !options_.quiet, total);
+    total_ = total.value_or(0);
     if (!sink_.ok()) return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
     if (options_.rowWriter && !sink_.Write(options_.rowWriter->Head()))
       return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
@@ -476,11 +477,17 @@ class Runner {
 
   RunResult Finish(bool complete) {
     progress_.reset();
+    // A cancel told after the last block still leaves the output as it was.
+    if (complete && result_.cancelled) {
+      Report("", 0, "已中断");
+      complete = false;
+    }
     if (complete && options_.rowWriter) complete = sink_.Write(options_.rowWriter->Tail());
     if (complete && !sink_.Commit()) {
       Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
       complete = false;
     }
+    result_.written = complete;
     result_.exitCode = complete && result_.failed == 0 ? 0 : 1;
     return result_;
   }
@@ -541,11 +548,12 @@ class Runner {
       result_.warned += r.warned;
       for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
       line += r.lines;
-      progress_->Update(consumedBefore_ + reader->consumed(), result_.points);
+      Update(consumedBefore_ + reader->consumed());
       return !stop;
     };
     for (;;) {
-      if (options_.cancel && *options_.cancel) {
+      if ((options_.cancel && *options_.cancel) || result_.cancelled) {
+        result_.cancelled = true;
         Report("", 0, "已中断");
         return false;
       }
@@ -639,8 +647,13 @@ class Runner {
     result_.warned += r.warned;
     for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
     line += r.lines;
-    progress_->Update(consumed, result_.points);
+    Update(consumed);
     return !stop;
+  }
+
+  void Update(std::uint64_t consumed) {
+    progress_->Update(consumed, result_.points);
+    if (options_.progress && !result_.cancelled && !options_.progress(consumed, total_)) result_.cancelled = true;
   }
 
   const Command& command_;
@@ -652,6 +665,7 @@ class Runner {
   std::unique_ptr<Pool> pool_;
   std::string lastHeader_;
   std::uint64_t consumedBefore_ = 0;
+  std::uint64_t total_ = 0;
 };
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "batch/conversions.h"
 #include "batch/layout.h"
 #include "batch/records.h"
+#include "common/messages.h"
 
 namespace vantrel::batch {
 
@@ -90,6 +91,9 @@ struct RunOptions {
   // Set (by a signal handler, say) to stop between blocks: the run ends as failed, and an
   // output file is left as it was, without a temporary beside it.
   const volatile std::sig_atomic_t* cancel = nullptr;
+  // Told after each block, on the calling thread: the bytes of the inputs read so far and
+  // their total (0 when a size is not known). False stops the run as `cancel` does.
+  ProgressHandler progress;
   // Points go to this writer instead (another file format); blank and '#' lines are dropped.
   RowWriter* rowWriter = nullptr;
   // Inputs made from a file of another format (a CSV of its points): keyed by the path in
@@ -107,6 +111,8 @@ struct RunResult {
   std::uint64_t failed = 0;  // lines reported
   std::uint64_t warned = 0;  // points written with a warning (IsWarning)
   std::map<Status, std::uint64_t> warnings;  // the same by warning
+  bool cancelled = false;    // stopped by `cancel` or `progress`
+  bool written = false;      // the output was written whole (else a file is left as it was)
 };
 
 RunResult RunCommand(const Command& command, const RunOptions& options);
