@@ -505,6 +505,7 @@ class Runner {
       text += " ";
     }
     text += reason;
+    if (options_.messages) return options_.messages(text);
     text += "\n";
     WriteAll(options_.errorFd, text);
   }

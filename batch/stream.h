@@ -94,6 +94,8 @@ struct RunOptions {
   // Told after each block, on the calling thread: the bytes of the inputs read so far and
   // their total (0 when a size is not known). False stops the run as `cancel` does.
   ProgressHandler progress;
+  // Told each message ("FILE:LINE: reason", no line end) instead of writing it to errorFd.
+  std::function<void(const std::string&)> messages;
   // Points go to this writer instead (another file format); blank and '#' lines are dropped.
   RowWriter* rowWriter = nullptr;
   // Inputs made from a file of another format (a CSV of its points): keyed by the path in

@@ -19,7 +19,6 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <fstream>
-#include <unistd.h>
 
 #include "app/page4/page4_parts.h"
 #include "batch/commands.h"
@@ -115,18 +114,6 @@ QString BatchConvertDelimiterName(char d) {
   return d == '\t' ? "制表符" : d == ';' ? "分号" : d == ',' ? "逗号" : QString(QChar(d));
 }
 
-// The lines a run told, without the interrupt note of a cancelled one.
-QStringList BatchConvertTold(int fd) {
-  std::string text;
-  char buf[4096];
-  ::lseek(fd, 0, SEEK_SET);
-  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
-  QStringList lines;
-  for (const QString& l : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).split('\n'))
-    if (!l.isEmpty() && l != "已中断") lines << l;
-  return lines;
-}
-
 // The first 64 KiB of a regular file (a device or a pipe could give no end); nullopt when it
 // cannot be read.
 std::optional<std::string> BatchConvertHead(const std::string& path) {
@@ -194,11 +181,12 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   codeGrid->setContentsMargins(0, 0, 0, 0);
   codeGrid->addWidget(new QLabel("源坐标系", codePage), 0, 0);
   codeGrid->addWidget(from_, 0, 1);
-  codeGrid->addWidget(fromAxes_, 0, 2);
-  codeGrid->addWidget(new QLabel("目标坐标系", codePage), 1, 0);
-  codeGrid->addWidget(to_, 1, 1);
-  codeGrid->addWidget(toAxes_, 1, 2);
+  codeGrid->addWidget(fromAxes_, 1, 1);
+  codeGrid->addWidget(new QLabel("目标坐标系", codePage), 2, 0);
+  codeGrid->addWidget(to_, 2, 1);
+  codeGrid->addWidget(toAxes_, 3, 1);
   codeGrid->setColumnStretch(1, 1);
+  for (QComboBox* c : {from_, to_}) c->lineEdit()->setCursorPosition(0);
 
   auto* gaussPage = new QWidget(systems_);
   direction_ = BatchConvertCombo(gaussPage, "Combo_Direction",
@@ -296,7 +284,8 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   result_ = new page4::ReportView("Text_Result", outFrame);
   result_->setMinimumHeight(result_->fontMetrics().lineSpacing() * 7);
   result_->setToolTip("转换后输出文件的前 10 行");
-  outGrid->addWidget(result_, 2, 0, 1, 2);
+  outGrid->addWidget(new QLabel("转换结果 (输出文件的前 10 行)", outFrame), 2, 0, 1, 2);
+  outGrid->addWidget(result_, 3, 0, 1, 2);
 
   auto* convert = BatchConvertButton(this, "Command_Convert", "转换(&C)");
   convert->setDefault(true);
@@ -334,7 +323,7 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   SelectOnEntry({input_, meridian_, falseEasting_, falseNorthing_, planeHeight_, seven_[0], seven_[1], seven_[2],
                  seven_[3], seven_[4], seven_[5], seven_[6], decimals_, output_});
   RefreshSystems();
-  resize(1060, 640);
+  resize(1060, 700);
 }
 
 void BatchConvertFrm::Fail(const QString& text, QWidget* field) {
@@ -615,9 +604,10 @@ void BatchConvertFrm::Command_Convert_Click() {
     options.rowWriter = writer.get();
   }
 
-  QTemporaryFile told;
-  if (!told.open()) return Fail("不能建立临时文件：" + told.errorString());
-  options.errorFd = told.handle();
+  QStringList lines;
+  options.messages = [&lines](const std::string& m) {
+    if (m != "已中断") lines << BatchConvertQ(m);
+  };
   FileProgress progress(this, services().clock);
   options.progress = progress.Stage("正在转换…");
   batch::RunResult r;
@@ -633,7 +623,6 @@ void BatchConvertFrm::Command_Convert_Click() {
     const auto head = BatchConvertHead(options.output);
     result_->setPlainText(head ? BatchConvertLines(*head).join('\n') : QString());
   }
-  const QStringList lines = BatchConvertTold(told.handle());
   auto named = [&lines] {
     QString s;
     for (int i = 0; i < lines.size() && i < kBatchConvertNamedLines; ++i) s += "\n" + lines[i];

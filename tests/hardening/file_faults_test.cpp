@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTest>
 #include <cerrno>
@@ -26,6 +27,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/page4/batch_convert_frm.h"
 #include "common/text_files.h"
 #include "dialogs/app_state.h"
 #include "dialogs/platform/services.h"
@@ -382,9 +384,36 @@ class StakeoutRig : public Rig {
   std::unique_ptr<StakeOut> dlg;
 };
 
+// ------------------------------------------------------------------ 批量坐标转换
+
+class BatchConvertRig : public Rig {
+ public:
+  bool Appends() const override { return false; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<BatchConvertFrm>(state, fakes.services());
+  }
+  void Prepare() override {
+    WriteBytes(work / "points.txt", "A 31.82 117.22\r\nB 31.83 117.25 备注\r\nC 31.80 117.28\r\n");
+    dlg->findChild<QLineEdit*>("Text_Input")->setText(Q(work / "points.txt"));
+    dlg->findChild<QLineEdit*>("Text_Output")->setText(Q(target));
+  }
+  void PressWriter() override { Press(dlg.get(), "Command_Convert"); }
+  Expected Failure(Fault f) const override {
+    return {"没有写出输出文件 (原有的文件保持不变):\n不能写入" + Q(target) + "：" + Reason(f), "批量坐标转换",
+            MessageIcon::Warning};
+  }
+  void CheckNothingCounted() override { EXPECT_EQ(dlg->findChild<QPlainTextEdit*>("Text_Result")->toPlainText(), ""); }
+  std::vector<QString> SuccessMessages() const override { return {"已转换 3 个点, 写入 " + Q(target)}; }
+
+  static QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
+  std::unique_ptr<BatchConvertFrm> dlg;
+};
+
 // ------------------------------------------------------------------ the table
 
-enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout };
+enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout, BatchConvert };
 
 struct WriterInfo {
   Writer id;
@@ -401,6 +430,7 @@ const WriterInfo kWriters[] = {
     {Writer::ResultBlock, "ResultBlock", "new.txt"},
     {Writer::Rotation, "Rotation", "rotated.txt"},
     {Writer::Stakeout, "Stakeout", "stake.out"},
+    {Writer::BatchConvert, "BatchConvert", "converted.txt"},
 };
 
 std::unique_ptr<Rig> MakeRig(Writer w) {
@@ -412,6 +442,7 @@ std::unique_ptr<Rig> MakeRig(Writer w) {
     case Writer::ResultBlock: return std::make_unique<ResultBlockRig>();
     case Writer::Rotation: return std::make_unique<RotationRig>();
     case Writer::Stakeout: return std::make_unique<StakeoutRig>();
+    case Writer::BatchConvert: return std::make_unique<BatchConvertRig>();
   }
   return nullptr;
 }
