@@ -226,7 +226,6 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
 
   // ---- the datum shift when the datums differ
   auto* datumFrame = BatchConvertFrame(this, "Frame_Datum", "基准转换 (源与目标的基准不同时)");
-  datum_ = datumFrame;
   auto* datumGrid = new QGridLayout(datumFrame);
   for (int i = 0; i < 7; ++i) {
     seven_[i] = BatchConvertField(datumFrame, kBatchConvertSevenNames[i]);
@@ -239,8 +238,10 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   sameDatum_->setToolTip(
       "CGCS2000 与 WGS 84 的实现相差最多几厘米 (两椭球扁率之差在坐标上不到 0.1 毫米);\n"
       "只要米级精度时可当作同一基准, 要厘米级请给七参数");
+  datumNote_ = BatchConvertLabel(datumFrame, "Label_Datum", {});
   datumGrid->addWidget(params, 3, 3);
-  datumGrid->addWidget(sameDatum_, 4, 0, 1, 4);
+  datumGrid->addWidget(sameDatum_, 4, 0, 1, 2);
+  datumGrid->addWidget(datumNote_, 4, 2, 1, 2);
 
   // ---- how the numbers are written
   auto* optFrame = BatchConvertFrame(this, "Frame_Options", "选项");
@@ -315,8 +316,11 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
     systems_->setCurrentIndex(on ? 0 : 1);
     RefreshSystems();
   });
-  for (QComboBox* c : {from_, to_})
-    connect(c, &QComboBox::currentTextChanged, this, &BatchConvertFrm::RefreshSystems);
+  // A system counts once chosen from the list or typed and left, not at every key.
+  for (QComboBox* c : {from_, to_}) {
+    connect(c, &QComboBox::activated, this, &BatchConvertFrm::RefreshSystems);
+    connect(c->lineEdit(), &QLineEdit::editingFinished, this, &BatchConvertFrm::RefreshSystems);
+  }
   for (QComboBox* c : {direction_, angles_})
     connect(c, &QComboBox::currentIndexChanged, this, &BatchConvertFrm::RefreshSystems);
   connect(heights_, &QCheckBox::toggled, this, &BatchConvertFrm::RefreshSystems);
@@ -414,9 +418,17 @@ void BatchConvertFrm::RefreshSystems() {
   const auto from = BatchConvertParse(from_), to = BatchConvertParse(to_);
   fromAxes_->setText(from ? BatchConvertQ(std::string(AxisOrderText(from->axes))) : "无此代码");
   toAxes_->setText(to ? BatchConvertQ(std::string(AxisOrderText(to->axes))) : "无此代码");
+  // The fields stay open to typing; the note says whether they are read.
   const bool differ = code && from && to && !SameDatum(*from, *to);
-  datum_->setEnabled(differ);
   sameDatum_->setEnabled(differ && batch::CrsTransformRefusal({*from, *to, {}, true}).empty());
+  QString note;
+  if (code && from && to) {
+    const QString a = BatchConvertQ(std::string(DatumChineseName(from->datum)));
+    const QString b = BatchConvertQ(std::string(DatumChineseName(to->datum)));
+    note = differ ? a + " → " + b + ": 需要七参数" + (sameDatum_->isEnabled() ? "或视为同一基准" : "")
+                  : "同为 " + a + " 基准, 不用七参数";
+  }
+  datumNote_->setText(note);
   heights_->setEnabled(code);
   ShowPreview();
 }
@@ -467,7 +479,7 @@ std::optional<BatchConvertFrm::Plan> BatchConvertFrm::ReadPlan(bool quiet) {
       // The layout depends on the source alone: a pair still waiting for its datum shift is
       // read as the source onto itself.
       if (quiet) t.to = t.from;
-      if (!quiet && datum_->isEnabled()) {
+      if (!quiet && !SameDatum(*from, *to)) {
         bool any = false;
         for (QLineEdit* f : seven_) any = any || !IsBlank(BatchConvertS(f->text()));
         if (any) {
@@ -541,6 +553,7 @@ std::optional<BatchConvertFrm::Plan> BatchConvertFrm::ReadPlan(bool quiet) {
 
 void BatchConvertFrm::Command_Convert_Click() {
   result_->clear();
+  RefreshSystems();  // a system still being typed counts as left
   const QString inPath = input_->text().trimmed();
   if (inPath.isEmpty()) return Fail("请先打开输入文件!", input_);
   if (!QFileInfo(inPath).isFile()) return Fail("输入文件不存在或不是文件：" + inPath, input_);

@@ -62,7 +62,7 @@ class BatchConvertFrm : public VDialog {
   QLineEdit* falseEasting_;
   QLineEdit* falseNorthing_;
   QLineEdit* planeHeight_;
-  QWidget* datum_;
+  QLabel* datumNote_;
   QLineEdit* seven_[7];
   QCheckBox* sameDatum_;
   QComboBox* angles_;
