@@ -75,6 +75,7 @@ void AddConvert(Registry& r) {
   CLI::App* app = r.Add("convert", "按 EPSG 代码在坐标系之间转换 (地理、空间直角、高斯-克吕格、UTM), 坐标列按各坐标系的轴序",
                         [a] { return RunConvert(*a); });
   AddIo(app, a->io);
+  app->get_option("--decimals")->description("米的小数位数 (默认 3, 空间直角坐标 4)");
   AddFormats(app, a->io);
   app->add_option("--from", a->from, "源坐标系, 如 EPSG:4490 (列的顺序见下)")->type_name("EPSG:CODE")->required();
   app->add_option("--to", a->to, "目标坐标系, 如 EPSG:4548")->type_name("EPSG:CODE")->required();
