@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "batch/observation_text.h"
 #include "batch/traverse_file.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
@@ -86,13 +87,7 @@ CommonPointFileResult ParseCommonPointText(std::string_view bytes, const std::st
 }
 
 CommonPointFileResult ReadCommonPointFile(const std::string& path, bool geodetic) {
-  FileBytesResult file = ReadFileBytes(path);
-  if (!file.ok) {
-    CommonPointFileResult r;
-    r.error = path + ": " + file.error;
-    return r;
-  }
-  return ParseCommonPointText(file.bytes, path, geodetic);
+  return ReadAndParse<CommonPointFileResult>(path, [&](std::string_view bytes) { return ParseCommonPointText(bytes, path, geodetic); });
 }
 
 }  // namespace vantrel::batch
