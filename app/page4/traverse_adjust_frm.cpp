@@ -267,6 +267,7 @@ TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, 
   table_->setCurrentCell(0, 0);
   ShowModes();
   edited_ = true;
+  start_.name->setFocus();  // the first text field, not the kind's list above it
   resize(1240, 760);
 }
 
@@ -495,7 +496,8 @@ void TraverseAdjustFrm::Fill(const std::string& bytes) {
   std::vector<QStringList> rows;
   for (int line : read.lines.stations) rows.push_back({item(line, 0), item(line, 1), item(line, 2)});
   table_->SetRows(rows);
-  table_->AddRow();
+  table_->AddRow();  // a paste there adds stations at the end
+  table_->clearSelection();
   filling_ = false;
   ShowModes();
 }
@@ -503,7 +505,7 @@ void TraverseAdjustFrm::Fill(const std::string& bytes) {
 void TraverseAdjustFrm::Command_Open_Click() {
   QString path;
   const std::optional<std::string> bytes =
-      page4::OpenBytes(this, services(), "打开导线观测文件", kTravAdjFilter, &path);
+      page4::OpenBytes(this, services(), kTravAdjCaption, kTravAdjFilter, &path);
   if (!bytes) return;
   // A file the reader refuses changes nothing: its reason names the line.
   const batch::TraverseFileResult read = batch::ParseTraverseText(*bytes, TravAdjStd(path));
@@ -526,7 +528,7 @@ void TraverseAdjustFrm::Command_SaveData_Click() {
   const std::string gbk = Utf8ToGbk(*text);
   const std::string bytes = GbkToUtf8(gbk) == *text ? gbk : *text;
   QString path;
-  if (!page4::SaveBytes(this, services(), "保存导线观测文件", kTravAdjFilter, bytes, &path)) return;
+  if (!page4::SaveBytes(this, services(), kTravAdjCaption, kTravAdjFilter, bytes, &path)) return;
   dataPath_ = path;
   dataBytes_ = bytes;
   edited_ = false;
@@ -544,13 +546,13 @@ void TraverseAdjustFrm::Command_SaveText_Click() {
                              .arg(bad));
     bytes += Utf8ToGbk(reportLines_[i]) + "\r\n";
   }
-  page4::SaveBytes(this, services(), "保存导线坐标计算表", "文字文件 (*.txt);;所有文件 (*)", bytes);
+  page4::SaveBytes(this, services(), kTravAdjCaption, "文字文件 (*.txt);;所有文件 (*)", bytes);
 }
 
 void TraverseAdjustFrm::Command_SaveHtml_Click() {
   if (reportHtml_.empty())
     return page4::Warn(this, services(), kTravAdjCaption, "还没有计算结果, 请先计算!");
-  page4::SaveBytes(this, services(), "保存导线坐标计算表 (网页)", "网页 (*.html *.htm);;所有文件 (*)", reportHtml_);
+  page4::SaveBytes(this, services(), kTravAdjCaption, "网页 (*.html *.htm);;所有文件 (*)", reportHtml_);
 }
 
 }  // namespace vantrel
