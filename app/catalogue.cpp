@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/page4/traverse_adjust_frm.h"
 #include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
@@ -78,7 +79,7 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"三差改正", "ThreeCorFrm", Make<ThreeCorFrm>},
       {"54椭球大地水准面差距", "DniFrm", Make<DniFrm>},
       {"抵偿面高程", "DCM_Hfrm", Make<DCM_Hfrm>},
-      {"导线平差", "TraverseAdjustFrm", {}},
+      {"导线平差", "TraverseAdjustFrm", Make<TraverseAdjustFrm>},
       {"控制网平差", "NetworkAdjustFrm", {}},
       {"水准网平差", "NetworkAdjustFrm", {}},
       {"水准路线", "LevelRouteFrm", {}},
