@@ -52,6 +52,20 @@ std::vector<std::string> SevenEstimateReportText(const adjustment::SevenEstimate
   return lines;
 }
 
+std::string SevenParamsText(const SevenParameters& p) {
+  std::string s;
+  for (double v : {p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez}) s += (s.empty() ? "" : ",") + GeneralNumberText(v);
+  return s;
+}
+
+std::vector<std::string> SevenFitResultLines(const adjustment::SevenEstimate& e) {
+  std::vector<std::string> lines = SevenEstimateReportText(e);
+  lines.push_back("");
+  lines.push_back("用于 vantrel-cli seven 的参数:");
+  lines.push_back("--params " + SevenParamsText(e.parameters));
+  return lines;
+}
+
 CommonPointFileResult ParseCommonPointText(std::string_view bytes, const std::string& fileName,
                                            bool geodetic) {
   CommonPointFileResult r;

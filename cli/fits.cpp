@@ -27,13 +27,6 @@ struct Fit7Args {
   std::string paramsOut;
 };
 
-// The parameters as `seven --params` takes them: 15 significant digits, comma separated.
-std::string ParamsText(const SevenParameters& p) {
-  std::string s;
-  for (double v : {p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez}) s += (s.empty() ? "" : ",") + GeneralNumberText(v);
-  return s;
-}
-
 int RunFit7(const Fit7Args& f, const std::string& output) {
   std::optional<Ellipsoid> from, to;
   if (f.geodetic) {
@@ -59,14 +52,11 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
     Say(name + ": " + e.error);
     return 1;
   }
-  std::vector<std::string> lines = batch::SevenEstimateReportText(e);
-  lines.push_back("");
-  lines.push_back("用于 vantrel-cli seven 的参数:");
-  lines.push_back("--params " + ParamsText(e.parameters));
+  const std::vector<std::string> lines = batch::SevenFitResultLines(e);
   // The parameter file is put in place only after the report went out, so that a failed run
   // leaves neither.
   std::optional<FileReplacement> params;
-  if (!f.paramsOut.empty() && !params.emplace(f.paramsOut).Write(ParamsText(e.parameters) + "\n")) {
+  if (!f.paramsOut.empty() && !params.emplace(f.paramsOut).Write(batch::SevenParamsText(e.parameters) + "\n")) {
     Say(batch::CannotWriteMessage(f.paramsOut, params->error()));
     return 1;
   }
