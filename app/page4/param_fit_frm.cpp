@@ -48,6 +48,7 @@ QTableWidget* ParamFitResultTable(QWidget* parent, const char* name, const QStri
   t->setHorizontalHeaderLabels(captions);
   t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   t->verticalHeader()->setVisible(false);
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
   t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   return t;
 }
@@ -134,6 +135,7 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   grid->setColumnStretch(1, 1);
   grid->setColumnStretch(3, 1);
   grid->setColumnStretch(5, 0);
+  points_->setMinimumHeight(points_->verticalHeader()->defaultSectionSize() * 6);
   for (int i = 0; i < 4; ++i) points_->AddRow();
   points_->setCurrentCell(0, 0);
 
@@ -144,6 +146,8 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   residuals_ = ParamFitResultTable(
       this, "Table_Residuals",
       seven ? QStringList{"点名", "vX(米)", "vY(米)", "vZ(米)", "注"} : QStringList{"点名", "vX(米)", "vY(米)"});
+  // Room for the seven parameters without scrolling.
+  for (QTableWidget* t : {params_, residuals_}) t->setMinimumHeight(t->verticalHeader()->defaultSectionSize() * 9);
   auto* left = new QVBoxLayout;
   left->addWidget(new QLabel("参数及中误差", this));
   left->addWidget(params_, 1);
@@ -163,10 +167,10 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   handOver_ = ParamFitButton(this, "Command_HandOver", seven ? "交给七参数坐标转换(&T)" : "交给平面坐标转换1(&T)");
   saveParams_->setVisible(seven);  // the plane parameters have no parameter-file form
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(source, 3);
-  layout->addLayout(tables, 2);
+  layout->addWidget(source, 1);
+  layout->addLayout(tables, 0);
   layout->addWidget(new QLabel("报告", this));
-  layout->addWidget(report_, 2);
+  layout->addWidget(report_, 1);
   layout->addLayout(ButtonRow({compute, saveReport_, saveParams_, handOver_, MakeExitButton("Command_Exit")}));
 
   auto sourceChosen = [this] {
@@ -191,7 +195,8 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   if (file2_) SelectOnEntry({file1_, file2_});
   else SelectOnEntry({file1_});
   Clear();
-  resize(860, 800);
+  file1_->setFocus();  // the window opens in its first field, not on the source choice
+  resize(900, 900);
 }
 
 ParamFitFrm::~ParamFitFrm() = default;
@@ -236,7 +241,7 @@ std::optional<ParamFitFrm::Result> ParamFitFrm::ComputeSeven() {
   std::string name;
   batch::CommonPointFileResult read;
   if (fromFile_->isChecked()) {
-    if (IsBlank(file1_->text().toStdString())) {
+    if (file1_->text().trimmed().isEmpty()) {
       Fail("请选择公共点文件!");
       file1_->setFocus();
       return std::nullopt;
@@ -302,12 +307,12 @@ std::optional<ParamFitFrm::Result> ParamFitFrm::ComputeSeven() {
 std::optional<ParamFitFrm::Result> ParamFitFrm::ComputeFour() {
   batch::FitReport fit;
   if (fromFile_->isChecked()) {
-    if (IsBlank(file1_->text().toStdString())) {
+    if (file1_->text().trimmed().isEmpty()) {
       Fail("请选择老坐标文件!");
       file1_->setFocus();
       return std::nullopt;
     }
-    if (IsBlank(file2_->text().toStdString())) {
+    if (file2_->text().trimmed().isEmpty()) {
       Fail("请选择新坐标文件!");
       file2_->setFocus();
       return std::nullopt;

@@ -197,15 +197,21 @@ TEST_F(ParamFitTest, BadInputNamesItsFieldOrLineAndTheDialogStaysUsable) {
 }
 
 TEST_F(ParamFitTest, Screenshot) {
+  // The example files named as a user in the examples folder would see them.
+  const QString here = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(kFits));
   Open(ParamFitFrm::Mode::Seven);
-  Type(dialog_.get(), "Text_File1", QString::fromStdString(kFits + "seven_common.txt"));
+  Type(dialog_.get(), "Text_File1", "seven_common.txt");
   Press("Command_Compute");
+  EXPECT_EQ(Messages(), QStringList{});
   MaybeScreenshot(dialog_.get(), "ParamFitFrm.png");
   Open(ParamFitFrm::Mode::Four);
-  Type(dialog_.get(), "Text_File1", QString::fromStdString(kFits + "four_old.txt"));
-  Type(dialog_.get(), "Text_File2", QString::fromStdString(kFits + "four_new.txt"));
+  Type(dialog_.get(), "Text_File1", "four_old.txt");
+  Type(dialog_.get(), "Text_File2", "four_new.txt");
   Press("Command_Compute");
+  EXPECT_EQ(Messages(), QStringList{});
   MaybeScreenshot(dialog_.get(), "ParamFitFrm_four.png");
+  QDir::setCurrent(here);
 }
 
 }  // namespace
