@@ -24,7 +24,7 @@ using namespace vantrel::testing;
 using test::Slurp;
 using test::Spit;
 
-const std::string kFits = std::string(VANTREL_EXAMPLES_DIR) + "/fits/";
+const std::string kParamFitExamples = std::string(VANTREL_EXAMPLES_DIR) + "/fits/";
 
 class ParamFitTest : public test::CliRunTest {
  protected:
@@ -59,7 +59,7 @@ class ParamFitTest : public test::CliRunTest {
 };
 
 // Whether the command line wrote a line of these words (print zones and blanks aside).
-bool HasLine(const std::string& cli, const std::string& row) {
+bool ParamFitHasLine(const std::string& cli, const std::string& row) {
   const auto want = test::Words(row);
   for (const auto& w : test::Words(cli))
     if (!want.empty() && w == want[0]) return true;
@@ -68,7 +68,7 @@ bool HasLine(const std::string& cli, const std::string& row) {
 
 TEST_F(ParamFitTest, SevenShowsAndSavesTheDigitsOfFit7) {
   Open(ParamFitFrm::Mode::Seven);
-  fakes_.files.answers = {QString::fromStdString(kFits + "seven_common.txt"),
+  fakes_.files.answers = {QString::fromStdString(kParamFitExamples + "seven_common.txt"),
                           QString::fromStdString(dir_ / "r.txt"), QString::fromStdString(dir_ / "p.txt"),
                           QString::fromStdString(dir_ / "missing/p.txt")};
   Press("Command_Browse1");
@@ -77,7 +77,7 @@ TEST_F(ParamFitTest, SevenShowsAndSavesTheDigitsOfFit7) {
   Press("Command_SaveReport");
   Press("Command_SaveParams");
   const std::string report = Slurp(dir_ / "r.txt"), params = Slurp(dir_ / "p.txt");
-  ASSERT_EQ(Cli("fit7 -o " + dir_ / "r.txt --params-out " + dir_ / "p.txt " + kFits + "seven_common.txt"), 0) << err_;
+  ASSERT_EQ(Cli("fit7 -o " + dir_ / "r.txt --params-out " + dir_ / "p.txt " + kParamFitExamples + "seven_common.txt"), 0) << err_;
   EXPECT_EQ(report, Slurp(dir_ / "r.txt"));
   EXPECT_EQ(params, Slurp(dir_ / "p.txt"));
   std::string cli = GbkToUtf8(report);
@@ -86,8 +86,8 @@ TEST_F(ParamFitTest, SevenShowsAndSavesTheDigitsOfFit7) {
   const auto rows = Rows("Table_Params"), residuals = Rows("Table_Residuals");
   ASSERT_EQ(rows.size(), 7u);
   ASSERT_EQ(residuals.size(), 7u);
-  for (const auto& r : rows) EXPECT_TRUE(HasLine(cli, r)) << r;
-  for (const auto& r : residuals) EXPECT_TRUE(HasLine(cli, r)) << r;
+  for (const auto& r : rows) EXPECT_TRUE(ParamFitHasLine(cli, r)) << r;
+  for (const auto& r : residuals) EXPECT_TRUE(ParamFitHasLine(cli, r)) << r;
   EXPECT_NE(cli.find(Find<QLabel>(dialog_.get(), "Label_Sigma0")->text().toStdString() + "\n"), std::string::npos);
   // A save that fails says so and leaves the file saved before.
   Press("Command_SaveParams");
@@ -97,21 +97,21 @@ TEST_F(ParamFitTest, SevenShowsAndSavesTheDigitsOfFit7) {
 
 TEST_F(ParamFitTest, FourShowsTheDigitsOfFit4FromFilesOrTableAndHandsThemOn) {
   Open(ParamFitFrm::Mode::Four);
-  Type(dialog_.get(), "Text_File1", QString::fromStdString(kFits + "four_old.txt"));
-  Type(dialog_.get(), "Text_File2", QString::fromStdString(kFits + "four_new.txt"));
+  Type(dialog_.get(), "Text_File1", QString::fromStdString(kParamFitExamples + "four_old.txt"));
+  Type(dialog_.get(), "Text_File2", QString::fromStdString(kParamFitExamples + "four_new.txt"));
   Press("Command_Compute");
   ASSERT_EQ(Messages(), QStringList{});
-  ASSERT_EQ(Cli("fit4 " + kFits + "four_old.txt " + kFits + "four_new.txt"), 0) << err_;
+  ASSERT_EQ(Cli("fit4 " + kParamFitExamples + "four_old.txt " + kParamFitExamples + "four_new.txt"), 0) << err_;
   EXPECT_EQ(Report().toStdString(), out_);
   for (auto row : Rows("Table_Params")) {
     row.replace(row.rfind(' '), 1, "±");
-    EXPECT_TRUE(HasLine(out_, row)) << row;
+    EXPECT_TRUE(ParamFitHasLine(out_, row)) << row;
   }
   EXPECT_EQ(Rows("Table_Residuals").size(), 6u);
   // The same points typed in the table give the same parameters.
   const auto residuals = Rows("Table_Residuals");
   std::string pasted;
-  const auto oldRows = test::Words(Slurp(kFits + "four_old.txt")), newRows = test::Words(Slurp(kFits + "four_new.txt"));
+  const auto oldRows = test::Words(Slurp(kParamFitExamples + "four_old.txt")), newRows = test::Words(Slurp(kParamFitExamples + "four_new.txt"));
   for (size_t i = 0; i < newRows.size(); ++i)
     pasted += newRows[i][0] + "\t" + oldRows[i][1] + "\t" + oldRows[i][2] + "\t" + newRows[i][1] + "\t" + newRows[i][2] + "\n";
   Press("Option_Table");
@@ -138,7 +138,7 @@ TEST_F(ParamFitTest, SevenHandsItsParametersToTheTransformationAndComesBack) {
   window.ListView1_ItemClick(window.ListView1()->findItems("七参数计算", Qt::MatchExactly).value(0));
   QPointer<ParamFitFrm> fit = qobject_cast<ParamFitFrm*>(window.OpenDialog());
   ASSERT_TRUE(fit);
-  Type(fit, "Text_File1", QString::fromStdString(kFits + "seven_common.txt"));
+  Type(fit, "Text_File1", QString::fromStdString(kParamFitExamples + "seven_common.txt"));
   testing::Press(fit, "Command_Compute");
   testing::Press(fit, "Command_HandOver");
   QPointer<FrmSeven> seven = fit->SevenWindow();
@@ -169,7 +169,7 @@ TEST_F(ParamFitTest, BadInputNamesItsFieldOrLineAndTheDialogStaysUsable) {
     QString says;
   };
   Spit(dir_ / "one.txt", "K1 3380512.417 512340.886\r\n");
-  const QString fits = QString::fromStdString(kFits), one = QString::fromStdString(dir_ / "one.txt");
+  const QString fits = QString::fromStdString(kParamFitExamples), one = QString::fromStdString(dir_ / "one.txt");
   const Case cases[] = {
       {ParamFitFrm::Mode::Seven, "", "", "", "请选择公共点文件!"},
       {ParamFitFrm::Mode::Seven, one, "", "", one + ":1: 公共点行应为: 点名 X Y Z X' Y' Z'!"},
@@ -199,7 +199,7 @@ TEST_F(ParamFitTest, BadInputNamesItsFieldOrLineAndTheDialogStaysUsable) {
 TEST_F(ParamFitTest, Screenshot) {
   // The example files named as a user in the examples folder would see them.
   const QString here = QDir::currentPath();
-  QDir::setCurrent(QString::fromStdString(kFits));
+  QDir::setCurrent(QString::fromStdString(kParamFitExamples));
   Open(ParamFitFrm::Mode::Seven);
   Type(dialog_.get(), "Text_File1", "seven_common.txt");
   Press("Command_Compute");
