@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/page4/traverse_adjust_frm.h"
+#include "app/page4/param_fit_frm.h"
 #include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
@@ -37,6 +38,15 @@ VDialog* OpenGeodeticGauss(AppState& s, const Services& sv) {
   s.SpaceGeodeticMode = false;
   s.GeodeticGaussMode = true;
   return new XYZ_BLH_XYG(s, sv);
+}
+
+// The two parameter fits share one dialog; the entry chooses which parameters it finds.
+VDialog* OpenSevenFit(AppState& s, const Services& sv) {
+  return new ParamFitFrm(s, sv, ParamFitFrm::Mode::Seven);
+}
+
+VDialog* OpenFourFit(AppState& s, const Services& sv) {
+  return new ParamFitFrm(s, sv, ParamFitFrm::Mode::Four);
 }
 
 class NotBuiltDialog : public VDialog {
@@ -84,8 +94,8 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"水准网平差", "NetworkAdjustFrm", {}},
       {"水准路线", "LevelRouteFrm", {}},
       {"高程拟合", "HeightFitFrm", {}},
-      {"七参数计算", "ParamFitFrm", {}},
-      {"四参数计算", "ParamFitFrm", {}},
+      {"七参数计算", "ParamFitFrm", OpenSevenFit},
+      {"四参数计算", "ParamFitFrm", OpenFourFit},
       {"批量坐标转换", "BatchConvertFrm", {}},
   };
   return table;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "batch/crs_transform.h"
 #include "batch/observation_text.h"
 #include "batch/traverse_file.h"
 #include "common/text_files.h"
@@ -50,6 +51,14 @@ std::vector<std::string> SevenEstimateReportText(const adjustment::SevenEstimate
     if (r.flagged) row.push_back("超过3σ0");
     lines.push_back(PrintZones(row));
   }
+  return lines;
+}
+
+std::vector<std::string> SevenFitResultLines(const adjustment::SevenEstimate& e) {
+  std::vector<std::string> lines = SevenEstimateReportText(e);
+  lines.push_back("");
+  lines.push_back("用于 vantrel-cli seven 的参数:");
+  lines.push_back("--params " + SevenParameterText(e.parameters));
   return lines;
 }
 

@@ -28,7 +28,6 @@ struct Fit7Args {
   std::string paramsOut;
 };
 
-
 int RunFit7(const Fit7Args& f, const std::string& output) {
   std::optional<Ellipsoid> from, to;
   if (f.geodetic) {
@@ -54,10 +53,7 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
     Say(name + ": " + e.error);
     return 1;
   }
-  std::vector<std::string> lines = batch::SevenEstimateReportText(e);
-  lines.push_back("");
-  lines.push_back("用于 vantrel-cli seven 的参数:");
-  lines.push_back("--params " + batch::SevenParameterText(e.parameters));
+  const std::vector<std::string> lines = batch::SevenFitResultLines(e);
   // The parameter file is put in place only after the report went out, so that a failed run
   // leaves neither.
   std::optional<FileReplacement> params;
