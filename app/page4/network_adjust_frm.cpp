@@ -1,6 +1,7 @@
 #include "app/page4/network_adjust_frm.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFontDatabase>
 #include <QGraphicsEllipseItem>
@@ -344,6 +345,8 @@ NetworkAdjustFrm::NetworkAdjustFrm(AppState& state, const Services& services, Mo
   connect(editor_->document(), &QTextDocument::modificationChanged, this, [this] { Load({}, path_, utf8_); });
 
   Load(plane ? kNetPlaneTemplate : kNetLevelTemplate, {}, false);
+  // The window opens on the first option, as every dialog opens on its first field.
+  (plane ? directionSigma_ : levelSigma_)->setFocus();
   resize(1240, 860);
 }
 
@@ -374,6 +377,12 @@ bool NetworkAdjustFrm::MayDiscard() {
   return false;
 }
 
+// Closing with typed text unsaved is refused once, with the same warning.
+void NetworkAdjustFrm::closeEvent(QCloseEvent* event) {
+  if (!MayDiscard()) return event->ignore();
+  VDialog::closeEvent(event);
+}
+
 void NetworkAdjustFrm::Command_New_Click() {
   if (!MayDiscard()) return;
   Load(mode_ == Mode::Plane ? kNetPlaneTemplate : kNetLevelTemplate, {}, false);
@@ -382,7 +391,7 @@ void NetworkAdjustFrm::Command_New_Click() {
 void NetworkAdjustFrm::Command_Open_Click() {
   if (!MayDiscard()) return;
   QString path;
-  const std::optional<std::string> bytes = page4::OpenBytes(this, services(), "打开观测文件", kNetObsFilter, &path);
+  const std::optional<std::string> bytes = page4::OpenBytes(this, services(), windowTitle(), kNetObsFilter, &path);
   if (!bytes) return;
   if (!batch::IsGbkOrUtf8Text(*bytes)) {
     Warn(QDir::toNativeSeparators(path) + ": " + batch::kNotTextReason);
@@ -652,18 +661,18 @@ void NetworkAdjustFrm::Command_SaveText_Click() {
     }
     bytes += Utf8ToGbk(l) + "\r\n";
   }
-  page4::SaveBytes(this, services(), "保存文字报告", "文字报告 (*.txt);;所有文件 (*)", bytes);
+  page4::SaveBytes(this, services(), windowTitle(), "文字报告 (*.txt);;所有文件 (*)", bytes);
 }
 
 void NetworkAdjustFrm::Command_SaveHtml_Click() {
   if (!adjusted_) return;
-  page4::SaveBytes(this, services(), "保存网页报告", "网页 (*.html *.htm);;所有文件 (*)",
+  page4::SaveBytes(this, services(), windowTitle(), "网页 (*.html *.htm);;所有文件 (*)",
                    batch::NetworkReportHtml(adjusted_->file, adjusted_->name, adjusted_->adjustment, adjusted_->options));
 }
 
 void NetworkAdjustFrm::Command_SaveJson_Click() {
   if (!adjusted_) return;
-  page4::SaveBytes(this, services(), "保存JSON报告", "JSON (*.json);;所有文件 (*)",
+  page4::SaveBytes(this, services(), windowTitle(), "JSON (*.json);;所有文件 (*)",
                    batch::NetworkReportJson(adjusted_->file, adjusted_->name, adjusted_->adjustment));
 }
 

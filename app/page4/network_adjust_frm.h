@@ -53,6 +53,9 @@ class NetworkAdjustFrm : public VDialog {
   QGraphicsScene* Scene() const { return scene_; }
   const QString& FilePath() const { return path_; }
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   struct Adjusted {
     batch::NetworkFile file;

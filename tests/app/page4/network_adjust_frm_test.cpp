@@ -195,7 +195,7 @@ TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
 }
 
 // The observation file is saved as GBK CR LF; a failed save says why and leaves the old file;
-// a second 新建 is needed to throw unsaved text away.
+// a second 新建 (or close) is needed to throw unsaved text away.
 TEST_F(NetAdjustFrm, ObservationFileSavesAllOrNothingAndUnsavedTextIsKept) {
   Harness<Frm> h;
   auto* editor = h.Find<QPlainTextEdit>("Text_File");
@@ -217,6 +217,10 @@ TEST_F(NetAdjustFrm, ObservationFileSavesAllOrNothingAndUnsavedTextIsKept) {
   h.Press("Command_New");
   EXPECT_TRUE(editor->toPlainText().startsWith("# 控制网观测文件"));
   EXPECT_TRUE(h.dialog->FilePath().isEmpty());
+  editor->appendPlainText("已知点 C 5 6");
+  EXPECT_FALSE(h.dialog->close()) << "closing warns first, like 新建";
+  EXPECT_EQ(h.Messages().size(), 3u);
+  EXPECT_TRUE(h.dialog->close());
 }
 
 TEST_F(NetAdjustFrm, Screenshot) {
