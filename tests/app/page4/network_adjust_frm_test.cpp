@@ -19,28 +19,28 @@ namespace vantrel {
 namespace {
 
 using namespace vantrel::testing;
-using Frm = NetworkAdjustFrm;
+using NetFrm = NetworkAdjustFrm;
 
-struct LevellingFrm : NetworkAdjustFrm {
-  LevellingFrm(AppState& s, const Services& sv) : NetworkAdjustFrm(s, sv, Mode::Levelling) {}
+struct NetLevellingFrm : NetworkAdjustFrm {
+  NetLevellingFrm(AppState& s, const Services& sv) : NetworkAdjustFrm(s, sv, Mode::Levelling) {}
 };
 
-std::string Example(const char* name) { return std::string(VANTREL_EXAMPLES_DIR) + "/adjustment/" + name; }
+std::string NetExample(const char* name) { return std::string(VANTREL_EXAMPLES_DIR) + "/adjustment/" + name; }
 
 // The drawing's items of one kind, by name.
-std::map<QString, QPointF> Drawn(NetworkAdjustFrm* f, const char* kind) {
+std::map<QString, QPointF> NetDrawn(NetworkAdjustFrm* f, const char* kind) {
   std::map<QString, QPointF> out;
   for (QGraphicsItem* i : f->Scene()->items())
-    if (i->data(Frm::kItemKind).toString() == kind) out[i->data(Frm::kItemName).toString()] = i->pos();
+    if (i->data(NetFrm::kItemKind).toString() == kind) out[i->data(NetFrm::kItemName).toString()] = i->pos();
   return out;
 }
 
-std::string ReportOf(NetworkAdjustFrm* f) {
+std::string NetReportOf(NetworkAdjustFrm* f) {
   return f->findChild<QPlainTextEdit*>("Text_Report")->toPlainText().toStdString() + "\n";
 }
 
 // The line of the report that starts with `head`.
-std::string LineStarting(const std::string& report, const std::string& head) {
+std::string NetLineStarting(const std::string& report, const std::string& head) {
   std::istringstream in(report);
   for (std::string l; std::getline(in, l);)
     if (l.rfind(head, 0) == 0) return l;
@@ -50,9 +50,11 @@ std::string LineStarting(const std::string& report, const std::string& head) {
 class NetAdjustFrm : public test::CliRunTest {
  protected:
   // An example with one observation spoiled, so that a blunder is there to be found.
-  std::string Spoiled(const char* example, const std::string& from, const std::string& to) {
+  // As GBK with CR LF when asked, the way field software writes it.
+  std::string Spoiled(const char* example, const std::string& from, const std::string& to, bool gbk = false) {
     const std::string path = dir_ / example;
-    test::Spit(path, test::Replaced(test::Slurp(Example(example)), from, to));
+    const std::string text = test::Replaced(test::Slurp(NetExample(example)), from, to);
+    test::Spit(path, gbk ? test::Gbk(SplitLines(text)) : text);
     return path;
   }
   template <class F>
@@ -60,7 +62,7 @@ class NetAdjustFrm : public test::CliRunTest {
     h.fakes.files.answers.push_back(QString::fromStdString(path));
     h.Press("Command_Open");
   }
-  std::string Saved(Harness<Frm>& h, const char* button, const char* file) {
+  std::string Saved(Harness<NetFrm>& h, const char* button, const char* file) {
     const std::string path = dir_ / file;
     h.fakes.files.answers.push_back(QString::fromStdString(path));
     h.Press(button);
@@ -70,7 +72,7 @@ class NetAdjustFrm : public test::CliRunTest {
 
 TEST_F(NetAdjustFrm, PlaneReportFilesAndDrawingAreTheCommandLines) {
   const std::string file = Spoiled("network.txt", "552.084 3", "552.184 3");
-  Harness<Frm> h;
+  Harness<NetFrm> h;
   Open(h, file);
   h.Type("Text_DirectionSigma", "1.5");
   h.Type("Text_EllipseScale", "5000");
@@ -80,7 +82,7 @@ TEST_F(NetAdjustFrm, PlaneReportFilesAndDrawingAreTheCommandLines) {
 
   ASSERT_EQ(Cli("adjust " + file + " --direction-sigma 1.5 --a-priori"), 0) << err_;
   const std::string cliText = out_;
-  EXPECT_EQ(ReportOf(h.dialog), cliText);
+  EXPECT_EQ(NetReportOf(h.dialog), cliText);
   std::string gbk;
   for (const auto& l : SplitLines(cliText)) gbk += Utf8ToGbk(l) + "\r\n";
   EXPECT_EQ(Saved(h, "Command_SaveText", "r.txt"), gbk);
@@ -91,8 +93,8 @@ TEST_F(NetAdjustFrm, PlaneReportFilesAndDrawingAreTheCommandLines) {
 
   // Every adjusted point of the coordinate table has its ellipse, every point its mark, where
   // the table puts it; the blunder the report names is the red line and the label's text.
-  std::map<QString, QPointF> marks = Drawn(h.dialog, "known"), ellipses = Drawn(h.dialog, "ellipse");
-  marks.merge(Drawn(h.dialog, "new"));
+  std::map<QString, QPointF> marks = NetDrawn(h.dialog, "known"), ellipses = NetDrawn(h.dialog, "ellipse");
+  marks.merge(NetDrawn(h.dialog, "new"));
   size_t adjusted = 0, rows = 0;
   bool inTable = false;
   for (const auto& w : test::Words(cliText)) {
@@ -111,38 +113,38 @@ TEST_F(NetAdjustFrm, PlaneReportFilesAndDrawingAreTheCommandLines) {
   EXPECT_EQ(adjusted, ellipses.size());
   EXPECT_EQ(adjusted, 3u);
   EXPECT_EQ(h.Label("Label_Scale"), "▲ 已知点  ○ 待定点    误差椭圆放大 5000 倍");
-  const std::string named = LineStarting(cliText, "数据探测");
+  const std::string named = NetLineStarting(cliText, "数据探测");
   ASSERT_NE(named.find("最可能的粗差是 第 43 行 边长 N1→K1"), std::string::npos) << named;
   EXPECT_TRUE(h.Label("Label_Blunder").startsWith(QString::fromStdString(named.substr(named.find("最可能")))));
-  const auto red = Drawn(h.dialog, "blunder");
+  const auto red = NetDrawn(h.dialog, "blunder");
   ASSERT_EQ(red.size(), 1u);
   EXPECT_EQ(red.begin()->first, "K1-N1");
 }
 
 TEST_F(NetAdjustFrm, LevellingReportAndRoutesAreTheCommandLines) {
-  const std::string file = Spoiled("levelling.txt", "1.4458", "1.5458");
-  Harness<LevellingFrm> h;
+  const std::string file = Spoiled("levelling.txt", "1.4458", "1.5458", true);
+  Harness<NetLevellingFrm> h;
   EXPECT_EQ(h.dialog->windowTitle(), "水准网平差");
   Open(h, file);
   h.Type("Text_LevelSigma", "1.5");
   h.Press("Command_Adjust");
   ASSERT_TRUE(h.Messages().empty()) << h.Messages()[0].text.toStdString();
   ASSERT_EQ(Cli("adjust " + file + " --level-sigma 1.5"), 0) << err_;
-  EXPECT_EQ(ReportOf(h.dialog), out_);
-  EXPECT_EQ(Drawn(h.dialog, "known").size(), 2u);
-  EXPECT_EQ(Drawn(h.dialog, "new").size(), 3u);
-  EXPECT_EQ(Drawn(h.dialog, "ellipse").size(), 0u);
-  EXPECT_EQ(Drawn(h.dialog, "line").size() + Drawn(h.dialog, "blunder").size(), 7u);
-  const std::string named = LineStarting(out_, "数据探测");
+  EXPECT_EQ(NetReportOf(h.dialog), out_);
+  EXPECT_EQ(NetDrawn(h.dialog, "known").size(), 2u);
+  EXPECT_EQ(NetDrawn(h.dialog, "new").size(), 3u);
+  EXPECT_EQ(NetDrawn(h.dialog, "ellipse").size(), 0u);
+  EXPECT_EQ(NetDrawn(h.dialog, "line").size() + NetDrawn(h.dialog, "blunder").size(), 7u);
+  const std::string named = NetLineStarting(out_, "数据探测");
   ASSERT_NE(named.find("高差 B→C"), std::string::npos) << named;
-  EXPECT_EQ(Drawn(h.dialog, "blunder").begin()->first, "B-C");
+  EXPECT_EQ(NetDrawn(h.dialog, "blunder").begin()->first, "B-C");
   EXPECT_TRUE(h.Label("Label_Blunder").contains("高差 B→C"));
 }
 
 // A bad field, a bad line, a network that cannot be adjusted: one message each, naming the
 // field or the line (the text box's cursor put there), and the dialog goes on working.
 TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
-  const std::string good = test::Slurp(Example("network.txt"));
+  const std::string good = test::Slurp(NetExample("network.txt"));
   struct Case {
     const char* field;
     const char* typed;
@@ -160,7 +162,7 @@ TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
        "新观测文件:43: 边长 行缺少数据项, 应为: 边长 点名 点名 平距(米) [σ(毫米)]!", 43},
       {nullptr, "", "边长 A B 100\n", "", 0},  // no known point: the adjustment's own reason
   };
-  Harness<Frm> h;
+  Harness<NetFrm> h;
   auto* editor = h.Find<QPlainTextEdit>("Text_File");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message.toStdString());
@@ -181,7 +183,7 @@ TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
       EXPECT_EQ(editor->textCursor().blockNumber() + 1, c.line);
       EXPECT_TRUE(editor->textCursor().selectedText().startsWith("边长 N1 K1    #")) << "the whole line selected";
     }
-    EXPECT_TRUE(ReportOf(h.dialog) == "\n" && h.dialog->Scene()->items().isEmpty());
+    EXPECT_TRUE(NetReportOf(h.dialog) == "\n" && h.dialog->Scene()->items().isEmpty());
     EXPECT_FALSE(h.Find<QPushButton>("Command_SaveText")->isEnabled());
   }
   // Mended, the same window adjusts.
@@ -190,14 +192,14 @@ TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
   h.fakes.messages.messages.clear();
   h.Press("Command_Adjust");
   EXPECT_TRUE(h.Messages().empty());
-  EXPECT_EQ(Drawn(h.dialog, "ellipse").size(), 3u);
+  EXPECT_EQ(NetDrawn(h.dialog, "ellipse").size(), 3u);
   EXPECT_TRUE(h.Find<QPushButton>("Command_SaveText")->isEnabled());
 }
 
 // The observation file is saved as GBK CR LF; a failed save says why and leaves the old file;
 // a second 新建 (or close) is needed to throw unsaved text away.
 TEST_F(NetAdjustFrm, ObservationFileSavesAllOrNothingAndUnsavedTextIsKept) {
-  Harness<Frm> h;
+  Harness<NetFrm> h;
   auto* editor = h.Find<QPlainTextEdit>("Text_File");
   editor->setPlainText("# 控制网\n已知点 A 1 2\n");
   const std::string path = dir_ / "obs.txt";
@@ -224,13 +226,13 @@ TEST_F(NetAdjustFrm, ObservationFileSavesAllOrNothingAndUnsavedTextIsKept) {
 }
 
 TEST_F(NetAdjustFrm, Screenshot) {
-  Harness<Frm> h;
-  Open(h, Example("network.txt"));
+  Harness<NetFrm> h;
+  Open(h, NetExample("network.txt"));
   h.Press("Command_Adjust");
   EXPECT_TRUE(h.Messages().empty());
   MaybeScreenshot(h.dialog, "NetworkAdjustFrm.png");
-  Harness<LevellingFrm> l;
-  Open(l, Example("levelling.txt"));
+  Harness<NetLevellingFrm> l;
+  Open(l, NetExample("levelling.txt"));
   l.Press("Command_Adjust");
   EXPECT_TRUE(l.Messages().empty());
   MaybeScreenshot(l.dialog, "NetworkAdjustFrm_levelling.png");
