@@ -359,6 +359,7 @@ void NetworkAdjustFrm::Load(const QString& text, const QString& path, bool utf8)
   path_ = path;
   utf8_ = utf8;
   if (!text.isNull()) {
+    fileBytes_.reset();
     editor_->setPlainText(text);
     editor_->document()->setModified(false);
     // A file opened is read from its head; a new one is typed on at its end.
@@ -403,6 +404,7 @@ void NetworkAdjustFrm::Command_Open_Click() {
   QString text;
   for (const std::string& line : SplitLines(utf8 ? std::string(view) : GbkToUtf8(view))) text += NetQ(line) + "\n";
   Load(text, path, utf8);
+  fileBytes_ = *bytes;
 }
 
 // Saved as GBK with CR LF like every other text file here; a file that was UTF-8, or holds a
@@ -418,6 +420,7 @@ bool NetworkAdjustFrm::WriteObservations(const QString& path) {
   }
   editor_->document()->setModified(false);
   Load({}, path, utf8);
+  fileBytes_ = bytes;
   return true;
 }
 
@@ -496,7 +499,11 @@ void NetworkAdjustFrm::Command_Adjust_Click() {
   Adjusted a;
   a.name = path_.isEmpty() ? kNetUnsavedName : batch::InputName(path_.toStdString());
   a.options.ellipseScale = ellipseScale;
-  batch::NetworkFileResult read = batch::ParseNetworkText(editor_->toPlainText().toStdString(), a.name);
+  // A file as it was opened or saved is read from its own bytes, as the command line reads it
+  // (the text box makes a no-break space a blank); edited text from the box.
+  const bool asFiled = fileBytes_ && !editor_->document()->isModified();
+  batch::NetworkFileResult read =
+      batch::ParseNetworkText(asFiled ? *fileBytes_ : editor_->toPlainText().toStdString(), a.name);
   if (!read.ok) {
     Warn(NetQ(read.error));
     GoToLine(read.error, a.name);

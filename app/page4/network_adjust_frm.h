@@ -87,6 +87,7 @@ class NetworkAdjustFrm : public VDialog {
   QString path_;       // the observation file's path, "" for one typed here
   bool utf8_ = false;  // the file was UTF-8: saved as UTF-8 again
   bool discardArmed_ = false;
+  std::optional<std::string> fileBytes_;  // the file's bytes while the box shows them unedited
   std::optional<Adjusted> adjusted_;
 
   QPlainTextEdit* editor_ = nullptr;

@@ -126,6 +126,8 @@ TEST_F(NetAdjustFrm, LevellingReportAndRoutesAreTheCommandLines) {
   Harness<NetLevellingFrm> h;
   EXPECT_EQ(h.dialog->windowTitle(), "水准网平差");
   Open(h, file);
+  // A remark typed at the end: the box's text, not the file's bytes, is adjusted.
+  h.Find<QPlainTextEdit>("Text_File")->appendPlainText("# 复核");
   h.Type("Text_LevelSigma", "1.5");
   h.Press("Command_Adjust");
   ASSERT_TRUE(h.Messages().empty()) << h.Messages()[0].text.toStdString();
