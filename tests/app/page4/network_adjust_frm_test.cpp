@@ -196,6 +196,15 @@ TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
   EXPECT_TRUE(h.Messages().empty());
   EXPECT_EQ(NetDrawn(h.dialog, "ellipse").size(), 3u);
   EXPECT_TRUE(h.Find<QPushButton>("Command_SaveText")->isEnabled());
+  // A name GBK cannot hold: the text report is refused (the command line's -o refuses it too),
+  // nothing is written.
+  editor->setPlainText("已知高程 BM1 10\n高差 BM1 P😀 1.0 1\n高差 BM1 P😀 1.002 1\n");
+  h.Press("Command_Adjust");
+  h.fakes.files.answers = {QString::fromStdString(dir_ / "r.txt")};
+  h.Press("Command_SaveText");
+  ASSERT_EQ(h.Messages().size(), 1u);
+  EXPECT_EQ(h.Messages()[0].text, "报告第19行有 GBK 里没有的字, 不能写成 GBK 文字文件; 请保存网页或 JSON 报告。");
+  EXPECT_TRUE(dir_.Entries().empty());
 }
 
 // The observation file is saved as GBK CR LF; a failed save says why and leaves the old file;
