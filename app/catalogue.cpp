@@ -4,8 +4,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/page4/traverse_adjust_frm.h"
+#include "app/page4/network_adjust_frm.h"
 #include "app/page4/param_fit_frm.h"
+#include "app/page4/traverse_adjust_frm.h"
 #include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
@@ -49,6 +50,15 @@ VDialog* OpenFourFit(AppState& s, const Services& sv) {
   return new ParamFitFrm(s, sv, ParamFitFrm::Mode::Four);
 }
 
+// Both network entries open one dialog, each in its own mode.
+VDialog* OpenNetworkAdjust(AppState& s, const Services& sv) {
+  return new NetworkAdjustFrm(s, sv, NetworkAdjustFrm::Mode::Plane);
+}
+
+VDialog* OpenLevellingAdjust(AppState& s, const Services& sv) {
+  return new NetworkAdjustFrm(s, sv, NetworkAdjustFrm::Mode::Levelling);
+}
+
 class NotBuiltDialog : public VDialog {
  public:
   NotBuiltDialog(AppState& state, const Services& services, const QString& caption)
@@ -90,8 +100,8 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"54椭球大地水准面差距", "DniFrm", Make<DniFrm>},
       {"抵偿面高程", "DCM_Hfrm", Make<DCM_Hfrm>},
       {"导线平差", "TraverseAdjustFrm", Make<TraverseAdjustFrm>},
-      {"控制网平差", "NetworkAdjustFrm", {}},
-      {"水准网平差", "NetworkAdjustFrm", {}},
+      {"控制网平差", "NetworkAdjustFrm", OpenNetworkAdjust},
+      {"水准网平差", "NetworkAdjustFrm", OpenLevellingAdjust},
       {"水准路线", "LevelRouteFrm", {}},
       {"高程拟合", "HeightFitFrm", {}},
       {"七参数计算", "ParamFitFrm", OpenSevenFit},
