@@ -5,6 +5,9 @@
 #include <QVBoxLayout>
 
 #include "app/page4/batch_convert_frm.h"
+#include "app/page4/network_adjust_frm.h"
+#include "app/page4/param_fit_frm.h"
+#include "app/page4/traverse_adjust_frm.h"
 #include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
@@ -37,6 +40,24 @@ VDialog* OpenGeodeticGauss(AppState& s, const Services& sv) {
   s.SpaceGeodeticMode = false;
   s.GeodeticGaussMode = true;
   return new XYZ_BLH_XYG(s, sv);
+}
+
+// The two parameter fits share one dialog; the entry chooses which parameters it finds.
+VDialog* OpenSevenFit(AppState& s, const Services& sv) {
+  return new ParamFitFrm(s, sv, ParamFitFrm::Mode::Seven);
+}
+
+VDialog* OpenFourFit(AppState& s, const Services& sv) {
+  return new ParamFitFrm(s, sv, ParamFitFrm::Mode::Four);
+}
+
+// Both network entries open one dialog, each in its own mode.
+VDialog* OpenNetworkAdjust(AppState& s, const Services& sv) {
+  return new NetworkAdjustFrm(s, sv, NetworkAdjustFrm::Mode::Plane);
+}
+
+VDialog* OpenLevellingAdjust(AppState& s, const Services& sv) {
+  return new NetworkAdjustFrm(s, sv, NetworkAdjustFrm::Mode::Levelling);
 }
 
 class NotBuiltDialog : public VDialog {
@@ -79,13 +100,13 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"三差改正", "ThreeCorFrm", Make<ThreeCorFrm>},
       {"54椭球大地水准面差距", "DniFrm", Make<DniFrm>},
       {"抵偿面高程", "DCM_Hfrm", Make<DCM_Hfrm>},
-      {"导线平差", "TraverseAdjustFrm", {}},
-      {"控制网平差", "NetworkAdjustFrm", {}},
-      {"水准网平差", "NetworkAdjustFrm", {}},
+      {"导线平差", "TraverseAdjustFrm", Make<TraverseAdjustFrm>},
+      {"控制网平差", "NetworkAdjustFrm", OpenNetworkAdjust},
+      {"水准网平差", "NetworkAdjustFrm", OpenLevellingAdjust},
       {"水准路线", "LevelRouteFrm", {}},
       {"高程拟合", "HeightFitFrm", {}},
-      {"七参数计算", "ParamFitFrm", {}},
-      {"四参数计算", "ParamFitFrm", {}},
+      {"七参数计算", "ParamFitFrm", OpenSevenFit},
+      {"四参数计算", "ParamFitFrm", OpenFourFit},
       {"批量坐标转换", "BatchConvertFrm", Make<BatchConvertFrm>},
   };
   return table;

@@ -9,6 +9,7 @@
 #include "common/text_rules.h"
 #include "batch/observation_text.h"
 #include "geodetic/gauss_kruger.h"
+#include "transform/plane_models.h"
 
 namespace vantrel::batch {
 
@@ -102,6 +103,12 @@ struct CrsEnd {
 }  // namespace
 
 std::string CrsTransformRefusal(const CrsTransform& t) {
+  if (t.four) {
+    if (t.seven) return "七参数与四参数只能给一种";
+    if (t.from.kind != CrsKind::Projected || t.to.kind != CrsKind::Projected)
+      return "四参数是平面坐标之间的转换, 只用于两个投影坐标系之间; 地理坐标、空间直角坐标要用七参数";
+    return "";
+  }
   const Datum a = t.from.datum, b = t.to.datum;
   const std::string names = std::string(DatumChineseName(a)) + " 与 " + std::string(DatumChineseName(b));
   if (a == b)
@@ -127,6 +134,35 @@ void TransformCrsPoints(const CrsTransform& t, AngleUnit unit, std::span<const d
       (!c.empty() && c.size() != n) || (!oc.empty() && oc.size() != n) || (geocentricIn && c.empty()))
     throw std::invalid_argument("TransformCrsPoints: spans of different lengths");
   const CrsEnd from(t.from), to(t.to);
+  if (t.four) {
+    const FourParameterModel plane(*t.four);
+    for (std::size_t i = 0; i < n; ++i) {
+      oa[i] = ob[i] = kNaNCrs;
+      if (!oc.empty()) oc[i] = c.empty() ? 0.0 : c[i];
+      const double third = c.empty() ? 0.0 : c[i];
+      if (!std::isfinite(a[i]) || !std::isfinite(b[i]) || !std::isfinite(third)) {
+        status[i] = Status::InputNotFinite;
+        continue;
+      }
+      const bool swapIn = t.from.axes == AxisOrder::EastNorth;
+      const double north = swapIn ? b[i] : a[i];
+      double east = swapIn ? a[i] : b[i];
+      // The zone in front is checked, then kept: the parameters were fitted on it.
+      double plain = east;
+      status[i] = from.PlainEasting(plain);
+      if (status[i] != Status::Ok) continue;
+      double N = 0, E = 0;
+      plane.Apply(north, east, N, E);
+      if (!std::isfinite(N) || !std::isfinite(E)) {
+        status[i] = Status::NotFinite;
+        continue;
+      }
+      const bool swapOut = t.to.axes == AxisOrder::EastNorth;
+      oa[i] = swapOut ? E : N;
+      ob[i] = swapOut ? N : E;
+    }
+    return;
+  }
   const bool shift = t.seven && !SameDatum(t.from, t.to);
   for (std::size_t i = 0; i < n; ++i) {
     oa[i] = ob[i] = kNaNCrs;
@@ -192,8 +228,36 @@ Command CrsCommand(const CrsTransform& t, AngleUnit angles, bool heights, int de
   return cmd;
 }
 
-bool ParseSevenParameterText(std::string_view bytes, const std::string& name, SevenParameters& p,
-                             std::string& error) {
+bool SetParameters(CrsTransform& t, const std::vector<double>& v) {
+  t.seven.reset();
+  t.four.reset();
+  if (v.size() == 7) {
+    t.seven = SevenParameters{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+  } else if (v.size() == 4) {
+    std::array<double, 4> p{};
+    p[kShiftX] = v[0];
+    p[kShiftY] = v[1];
+    p[kRotation] = v[2] / kSevenRho;
+    p[kScale] = v[3] * 1e-6;
+    t.four = p;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string SevenParameterText(const SevenParameters& p) {
+  std::string s;
+  for (double v : {p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez}) s += (s.empty() ? "" : ",") + GeneralNumberText(v);
+  return s;
+}
+
+std::string FourParameterText(const std::array<double, 4>& p) {
+  return GeneralNumberText(p[kShiftX]) + "," + GeneralNumberText(p[kShiftY]) + "," +
+         GeneralNumberText(p[kRotation] * kSevenRho) + "," + GeneralNumberText(p[kScale] * 1e6);
+}
+
+bool ParseParameterText(std::string_view bytes, const std::string& name, CrsTransform& t, std::string& error) {
   if (!IsGbkOrUtf8Text(bytes)) {
     error = name + ": 不是文字文件 (GBK 或 UTF-8)";
     return false;
@@ -211,7 +275,7 @@ bool ParseSevenParameterText(std::string_view bytes, const std::string& name, Se
     std::string_view rest = line;
     while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
     if (rest.empty() || rest.front() == '#') continue;
-    if (!values.empty()) return fail("七参数只占一行, 这里多出一行");
+    if (!values.empty()) return fail("参数只占一行, 这里多出一行");
     std::size_t start = 0;
     const std::string text(rest);
     while (start <= text.size()) {
@@ -224,15 +288,15 @@ bool ParseSevenParameterText(std::string_view bytes, const std::string& name, Se
       if (!v || !std::isfinite(*v)) return fail("“" + item + "” 不是数值");
       values.push_back(*v);
     }
-    if (values.size() != 7)
-      return fail("应有 7 个数值 dX,dY,dZ,m,ex,ey,ez, 这里有 " + std::to_string(values.size()) + " 个");
+    if (values.size() != 7 && values.size() != 4)
+      return fail("应有 7 个数值 dX,dY,dZ,m,ex,ey,ez 或 4 个数值 dx,dy,旋转角,m, 这里有 " +
+                  std::to_string(values.size()) + " 个");
   }
   if (values.empty()) {
-    error = name + ": 没有七参数 (应有一行 dX,dY,dZ,m,ex,ey,ez)";
+    error = name + ": 没有参数 (应有一行 dX,dY,dZ,m,ex,ey,ez 或 dx,dy,旋转角,m)";
     return false;
   }
-  p = {values[0], values[1], values[2], values[3], values[4], values[5], values[6]};
-  return true;
+  return SetParameters(t, values);
 }
 
 }  // namespace vantrel::batch

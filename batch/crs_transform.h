@@ -6,9 +6,11 @@
 //
 // Coordinates go in and out in each system's axis order (crs.h). Geographic values are read
 // in the call's AngleUnit and given back in radians, as the other array functions do.
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "batch/stream.h"
 #include "geodetic/crs.h"
@@ -23,6 +25,10 @@ struct CrsTransform {
   std::optional<SevenParameters> seven;
   // CGCS2000 and WGS 84 taken as one datum (their realisations differ by centimetres).
   bool sameDatum = false;
+  // Instead of the seven: the four plane parameters between two projected systems, as the
+  // plane transformation keeps them (TransParam: dX dY in m, rotation in radians, scale - 1),
+  // applied to the coordinates as they stand in the source's files, as fit4 estimates them.
+  std::optional<std::array<double, 4>> four;
 };
 
 // Why the transformation may not run, in a sentence (Chinese), or "" when it may: two datums
@@ -48,11 +54,16 @@ void TransformCrsPoints(const CrsTransform& t, AngleUnit unit, std::span<const d
 // (default 3, 4 for geocentric), angles as AngleText in `angles`.
 Command CrsCommand(const CrsTransform& t, AngleUnit angles, bool heights, int decimals = -1);
 
-// Seven parameters as text: dX,dY,dZ,m,ex,ey,ez (commas, blanks or both between them), the
-// line fit7 --params-out writes. In a file, blank lines and "#" remarks are skipped and the
-// first other line holds the seven numbers; nothing may follow. False with "NAME:LINE:
-// reason" (or "NAME: reason" for a file without a line of numbers).
-bool ParseSevenParameterText(std::string_view bytes, const std::string& name, SevenParameters& p,
-                             std::string& error);
+// Datum parameters as text, the line fit7 or fit4 --params-out writes: seven numbers
+// dX,dY,dZ,m,ex,ey,ez or four dx,dy,rotation,m (shifts in m, rotations in seconds, m in ppm;
+// commas, blanks or both between them). In a file, blank lines and "#" remarks are skipped
+// and the first other line holds the numbers; nothing may follow. Sets t.seven or t.four;
+// false with "NAME:LINE: reason" (or "NAME: reason" for a file without a line of numbers).
+bool ParseParameterText(std::string_view bytes, const std::string& name, CrsTransform& t, std::string& error);
+// Four or seven numbers in the text's units into t.seven or t.four; false for another count.
+bool SetParameters(CrsTransform& t, const std::vector<double>& values);
+// The lines ParseParameterText reads, at 15 significant digits.
+std::string SevenParameterText(const SevenParameters& p);
+std::string FourParameterText(const std::array<double, 4>& transParam);
 
 }  // namespace vantrel::batch

@@ -63,13 +63,7 @@ HeightFileResult ParseHeightPointText(std::string_view bytes, const std::string&
 }
 
 HeightFileResult ReadHeightPointFile(const std::string& path) {
-  FileBytesResult file = ReadFileBytes(path);
-  if (!file.ok) {
-    HeightFileResult r;
-    r.error = path + ": " + file.error;
-    return r;
-  }
-  return ParseHeightPointText(file.bytes, path);
+  return ReadAndParse<HeightFileResult>(path, [&](std::string_view bytes) { return ParseHeightPointText(bytes, path); });
 }
 
 bool MarkCheckPoints(std::vector<adjustment::HeightPoint>& points, const std::vector<std::string>& names,

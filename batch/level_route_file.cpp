@@ -276,13 +276,7 @@ LevelRouteFileResult ParseLevelRouteText(std::string_view bytes, const std::stri
 }
 
 LevelRouteFileResult ReadLevelRouteFile(const std::string& path) {
-  FileBytesResult file = ReadFileBytes(path);
-  if (!file.ok) {
-    LevelRouteFileResult r;
-    r.error = path + ": " + file.error;
-    return r;
-  }
-  return ParseLevelRouteText(file.bytes, path);
+  return ReadAndParse<LevelRouteFileResult>(path, [&](std::string_view bytes) { return ParseLevelRouteText(bytes, path); });
 }
 
 }  // namespace vantrel::batch

@@ -500,13 +500,7 @@ NetworkFileResult ParseNetworkText(std::string_view bytes, const std::string& fi
 }
 
 NetworkFileResult ReadNetworkFile(const std::string& path) {
-  FileBytesResult file = ReadFileBytes(path);
-  if (!file.ok) {
-    NetworkFileResult r;
-    r.error = path + ": " + file.error;
-    return r;
-  }
-  return ParseNetworkText(file.bytes, path);
+  return ReadAndParse<NetworkFileResult>(path, [&](std::string_view bytes) { return ParseNetworkText(bytes, path); });
 }
 
 }  // namespace vantrel::batch

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/text_files.h"
+
 namespace vantrel::batch {
 
 // Text has no NUL and no control bytes beyond tabs and line ends, and is well-formed UTF-8
@@ -22,5 +24,18 @@ const char* MisspeltKeyword(const std::string& word, std::span<const char* const
 
 // The reason for a packed angle written finer than 0.1″.
 std::string FinerThanTenths(const std::string& text);
+
+// A whole file read and parsed; a file that cannot be read gives a Result whose error is
+// "PATH: reason", as every reader of observation files reports it.
+template <class Result, class Parse>
+Result ReadAndParse(const std::string& path, Parse parse) {
+  FileBytesResult file = ReadFileBytes(path);
+  if (!file.ok) {
+    Result r;
+    r.error = path + ": " + file.error;
+    return r;
+  }
+  return parse(std::string_view(file.bytes));
+}
 
 }  // namespace vantrel::batch

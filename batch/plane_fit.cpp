@@ -1,18 +1,21 @@
 #include "batch/plane_fit.h"
 
+#include <algorithm>
+
 #include "common/text_files.h"
 #include "transform/common_point_transform.h"
 #include "transform/point_files.h"
 
 namespace vantrel::batch {
 
-FitReport FitFourParameters(const std::string& oldPath, const std::string& newPath) {
-  FitReport r;
+namespace {
+
+// The estimation once the common points are in r.state, with the dialog's messages.
+void PlaneFitGathered(FitReport& r) {
   auto tell = [&r](const std::string& text) { r.messages.push_back(text); };
-  if (T_Co_New(oldPath, newPath, "", "", r.state, tell) == GatherOutcome::Unreadable) return r;
   if (r.state.CommonCount() < 2) {
     tell("公共点少于2个,不能转换!");
-    return r;
+    return;
   }
   if (r.state.CommonFound > kMaxCommonPoints)
     tell("共有" + std::to_string(r.state.CommonFound) + "个公共点,只用前" +
@@ -28,6 +31,24 @@ FitReport FitFourParameters(const std::string& oldPath, const std::string& newPa
       tell("不收敛! 坐标转换失败!");
       break;
   }
+}
+
+}  // namespace
+
+FitReport FitFourParameters(const std::string& oldPath, const std::string& newPath) {
+  FitReport r;
+  auto tell = [&r](const std::string& text) { r.messages.push_back(text); };
+  if (T_Co_New(oldPath, newPath, "", "", r.state, tell) == GatherOutcome::Unreadable) return r;
+  PlaneFitGathered(r);
+  return r;
+}
+
+FitReport FitFourParameters(const std::vector<CommonPoint>& points) {
+  FitReport r;
+  r.state.CommonFound = static_cast<int>(points.size());
+  const size_t used = std::min(points.size(), static_cast<size_t>(kMaxCommonPoints));
+  r.state.CommonPoints.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(used));
+  PlaneFitGathered(r);
   return r;
 }
 

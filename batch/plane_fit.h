@@ -16,6 +16,9 @@ struct FitReport {
 };
 
 FitReport FitFourParameters(const std::string& oldPath, const std::string& newPath);
+// The same estimation on common points gathered otherwise (typed in a table): at most the
+// first kMaxCommonPoints of `points` are used, as from files.
+FitReport FitFourParameters(const std::vector<CommonPoint>& points);
 
 // "X平移(米)", ΔX±σ and so on, one line per parameter in print zones, as 转换参数 shows them.
 std::vector<std::string> ParameterLines(const TransformState& state);

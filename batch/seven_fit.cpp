@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "batch/crs_transform.h"
+#include "batch/observation_text.h"
 #include "batch/traverse_file.h"
 #include "common/text_files.h"
 #include "common/text_rules.h"
@@ -52,6 +54,14 @@ std::vector<std::string> SevenEstimateReportText(const adjustment::SevenEstimate
   return lines;
 }
 
+std::vector<std::string> SevenFitResultLines(const adjustment::SevenEstimate& e) {
+  std::vector<std::string> lines = SevenEstimateReportText(e);
+  lines.push_back("");
+  lines.push_back("用于 vantrel-cli seven 的参数:");
+  lines.push_back("--params " + SevenParameterText(e.parameters));
+  return lines;
+}
+
 CommonPointFileResult ParseCommonPointText(std::string_view bytes, const std::string& fileName,
                                            bool geodetic) {
   CommonPointFileResult r;
@@ -86,13 +96,7 @@ CommonPointFileResult ParseCommonPointText(std::string_view bytes, const std::st
 }
 
 CommonPointFileResult ReadCommonPointFile(const std::string& path, bool geodetic) {
-  FileBytesResult file = ReadFileBytes(path);
-  if (!file.ok) {
-    CommonPointFileResult r;
-    r.error = path + ": " + file.error;
-    return r;
-  }
-  return ParseCommonPointText(file.bytes, path, geodetic);
+  return ReadAndParse<CommonPointFileResult>(path, [&](std::string_view bytes) { return ParseCommonPointText(bytes, path, geodetic); });
 }
 
 }  // namespace vantrel::batch

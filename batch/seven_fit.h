@@ -13,6 +13,9 @@ namespace vantrel::batch {
 // the seven-parameter dialog) with their standard deviations, σ0 and the residuals.
 std::vector<std::string> SevenEstimateReportText(const adjustment::SevenEstimate& estimate);
 
+// The whole fit7 result: the report above, then the --params line to hand on.
+std::vector<std::string> SevenFitResultLines(const adjustment::SevenEstimate& estimate);
+
 // A common-point file, one point a line, blanks between items, GBK or UTF-8, "#" remarks:
 //   name X Y Z X' Y' Z'          space coordinates in metres (geodetic = false), or
 //   name B L H B' L' H'          latitudes and longitudes in packed D.MMSS, heights in m

@@ -219,13 +219,7 @@ TraverseFileResult ParseTraverseText(std::string_view bytes, const std::string& 
 }
 
 TraverseFileResult ReadTraverseFile(const std::string& path) {
-  FileBytesResult file = ReadFileBytes(path);
-  if (!file.ok) {
-    TraverseFileResult r;
-    r.error = path + ": " + file.error;
-    return r;
-  }
-  return ParseTraverseText(file.bytes, path);
+  return ReadAndParse<TraverseFileResult>(path, [&](std::string_view bytes) { return ParseTraverseText(bytes, path); });
 }
 
 }  // namespace vantrel::batch

@@ -18,7 +18,8 @@ const char* const kConvertFooter =
     "  y 前面带号的东坐标按坐标系的带检查, 别的带的点作为错误行。\n"
     "不同基准 (北京54、西安80、CGCS2000、WGS84) 之间相差几十米到一百多米, 不猜测: 只用 --params 或\n"
     "  --params-file 给的七参数 (由源坐标系到目标坐标系, 同 seven 的写法; fit7 可求), 否则拒绝。\n"
-    "输入: 点文件或 CSV, 同其他子命令; 点名、备注逐字节照抄。\n"
+    "  两个投影坐标系之间也可给四参数 (fit4 由两坐标系下的公共点求得), 作用于文件中的 x y 本身。\n"
+    "输入: 点文件或 CSV, 同其他子命令, 或交换格式 (--from-format; 输出 --to-format); 点名、备注逐字节照抄。\n"
     "退出状态: 0 全部转换成功; 1 有数据行或文件不能转换; 2 用法错误。";
 
 struct ConvertArgs {
@@ -27,17 +28,18 @@ struct ConvertArgs {
   bool heights = false, sameDatum = false;
 };
 
-SevenParameters ParamsOption(const ConvertArgs& a) {
+void ParamsOption(const ConvertArgs& a, batch::CrsTransform& t) {
   if (!a.paramsFile.empty()) {
     const auto bytes = InputBytes(a.paramsFile);
     if (!bytes) throw UsageError("--params-file 读不出来");
-    SevenParameters p;
     std::string error;
-    if (!batch::ParseSevenParameterText(*bytes, batch::InputName(a.paramsFile), p, error)) throw UsageError(error);
-    return p;
+    if (!batch::ParseParameterText(*bytes, batch::InputName(a.paramsFile), t, error)) throw UsageError(error);
+    return;
   }
-  const auto v = Numbers(a.params, "--params", 7);
-  return {v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+  const auto v = Numbers(a.params, "--params", 0);
+  if (!batch::SetParameters(t, v))
+    throw UsageError("--params 应为 7 个数值 dX,dY,dZ,m,ex,ey,ez 或 4 个数值 dx,dy,旋转角,m, 这里有 " +
+                     std::to_string(v.size()) + " 个");
 }
 
 int RunConvert(ConvertArgs& a) {
@@ -45,13 +47,14 @@ int RunConvert(ConvertArgs& a) {
   batch::CrsTransform t;
   t.from = CrsOption(a.from, "--from");
   t.to = CrsOption(a.to, "--to");
-  if (!a.params.empty() || !a.paramsFile.empty()) t.seven = ParamsOption(a);
+  if (!a.params.empty() || !a.paramsFile.empty()) ParamsOption(a, t);
   t.sameDatum = a.sameDatum;
   Geo g;
-  g.angles = a.angles;
+  // GeoJSON and KML hold decimal degrees whatever --angles says of point files.
+  g.angles = GeographicInput(a.io) ? "deg" : a.angles;
   if (std::string why = batch::CrsTransformRefusal(t); !why.empty()) {
-    if (!t.seven) why += ": 用 --params dX,dY,dZ,m,ex,ey,ez 或 --params-file 给出";
-    if (!t.seven && t.from.datum != t.to.datum && batch::CrsTransformRefusal({t.from, t.to, {}, true}).empty())
+    if (!t.seven && !t.four) why += ": 用 --params dX,dY,dZ,m,ex,ey,ez 或 --params-file 给出";
+    if (!t.seven && !t.four && t.from.datum != t.to.datum && batch::CrsTransformRefusal({t.from, t.to, {}, true, {}}).empty())
       why += ", 或用 --same-datum";
     throw UsageError(why);
   }
@@ -72,15 +75,18 @@ void AddConvert(Registry& r) {
   CLI::App* app = r.Add("convert", "按 EPSG 代码在坐标系之间转换 (地理、空间直角、高斯-克吕格、UTM), 坐标列按各坐标系的轴序",
                         [a] { return RunConvert(*a); });
   AddIo(app, a->io);
+  app->get_option("--decimals")->description("米的小数位数 (默认 3, 空间直角坐标 4)");
+  AddFormats(app, a->io);
   app->add_option("--from", a->from, "源坐标系, 如 EPSG:4490 (列的顺序见下)")->type_name("EPSG:CODE")->required();
   app->add_option("--to", a->to, "目标坐标系, 如 EPSG:4548")->type_name("EPSG:CODE")->required();
   app->add_option("--angles", a->angles, "地理坐标的写法: deg 十进制度 (默认, 同 EPSG), dms 度.分秒 D.MMSS, rad 弧度")
       ->type_name("deg|dms|rad");
   app->add_flag("--height", a->heights, "地理、投影坐标后还有一列大地高 H (米), 一起换算; 空间直角坐标总有 Z");
   auto* params = app->add_option("--params", a->params,
-                                 "七参数 dX,dY,dZ,m,ex,ey,ez (平移 米, 尺度 ppm, 旋转 秒), 由源基准到目标基准, 同 seven")
+                                 "七参数 dX,dY,dZ,m,ex,ey,ez (平移 米, 尺度 ppm, 旋转 秒), 由源基准到目标基准, 同 seven; "
+                                 "或两个投影坐标系之间的四参数 dx,dy,旋转角,m (平移 米, 旋转 秒, 尺度 ppm), 同 fit4")
                      ->type_name("LIST");
-  auto* file = app->add_option("--params-file", a->paramsFile, "从文件读七参数 (fit7 --params-out 写的一行)")
+  auto* file = app->add_option("--params-file", a->paramsFile, "从文件读七参数或四参数 (fit7、fit4 --params-out 写的一行)")
                    ->type_name("FILE");
   params->excludes(file);
   app->add_flag("--same-datum", a->sameDatum,

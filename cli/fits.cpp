@@ -1,6 +1,7 @@
 // Parameters from common points: the four plane parameters (then the file transformed), and
 // the seven space parameters with their accuracy.
 #include "adjustment/seven_estimation.h"
+#include "batch/crs_transform.h"
 #include "batch/ellipsoids.h"
 #include "batch/plane_fit.h"
 #include "batch/seven_fit.h"
@@ -27,13 +28,6 @@ struct Fit7Args {
   std::string paramsOut;
 };
 
-// The parameters as `seven --params` takes them: 15 significant digits, comma separated.
-std::string ParamsText(const SevenParameters& p) {
-  std::string s;
-  for (double v : {p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez}) s += (s.empty() ? "" : ",") + GeneralNumberText(v);
-  return s;
-}
-
 int RunFit7(const Fit7Args& f, const std::string& output) {
   std::optional<Ellipsoid> from, to;
   if (f.geodetic) {
@@ -59,14 +53,11 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
     Say(name + ": " + e.error);
     return 1;
   }
-  std::vector<std::string> lines = batch::SevenEstimateReportText(e);
-  lines.push_back("");
-  lines.push_back("用于 vantrel-cli seven 的参数:");
-  lines.push_back("--params " + ParamsText(e.parameters));
+  const std::vector<std::string> lines = batch::SevenFitResultLines(e);
   // The parameter file is put in place only after the report went out, so that a failed run
   // leaves neither.
   std::optional<FileReplacement> params;
-  if (!f.paramsOut.empty() && !params.emplace(f.paramsOut).Write(ParamsText(e.parameters) + "\n")) {
+  if (!f.paramsOut.empty() && !params.emplace(f.paramsOut).Write(batch::SevenParameterText(e.parameters) + "\n")) {
     Say(batch::CannotWriteMessage(f.paramsOut, params->error()));
     return 1;
   }
@@ -83,7 +74,7 @@ int RunFit7(const Fit7Args& f, const std::string& output) {
 void AddFit4(Registry& r) {
   struct Options {
     Io io;
-    std::string oldFile, newFile;
+    std::string oldFile, newFile, paramsOut;
   };
   auto o = std::make_shared<Options>();
   CLI::App* app = r.Add("fit4", "平面坐标转换1: 由新老坐标文件的公共点求四参数, 按 转换参数 窗口写出, 再转换文件", [o] {
@@ -91,6 +82,13 @@ void AddFit4(Registry& r) {
     const batch::FitReport fit = batch::FitFourParameters(o->oldFile, o->newFile);
     for (const auto& m : fit.messages) Say(m);
     if (!fit.ok) return 1;
+    if (!o->paramsOut.empty()) {
+      FileReplacement params(o->paramsOut);
+      if (!params.Write(batch::FourParameterText(fit.state.TransParam) + "\n") || !params.Commit()) {
+        Say(batch::CannotWriteMessage(o->paramsOut, params.error()));
+        return 1;
+      }
+    }
     const bool transform = !o->io.files.empty();
     std::string lines;
     for (const auto& l : batch::ParameterLines(fit.state)) lines += l + "\n";
@@ -103,6 +101,9 @@ void AddFit4(Registry& r) {
   app->add_option("new", o->newFile, "新坐标文件 (公共点)")->type_name("FILE")->required();
   AddIo(app, o->io);
   AddFormats(app, o->io);
+  app->add_option("--params-out", o->paramsOut,
+                  "另把四参数写到文件, 一行 dx,dy,旋转角,m (米, 秒, ppm; 15 位有效数字), convert --params-file 可读")
+      ->type_name("FILE");
 }
 
 void AddFit7(Registry& r) {

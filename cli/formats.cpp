@@ -24,7 +24,9 @@ std::optional<batch::PointFormat> FormatOption(const std::string& text, const st
 }
 
 bool HasInput(const batch::Command& c, std::string_view name) {
-  return std::any_of(c.inputs.begin(), c.inputs.end(), [&](const batch::InputColumn& i) { return i.name == name; });
+  return std::any_of(c.inputs.begin(), c.inputs.end(), [&](const batch::InputColumn& i) {
+    return i.name == name || std::find(i.aliases.begin(), i.aliases.end(), name) != i.aliases.end();
+  });
 }
 
 // A CSV (tab-separated) of a file's points in an unnamed in-memory file the stream reads by

@@ -103,6 +103,7 @@ void AddHeightFit(Registry& r) {
                         [a] { return RunHeightFit(*a); });
   app->add_option("common", a->common, "公共点文件 (- 为标准输入)")->type_name("COMMON")->required();
   AddIo(app, a->io);
+  app->get_option("--decimals")->description("正常高 h 的小数位数 (默认 3)");
   app->get_option("files")->description("要换算的点文件, 每行 点名 x y 大地高H (不给则只写计算表)");
   app->get_option("-o")->description("换算结果写到文件; 不给点文件时为计算表的文件 (默认标准输出)");
   app->add_option("--model", a->model, "拟合模型 (默认 plane 平面; 见下表)")

@@ -131,7 +131,7 @@ std::vector<std::string> CommaItems(const std::string& text) {
 std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n) {
   std::vector<double> v;
   for (const std::string& item : CommaItems(text)) v.push_back(Number(item, option));
-  if (v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个数值, 以逗号分隔");
+  if (n != 0 && v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个数值, 以逗号分隔");
   return v;
 }
 
@@ -157,7 +157,7 @@ std::vector<double> AngleOptions(const std::string& text, const std::string& opt
                                  AngleUnit unit) {
   std::vector<double> v;
   for (const std::string& item : CommaItems(text)) v.push_back(AngleOption(item, option, unit));
-  if (v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个角度, 以逗号分隔");
+  if (n != 0 && v.size() != n) throw UsageError(option + " 应有 " + std::to_string(n) + " 个角度, 以逗号分隔");
   return v;
 }
 

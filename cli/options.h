@@ -94,6 +94,7 @@ void AddReportFiles(CLI::App* app, std::string& file, std::string& output, const
 // ---------------------------------------------------------------- option values
 double Number(const std::string& text, const std::string& option);
 double NumberOr(const std::string& text, const std::string& option, double dflt);
+// Numbers separated by commas: exactly n of them, or any number when n is 0.
 std::vector<double> Numbers(const std::string& text, const std::string& option, std::size_t n);
 // A whole number from lo to hi.
 long WholeNumber(const std::string& text, const std::string& option, long lo, long hi);

@@ -20,7 +20,7 @@ using namespace vantrel::batch;
 void ConvertFile(const std::vector<int>& codes, const uint8_t* data, size_t size) {
   static const int devNull = ::open("/dev/null", O_WRONLY);
   if (size < 3) return;
-  CrsTransform t{*CrsByCode(codes[data[0] % codes.size()]), *CrsByCode(codes[data[1] % codes.size()]), {}, true};
+  CrsTransform t{*CrsByCode(codes[data[0] % codes.size()]), *CrsByCode(codes[data[1] % codes.size()]), {}, true, {}};
   if (t.from.datum != t.to.datum && (data[2] & 1)) t.seven = SevenParameters{-15, 120, 30, 2.5, 0.3, -0.8, 1.2};
   if (!CrsTransformRefusal(t).empty()) return;
   const Command command = CrsCommand(t, data[2] & 2 ? AngleUnit::Dms : AngleUnit::Degrees, data[2] & 4);
@@ -57,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
     case 1: {
-      SevenParameters p;
-      if (!ParseSevenParameterText(rest, "p.txt", p, error) && error.rfind("p.txt", 0) != 0) std::abort();
+      CrsTransform t;
+      const bool ok = ParseParameterText(rest, "p.txt", t, error);
+      if (ok ? !t.seven == !t.four : error.rfind("p.txt", 0) != 0) std::abort();
       break;
     }
     default: ConvertFile(codes, data + 1, size - 1);

@@ -356,12 +356,17 @@ void BatchConvertFrm::Command_Params_Click() {
   QString path;
   const auto bytes = page4::OpenBytes(this, services(), kBatchConvertTitle, "七参数文件 (*.txt);;所有文件 (*)", &path);
   if (!bytes) return;
-  SevenParameters p;
+  // fit7 writes seven parameters, fit4 four (between two projected systems): the seven go
+  // to their fields, the four are kept and shown in the note.
+  batch::CrsTransform read;
   std::string error;
-  if (!batch::ParseSevenParameterText(*bytes, BatchConvertS(QDir::toNativeSeparators(path)), p, error))
+  if (!batch::ParseParameterText(*bytes, BatchConvertS(QDir::toNativeSeparators(path)), read, error))
     return Fail(BatchConvertQ(error));
+  four_ = read.four;
+  const SevenParameters p = read.seven.value_or(SevenParameters{});
   const double values[7] = {p.dX, p.dY, p.dZ, p.m, p.ex, p.ey, p.ez};
-  for (int i = 0; i < 7; ++i) seven_[i]->setText(BatchConvertQ(GeneralNumberText(values[i])));
+  for (int i = 0; i < 7; ++i) seven_[i]->setText(read.seven ? BatchConvertQ(GeneralNumberText(values[i])) : QString());
+  RefreshSystems();
 }
 
 // The preview and the layout: the first lines as the file holds them (GBK shown as text),
@@ -428,6 +433,7 @@ void BatchConvertFrm::RefreshSystems() {
     note = differ ? a + " → " + b + ": 需要七参数" + (sameDatum_->isEnabled() ? "或视为同一基准" : "")
                   : "同为 " + a + " 基准, 不用七参数";
   }
+  if (four_) note = BatchConvertQ("四参数 (读自文件): " + batch::FourParameterText(*four_));
   datumNote_->setText(note);
   heights_->setEnabled(code);
   ShowPreview();
@@ -479,9 +485,11 @@ std::optional<BatchConvertFrm::Plan> BatchConvertFrm::ReadPlan(bool quiet) {
       // The layout depends on the source alone: a pair still waiting for its datum shift is
       // read as the source onto itself.
       if (quiet) t.to = t.from;
+      bool any = false;
+      for (QLineEdit* f : seven_) any = any || !IsBlank(BatchConvertS(f->text()));
+      // Typed seven parameters win over four read from a file.
+      if (!quiet && !any && four_) t.four = four_;
       if (!quiet && !SameDatum(*from, *to)) {
-        bool any = false;
-        for (QLineEdit* f : seven_) any = any || !IsBlank(BatchConvertS(f->text()));
         if (any) {
           double v[7];
           for (int i = 0; i < 7; ++i) {
@@ -494,8 +502,8 @@ std::optional<BatchConvertFrm::Plan> BatchConvertFrm::ReadPlan(bool quiet) {
         t.sameDatum = sameDatum_->isEnabled() && sameDatum_->isChecked();
       }
       if (std::string why = batch::CrsTransformRefusal(t); !why.empty()) {
-        if (!t.seven) why += "：请填写七参数或读参数文件";
-        if (!t.seven && sameDatum_->isEnabled()) why += ", 或选“视为同一基准”";
+        if (!t.seven && !t.four) why += "：请填写七参数或读参数文件";
+        if (!t.seven && !t.four && sameDatum_->isEnabled()) why += ", 或选“视为同一基准”";
         return fail(BatchConvertQ(why), t.seven ? static_cast<QWidget*>(seven_[0]) : to_);
       }
       const auto places = decimals();

@@ -3,6 +3,7 @@
 // by ellipsoid and central meridian, through the very commands vantrel-cli convert,
 // blh2gauss and gauss2blh run; the file goes through the batch stream with the progress
 // dialog of the other file operations, and the output is replaced only whole.
+#include <array>
 #include <optional>
 #include <string>
 
@@ -63,6 +64,7 @@ class BatchConvertFrm : public VDialog {
   QLineEdit* falseNorthing_;
   QLineEdit* planeHeight_;
   QLabel* datumNote_;
+  std::optional<std::array<double, 4>> four_;  // read from a parameter file
   QLineEdit* seven_[7];
   QCheckBox* sameDatum_;
   QComboBox* angles_;

@@ -114,7 +114,7 @@ std::unique_ptr<RowWriter> MakeRowWriter(PointFormat format, const Command& comm
     }
     return std::make_unique<FormatRows>(format, lon, lat, h, source);
   }
-  const int x = OutputIndex(command, {"x", "xg"}), y = OutputIndex(command, {"y", "yg"});
+  const int x = OutputIndex(command, {"x", "xg", "N"}), y = OutputIndex(command, {"y", "yg", "E"});
   if (x < 0 || y < 0) {
     error = std::string(format == PointFormat::Dxf ? "DXF" : ".dat") +
             " 只存平面坐标: 这个命令算出的不是平面坐标 x y, 请用算出 x y 的命令 (如 blh2gauss), 经纬度可写成 geojson 或 kml";

@@ -26,14 +26,18 @@ Crs CrsArg(py::handle arg) {
   return crs;
 }
 
-std::optional<SevenParameters> ParamsArg(py::handle arg) {
-  if (arg.is_none()) return std::nullopt;
-  if (py::isinstance<SevenParameters>(arg)) return arg.cast<SevenParameters>();
+// Seven numbers (or a SevenParameters) for a datum shift, four for a plane transformation.
+void ParamsArg(py::handle arg, batch::CrsTransform& t) {
+  if (arg.is_none()) return;
+  if (py::isinstance<SevenParameters>(arg)) {
+    t.seven = arg.cast<SevenParameters>();
+    return;
+  }
   const auto v = arg.cast<std::vector<double>>();
-  if (v.size() != 7) RaiseInput("params 应有 7 个数值 (dX, dY, dZ, m, ex, ey, ez)");
   for (double x : v)
     if (!std::isfinite(x)) RaiseInput("params 不能有 NaN 或无穷大");
-  return SevenParameters{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+  if (!batch::SetParameters(t, v))
+    RaiseInput("params 应有 7 个数值 (dX, dY, dZ, m, ex, ey, ez) 或 4 个数值 (dx, dy, 旋转角, m)");
 }
 
 std::string_view CrsKindName(CrsKind k) {
@@ -126,15 +130,18 @@ Transformer.from_crs(a, b, params=None, same_datum=False). Between different dat
 (dX, dY, dZ in m, m in ppm, ex, ey, ez in seconds; a SevenParameters or 7 numbers, as
 estimate_seven_parameters gives them), else from_crs raises InputError. same_datum=True
 takes CGCS2000 and WGS 84 as one (their realisations differ by a few centimetres at most).
+Between two projected systems params may instead be four plane parameters (dx, dy in m,
+rotation in seconds, m in ppm), applied to the coordinates as they stand, as fit4 gives them.
 
 Coordinates go in and out in each system's axis order (CRS.axis_order): latitude, longitude
 in degrees; x north, y east for the Gauss-Kruger systems; E, N for UTM; X, Y, Z.)doc")
       .def_static("from_crs", [](py::object a, py::object b, py::object params, bool sameDatum) {
-        batch::CrsTransform t{CrsArg(a), CrsArg(b), ParamsArg(params), sameDatum};
+        batch::CrsTransform t{CrsArg(a), CrsArg(b), {}, sameDatum, {}};
+        ParamsArg(params, t);
         if (std::string why = batch::CrsTransformRefusal(t); !why.empty()) {
-          if (!t.seven && t.from.datum != t.to.datum)
+          if (!t.seven && !t.four && t.from.datum != t.to.datum)
             why += ": 用 params=(dX, dY, dZ, m, ex, ey, ez) 给出" +
-                   std::string(batch::CrsTransformRefusal({t.from, t.to, {}, true}).empty() ? ", 或 same_datum=True" : "");
+                   std::string(batch::CrsTransformRefusal({t.from, t.to, {}, true, {}}).empty() ? ", 或 same_datum=True" : "");
           RaiseInput(why);
         }
         return t;

@@ -342,7 +342,10 @@ every adjusted network passed its global test; name: the file's name.)doc")
     batch::NetworkFile f;
     ReadPlaneLists(points, observations, f);
     if (f.plane.observations.empty()) RaiseInput("网中没有观测", {{"argument", py::str("observations")}});
-    batch::NetworkOverrides o{direction_sigma, angle_sigma, azimuth_sigma};
+    batch::NetworkOverrides o;
+    o.directionSigma = direction_sigma;
+    o.angleSigma = angle_sigma;
+    o.azimuthSigma = azimuth_sigma;
     SetDistanceSigma(distance_sigma, o);
     o.sigma0 = sigma0;
     SetFree(free, o);
@@ -417,7 +420,9 @@ is also the a-priori σ of unit weight. free, a_priori and name as adjust_networ
     if (!bytes.ok) RaiseFile(path + ": " + bytes.error, path);
     batch::NetworkFileResult read = batch::ParseNetworkText(bytes.bytes, path);
     if (!read.ok) RaiseInput(read.error, {{"path", py::str(path)}});
-    batch::NetworkOverrides o{direction_sigma, angle_sigma};
+    batch::NetworkOverrides o;
+    o.directionSigma = direction_sigma;
+    o.angleSigma = angle_sigma;
     SetDistanceSigma(distance_sigma, o);
     o.levelSigma = level_sigma;
     SetFree(free, o);

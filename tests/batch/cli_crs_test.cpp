@@ -42,7 +42,7 @@ TEST_F(CliCrsTest, ConvertByCodeWithTheDatumRuleAndZones) {
   auto rows = FirstTwo(out_);
   double lat[2] = {31.5, 40.1234567891}, lon[2] = {117.25, 116.0}, x[2], y[2];
   batch::Status st[2];
-  batch::TransformCrsPoints({*CrsByCode(4490), *CrsByCode(4548), {}, false}, batch::AngleUnit::Degrees, lat, lon, {},
+  batch::TransformCrsPoints({*CrsByCode(4490), *CrsByCode(4548), {}, false, {}}, batch::AngleUnit::Degrees, lat, lon, {},
                             x, y, {}, st);
   EXPECT_NEAR(rows["K1"][0], x[0], 6e-5);
   EXPECT_NEAR(rows["K1"][1], y[0], 6e-5);
@@ -111,6 +111,53 @@ TEST_F(CliCrsTest, CrsOptionOnTheGaussAndUtmCommands) {
     EXPECT_NEAR(component.at(p)[0], en.at(p)[1], 1e-3) << p;
     EXPECT_NEAR(component.at(p)[1], en.at(p)[0], 1e-3) << p;
   }
+}
+
+}  // namespace
+}  // namespace vantrel::cli_crs
+
+namespace vantrel::cli_crs {
+namespace {
+
+// Four plane parameters fitted by fit4 and handed over as its --params-out line move a file
+// between two projected systems exactly as fit4 itself moves it; an exchange format comes out
+// as the target system's axes ask (GeoJSON longitude first).
+TEST_F(CliCrsTest, FourParametersFromFit4AndExchangeFormatsOut) {
+  Spit(dir_ / "old.txt", "P0 3500000 500000\nP1 3501311.6 500936.3\nP2 3502777.4 501770\nP3 3504397.4 502501.1\n");
+  Spit(dir_ / "new.txt",
+       // dx -12.345 m, dy 45.678 m, rotation 2.5", scale 3.1 ppm, worked out apart.
+       "P0 3500004.5649 500004.8066\nP1 3501316.1803 500941.0936\nP2 3502781.9950 501774.7785\n"
+       "P3 3504402.0089 502505.8611\n");
+  ASSERT_EQ(Cli("fit4 " + dir_ / "old.txt" + " " + dir_ / "new.txt" + " " + dir_ / "old.txt" + " --params-out " +
+                dir_ / "p4.txt"), 0) << err_;
+  const auto fitted = FirstTwo(out_);
+  ASSERT_EQ(Cli("convert --from EPSG:2384 --to EPSG:4548 --decimals 4 --params-file " + dir_ / "p4.txt" + " " +
+                dir_ / "old.txt"), 0) << err_;
+  EXPECT_EQ(FirstTwo(out_), fitted);
+  const auto newPoints = FirstTwo(test::Slurp(dir_ / "new.txt"));
+  for (const auto& [name, xy] : fitted) {
+    EXPECT_NEAR(xy[0], newPoints.at(name)[0], 2e-3) << name;
+    EXPECT_NEAR(xy[1], newPoints.at(name)[1], 2e-3) << name;
+  }
+  // Four numbers on the line; a geographic end refuses them.
+  const std::string line = test::Slurp(dir_ / "p4.txt");
+  ASSERT_EQ(Cli("convert --from EPSG:2384 --to EPSG:4548 --decimals 4 --params=" + line.substr(0, line.find('\n')) +
+                " " + dir_ / "old.txt"), 0) << err_;
+  EXPECT_EQ(FirstTwo(out_), fitted);
+  EXPECT_EQ(Cli("convert --from EPSG:2384 --to EPSG:4490 --params=1,2,3,4 " + dir_ / "old.txt"), 2);
+  EXPECT_TRUE(Has(err_, "四参数是平面坐标之间的转换")) << err_;
+
+  ASSERT_EQ(Cli("convert --from EPSG:4548 --to EPSG:4490 --to-format geojson " + dir_ / "new.txt"), 0) << err_;
+  EXPECT_TRUE(Has(out_, "\"type\":\"FeatureCollection\"") || Has(out_, "\"type\": \"FeatureCollection\"")) << out_;
+  const std::size_t at = out_.find("\"coordinates\"");
+  ASSERT_NE(at, std::string::npos) << out_;
+  const double first = std::stod(out_.substr(out_.find('[', at) + 1));
+  EXPECT_NEAR(first, 117.0, 0.1) << "longitude first";
+  ASSERT_EQ(Cli("convert --from EPSG:2384 --to EPSG:4548 --params-file " + dir_ / "p4.txt" + " --to-format dat " +
+                dir_ / "old.txt"), 0) << err_;
+  ASSERT_TRUE(out_.starts_with("P0,,")) << out_;
+  EXPECT_NEAR(std::stod(out_.substr(4)), 500004.807, 1.5e-3) << "east before north: " << out_;
+  EXPECT_NEAR(std::stod(out_.substr(out_.find(',', 4) + 1)), 3500004.565, 1.5e-3) << out_;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/crs_transform.h"
+#include "transform/transform_state.h"
 
 namespace vantrel::batch::crs_test {
 namespace {
@@ -114,7 +115,7 @@ TEST(CrsTable, EveryCodeAgreesWithProj) {
     Pj op(proj_create_crs_to_crs(PJ_DEFAULT_CTX, ("EPSG:" + std::to_string(base)).c_str(),
                                  ("EPSG:" + std::to_string(code)).c_str(), nullptr));
     ASSERT_TRUE(op);
-    const CrsTransform forward{*CrsByCode(base), crs, {}, false}, inverse{crs, *CrsByCode(base), {}, false};
+    const CrsTransform forward{*CrsByCode(base), crs, {}, false, {}}, inverse{crs, *CrsByCode(base), {}, false, {}};
     const double h = crs.kind == CrsKind::Geocentric ? 250 : 0;
     for (const auto& [lat, lon] : AreaPoints(crs.area)) {
       const PJ_COORD r = proj_trans(op.get(), PJ_FWD, proj_coord(lat, lon, h, 0));
@@ -164,7 +165,7 @@ TEST(CrsTransform, DatumsNeedParameters) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.from) + " -> " + std::to_string(c.to));
-    CrsTransform t{Code(c.from), Code(c.to), {}, c.sameDatum};
+    CrsTransform t{Code(c.from), Code(c.to), {}, c.sameDatum, {}};
     if (c.params) t.seven = p;
     const std::string why = CrsTransformRefusal(t);
     EXPECT_EQ(!why.empty(), c.refused) << why;
@@ -186,7 +187,7 @@ TEST(CrsTransform, SevenParametersInTheSevenCommandsConvention) {
   double X[2] = {-2148744.3, -2200000}, Y[2] = {4426641.2, 4400000}, Z[2] = {4044655.9, 4100000};
   double Xa[2], Ya[2], Za[2], Xb[2], Yb[2], Zb[2];
   Status st[2];
-  TransformCrsPoints({Code(4479), Code(4978), p, false}, AngleUnit::Degrees, X, Y, Z, Xa, Ya, Za, st);
+  TransformCrsPoints({Code(4479), Code(4978), p, false, {}}, AngleUnit::Degrees, X, Y, Z, Xa, Ya, Za, st);
   SevenParams sp;
   sp.parameters = p;
   SevenParameterPoints(sp, X, Y, Z, Xb, Yb, Zb, {}, {}, {}, st);
@@ -197,7 +198,7 @@ TEST(CrsTransform, SevenParametersInTheSevenCommandsConvention) {
   }
   double lat[1] = {31.123456789}, lon[1] = {-117.987654321}, a[1], b[1];
   Status one[1];
-  TransformCrsPoints({Code(4490), Code(4326), {}, true}, AngleUnit::Degrees, lat, lon, {}, a, b, {}, one);
+  TransformCrsPoints({Code(4490), Code(4326), {}, true, {}}, AngleUnit::Degrees, lat, lon, {}, a, b, {}, one);
   EXPECT_NEAR(DegreesFromRadians(a[0]), lat[0], 1e-12);
   EXPECT_NEAR(DegreesFromRadians(b[0]), lon[0], 1e-12);
 }
@@ -219,14 +220,14 @@ TEST(CrsTransform, ZoneInFrontOfTheEasting) {
     const Crs crs = Code(c.code);
     double x[1] = {3456789.1}, y[1] = {c.east}, lat[1], lon[1];
     Status st[1];
-    TransformCrsPoints({crs, Code(BaseGeographic(crs.datum)), {}, false}, AngleUnit::Degrees, x, y, {}, lat, lon, {},
+    TransformCrsPoints({crs, Code(BaseGeographic(crs.datum)), {}, false, {}}, AngleUnit::Degrees, x, y, {}, lat, lon, {},
                        st);
     EXPECT_EQ(st[0], c.status);
     if (c.status != Status::Ok) continue;
     // Whatever the easting carried, the point is the one 123.4 m east of the meridian 117E.
     EXPECT_NEAR(DegreesFromRadians(lon[0]), 117 + 123.4 / 95000, 1e-4);
     double back[2];
-    TransformCrsPoints({Code(BaseGeographic(crs.datum)), crs, {}, false}, AngleUnit::Radians, lat, lon, {},
+    TransformCrsPoints({Code(BaseGeographic(crs.datum)), crs, {}, false, {}}, AngleUnit::Radians, lat, lon, {},
                        {back, 1}, {back + 1, 1}, {}, st);
     EXPECT_NEAR(back[1], crs.tm.falseEasting + 123.4, 1e-6);
   }
@@ -243,7 +244,7 @@ TEST(CrsText, CodesAndParameterFiles) {
     EXPECT_FALSE(ParseCrs(bad, crs, error)) << bad;
     EXPECT_FALSE(error.empty());
   }
-  SevenParameters p;
+  CrsTransform t;
   struct Case {
     std::string text;
     bool ok;
@@ -253,6 +254,8 @@ TEST(CrsText, CodesAndParameterFiles) {
       {"# fit7\r\n\r\n1, 2, 3, 4, 5, 6, 7\r\n", true, ""},
       {"1 2 3 4 5 6 7", true, ""},
       {"1,2,3,4,5,6\n", false, "p.txt:1: "},
+      {"1,2,3,7\n", true, ""},
+      {"1,2,3\n", false, "p.txt:1: "},
       {"\n1,2,3,4,5,6,7,8\n", false, "p.txt:2: "},
       {"1,2,3,4,5,6,x\n", false, "p.txt:1: "},
       {"1,2,3,4,5,6,nan\n", false, "p.txt:1: "},
@@ -262,8 +265,8 @@ TEST(CrsText, CodesAndParameterFiles) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(ParseSevenParameterText(c.text, "p.txt", p, error), c.ok) << error;
-    if (c.ok) EXPECT_EQ(p.ez, 7);
+    EXPECT_EQ(ParseParameterText(c.text, "p.txt", t, error), c.ok) << error;
+    if (c.ok) EXPECT_EQ(t.seven ? t.seven->ez : t.four->at(vantrel::kScale) * 1e6, 7);
     else EXPECT_EQ(error.rfind(c.where, 0), 0u) << error;
   }
 }

@@ -53,6 +53,15 @@ def test_datums_are_never_guessed():
     shifted = v.Transformer.from_crs(4214, 4490, params=p).transform(31.25, 117.5)
     assert shifted != pytest.approx((31.25, 117.5), abs=1e-6)
     assert v.Transformer.from_crs(4214, 4490, params=v.SevenParameters(*p)).transform(31.25, 117.5) == shifted
+    # Four plane parameters between two projected systems: the similarity itself, worked out here.
+    dx, dy, seconds, ppm = -12.345, 45.678, 2.5, 3.1
+    t, k = np.radians(seconds / 3600), 1 + ppm * 1e-6
+    x, y = np.array([3500000.0, 3504397.4]), np.array([500000.0, 502501.1])
+    got = v.Transformer.from_crs(2384, 4548, params=(dx, dy, seconds, ppm)).transform(x, y)
+    np.testing.assert_allclose(got, (k * (x * np.cos(t) + y * np.sin(t)) + dx,
+                                     k * (-x * np.sin(t) + y * np.cos(t)) + dy), rtol=0, atol=1e-8)
+    with pytest.raises(v.InputError, match="四参数"):
+        v.Transformer.from_crs(2384, 4490, params=(dx, dy, seconds, ppm))
 
 
 def test_zone_prefix_checked_and_nan_errors():

@@ -84,15 +84,16 @@ TEST_F(BatchConvert, FilesComeOutAsTheCommandLineWritesThem) {
   EXPECT_TRUE(said.contains(told[1].section(" 用 --strict", 0, 0))) << said.toStdString();
   EXPECT_EQ(h.Messages().back().icon, MessageIcon::Warning);
 
-  // GeoJSON in: the projected points cannot be GeoJSON, so both write the CSV it was read as,
-  // and a bad point is named by its line in the GeoJSON file.
+  // GeoJSON in, with heights, written as a .dat file.
   Open(geo);
-  h.Find<QLineEdit>("Text_Output")->setText(QString::fromStdString(Path("geo_out.txt")));
+  h.Find<QLineEdit>("Text_Output")->setText(QString::fromStdString(Path("geo_out.dat")));
   h.Find<QCheckBox>("Check_Height")->setChecked(true);
+  Pick("Combo_Format", ".dat");
   Convert();
-  ASSERT_EQ(Cli("convert --from EPSG:4490 --to EPSG:4548 --height " + geo + " -o " + Path("cli_geo.txt")), 0) << err_;
-  EXPECT_TRUE(Slurp(Path("geo_out.txt")) == Slurp(Path("cli_geo.txt"))) << Slurp(Path("geo_out.txt"));
-  EXPECT_NE(Slurp(Path("geo_out.txt")).find("G2\t"), std::string::npos);
+  ASSERT_EQ(Cli("convert --from EPSG:4490 --to EPSG:4548 --height --to-format dat " + geo + " -o " + Path("cli.dat")), 0)
+      << err_;
+  EXPECT_TRUE(Slurp(Path("geo_out.dat")) == Slurp(Path("cli.dat"))) << Slurp(Path("geo_out.dat"));
+  EXPECT_NE(Slurp(Path("geo_out.dat")).find("G2,"), std::string::npos);
 }
 
 TEST_F(BatchConvert, TheMeridianWayGivesTheDigitsOfTheCodeWay) {
@@ -129,8 +130,16 @@ TEST_F(BatchConvert, EachBadFieldIsToldInTurnAndTheDialogStaysUsable) {
        QString::fromStdString(refusal54) + "：请填写七参数或读参数文件"},
       {[&] { h.Type("Text_DX", "1e400"); }, "ΔX应为数值!"},
       {[&] { h.Type("Text_DX", ""); h.fakes.files.answers = {QString::fromStdString(params)}; h.Press("Command_Params"); },
-       QString::fromStdString(params) + ":2: 应有 7 个数值 dX,dY,dZ,m,ex,ey,ez, 这里有 6 个"},
-      {[&] { Pick("Combo_To", "EPSG:4326"); },
+       QString::fromStdString(params) + ":2: 应有 7 个数值…"},
+      {[&] { Spit(params, "1,2,3,4\n"); h.fakes.files.answers = {QString::fromStdString(params)}; h.Press("Command_Params"); },
+       "四参数是平面坐标之间的转换, 只用于两个投影坐标系之间; 地理坐标、空间直角坐标要用七参数"},
+      {[&] { Spit(params, "1 2 3 4 5 6 7\n"); h.fakes.files.answers = {QString::fromStdString(params)}; h.Press("Command_Params"); },
+       "已转换 5 个点, 写入 " + QString::fromStdString(Path("pts_out.txt"))},
+      {[&] {
+         EXPECT_EQ(h.Field("Text_EZ"), "7");  // the file's seven in their fields
+         for (const char* f : {"Text_DX", "Text_DY", "Text_DZ", "Text_M", "Text_EX", "Text_EY", "Text_EZ"}) h.Type(f, "");
+         Pick("Combo_To", "EPSG:4326");
+       },
        QString::fromStdString(refusal84) + "：请填写七参数或读参数文件, 或选“视为同一基准”"},
       {[&] { h.Find<QCheckBox>("Check_SameDatum")->setChecked(true); h.Type("Text_Decimals", "13"); },
        "小数位数应为 0 到 12 的整数!"},
@@ -160,7 +169,7 @@ TEST_F(BatchConvert, EachBadFieldIsToldInTurnAndTheDialogStaysUsable) {
   Pick("Combo_Angles", "十进制度");
   EXPECT_TRUE(Convert().startsWith("已转换 5 个点"));
   EXPECT_NE(Slurp(old).find("\nK01           3521987.79 "), std::string::npos) << Slurp(old);
-  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"old.txt", "params.txt", "pts.txt"}));
+  EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"old.txt", "params.txt", "pts.txt", "pts_out.txt"}));
 }
 
 TEST_F(BatchConvert, ACancelledRunKeepsTheOldOutputAndSaysNothing) {

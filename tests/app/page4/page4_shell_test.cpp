@@ -52,6 +52,15 @@ TEST(Page4, ItsButtonShowsItsEntriesAndEachOpensItsWindowAndReturns) {
   }
 }
 
+TEST(Page4, Screenshot) {
+  if (qEnvironmentVariableIsEmpty("VANTREL_SCREENSHOT_DIR")) GTEST_SKIP() << "no screenshot folder";
+  AppState state;
+  FakeServices fakes;
+  Vantrel window(state, fakes.services());
+  window.findChild<QAction*>("Adj_Batch")->trigger();
+  MaybeScreenshot(&window, "main_window_page4.png");
+}
+
 TEST(Page4Parts, PastedSpreadsheetAndTextLinesFillTheTableFromTheCurrentCell) {
   QWidget owner;
   page4::PointTable table({"点名", "X", "Y"}, "Table", &owner);
