@@ -134,7 +134,7 @@ TEST_F(BatchConvert, EachBadFieldIsToldInTurnAndTheDialogStaysUsable) {
       {[&] { Spit(params, "1,2,3,4\n"); h.fakes.files.answers = {QString::fromStdString(params)}; h.Press("Command_Params"); },
        "四参数是平面坐标之间的转换, 只用于两个投影坐标系之间; 地理坐标、空间直角坐标要用七参数"},
       {[&] { Spit(params, "1 2 3 4 5 6 7\n"); h.fakes.files.answers = {QString::fromStdString(params)}; h.Press("Command_Params"); },
-       "已转换 5 个点, 写入 " + QString::fromStdString(Path("pts_out.txt"))},
+       "已转换 5 个点, 写入 " + QString::fromStdString(Path("pts_out.txt")) + "\n1 行不能转换:…"},
       {[&] {
          EXPECT_EQ(h.Field("Text_EZ"), "7");  // the file's seven in their fields
          for (const char* f : {"Text_DX", "Text_DY", "Text_DZ", "Text_M", "Text_EX", "Text_EY", "Text_EZ"}) h.Type(f, "");
