@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/page4/height_fit_frm.h"
+#include "app/page4/level_route_frm.h"
 #include "dialogs/vdialog.h"
 #include "geodetic/ui/dni_frm.h"
 #include "geodetic/ui/dcm_hfrm.h"
@@ -81,8 +83,8 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"导线平差", "TraverseAdjustFrm", {}},
       {"控制网平差", "NetworkAdjustFrm", {}},
       {"水准网平差", "NetworkAdjustFrm", {}},
-      {"水准路线", "LevelRouteFrm", {}},
-      {"高程拟合", "HeightFitFrm", {}},
+      {"水准路线", "LevelRouteFrm", Make<LevelRouteFrm>},
+      {"高程拟合", "HeightFitFrm", Make<HeightFitFrm>},
       {"七参数计算", "ParamFitFrm", {}},
       {"四参数计算", "ParamFitFrm", {}},
       {"批量坐标转换", "BatchConvertFrm", {}},
