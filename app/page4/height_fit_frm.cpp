@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "app/page4/report_files.h"
 #include "batch/height_fit_file.h"
 #include "batch/stream.h"
+#include "common/text_files.h"
 #include "common/text_rules.h"
 #include "dialogs/file_progress.h"
 
@@ -64,6 +66,8 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
   common->setObjectName("Frame_Points");
   points_ = new page4::PointTable({"点名", "x(北)", "y(东)", "大地高H", "正常高h", "检核"}, "Table_Points", common);
   points_->setRowCount(8);
+  // Names and the check mark are short: the coordinates get the width.
+  for (int c : {0, 5}) points_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
   auto* addRow = HeightButton(common, "Command_AddRow", "添加行");
   auto* removeRow = HeightButton(common, "Command_RemoveRow", "删除行");
   auto* open = HeightButton(common, "Command_Open", "打开公共点文件…");
@@ -139,6 +143,7 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
   split->addWidget(left);
   split->addWidget(tabs);
   split->setStretchFactor(1, 1);
+  split->setSizes({600, 660});
 
   auto* fit = HeightButton(this, "Command_Fit", "拟合(&F)");
   auto* saveReport = HeightButton(this, "Command_SaveReport", "保存计算表…");
@@ -167,7 +172,7 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
     const QString p = this->services().files->SaveFile(this, "换算结果写到", {}, "点文件 (*.txt *.csv);;所有文件 (*)");
     if (!p.isEmpty()) output_->setText(p);
   });
-  resize(1240, 660);
+  resize(1260, 660);
 }
 
 void HeightFitFrm::Fail(const QString& text) { page4::Warn(this, services(), kHeightTitle, text); }
@@ -195,6 +200,7 @@ std::optional<std::string> HeightFitFrm::PointText(std::vector<int>& lineRows) {
       const QString at = QString("公共点表第%1行的%2").arg(rows[r]).arg(kWhat[c]);
       if (v.isEmpty()) return Fail(at + "是空的!"), std::nullopt;
       if (v.contains(QRegularExpression("[\\s#]"))) return Fail(at + "不能含空格或 #: " + v + "!"), std::nullopt;
+      if (v.contains(QRegularExpression("[\\x00-\\x1f\\x7f]"))) return Fail(at + "不能含控制字符!"), std::nullopt;
       line += (c ? " " : "") + v.toStdString();
     }
     text += line + "\n";
@@ -252,13 +258,16 @@ void HeightFitFrm::Command_Open_Click() {
   const batch::HeightFileResult read = batch::ParseHeightPointText(*bytes, path.toStdString());
   if (!read.ok) return Fail(HeightQ(read.error));
   ClearResult();
+  // Each point's items as its line wrote them (the reader has checked them all).
+  const std::vector<std::string> lines = SplitLines(GbkOrUtf8ToUtf8(*bytes));
   std::vector<QStringList> rows;
-  // Figures as the file wrote them would be lost to the reader; these are its values again,
-  // in the fewest digits that give them back.
-  for (const adjustment::HeightPoint& p : read.points)
-    rows.push_back({HeightQ(p.name), HeightQ(GeneralNumberText(p.x)), HeightQ(GeneralNumberText(p.y)),
-                    HeightQ(GeneralNumberText(p.H)), HeightQ(GeneralNumberText(p.h)),
-                    p.check ? QString(batch::kCheckMarker) : QString()});
+  for (const int n : read.lines) {
+    std::string line = lines[static_cast<std::size_t>(n - 1)];
+    if (const std::size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    QStringList row;
+    for (const std::string& item : SplitBlanks(line)) row << HeightQ(item);
+    rows.push_back(row);
+  }
   points_->SetRows(rows);
 }
 

@@ -53,6 +53,11 @@ QPushButton* LevelButton(QWidget* parent, const char* name, const QString& text)
 
 // Metres to the millimetre, a height difference with its sign, as a field book writes them.
 std::string LevelMetres(double v) { return FormatPattern(v, "0.000"); }
+// A length as books print it, 1.0 km rather than 1.
+std::string LevelKm(double v) {
+  const std::string t = GeneralNumberText(v);
+  return t.find_first_of(".e") == std::string::npos ? t + ".0" : t;
+}
 std::string LevelSigned(double v) { return (v > 0 ? "+" : "") + FormatPattern(v, "0.000"); }
 
 }  // namespace
@@ -207,6 +212,7 @@ std::optional<std::string> LevelRouteFrm::RouteText(std::vector<QString>& where)
     const QString v = value.trimmed();
     if (v.isEmpty()) return Fail(what + "是空的!"), std::nullopt;
     if (v.contains(QRegularExpression("[\\s#]"))) return Fail(what + "不能含空格或 #: " + v + "!"), std::nullopt;
+    if (v.contains(QRegularExpression("[\\x00-\\x1f\\x7f]"))) return Fail(what + "不能含控制字符!"), std::nullopt;
     return v.toStdString();
   };
   line("路线 " + kind_->currentText().toStdString(), "路线类型");
@@ -331,7 +337,7 @@ void LevelRouteFrm::ShowFile(const batch::LevelRouteFileResult& f) {
     data_->setCurrentIndex(km ? 0 : 1);
     for (const adjustment::LevelSection& s : in.sections)
       rows.push_back({LevelQ(s.from), LevelQ(s.to), LevelQ(LevelSigned(s.dh)),
-                      LevelQ(km ? GeneralNumberText(s.lengthKm) : std::to_string(s.setups))});
+                      LevelQ(km ? LevelKm(s.lengthKm) : std::to_string(s.setups))});
     sections_->SetRows(rows);
   }
   FollowChoices();

@@ -10,6 +10,7 @@ ResultTable::ResultTable(const char* objectName, QWidget* parent) : QTableWidget
   setObjectName(objectName);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   verticalHeader()->setVisible(false);
+  horizontalHeader()->setStretchLastSection(true);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 }
 

@@ -169,8 +169,8 @@ TEST_F(HeightFitUi, Screenshot) {
   if (qEnvironmentVariableIsEmpty("VANTREL_SCREENSHOT_DIR")) GTEST_SKIP() << "no screenshot folder";
   OpenCommon(kHeightDir + "common.txt");
   Model("二次曲面");
-  h.Type("Text_Input", QString::fromStdString(kHeightDir + "points.txt"));
-  h.Type("Text_Output", "/tmp/points_h.txt");
+  h.Type("Text_Input", "examples/heightfit/points.txt");
+  h.Type("Text_Output", "examples/heightfit/points_h.txt");
   h.Press("Command_Fit");
   MaybeScreenshot(h.dialog, "HeightFitFrm.png");
 }
