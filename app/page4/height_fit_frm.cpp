@@ -172,6 +172,7 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
     const QString p = this->services().files->SaveFile(this, "换算结果写到", {}, "点文件 (*.txt *.csv);;所有文件 (*)");
     if (!p.isEmpty()) output_->setText(p);
   });
+  input_->setFocus();  // the first field, as in every dialog; the table is entered by a click
   resize(1260, 660);
 }
 
@@ -300,6 +301,8 @@ void HeightFitFrm::Command_Apply_Click() {
   if (in.isEmpty()) return Fail("先选择要换算的点文件!");
   if (!QFileInfo(in).isFile()) return Fail("点文件不存在: " + QDir::toNativeSeparators(in) + "!");
   if (out.isEmpty()) return Fail("先选择输出文件!");
+  // A bare name would land wherever the program was started from.
+  if (QFileInfo(out).isRelative()) return Fail("输出文件应写完整的路径 (或用 浏览… 选择)!");
   if (QFileInfo(out).absoluteFilePath() == QFileInfo(in).absoluteFilePath()) return Fail("输出文件不能是点文件本身!");
   const std::optional<double> decimals = ReadStrict(decimals_->text().trimmed().toStdString());
   if (!decimals || *decimals < 0 || *decimals > 12 || *decimals != static_cast<int>(*decimals))

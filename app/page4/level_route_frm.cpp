@@ -178,6 +178,7 @@ LevelRouteFrm::LevelRouteFrm(AppState& state, const Services& services, QWidget*
   connect(saveReport, &QPushButton::clicked, this, &LevelRouteFrm::Command_SaveReport_Click);
   connect(saveHtml, &QPushButton::clicked, this, &LevelRouteFrm::Command_SaveHtml_Click);
   FollowChoices();
+  startName_->setFocus();  // the first field, as in every dialog: the route's start
   resize(1180, 640);
 }
 

@@ -96,6 +96,7 @@ TEST_F(HeightFitUi, TypedPointsBadRowsAndOptionsAreNamed) {
       {[&] { Model("多面函数"), h.Type("Text_Shape", "-5"); }, "多面函数的 c 应为正的米数 (空为默认)!"},
       {[&] { Model("二次曲面"); }, ""},  // too few points: the routine's reason
       {[&] { h.Type("Text_Input", ""); }, "先选择要换算的点文件!"},
+      {[&] { h.Type("Text_Output", "out.txt"); }, "输出文件应写完整的路径 (或用 浏览… 选择)!"},
       {[&] { h.Type("Text_Decimals", "13"); }, "正常高小数位应为 0 至 12 的整数!"},
   };
   test::Spit(dir_ / "p.txt", "T1 1200 1300 50.2\n");
