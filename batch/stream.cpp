@@ -458,6 +458,7 @@ class Runner {
       }
       *total += static_cast<std::uint64_t>(st.st_size);
     }
+    total_ = total;
     progress_ = std::make_unique<Progress>(options_.errorFd, !options_.quiet, total);
     if (!sink_.ok()) return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
     if (options_.rowWriter && !sink_.Write(options_.rowWriter->Head()))
@@ -498,6 +499,7 @@ class Runner {
       text += " ";
     }
     text += reason;
+    if (options_.messages) return options_.messages(text);
     text += "\n";
     WriteAll(options_.errorFd, text);
   }
@@ -545,6 +547,10 @@ class Runner {
       return !stop;
     };
     for (;;) {
+      if (options_.progress && !options_.progress(consumedBefore_ + reader->consumed(), total_.value_or(0))) {
+        Report("", 0, "已中断");
+        return false;
+      }
       if (options_.cancel && *options_.cancel) {
         Report("", 0, "已中断");
         return false;
@@ -652,6 +658,7 @@ class Runner {
   std::unique_ptr<Pool> pool_;
   std::string lastHeader_;
   std::uint64_t consumedBefore_ = 0;
+  std::optional<std::uint64_t> total_;
 };
 
 }  // namespace

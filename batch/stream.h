@@ -25,6 +25,7 @@
 #include "batch/conversions.h"
 #include "batch/layout.h"
 #include "batch/records.h"
+#include "common/messages.h"
 
 namespace vantrel::batch {
 
@@ -90,6 +91,11 @@ struct RunOptions {
   // Set (by a signal handler, say) to stop between blocks: the run ends as failed, and an
   // output file is left as it was, without a temporary beside it.
   const volatile std::sig_atomic_t* cancel = nullptr;
+  // A window's progress dialog: asked after each block with the bytes read of all inputs
+  // (total 0 when unknown); false stops the run as `cancel` does.
+  ProgressHandler progress;
+  // Messages go here instead of errorFd (a window shows them), each without its line end.
+  MessageHandler messages;
   // Points go to this writer instead (another file format); blank and '#' lines are dropped.
   RowWriter* rowWriter = nullptr;
   // Inputs made from a file of another format (a CSV of its points): keyed by the path in
