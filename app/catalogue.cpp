@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 
 #include "app/page4/batch_convert_frm.h"
+#include "app/page4/height_fit_frm.h"
+#include "app/page4/level_route_frm.h"
 #include "app/page4/network_adjust_frm.h"
 #include "app/page4/param_fit_frm.h"
 #include "app/page4/traverse_adjust_frm.h"
@@ -103,8 +105,8 @@ const std::vector<CatalogueEntry>& DispatchTable() {
       {"导线平差", "TraverseAdjustFrm", Make<TraverseAdjustFrm>},
       {"控制网平差", "NetworkAdjustFrm", OpenNetworkAdjust},
       {"水准网平差", "NetworkAdjustFrm", OpenLevellingAdjust},
-      {"水准路线", "LevelRouteFrm", {}},
-      {"高程拟合", "HeightFitFrm", {}},
+      {"水准路线", "LevelRouteFrm", Make<LevelRouteFrm>},
+      {"高程拟合", "HeightFitFrm", Make<HeightFitFrm>},
       {"七参数计算", "ParamFitFrm", OpenSevenFit},
       {"四参数计算", "ParamFitFrm", OpenFourFit},
       {"批量坐标转换", "BatchConvertFrm", Make<BatchConvertFrm>},

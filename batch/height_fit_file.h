@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "adjustment/height_fit.h"
+#include "batch/report_layout.h"
 #include "batch/stream.h"
 
 namespace vantrel::batch {
@@ -42,6 +43,14 @@ bool MarkCheckPoints(std::vector<adjustment::HeightPoint>& points, const std::ve
 // The report as lines (UTF-8) in print zones: the model, the reduction, the parameters, the
 // table of points and the accuracy lines. Heights and ζ to 0.1 mm, v in mm: ζ is H − h and
 // v the fitted minus that ζ of the printed figures, so that every row adds up as printed.
+// The report's parts before they are laid out: a window shows the same cells and lines.
+struct HeightReportModel {
+  std::string title;
+  std::vector<std::string> facts;
+  report::Table parameters, points;
+  std::vector<std::string> summary;  // the accuracy lines (内符合, 留一法, 外符合), then a note
+};
+HeightReportModel HeightFitReportModel(const adjustment::HeightFit& fit);
 std::vector<std::string> HeightFitReportText(const adjustment::HeightFit& fit);
 // The same as an HTML page (A4) with a drawing of the points (SVG).
 std::string HeightFitReportHtml(const adjustment::HeightFit& fit);

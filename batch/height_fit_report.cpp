@@ -32,13 +32,6 @@ const char* Formula(HeightModel m) {
 
 std::string Millimetres(double metres) { return FormatPattern(metres * 1000, "0.0"); }
 
-struct HeightReportModel {
-  std::string title;
-  std::vector<std::string> facts;
-  Table parameters, points;
-  std::vector<std::string> summary;
-};
-
 HeightReportModel BuildHeightModel(const HeightFit& f) {
   HeightReportModel m;
   const HeightModel model = f.options.model;
@@ -84,6 +77,8 @@ HeightReportModel BuildHeightModel(const HeightFit& f) {
 }
 
 }  // namespace
+
+HeightReportModel HeightFitReportModel(const HeightFit& fit) { return BuildHeightModel(fit); }
 
 std::vector<std::string> HeightFitReportText(const HeightFit& fit) {
   const HeightReportModel m = BuildHeightModel(fit);

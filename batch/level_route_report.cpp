@@ -23,14 +23,7 @@ std::string SignedMm(double metres) {
   return (mm > 0 ? "+" : "") + std::to_string(mm);
 }
 
-struct LevelModel {
-  std::string title;
-  std::vector<std::string> facts;
-  Table book;
-  std::vector<std::string> bookSummary;
-  Table route;
-  std::vector<std::string> summary;
-};
+using LevelModel = LevelReportModel;
 
 void BookTable(const LevelFieldBook& b, LevelModel& m) {
   m.book.head = {"测站", "后视点", "前视点", "后视读数", "前视读数", "高差(m)"};
@@ -137,6 +130,10 @@ LevelModel BuildLevelModel(const LevelReportInput& in, const adjustment::LevelRo
 }
 
 }  // namespace
+
+LevelReportModel LevelRouteReportModel(const LevelReportInput& in, const adjustment::LevelRouteResult& r) {
+  return BuildLevelModel(in, r);
+}
 
 std::vector<std::string> LevelRouteReportText(const LevelReportInput& in, const adjustment::LevelRouteResult& r) {
   const LevelModel m = BuildLevelModel(in, r);

@@ -9,6 +9,7 @@
 
 #include "adjustment/level_route.h"
 #include "batch/level_route_file.h"
+#include "batch/report_layout.h"
 
 namespace vantrel::batch {
 
@@ -16,6 +17,17 @@ struct LevelReportInput {
   adjustment::LevelRouteInput input;
   const LevelFieldBook* book = nullptr;  // the field book the sections came from, if any
 };
+
+// The report's parts before they are laid out: a window shows the same cells and lines.
+struct LevelReportModel {
+  std::string title;
+  std::vector<std::string> facts;
+  report::Table book;  // empty without a field book
+  std::vector<std::string> bookSummary;
+  report::Table route;  // the last row is the Σ row
+  std::vector<std::string> summary;
+};
+LevelReportModel LevelRouteReportModel(const LevelReportInput& in, const adjustment::LevelRouteResult& result);
 
 std::vector<std::string> LevelRouteReportText(const LevelReportInput& in,
                                               const adjustment::LevelRouteResult& result);

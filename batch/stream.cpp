@@ -458,8 +458,8 @@ class Runner {
       }
       *total += static_cast<std::uint64_t>(st.st_size);
     }
+    total_ = total;
     progress_ = std::make_unique<Progress>(options_.errorFd, !options_.quiet, total);
-    total_ = total.value_or(0);
     if (!sink_.ok()) return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
     if (options_.rowWriter && !sink_.Write(options_.rowWriter->Head()))
       return Fail("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
@@ -477,11 +477,6 @@ class Runner {
 
   RunResult Finish(bool complete) {
     progress_.reset();
-    // A cancel told after the last block still leaves the output as it was.
-    if (complete && result_.cancelled) {
-      Report("", 0, "已中断");
-      complete = false;
-    }
     if (complete && options_.rowWriter) complete = sink_.Write(options_.rowWriter->Tail());
     if (complete && !sink_.Commit()) {
       Report("", 0, CannotWriteMessage(sink_.path(), sink_.error()));
@@ -549,11 +544,16 @@ class Runner {
       result_.warned += r.warned;
       for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
       line += r.lines;
-      Update(consumedBefore_ + reader->consumed());
+      progress_->Update(consumedBefore_ + reader->consumed(), result_.points);
       return !stop;
     };
     for (;;) {
-      if ((options_.cancel && *options_.cancel) || result_.cancelled) {
+      if (options_.progress && !options_.progress(consumedBefore_ + reader->consumed(), total_.value_or(0))) {
+        result_.cancelled = true;
+        Report("", 0, "已中断");
+        return false;
+      }
+      if (options_.cancel && *options_.cancel) {
         result_.cancelled = true;
         Report("", 0, "已中断");
         return false;
@@ -648,13 +648,8 @@ class Runner {
     result_.warned += r.warned;
     for (const auto& [w, k] : r.warnings) result_.warnings[w] += k;
     line += r.lines;
-    Update(consumed);
-    return !stop;
-  }
-
-  void Update(std::uint64_t consumed) {
     progress_->Update(consumed, result_.points);
-    if (options_.progress && !result_.cancelled && !options_.progress(consumed, total_)) result_.cancelled = true;
+    return !stop;
   }
 
   const Command& command_;
@@ -666,7 +661,7 @@ class Runner {
   std::unique_ptr<Pool> pool_;
   std::string lastHeader_;
   std::uint64_t consumedBefore_ = 0;
-  std::uint64_t total_ = 0;
+  std::optional<std::uint64_t> total_;
 };
 
 }  // namespace

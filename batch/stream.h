@@ -91,11 +91,11 @@ struct RunOptions {
   // Set (by a signal handler, say) to stop between blocks: the run ends as failed, and an
   // output file is left as it was, without a temporary beside it.
   const volatile std::sig_atomic_t* cancel = nullptr;
-  // Told after each block, on the calling thread: the bytes of the inputs read so far and
-  // their total (0 when a size is not known). False stops the run as `cancel` does.
+  // A window's progress dialog: asked after each block with the bytes read of all inputs
+  // (total 0 when unknown); false stops the run as `cancel` does.
   ProgressHandler progress;
-  // Told each message ("FILE:LINE: reason", no line end) instead of writing it to errorFd.
-  std::function<void(const std::string&)> messages;
+  // Messages go here instead of errorFd (a window shows them), each without its line end.
+  MessageHandler messages;
   // Points go to this writer instead (another file format); blank and '#' lines are dropped.
   RowWriter* rowWriter = nullptr;
   // Inputs made from a file of another format (a CSV of its points): keyed by the path in

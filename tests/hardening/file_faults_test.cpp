@@ -27,10 +27,12 @@
 #include <optional>
 #include <sstream>
 
-#include "app/page4/batch_convert_frm.h"
 #include "common/text_files.h"
 #include "dialogs/app_state.h"
 #include "dialogs/platform/services.h"
+#include "app/page4/batch_convert_frm.h"
+#include "app/page4/height_fit_frm.h"
+#include "app/page4/level_route_frm.h"
 #include "geodetic/ui/frm_seven.h"
 #include "plane/ui/stake_out.h"
 #include "plane/ui/trav_frm.h"
@@ -384,6 +386,68 @@ class StakeoutRig : public Rig {
   std::unique_ptr<StakeOut> dlg;
 };
 
+// ------------------------------------------------------------------ levelling report
+
+class LevelReportRig : public Rig {
+ public:
+  bool Appends() const override { return false; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<LevelRouteFrm>(state, fakes.services());
+  }
+  void Prepare() override {
+    const fs::path route = work / "route.txt";
+    WriteBytes(route, "路线 闭合\r\n已知 A 41.200\r\n测段 公里\r\nA B -1.418 1.0\r\nB C -2.452 3.0\r\nC A +3.858 2.0\r\n");
+    fakes.files.answers = {QString::fromStdString(route.string())};
+    Press(dlg.get(), "Command_Open");
+    Press(dlg.get(), "Command_Calc");
+  }
+  void PressWriter() override {
+    fakes.files.answers = {QString::fromStdString(target.string())};
+    Press(dlg.get(), "Command_SaveReport");
+  }
+  Expected Failure(Fault f) const override {
+    return {"文件无法写入：" + QString::fromStdString(target.string()) + "\n" + Reason(f), "水准路线",
+            MessageIcon::Warning};
+  }
+  void CheckNothingCounted() override {}
+  std::unique_ptr<LevelRouteFrm> dlg;
+};
+
+// ------------------------------------------------------------------ heights of a point file
+
+class HeightApplyRig : public Rig {
+ public:
+  bool Appends() const override { return false; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<HeightFitFrm>(state, fakes.services());
+  }
+  void Prepare() override {
+    const fs::path common = work / "common.txt", points = work / "points.txt";
+    WriteBytes(common, "A 1000 1000 50.10 40.00\r\nB 2000 1000 50.20 40.05\r\nC 1000 2000 50.30 40.10\r\n");
+    WriteBytes(points, "P1 1200 1100 50.5\r\nP2 1300 1200 51.5 well\r\n");
+    fakes.files.answers = {QString::fromStdString(common.string())};
+    Press(dlg.get(), "Command_Open");
+    Type(dlg.get(), "Text_Input", QString::fromStdString(points.string()));
+    Type(dlg.get(), "Text_Output", QString::fromStdString(target.string()));
+  }
+  void PressWriter() override { Press(dlg.get(), "Command_Apply"); }
+  Expected Failure(Fault f) const override {
+    return {"换算没有完成, 输出文件未写:\n不能写入" + QString::fromStdString(target.string()) + "：" + Reason(f),
+            "高程拟合", MessageIcon::Warning};
+  }
+  void CheckNothingCounted() override {
+    for (const auto& m : fakes.messages.messages) EXPECT_FALSE(m.text.startsWith("换算完成"));
+  }
+  std::vector<QString> SuccessMessages() const override {
+    return {"换算完成: 2 个点写到 " + QString::fromStdString(target.string()) + "。"};
+  }
+  std::unique_ptr<HeightFitFrm> dlg;
+};
+
 // ------------------------------------------------------------------ 批量坐标转换
 
 class BatchConvertRig : public Rig {
@@ -413,7 +477,7 @@ class BatchConvertRig : public Rig {
 
 // ------------------------------------------------------------------ the table
 
-enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout, BatchConvert };
+enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout, LevelReport, HeightApply, BatchConvert };
 
 struct WriterInfo {
   Writer id;
@@ -430,6 +494,8 @@ const WriterInfo kWriters[] = {
     {Writer::ResultBlock, "ResultBlock", "new.txt"},
     {Writer::Rotation, "Rotation", "rotated.txt"},
     {Writer::Stakeout, "Stakeout", "stake.out"},
+    {Writer::LevelReport, "LevelReport", "route_report.txt"},
+    {Writer::HeightApply, "HeightApply", "heights.txt"},
     {Writer::BatchConvert, "BatchConvert", "converted.txt"},
 };
 
@@ -442,6 +508,8 @@ std::unique_ptr<Rig> MakeRig(Writer w) {
     case Writer::ResultBlock: return std::make_unique<ResultBlockRig>();
     case Writer::Rotation: return std::make_unique<RotationRig>();
     case Writer::Stakeout: return std::make_unique<StakeoutRig>();
+    case Writer::LevelReport: return std::make_unique<LevelReportRig>();
+    case Writer::HeightApply: return std::make_unique<HeightApplyRig>();
     case Writer::BatchConvert: return std::make_unique<BatchConvertRig>();
   }
   return nullptr;
