@@ -28,7 +28,7 @@ struct CrsTransform {
   // Instead of the seven: the four plane parameters between two projected systems, as the
   // plane transformation keeps them (TransParam: dX dY in m, rotation in radians, scale - 1),
   // applied to the coordinates as they stand in the source's files, as fit4 estimates them.
-  std::optional<std::array<double, 4>> four;
+  std::optional<std::array<double, 4>> four = std::nullopt;
 };
 
 // Why the transformation may not run, in a sentence (Chinese), or "" when it may: two datums

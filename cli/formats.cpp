@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "batch/exchange/exchange_input.h"
 #include "batch/exchange/row_writers.h"
 #include "cli/options.h"
 #include "common/text_files.h"
@@ -23,12 +24,6 @@ std::optional<batch::PointFormat> FormatOption(const std::string& text, const st
   return f;
 }
 
-bool HasInput(const batch::Command& c, std::string_view name) {
-  return std::any_of(c.inputs.begin(), c.inputs.end(), [&](const batch::InputColumn& i) {
-    return i.name == name || std::find(i.aliases.begin(), i.aliases.end(), name) != i.aliases.end();
-  });
-}
-
 // A CSV (tab-separated) of a file's points in an unnamed in-memory file the stream reads by
 // its /proc path; the line of each point in the original file goes with it for messages.
 struct PointsAsCsv {
@@ -39,12 +34,6 @@ struct PointsAsCsv {
     if (fd >= 0) ::close(fd);
   }
 };
-
-std::string TabFreeText(const std::string& s) {
-  std::string t = s;
-  std::replace(t.begin(), t.end(), '\t', ' ');
-  return t;
-}
 
 }  // namespace
 
@@ -89,53 +78,38 @@ std::shared_ptr<FormatPlumbing> PrepareFormats(const Io& io, const batch::Comman
   if (!from && !to) return plumbing;
   batch::RowSource source;
   if (from) {
-    const bool geographic = batch::IsGeographicFormat(*from);
-    const char* a = geographic ? "B" : "x";
-    const char* b = geographic ? "L" : "y";
-    if (!HasInput(command, a) || !HasInput(command, b))
-      throw UsageError(std::string(batch::PointFormatName(*from)) +
-                       (geographic ? " 文件存的是经纬度, 这个命令读的不是 B L" : " 文件存的是平面坐标, 这个命令读的不是 x y"));
+    if (const std::string why = batch::ExchangeInputProblem(*from, command); !why.empty()) throw UsageError(why);
     if (!options.columns.empty() || options.delimiter) throw UsageError("--columns、--delimiter 只用于 CSV 输入");
-    if (*from == batch::PointFormat::Dat) {
-      // Streamed line by line as CSV: east before north, as the mapping software writes.
+    for (std::string& path : options.inputs) {
+      const std::string name = batch::InputName(path);
+      std::optional<std::string> bytes = std::string();
+      // A .dat streams line by line; the other formats are read whole.
+      if (*from != batch::PointFormat::Dat && !(bytes = InputBytes(path))) return nullptr;
+      batch::ExchangeInput input;
+      std::string error;
+      if (!batch::PrepareExchangeInput(*from, *bytes, name, command, input, error)) {
+        Say(error);
+        return nullptr;
+      }
+      options.layout = input.layout;
+      options.delimiter = input.delimiter;
+      options.columns = input.columns;
+      source = input.source;
+      if (*from == batch::PointFormat::Dat) continue;
+      auto csv = std::make_unique<PointsAsCsv>();
+      csv->source = input.lines;
+      csv->fd = ::memfd_create("vantrel-points", MFD_CLOEXEC);
+      if (csv->fd < 0 || !WriteOut(csv->fd, input.csv)) throw UsageError(name + ": 不能建立临时内存文件");
+      csv->path = "/proc/self/fd/" + std::to_string(csv->fd);
+      path = csv->path;
+      options.sources[csv->path] = csv->source;
+      plumbing->files.push_back(std::move(csv));
+    }
+    if (options.inputs.empty() && *from == batch::PointFormat::Dat) {
       options.layout = batch::Layout::Csv;
       options.delimiter = ',';
       options.columns = {"name", "code", "y", "x", "H"};
       source = {1, 4};
-    } else {
-      // DXF, GeoJSON and KML are read whole, then go through the stream as CSV.
-      for (std::string& path : options.inputs) {
-        const std::string name = batch::InputName(path);
-        const auto bytes = InputBytes(path);
-        if (!bytes) return nullptr;
-        const batch::ExchangeRead read = batch::ReadExchangePoints(*bytes, name, *from);
-        if (!read.ok) {
-          Say(read.error);
-          return nullptr;
-        }
-        auto csv = std::make_unique<PointsAsCsv>();
-        csv->source.name = name;
-        std::string text = std::string("name\t") + a + "\t" + b + "\tH\tcode\tremark\n";
-        csv->source.lines.push_back(1);  // the header
-        const batch::ExchangePoints& p = read.points;
-        for (std::size_t i = 0; i < p.size(); ++i) {
-          // Geographic files give longitude first; the commands read B (latitude) first.
-          const double first = geographic ? p.y[i] : p.x[i], second = geographic ? p.x[i] : p.y[i];
-          text += TabFreeText(p.names[i]) + "\t" + GeneralNumberText(first) + "\t" + GeneralNumberText(second) + "\t" +
-                  (std::isnan(p.h[i]) ? std::string() : GeneralNumberText(p.h[i])) + "\t" + TabFreeText(p.codes[i]) +
-                  "\t" + TabFreeText(p.remarks[i]) + "\n";
-          csv->source.lines.push_back(read.lines[i]);
-        }
-        csv->fd = ::memfd_create("vantrel-points", MFD_CLOEXEC);
-        if (csv->fd < 0 || !WriteOut(csv->fd, text)) throw UsageError(name + ": 不能建立临时内存文件");
-        csv->path = "/proc/self/fd/" + std::to_string(csv->fd);
-        path = csv->path;
-        options.sources[csv->path] = csv->source;
-        plumbing->files.push_back(std::move(csv));
-      }
-      options.layout = batch::Layout::Csv;
-      options.delimiter = '\t';
-      source = {4, 3};
     }
   }
   if (to) {

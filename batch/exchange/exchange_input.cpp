@@ -10,7 +10,9 @@ namespace vantrel::batch {
 namespace {
 
 bool ExchangeInputReads(const Command& c, std::string_view name) {
-  return std::any_of(c.inputs.begin(), c.inputs.end(), [&](const InputColumn& i) { return i.name == name; });
+  return std::any_of(c.inputs.begin(), c.inputs.end(), [&](const InputColumn& i) {
+    return i.name == name || std::find(i.aliases.begin(), i.aliases.end(), name) != i.aliases.end();
+  });
 }
 
 std::string ExchangeTabFree(const std::string& s) {
@@ -21,16 +23,21 @@ std::string ExchangeTabFree(const std::string& s) {
 
 }  // namespace
 
+std::string ExchangeInputProblem(PointFormat format, const Command& command) {
+  const bool geographic = IsGeographicFormat(format);
+  if (ExchangeInputReads(command, geographic ? "B" : "x") && ExchangeInputReads(command, geographic ? "L" : "y"))
+    return "";
+  return std::string(PointFormatName(format)) +
+         (geographic ? " 文件存的是经纬度, 这个命令读的不是 B L" : " 文件存的是平面坐标, 这个命令读的不是 x y");
+}
+
 bool PrepareExchangeInput(PointFormat format, std::string_view bytes, const std::string& name,
                           const Command& command, ExchangeInput& input, std::string& error) {
   const bool geographic = IsGeographicFormat(format);
   const char* a = geographic ? "B" : "x";
   const char* b = geographic ? "L" : "y";
-  if (!ExchangeInputReads(command, a) || !ExchangeInputReads(command, b)) {
-    error = std::string(PointFormatName(format)) +
-            (geographic ? " 文件存的是经纬度, 这个命令读的不是 B L" : " 文件存的是平面坐标, 这个命令读的不是 x y");
-    return false;
-  }
+  error = ExchangeInputProblem(format, command);
+  if (!error.empty()) return false;
   input = {};
   if (format == PointFormat::Dat) {
     // Read line by line as CSV: east before north, as the mapping software writes.

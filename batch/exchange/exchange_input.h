@@ -22,9 +22,12 @@ struct ExchangeInput {
   RunOptions::Source lines;
 };
 
-// False with `error` ("FILE:LINE: reason", or a sentence naming the command's columns) when
-// the file cannot be read or holds coordinates the command does not read (plane x y for a
-// command reading B L, say). `bytes` is needed for DXF, GeoJSON and KML only.
+// Why a command cannot take files of this format ("" when it can): it does not read the
+// coordinates the format holds (plane x y for a command reading B L, say).
+std::string ExchangeInputProblem(PointFormat format, const Command& command);
+
+// False with `error` ("FILE:LINE: reason", or ExchangeInputProblem's sentence) when the file
+// cannot be read or the command cannot take it. `bytes` is needed for DXF, GeoJSON and KML only.
 bool PrepareExchangeInput(PointFormat format, std::string_view bytes, const std::string& name,
                           const Command& command, ExchangeInput& input, std::string& error);
 
