@@ -28,8 +28,8 @@ QStringList Captures(const QString& text, const char* pattern) {
 }
 
 TEST(Manual, EachCataloguePageHasASectionPerEntryInCatalogueOrder) {
-  const char* pages[] = {"coordinate.html", "geodetic.html", "projection.html"};
-  for (int page = 1; page <= 3; ++page) {
+  const char* pages[] = {"coordinate.html", "geodetic.html", "projection.html", "adjustment.html"};
+  for (int page = 1; page <= 4; ++page) {
     const QString html = Read(pages[page - 1]);
     EXPECT_EQ(Captures(html, "<h2 id=\"[^\"]+\">([^<]+)</h2>"), PageEntries(page)) << pages[page - 1];
     const QString index = Read("index.html");

@@ -241,7 +241,7 @@ TEST_F(BatchConvert, Screenshot) {
   Spit(in, Slurp(std::string(VANTREL_EXAMPLES_DIR) + "/convert/cgcs2000_points.txt"));
   Open(in);
   Convert();
-  MaybeScreenshot(h.dialog, "BatchConvertFrm.png");
+  MaybeScreenshot(h.dialog, "batch_convert_frm.png");
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(HeightFitUi, Screenshot) {
   h.Type("Text_Input", "examples/heightfit/points.txt");
   h.Type("Text_Output", "examples/heightfit/points_h.txt");
   h.Press("Command_Fit");
-  MaybeScreenshot(h.dialog, "HeightFitFrm.png");
+  MaybeScreenshot(h.dialog, "height_fit_frm.png");
 }
 
 }  // namespace

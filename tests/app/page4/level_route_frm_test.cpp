@@ -143,7 +143,7 @@ TEST_F(LevelRouteUi, Screenshot) {
   if (qEnvironmentVariableIsEmpty("VANTREL_SCREENSHOT_DIR")) GTEST_SKIP() << "no screenshot folder";
   Open(kLevelDir + "connecting.txt");
   h.Press("Command_Calc");
-  MaybeScreenshot(h.dialog, "LevelRouteFrm.png");
+  MaybeScreenshot(h.dialog, "level_route_frm.png");
 }
 
 }  // namespace

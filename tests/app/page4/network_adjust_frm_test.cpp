@@ -242,12 +242,12 @@ TEST_F(NetAdjustFrm, Screenshot) {
   Open(h, NetExample("network.txt"));
   h.Press("Command_Adjust");
   EXPECT_TRUE(h.Messages().empty());
-  MaybeScreenshot(h.dialog, "NetworkAdjustFrm.png");
+  MaybeScreenshot(h.dialog, "network_adjust_frm.png");
   Harness<NetLevellingFrm> l;
   Open(l, NetExample("levelling.txt"));
   l.Press("Command_Adjust");
   EXPECT_TRUE(l.Messages().empty());
-  MaybeScreenshot(l.dialog, "NetworkAdjustFrm_levelling.png");
+  MaybeScreenshot(l.dialog, "network_adjust_frm_levelling.png");
 }
 
 }  // namespace

@@ -208,13 +208,13 @@ TEST_F(ParamFitTest, Screenshot) {
   Type(dialog_.get(), "Text_File1", "seven_common.txt");
   Press("Command_Compute");
   EXPECT_EQ(Messages(), QStringList{});
-  MaybeScreenshot(dialog_.get(), "ParamFitFrm.png");
+  MaybeScreenshot(dialog_.get(), "param_fit_frm.png");
   Open(ParamFitFrm::Mode::Four);
   Type(dialog_.get(), "Text_File1", "four_old.txt");
   Type(dialog_.get(), "Text_File2", "four_new.txt");
   Press("Command_Compute");
   EXPECT_EQ(Messages(), QStringList{});
-  MaybeScreenshot(dialog_.get(), "ParamFitFrm_four.png");
+  MaybeScreenshot(dialog_.get(), "param_fit_frm_four.png");
   QDir::setCurrent(here);
 }
 

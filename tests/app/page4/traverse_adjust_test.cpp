@@ -196,14 +196,14 @@ TEST_F(TraverseAdjust, WorkedExamplesScreenshot) {
   Open(kTraverseDir + "closed.txt");
   h.Press("Command_Compute");
   ASSERT_TRUE(h.Messages().empty()) << LastMessage().toStdString();
-  MaybeScreenshot(h.dialog, "TraverseAdjustFrm.png");
+  MaybeScreenshot(h.dialog, "traverse_adjust_frm.png");
   h.Find<QTabWidget>("Tab_Result")->setCurrentIndex(1);
-  MaybeScreenshot(h.dialog, "TraverseAdjustFrm_sketch.png");
+  MaybeScreenshot(h.dialog, "traverse_adjust_frm_sketch.png");
   Open(kTraverseDir + "connecting.txt");
   Choose("Combo_Method", 1);
   h.Press("Command_Compute");
   ASSERT_TRUE(h.Messages().empty()) << LastMessage().toStdString();
-  MaybeScreenshot(h.dialog, "TraverseAdjustFrm_rigorous.png");
+  MaybeScreenshot(h.dialog, "traverse_adjust_frm_rigorous.png");
 }
 
 }  // namespace
