@@ -282,10 +282,7 @@ void HeightFitFrm::Command_SavePoints_Click() {
 
 void HeightFitFrm::Command_SaveReport_Click() {
   if (reportLines_.empty()) return Fail("先拟合, 再保存计算表!");
-  QString bad;
-  const std::optional<std::string> bytes = page4::GbkReportBytes(reportLines_, &bad);
-  if (!bytes) return Fail("计算表中的 “" + bad + "” GBK 里没有, 不能写成文字文件 (可保存为网页)!");
-  page4::SaveBytes(this, services(), kHeightTitle, "文字计算表 (*.txt);;所有文件 (*)", *bytes);
+  page4::SaveGbkReport(this, services(), kHeightTitle, reportLines_);
 }
 
 void HeightFitFrm::Command_SaveHtml_Click() {

@@ -364,10 +364,7 @@ void LevelRouteFrm::Command_Save_Click() {
 
 void LevelRouteFrm::Command_SaveReport_Click() {
   if (reportLines_.empty()) return Fail("先计算, 再保存计算表!");
-  QString bad;
-  const std::optional<std::string> bytes = page4::GbkReportBytes(reportLines_, &bad);
-  if (!bytes) return Fail("计算表中的 “" + bad + "” GBK 里没有, 不能写成文字文件 (可保存为网页)!");
-  page4::SaveBytes(this, services(), kLevelTitle, "文字计算表 (*.txt);;所有文件 (*)", *bytes);
+  page4::SaveGbkReport(this, services(), kLevelTitle, reportLines_);
 }
 
 void LevelRouteFrm::Command_SaveHtml_Click() {

@@ -658,17 +658,7 @@ void NetworkAdjustFrm::DrawLevelling(const batch::NetworkAdjustment& a, const ba
 
 void NetworkAdjustFrm::Command_SaveText_Click() {
   if (!adjusted_) return;
-  // GBK with CR LF, as the command line writes -o; a name GBK cannot hold would come out as '?'.
-  std::string bytes;
-  for (size_t i = 0; i < adjusted_->lines.size(); ++i) {
-    const std::string& l = adjusted_->lines[i];
-    if (GbkToUtf8(Utf8ToGbk(l)) != l) {
-      Warn(QString("报告第%1行有 GBK 里没有的字, 不能写成 GBK 文字文件; 请保存网页或 JSON 报告。").arg(i + 1));
-      return;
-    }
-    bytes += Utf8ToGbk(l) + "\r\n";
-  }
-  page4::SaveBytes(this, services(), windowTitle(), "文字报告 (*.txt);;所有文件 (*)", bytes);
+  page4::SaveGbkReport(this, services(), windowTitle(), adjusted_->lines);
 }
 
 void NetworkAdjustFrm::Command_SaveHtml_Click() {

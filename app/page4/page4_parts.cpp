@@ -129,6 +129,41 @@ void ZoomView::resizeEvent(QResizeEvent* event) {
   if (fitted_) FitAll();
 }
 
+bool SaveGbkReport(QWidget* owner, const Services& services, const QString& title,
+                   const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string gbk = Utf8ToGbk(lines[i]);
+    if (GbkToUtf8(gbk) == lines[i]) {
+      bytes += gbk + "\r\n";
+      continue;
+    }
+    // The first character that does not come back names the fault.
+    QString bad;
+    for (char32_t c : QString::fromStdString(lines[i]).toUcs4()) {
+      const std::string one = QString::fromUcs4(&c, 1).toStdString();
+      if (GbkToUtf8(Utf8ToGbk(one)) != one) {
+        bad = QString::fromUcs4(&c, 1);
+        break;
+      }
+    }
+    Warn(owner, services, title,
+         QString("报告第 %1 行的 “%2” GBK 里没有, 不能存为 GBK 文字文件 (可存为网页)!").arg(i + 1).arg(bad));
+    return false;
+  }
+  return SaveBytes(owner, services, title, "文字文件 (*.txt);;所有文件 (*)", bytes);
+}
+
+std::string DataFileBytes(const std::string& utf8Lines) {
+  std::string crlf;
+  for (char c : utf8Lines) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  const std::string gbk = Utf8ToGbk(crlf);
+  return GbkToUtf8(gbk) == crlf ? gbk : crlf;
+}
+
 void Warn(QWidget* owner, const Services& services, const QString& title, const QString& text) {
   if (services.messages) services.messages->Show(owner, text, title, MessageIcon::Warning);
 }

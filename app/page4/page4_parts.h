@@ -68,6 +68,14 @@ std::optional<std::string> OpenBytes(QWidget* owner, const Services& services, c
 // the write fails (a message box says why; the file that was there is left as it was).
 bool SaveBytes(QWidget* owner, const Services& services, const QString& title, const QString& filter,
                const std::string& bytes, QString* path = nullptr);
+// Saves a report as the command line writes it with -o: GBK, CR LF. A report holding a
+// character GBK has no code for is refused with a message naming its line and the character
+// (the HTML report can hold it); false then, or when the user cancels or the write fails.
+bool SaveGbkReport(QWidget* owner, const Services& services, const QString& title,
+                   const std::vector<std::string>& lines);
+// A data file the command line reads, from UTF-8 text with "\n" ends: GBK with CR LF, or UTF-8
+// with CR LF when a name has a character GBK lacks (the readers take either).
+std::string DataFileBytes(const std::string& utf8Lines);
 // Writes the bytes all or nothing to a path already chosen; "" or why not.
 std::string WriteBytes(const QString& path, const std::string& bytes);
 

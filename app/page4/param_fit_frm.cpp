@@ -379,16 +379,7 @@ void ParamFitFrm::Show(const Result& r) {
 
 void ParamFitFrm::Command_SaveReport_Click() {
   if (!result_) return;
-  // A text file as the command line writes one with -o: GBK, CR LF.
-  std::string utf8, bytes;
-  for (const std::string& line : result_->report) {
-    utf8 += line + "\n";
-    bytes += Utf8ToGbk(line) + "\r\n";
-  }
-  // A typed point name GBK has no code for would come out as '?'.
-  if (GbkToUtf8(Utf8ToGbk(utf8)) != utf8)
-    return Fail("报告中有 GBK 里没有的字 (点名), 不能写成 GBK 文字文件!");
-  page4::SaveBytes(this, services(), title_, "文本文件 (*.txt);;所有文件 (*)", bytes);
+  page4::SaveGbkReport(this, services(), title_, result_->report);
 }
 
 void ParamFitFrm::Command_SaveParams_Click() {

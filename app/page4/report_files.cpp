@@ -34,37 +34,6 @@ void ResultTable::Show(const batch::report::Table& table) {
   resizeColumnsToContents();
 }
 
-std::optional<std::string> GbkReportBytes(const std::vector<std::string>& lines, QString* bad) {
-  std::string bytes;
-  for (const std::string& line : lines) {
-    const std::string gbk = Utf8ToGbk(line);
-    if (GbkToUtf8(gbk) != line) {
-      // The first character that does not come back names the fault.
-      const QString text = QString::fromStdString(line);
-      for (int i = 0; i < text.size(); ++i) {
-        const std::string ch = QString(text[i]).toStdString();
-        if (GbkToUtf8(Utf8ToGbk(ch)) != ch) {
-          if (bad) *bad = text.mid(i, text[i].isHighSurrogate() ? 2 : 1);
-          break;
-        }
-      }
-      return std::nullopt;
-    }
-    bytes += gbk + "\r\n";
-  }
-  return bytes;
-}
-
-std::string DataFileBytes(const std::string& utf8Lines) {
-  std::string crlf;
-  for (char c : utf8Lines) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
-  const std::string gbk = Utf8ToGbk(crlf);
-  return GbkToUtf8(gbk) == crlf ? gbk : crlf;
-}
-
 int SplitLineMessage(const std::string& message, const std::string& name, std::string* reason) {
   std::string rest = message.rfind(name + ":", 0) == 0 ? message.substr(name.size() + 1) : message;
   int line = 0;

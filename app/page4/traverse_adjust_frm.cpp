@@ -67,16 +67,6 @@ bool TravAdjAngleOk(const QString& text) {
   return TravAdjNumberItem(text) && batch::ReadPackedAngle(s) && batch::PackedAngleTenths(s);
 }
 
-// The first character of a line GBK has no code for ("" when it has them all).
-QString TravAdjNotInGbk(const std::string& utf8) {
-  if (GbkToUtf8(Utf8ToGbk(utf8)) == utf8) return {};
-  for (char32_t c : QString::fromStdString(utf8).toUcs4()) {
-    const std::string one = QString::fromUcs4(&c, 1).toStdString();
-    if (GbkToUtf8(Utf8ToGbk(one)) != one) return QString::fromUcs4(&c, 1);
-  }
-  return QString::fromStdString(utf8);
-}
-
 QLineEdit* TravAdjField(QWidget* parent, const char* name, int width = 110) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(name);
@@ -302,7 +292,7 @@ std::optional<std::string> TraverseAdjustFrm::FileText() {
   lineOwners_.clear();
   std::string text;
   auto line = [&](const QString& owner, const QString& content) {
-    text += TravAdjStd(content) + "\r\n";
+    text += TravAdjStd(content) + "\n";
     lineOwners_.push_back(owner);
   };
   auto refuse = [&](QLineEdit* field, const QString& message) {
@@ -523,10 +513,7 @@ void TraverseAdjustFrm::Command_Open_Click() {
 void TraverseAdjustFrm::Command_SaveData_Click() {
   const std::optional<std::string> text = FileText();
   if (!text) return;
-  // GBK as the calculator's files are; a name GBK has no code for keeps the file in UTF-8,
-  // which the command line reads as well.
-  const std::string gbk = Utf8ToGbk(*text);
-  const std::string bytes = GbkToUtf8(gbk) == *text ? gbk : *text;
+  const std::string bytes = page4::DataFileBytes(*text);
   QString path;
   if (!page4::SaveBytes(this, services(), kTravAdjCaption, kTravAdjFilter, bytes, &path)) return;
   dataPath_ = path;
@@ -537,16 +524,7 @@ void TraverseAdjustFrm::Command_SaveData_Click() {
 void TraverseAdjustFrm::Command_SaveText_Click() {
   if (reportLines_.empty())
     return page4::Warn(this, services(), kTravAdjCaption, "还没有计算结果, 请先计算!");
-  std::string bytes;
-  for (size_t i = 0; i < reportLines_.size(); ++i) {
-    if (const QString bad = TravAdjNotInGbk(reportLines_[i]); !bad.isEmpty())
-      return page4::Warn(this, services(), kTravAdjCaption,
-                         QString("计算表第 %1 行的 “%2” GBK 里没有, 不能存为 GBK 文字文件 (可存为网页)!")
-                             .arg(i + 1)
-                             .arg(bad));
-    bytes += Utf8ToGbk(reportLines_[i]) + "\r\n";
-  }
-  page4::SaveBytes(this, services(), kTravAdjCaption, "文字文件 (*.txt);;所有文件 (*)", bytes);
+  page4::SaveGbkReport(this, services(), kTravAdjCaption, reportLines_);
 }
 
 void TraverseAdjustFrm::Command_SaveHtml_Click() {

@@ -203,7 +203,7 @@ TEST_F(NetAdjustFrm, BadInputIsNamedAndTheDialogStaysUsable) {
   h.fakes.files.answers = {QString::fromStdString(dir_ / "r.txt")};
   h.Press("Command_SaveText");
   ASSERT_EQ(h.Messages().size(), 1u);
-  EXPECT_EQ(h.Messages()[0].text, "报告第19行有 GBK 里没有的字, 不能写成 GBK 文字文件; 请保存网页或 JSON 报告。");
+  EXPECT_EQ(h.Messages()[0].text, "报告第 19 行的 “😀” GBK 里没有, 不能存为 GBK 文字文件 (可存为网页)!");
   EXPECT_TRUE(dir_.Entries().empty());
 }
 
