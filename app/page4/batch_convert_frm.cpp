@@ -49,25 +49,6 @@ const char* const kBatchConvertSevenCaptions[7] = {"ΔX(米)", "ΔY(米)", "ΔZ(
 QString BatchConvertQ(const std::string& s) { return QString::fromStdString(s); }
 std::string BatchConvertS(const QString& s) { return s.toStdString(); }
 
-QLineEdit* BatchConvertField(QWidget* parent, const char* name, const QString& text = {}) {
-  auto* f = new QLineEdit(text, parent);
-  f->setObjectName(name);
-  return f;
-}
-
-QPushButton* BatchConvertButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  return b;
-}
-
-QComboBox* BatchConvertCombo(QWidget* parent, const char* name, const QStringList& items) {
-  auto* c = new QComboBox(parent);
-  c->setObjectName(name);
-  c->addItems(items);
-  return c;
-}
-
 QLabel* BatchConvertLabel(QWidget* parent, const char* name, const QString& text) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(name);
@@ -150,8 +131,8 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
 
   // ---- input file, its first lines and the layout found
   auto* inFrame = BatchConvertFrame(this, "Frame_Input", "输入文件");
-  input_ = BatchConvertField(inFrame, "Text_Input");
-  auto* open = BatchConvertButton(inFrame, "Command_Open", "打开(&O)…");
+  input_ = page4::Field(inFrame, "Text_Input");
+  auto* open = page4::Button(inFrame, "Command_Open", "打开(&O)…");
   layout_ = BatchConvertLabel(inFrame, "Label_Layout", "版式: 未打开文件");
   layout_->setWordWrap(true);
   preview_ = new page4::ReportView("Text_Preview", inFrame);
@@ -189,21 +170,21 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   for (QComboBox* c : {from_, to_}) c->lineEdit()->setCursorPosition(0);
 
   auto* gaussPage = new QWidget(systems_);
-  direction_ = BatchConvertCombo(gaussPage, "Combo_Direction",
+  direction_ = page4::Combo(gaussPage, "Combo_Direction",
                                  {"大地坐标 B L → 高斯坐标 x 北 y 东", "高斯坐标 x 北 y 东 → 大地坐标 B L"});
   ellipsoid_ = new QComboBox(gaussPage);
   ellipsoid_->setObjectName("Combo_Ellipsoid");
   for (std::string_view code : batch::EllipsoidCodes())
     ellipsoid_->addItem(BatchConvertQ(std::string(batch::FindBatchEllipsoid(code)->name)), BatchConvertQ(std::string(code)));
-  meridian_ = BatchConvertField(gaussPage, "Text_Meridian");
-  zoneWidth_ = BatchConvertCombo(gaussPage, "Combo_ZoneWidth", {"按中央子午线", "3°分带", "6°分带"});
+  meridian_ = page4::Field(gaussPage, "Text_Meridian");
+  zoneWidth_ = page4::Combo(gaussPage, "Combo_ZoneWidth", {"按中央子午线", "3°分带", "6°分带"});
   zonePrefix_ = new QCheckBox("带号在 y 前", gaussPage);
   zonePrefix_->setObjectName("Check_ZonePrefix");
-  falseEasting_ = BatchConvertField(gaussPage, "Text_FalseEasting");
+  falseEasting_ = page4::Field(gaussPage, "Text_FalseEasting");
   falseEasting_->setPlaceholderText("默认");
   falseEasting_->setToolTip("空着: 带号在 y 前时 500 公里, 否则 0");
-  falseNorthing_ = BatchConvertField(gaussPage, "Text_FalseNorthing", "0");
-  planeHeight_ = BatchConvertField(gaussPage, "Text_PlaneHeight", "0");
+  falseNorthing_ = page4::Field(gaussPage, "Text_FalseNorthing", "0");
+  planeHeight_ = page4::Field(gaussPage, "Text_PlaneHeight", "0");
   auto* gaussGrid = new QGridLayout(gaussPage);
   gaussGrid->setContentsMargins(0, 0, 0, 0);
   gaussGrid->addWidget(direction_, 0, 0, 1, 4);
@@ -228,11 +209,11 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   auto* datumFrame = BatchConvertFrame(this, "Frame_Datum", "基准转换 (源与目标的基准不同时)");
   auto* datumGrid = new QGridLayout(datumFrame);
   for (int i = 0; i < 7; ++i) {
-    seven_[i] = BatchConvertField(datumFrame, kBatchConvertSevenNames[i]);
+    seven_[i] = page4::Field(datumFrame, kBatchConvertSevenNames[i]);
     datumGrid->addWidget(new QLabel(kBatchConvertSevenCaptions[i], datumFrame), i / 4 * 2, i % 4);
     datumGrid->addWidget(seven_[i], i / 4 * 2 + 1, i % 4);
   }
-  auto* params = BatchConvertButton(datumFrame, "Command_Params", "读参数文件(&P)…");
+  auto* params = page4::Button(datumFrame, "Command_Params", "读参数文件(&P)…");
   sameDatum_ = new QCheckBox("视为同一基准", datumFrame);
   sameDatum_->setObjectName("Check_SameDatum");
   sameDatum_->setToolTip(
@@ -245,10 +226,10 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
 
   // ---- how the numbers are written
   auto* optFrame = BatchConvertFrame(this, "Frame_Options", "选项");
-  angles_ = BatchConvertCombo(optFrame, "Combo_Angles", {"十进制度", "度.分秒 (D.MMSS)", "弧度"});
+  angles_ = page4::Combo(optFrame, "Combo_Angles", {"十进制度", "度.分秒 (D.MMSS)", "弧度"});
   heights_ = new QCheckBox("坐标后有大地高 H, 一起换算", optFrame);
   heights_->setObjectName("Check_Height");
-  decimals_ = BatchConvertField(optFrame, "Text_Decimals");
+  decimals_ = page4::Field(optFrame, "Text_Decimals");
   decimals_->setPlaceholderText("默认");
   decimals_->setToolTip("米的小数位数 (0 到 12); 空着: 平面 3 位, 空间直角 4 位");
   skipBad_ = new QCheckBox("跳过不能转换的行", optFrame);
@@ -267,10 +248,10 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
 
   // ---- output
   auto* outFrame = BatchConvertFrame(this, "Frame_Output", "输出文件");
-  output_ = BatchConvertField(outFrame, "Text_Output");
-  auto* browse = BatchConvertButton(outFrame, "Command_Output", "…");
+  output_ = page4::Field(outFrame, "Text_Output");
+  auto* browse = page4::Button(outFrame, "Command_Output", "…");
   browse->setFixedWidth(32);
-  format_ = BatchConvertCombo(outFrame, "Combo_Format",
+  format_ = page4::Combo(outFrame, "Combo_Format",
                               {"同输入格式", "点文件/CSV (同输入的版式)", ".dat (点名,编码,Y东,X北,高程)", "DXF",
                                "GeoJSON", "KML"});
   auto* outGrid = new QGridLayout(outFrame);
@@ -288,7 +269,7 @@ BatchConvertFrm::BatchConvertFrm(AppState& state, const Services& services, QWid
   outGrid->addWidget(new QLabel("转换结果 (输出文件的前 10 行)", outFrame), 2, 0, 1, 2);
   outGrid->addWidget(result_, 3, 0, 1, 2);
 
-  auto* convert = BatchConvertButton(this, "Command_Convert", "转换(&C)");
+  auto* convert = page4::Button(this, "Command_Convert", "转换(&C)");
   convert->setDefault(true);
   auto* exit = MakeExitButton("Command_Exit");
 

@@ -37,18 +37,6 @@ constexpr std::size_t kHeightShownLines = 8;
 
 QString HeightQ(const std::string& s) { return QString::fromStdString(s); }
 
-QPushButton* HeightButton(QWidget* parent, const char* name, const QString& text) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  return b;
-}
-
-QLineEdit* HeightField(QWidget* parent, const char* name, const QString& text = {}) {
-  auto* f = new QLineEdit(text, parent);
-  f->setObjectName(name);
-  return f;
-}
-
 QLabel* HeightLabel(QWidget* parent, const char* name) {
   auto* l = new QLabel(parent);
   l->setObjectName(name);
@@ -68,10 +56,10 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
   points_->setRowCount(8);
   // Names and the check mark are short: the coordinates get the width.
   for (int c : {0, 5}) points_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
-  auto* addRow = HeightButton(common, "Command_AddRow", "添加行");
-  auto* removeRow = HeightButton(common, "Command_RemoveRow", "删除行");
-  auto* open = HeightButton(common, "Command_Open", "打开公共点文件…");
-  auto* savePoints = HeightButton(common, "Command_SavePoints", "保存公共点文件…");
+  auto* addRow = page4::Button(common, "Command_AddRow", "添加行");
+  auto* removeRow = page4::Button(common, "Command_RemoveRow", "删除行");
+  auto* open = page4::Button(common, "Command_Open", "打开公共点文件…");
+  auto* savePoints = page4::Button(common, "Command_SavePoints", "保存公共点文件…");
   auto* cl = new QVBoxLayout(common);
   cl->addWidget(points_, 1);
   auto* cb = new QHBoxLayout;
@@ -86,7 +74,7 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
   for (const adjustment::HeightModelName& m : adjustment::HeightModelNames())
     model_->addItem(m.chinese, QString(m.code));
   model_->setCurrentIndex(model_->findData("plane"));
-  shape_ = HeightField(modelBox, "Text_Shape");
+  shape_ = page4::Field(modelBox, "Text_Shape");
   shape_->setPlaceholderText("默认 0.815×平均最近点距");
   auto* mg = new QGridLayout(modelBox);
   mg->addWidget(new QLabel("模型", modelBox), 0, 0);
@@ -96,15 +84,15 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
 
   auto* apply = new QGroupBox("换算点文件 (点名 x y 大地高H → 点名 x y 正常高h)", this);
   apply->setObjectName("Frame_Apply");
-  input_ = HeightField(apply, "Text_Input");
-  output_ = HeightField(apply, "Text_Output");
-  decimals_ = HeightField(apply, "Text_Decimals", "3");
+  input_ = page4::Field(apply, "Text_Input");
+  output_ = page4::Field(apply, "Text_Output");
+  decimals_ = page4::Field(apply, "Text_Decimals", "3");
   decimals_->setMaximumWidth(50);
   strict_ = new QCheckBox("外推的点作为错误行", apply);
   strict_->setObjectName("Check_Strict");
-  auto* browseIn = HeightButton(apply, "Command_Input", "浏览…");
-  auto* browseOut = HeightButton(apply, "Command_Output", "浏览…");
-  auto* run = HeightButton(apply, "Command_Apply", "换算(&A)");
+  auto* browseIn = page4::Button(apply, "Command_Input", "浏览…");
+  auto* browseOut = page4::Button(apply, "Command_Output", "浏览…");
+  auto* run = page4::Button(apply, "Command_Apply", "换算(&A)");
   auto* ag = new QGridLayout(apply);
   ag->addWidget(new QLabel("点文件", apply), 0, 0);
   ag->addWidget(input_, 0, 1, 1, 3);
@@ -145,9 +133,9 @@ HeightFitFrm::HeightFitFrm(AppState& state, const Services& services, QWidget* p
   split->setStretchFactor(1, 1);
   split->setSizes({600, 660});
 
-  auto* fit = HeightButton(this, "Command_Fit", "拟合(&F)");
-  auto* saveReport = HeightButton(this, "Command_SaveReport", "保存计算表…");
-  auto* saveHtml = HeightButton(this, "Command_SaveHtml", "保存网页…");
+  auto* fit = page4::Button(this, "Command_Fit", "拟合(&F)");
+  auto* saveReport = page4::Button(this, "Command_SaveReport", "保存计算表…");
+  auto* saveHtml = page4::Button(this, "Command_SaveHtml", "保存网页…");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(split, 1);
   layout->addLayout(ButtonRow({fit, saveReport, saveHtml, MakeExitButton("Command_Exit")}));

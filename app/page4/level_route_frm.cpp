@@ -45,12 +45,6 @@ QComboBox* LevelCombo(QWidget* parent, const char* name, const QStringList& item
   return c;
 }
 
-QPushButton* LevelButton(QWidget* parent, const char* name, const QString& text) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  return b;
-}
-
 // Metres to the millimetre, a height difference with its sign, as a field book writes them.
 std::string LevelMetres(double v) { return FormatPattern(v, "0.000"); }
 // A length as books print it, 1.0 km rather than 1.
@@ -116,8 +110,8 @@ LevelRouteFrm::LevelRouteFrm(AppState& state, const Services& services, QWidget*
   tables_ = new QStackedWidget(this);
   tables_->addWidget(sections_);
   tables_->addWidget(book_);
-  auto* addRow = LevelButton(this, "Command_AddRow", "添加行");
-  auto* removeRow = LevelButton(this, "Command_RemoveRow", "删除行");
+  auto* addRow = page4::Button(this, "Command_AddRow", "添加行");
+  auto* removeRow = page4::Button(this, "Command_RemoveRow", "删除行");
   auto* rows = new QHBoxLayout;
   rows->addWidget(new QLabel("观测数据 (可从表格或文字粘贴, Ctrl+V)", this), 1);
   rows->addWidget(addRow);
@@ -153,11 +147,11 @@ LevelRouteFrm::LevelRouteFrm(AppState& state, const Services& services, QWidget*
   split->addWidget(tabs);
   split->setStretchFactor(1, 1);
 
-  auto* open = LevelButton(this, "Command_Open", "打开路线文件…");
-  auto* save = LevelButton(this, "Command_Save", "保存路线文件…");
-  auto* calc = LevelButton(this, "Command_Calc", "计算(&C)");
-  auto* saveReport = LevelButton(this, "Command_SaveReport", "保存计算表…");
-  auto* saveHtml = LevelButton(this, "Command_SaveHtml", "保存网页…");
+  auto* open = page4::Button(this, "Command_Open", "打开路线文件…");
+  auto* save = page4::Button(this, "Command_Save", "保存路线文件…");
+  auto* calc = page4::Button(this, "Command_Calc", "计算(&C)");
+  auto* saveReport = page4::Button(this, "Command_SaveReport", "保存计算表…");
+  auto* saveHtml = page4::Button(this, "Command_SaveHtml", "保存网页…");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(split, 1);
   layout->addLayout(ButtonRow({open, save, calc, saveReport, saveHtml, MakeExitButton("Command_Exit")}));

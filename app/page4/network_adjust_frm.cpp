@@ -64,12 +64,6 @@ QLineEdit* NetField(QWidget* parent, const char* name, const QString& hint) {
   return f;
 }
 
-QPushButton* NetButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  return b;
-}
-
 QString NetQ(const std::string& s) { return QString::fromStdString(s); }
 
 // A mark that keeps its size on screen whatever the zoom, its name beside it.
@@ -90,10 +84,10 @@ NetworkAdjustFrm::NetworkAdjustFrm(AppState& state, const Services& services, Mo
   editor_->setObjectName("Text_File");
   editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
   editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  auto* newButton = NetButton(fileBox, "Command_New", "新建(&N)");
-  auto* openButton = NetButton(fileBox, "Command_Open", "打开(&O)...");
-  auto* saveButton = NetButton(fileBox, "Command_Save", "保存(&S)");
-  auto* saveAsButton = NetButton(fileBox, "Command_SaveAs", "另存为...");
+  auto* newButton = page4::Button(fileBox, "Command_New", "新建(&N)");
+  auto* openButton = page4::Button(fileBox, "Command_Open", "打开(&O)...");
+  auto* saveButton = page4::Button(fileBox, "Command_Save", "保存(&S)");
+  auto* saveAsButton = page4::Button(fileBox, "Command_SaveAs", "另存为...");
   auto* fileButtons = new QHBoxLayout;
   for (QPushButton* b : {newButton, openButton, saveButton, saveAsButton}) fileButtons->addWidget(b);
   fileButtons->addStretch(1);
@@ -153,9 +147,9 @@ NetworkAdjustFrm::NetworkAdjustFrm(AppState& state, const Services& services, Mo
   view_ = new page4::ZoomView("Picture_Sketch", sketchBox);
   view_->setScene(scene_);
   view_->setBackgroundBrush(Qt::white);
-  auto* zoomIn = NetButton(sketchBox, "Command_ZoomIn", "放大");
-  auto* zoomOut = NetButton(sketchBox, "Command_ZoomOut", "缩小");
-  auto* fitAll = NetButton(sketchBox, "Command_FitAll", "全图");
+  auto* zoomIn = page4::Button(sketchBox, "Command_ZoomIn", "放大");
+  auto* zoomOut = page4::Button(sketchBox, "Command_ZoomOut", "缩小");
+  auto* fitAll = page4::Button(sketchBox, "Command_FitAll", "全图");
   scaleLabel_ = new QLabel(sketchBox);
   scaleLabel_->setObjectName("Label_Scale");
   blunderLabel_ = new QLabel(sketchBox);
@@ -187,11 +181,11 @@ NetworkAdjustFrm::NetworkAdjustFrm(AppState& state, const Services& services, Mo
   split->setStretchFactor(0, 2);
   split->setStretchFactor(1, 3);
 
-  auto* adjust = NetButton(this, "Command_Adjust", "平差计算(&A)");
+  auto* adjust = page4::Button(this, "Command_Adjust", "平差计算(&A)");
   adjust->setDefault(true);
-  auto* saveText = NetButton(this, "Command_SaveText", "保存文字报告(&T)...");
-  auto* saveHtml = NetButton(this, "Command_SaveHtml", "保存网页报告(&H)...");
-  auto* saveJson = NetButton(this, "Command_SaveJson", "保存JSON(&J)...");
+  auto* saveText = page4::Button(this, "Command_SaveText", "保存文字报告(&T)...");
+  auto* saveHtml = page4::Button(this, "Command_SaveHtml", "保存网页报告(&H)...");
+  auto* saveJson = page4::Button(this, "Command_SaveJson", "保存JSON(&J)...");
   reportButtons_ = {saveText, saveHtml, saveJson};
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(split, 1);

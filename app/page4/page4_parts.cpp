@@ -15,6 +15,25 @@
 
 namespace vantrel::page4 {
 
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(name);
+  return b;
+}
+
+QLineEdit* Field(QWidget* parent, const char* name, const QString& text) {
+  auto* f = new QLineEdit(text, parent);
+  f->setObjectName(name);
+  return f;
+}
+
+QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items) {
+  auto* c = new QComboBox(parent);
+  c->setObjectName(name);
+  c->addItems(items);
+  return c;
+}
+
 PointTable::PointTable(const QStringList& captions, const char* objectName, QWidget* parent)
     : QTableWidget(0, static_cast<int>(captions.size()), parent) {
   setObjectName(objectName);

@@ -2,7 +2,10 @@
 // What the adjustment and whole-file dialogs share: a table of rows typed or pasted from a
 // spreadsheet, a read-only report view, a drawing that zooms and pans, and the opening and
 // saving of files through the platform's file dialogs (a failed save leaves the old file).
+#include <QComboBox>
 #include <QGraphicsView>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QStringList>
@@ -14,6 +17,11 @@
 #include "dialogs/platform/services.h"
 
 namespace vantrel::page4 {
+
+// Controls with their objectName, which the tests find them by.
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption);
+QLineEdit* Field(QWidget* parent, const char* name, const QString& text = {});
+QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items);
 
 // Rows of text cells under fixed column captions. Ctrl+V pastes the clipboard's lines (cells
 // split by tabs, as spreadsheets copy them, else by commas or blanks) from the current cell

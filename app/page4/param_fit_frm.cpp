@@ -37,12 +37,6 @@ std::string ParamFitPath(const QLineEdit* f) {
   return QFile::encodeName(f->text().trimmed()).toStdString();
 }
 
-QPushButton* ParamFitButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  return b;
-}
-
 QTableWidget* ParamFitResultTable(QWidget* parent, const char* name, const QStringList& captions) {
   auto* t = new QTableWidget(0, static_cast<int>(captions.size()), parent);
   t->setObjectName(name);
@@ -84,7 +78,7 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   fromTable_->setObjectName("Option_Table");
   file1_ = new QLineEdit(source);
   file1_->setObjectName("Text_File1");
-  auto* browse1 = ParamFitButton(source, "Command_Browse1", "...");
+  auto* browse1 = page4::Button(source, "Command_Browse1", "...");
   browse1->setFixedWidth(32);
   grid->addWidget(fromFile_, 0, 0);
   grid->addWidget(file1_, 0, 1, 1, 4);
@@ -119,7 +113,7 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   } else {
     file2_ = new QLineEdit(source);
     file2_->setObjectName("Text_File2");
-    browse2 = ParamFitButton(source, "Command_Browse2", "...");
+    browse2 = page4::Button(source, "Command_Browse2", "...");
     browse2->setFixedWidth(32);
     grid->addWidget(new QLabel("新坐标文件", source), 1, 0, Qt::AlignRight);
     grid->addWidget(file2_, 1, 1, 1, 4);
@@ -128,8 +122,8 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   points_ = new page4::PointTable(seven ? QStringList{"点名", "X", "Y", "Z", "X'", "Y'", "Z'"}
                                         : QStringList{"点名", "老x(米)", "老y(米)", "新X(米)", "新Y(米)"},
                                   "Table_Points", source);
-  auto* addRow = ParamFitButton(source, "Command_AddRow", "添加行");
-  auto* removeRows = ParamFitButton(source, "Command_RemoveRows", "删除行");
+  auto* addRow = page4::Button(source, "Command_AddRow", "添加行");
+  auto* removeRows = page4::Button(source, "Command_RemoveRows", "删除行");
   grid->addWidget(fromTable_, 2, 0, 1, 6);
   grid->addWidget(points_, 3, 0, 1, 6);
   grid->addLayout(ButtonRow({addRow, removeRows}), 4, 0, 1, 6);
@@ -161,11 +155,11 @@ ParamFitFrm::ParamFitFrm(AppState& state, const Services& services, Mode mode)
   tables->addLayout(right, 1);
   report_ = new page4::ReportView("Text_Report", this);
 
-  auto* compute = ParamFitButton(this, "Command_Compute", "计算(&C)");
+  auto* compute = page4::Button(this, "Command_Compute", "计算(&C)");
   compute->setDefault(true);
-  saveReport_ = ParamFitButton(this, "Command_SaveReport", "保存报告(&S)");
-  saveParams_ = ParamFitButton(this, "Command_SaveParams", "保存参数(&P)");
-  handOver_ = ParamFitButton(this, "Command_HandOver", seven ? "交给七参数坐标转换(&T)" : "交给平面坐标转换1(&T)");
+  saveReport_ = page4::Button(this, "Command_SaveReport", "保存报告(&S)");
+  saveParams_ = page4::Button(this, "Command_SaveParams", "保存参数(&P)");
+  handOver_ = page4::Button(this, "Command_HandOver", seven ? "交给七参数坐标转换(&T)" : "交给平面坐标转换1(&T)");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(source, 1);
   layout->addLayout(tables, 0);

@@ -74,19 +74,6 @@ QLineEdit* TravAdjField(QWidget* parent, const char* name, int width = 110) {
   return e;
 }
 
-QPushButton* TravAdjButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  return b;
-}
-
-QComboBox* TravAdjCombo(QWidget* parent, const char* name, const QStringList& items) {
-  auto* c = new QComboBox(parent);
-  c->setObjectName(name);
-  c->addItems(items);
-  return c;
-}
-
 }  // namespace
 
 TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, QWidget* parent)
@@ -96,8 +83,8 @@ TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, 
   // Known data.
   auto* known = new QGroupBox("已知数据", this);
   known->setObjectName("Frame_Known");
-  kind_ = TravAdjCombo(known, "Combo_Kind", {"附合导线", "闭合导线"});
-  side_ = TravAdjCombo(known, "Combo_Side", {"左角", "右角"});
+  kind_ = page4::Combo(known, "Combo_Kind", {"附合导线", "闭合导线"});
+  side_ = page4::Combo(known, "Combo_Side", {"左角", "右角"});
   auto* kindRow = new QHBoxLayout;
   kindRow->addWidget(new QLabel("导线类型", known));
   kindRow->addWidget(kind_, 1);
@@ -125,8 +112,8 @@ TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, 
   points->setColumnStretch(2, 1);
   points->setColumnStretch(3, 1);
 
-  startOrient_ = TravAdjCombo(known, "Combo_StartOrient", {"后视点", "起始方位", "首边方位"});
-  endOrient_ = TravAdjCombo(known, "Combo_EndOrient", {"前视点", "终止方位"});
+  startOrient_ = page4::Combo(known, "Combo_StartOrient", {"后视点", "起始方位", "首边方位"});
+  endOrient_ = page4::Combo(known, "Combo_EndOrient", {"前视点", "终止方位"});
   startAngle_ = TravAdjField(known, "Text_StartAngle");
   connection_ = TravAdjField(known, "Text_Connection");
   endAzimuth_ = TravAdjField(known, "Text_EndAzimuth");
@@ -154,8 +141,8 @@ TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, 
   auto* stations = new QGroupBox("测站 (按前进顺序; 可从表格软件复制后按 Ctrl+V 粘贴)", this);
   stations->setObjectName("Frame_Stations");
   table_ = new page4::PointTable({"点名", "观测角 (D.MMSS)", "边长 (米)"}, "Table_Stations", stations);
-  auto* addRow = TravAdjButton(stations, "Command_AddRow", "添加行");
-  auto* removeRow = TravAdjButton(stations, "Command_RemoveRows", "删除行");
+  auto* addRow = page4::Button(stations, "Command_AddRow", "添加行");
+  auto* removeRow = page4::Button(stations, "Command_RemoveRows", "删除行");
   auto* stationButtons = new QHBoxLayout;
   stationButtons->addStretch(1);
   stationButtons->addWidget(addRow);
@@ -167,10 +154,10 @@ TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, 
   // Method and its options, as the traverse and adjust subcommands take them.
   auto* method = new QGroupBox("平差方法", this);
   method->setObjectName("Frame_Method");
-  method_ = TravAdjCombo(method, "Combo_Method", {"近似平差 (按边长比例分配)", "严密平差 (最小二乘)"});
+  method_ = page4::Combo(method, "Combo_Method", {"近似平差 (按边长比例分配)", "严密平差 (最小二乘)"});
   QStringList grades{"不指定"};
   for (const adjustment::TraverseGrade& g : adjustment::TraverseGrades()) grades << g.name;
-  grade_ = TravAdjCombo(method, "Combo_Grade", grades);
+  grade_ = page4::Combo(method, "Combo_Grade", grades);
   allowance_ = TravAdjField(method, "Text_Allowance", 60);
   allowance_->setText("40");
   step_ = TravAdjField(method, "Text_Step", 60);
@@ -218,12 +205,12 @@ TraverseAdjustFrm::TraverseAdjustFrm(AppState& state, const Services& services, 
   body->addLayout(left, 0);
   body->addWidget(tabs_, 1);
 
-  auto* open = TravAdjButton(this, "Command_Open", "打开观测文件(&O)");
-  auto* saveData = TravAdjButton(this, "Command_SaveData", "保存观测文件(&S)");
-  auto* compute = TravAdjButton(this, "Command_Compute", "计算(&C)");
+  auto* open = page4::Button(this, "Command_Open", "打开观测文件(&O)");
+  auto* saveData = page4::Button(this, "Command_SaveData", "保存观测文件(&S)");
+  auto* compute = page4::Button(this, "Command_Compute", "计算(&C)");
   compute->setDefault(true);
-  auto* saveText = TravAdjButton(this, "Command_SaveText", "存计算表(&T)");
-  auto* saveHtml = TravAdjButton(this, "Command_SaveHtml", "存为网页(&H)");
+  auto* saveText = page4::Button(this, "Command_SaveText", "存计算表(&T)");
+  auto* saveHtml = page4::Button(this, "Command_SaveHtml", "存为网页(&H)");
   auto* exit = MakeExitButton("Command_Exit");
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body, 1);
