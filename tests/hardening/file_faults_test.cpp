@@ -33,6 +33,7 @@
 #include "app/page4/batch_convert_frm.h"
 #include "app/page4/height_fit_frm.h"
 #include "app/page4/level_route_frm.h"
+#include "app/page4/network_adjust_frm.h"
 #include "geodetic/ui/frm_seven.h"
 #include "plane/ui/stake_out.h"
 #include "plane/ui/trav_frm.h"
@@ -477,7 +478,38 @@ class BatchConvertRig : public Rig {
 
 // ------------------------------------------------------------------ the table
 
-enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout, LevelReport, HeightApply, BatchConvert };
+// ------------------------------------------------------------------ a network's observation file
+
+class NetworkFileRig : public Rig {
+ public:
+  bool Appends() const override { return false; }
+  void Open(const fs::path& w, const fs::path& t) override {
+    work = w;
+    target = t;
+    dlg = std::make_unique<NetworkAdjustFrm>(state, fakes.services(), NetworkAdjustFrm::Mode::Levelling);
+  }
+  void Prepare() override {
+    auto* editor = dlg->findChild<QPlainTextEdit*>("Text_File");
+    editor->setPlainText("已知高程 BM1 10\n高差 BM1 A 1.002 1\n");
+    editor->document()->setModified(true);  // as typing leaves it
+  }
+  void PressWriter() override {
+    fakes.files.answers = {QString::fromStdString(target.string())};
+    Press(dlg.get(), "Command_SaveAs");
+  }
+  Expected Failure(Fault f) const override {
+    return {"文件无法写入：" + QString::fromStdString(target.string()) + "\n" + Reason(f), "水准网平差",
+            MessageIcon::Warning};
+  }
+  // The typed text is still the unsaved one.
+  void CheckNothingCounted() override {
+    EXPECT_TRUE(dlg->findChild<QPlainTextEdit*>("Text_File")->document()->isModified());
+  }
+  std::unique_ptr<NetworkAdjustFrm> dlg;
+};
+
+enum class Writer { TraverseLeg, TraverseFile, Diagram, Grid, ResultBlock, Rotation, Stakeout, LevelReport, HeightApply, BatchConvert,
+                    NetworkFile };
 
 struct WriterInfo {
   Writer id;
@@ -497,6 +529,7 @@ const WriterInfo kWriters[] = {
     {Writer::LevelReport, "LevelReport", "route_report.txt"},
     {Writer::HeightApply, "HeightApply", "heights.txt"},
     {Writer::BatchConvert, "BatchConvert", "converted.txt"},
+    {Writer::NetworkFile, "NetworkFile", "network.txt"},
 };
 
 std::unique_ptr<Rig> MakeRig(Writer w) {
@@ -511,6 +544,7 @@ std::unique_ptr<Rig> MakeRig(Writer w) {
     case Writer::LevelReport: return std::make_unique<LevelReportRig>();
     case Writer::HeightApply: return std::make_unique<HeightApplyRig>();
     case Writer::BatchConvert: return std::make_unique<BatchConvertRig>();
+    case Writer::NetworkFile: return std::make_unique<NetworkFileRig>();
   }
   return nullptr;
 }
