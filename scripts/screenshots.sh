@@ -11,7 +11,6 @@ rm -f "$out"/*.png
 mkdir -p "$out"
 tests=(
   build/default/tests/app/vantrel_app_test
-  build/default/tests/app/vantrel_page4_test
   build/default/tests/plane/plane_ui_tests
   build/default/tests/plane/plane_stake_ui_tests
   build/default/tests/geodetic/quantity_ui/geodetic_quantity_ui_tests
