@@ -17,13 +17,14 @@ REPEATS runs:
 """
 import os
 import sys
-import time
 import uuid
 
 import numpy as np
 
 import vantrel as v
 from vantrel import dask as vd
+
+from python_bench import best  # best of a few runs, as the pyproj comparison times them
 
 GAUSS = v.GaussKruger(zone_width=3, zone_prefix=True)
 
@@ -32,15 +33,6 @@ def make(index):
     """Latitude and longitude (radians) of the points with these indices (float64)."""
     return (np.radians(20 + 30 * np.modf(index * 0.6180339887498949)[0]),
             np.radians(117 + 6 * np.modf(index * 0.7548776662466927)[0]))
-
-
-def best(f, repeats):
-    times = []
-    for _ in range(repeats):
-        t = time.perf_counter()
-        out = f()
-        times.append(time.perf_counter() - t)
-    return min(times), out
 
 
 def main():

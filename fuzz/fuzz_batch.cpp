@@ -16,6 +16,7 @@
 #include "batch/point_table.h"
 #include "batch/stream.h"
 #include "common/line_reader.h"
+#include "fuzz/memory_run.h"
 
 namespace {
 
@@ -77,23 +78,14 @@ std::vector<Command> AllCommands() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::vector<Command> commands = AllCommands();
-  static const int devNull = ::open("/dev/null", O_WRONLY);
   if (size < 2) return 0;
   const Command& command = commands[data[0] % commands.size()];
   const uint8_t flags = data[1];
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 2, size - 2);
 
-  const int fd = memfd_create("fuzz_batch", 0);
-  if (fd < 0) return 0;
-  for (std::string_view left = bytes; !left.empty();) {
-    const ssize_t w = ::write(fd, left.data(), left.size());
-    if (w <= 0) break;
-    left.remove_prefix(static_cast<std::size_t>(w));
-  }
-  RunOptions o;
-  o.inputs = {"/proc/self/fd/" + std::to_string(fd)};
-  o.outputFd = devNull;
-  o.errorFd = devNull;
+  MemoryRun run(bytes);
+  if (!run.ok()) return 0;
+  RunOptions& o = run.options;
   o.skipBadLines = flags & 1;
   o.block = 1 + (flags >> 4) * 37;
   switch ((flags >> 1) & 3) {
@@ -105,7 +97,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (flags & 8) o.delimiter = ';';
   const RunResult r = RunCommand(command, o);
   if (r.exitCode != 0 && r.exitCode != 1) std::abort();
-  ::close(fd);
 
   const PointTableRead table =
       ReadPointTable(bytes, flags & 64 ? "f.csv" : "f.txt", {o.layout, o.delimiter, o.columns});

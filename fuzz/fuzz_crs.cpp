@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/crs_transform.h"
+#include "fuzz/memory_run.h"
 
 namespace {
 
@@ -18,28 +19,18 @@ using namespace vantrel;
 using namespace vantrel::batch;
 
 void ConvertFile(const std::vector<int>& codes, const uint8_t* data, size_t size) {
-  static const int devNull = ::open("/dev/null", O_WRONLY);
   if (size < 3) return;
   CrsTransform t{*CrsByCode(codes[data[0] % codes.size()]), *CrsByCode(codes[data[1] % codes.size()]), {}, true, {}};
   if (t.from.datum != t.to.datum && (data[2] & 1)) t.seven = SevenParameters{-15, 120, 30, 2.5, 0.3, -0.8, 1.2};
   if (!CrsTransformRefusal(t).empty()) return;
   const Command command = CrsCommand(t, data[2] & 2 ? AngleUnit::Dms : AngleUnit::Degrees, data[2] & 4);
-  const int fd = memfd_create("fuzz_crs", 0);
-  if (fd < 0) return;
-  for (std::string_view left(reinterpret_cast<const char*>(data) + 3, size - 3); !left.empty();) {
-    const ssize_t w = ::write(fd, left.data(), left.size());
-    if (w <= 0) break;
-    left.remove_prefix(static_cast<std::size_t>(w));
-  }
-  RunOptions o;
-  o.inputs = {"/proc/self/fd/" + std::to_string(fd)};
-  o.outputFd = devNull;
-  o.errorFd = devNull;
+  MemoryRun run(std::string_view(reinterpret_cast<const char*>(data) + 3, size - 3));
+  if (!run.ok()) return;
+  RunOptions& o = run.options;
   o.skipBadLines = data[2] & 8;
   o.block = 1 + (data[2] >> 4) * 37;
   const RunResult r = RunCommand(command, o);
   if (r.exitCode != 0 && r.exitCode != 1) std::abort();
-  ::close(fd);
 }
 
 }  // namespace
